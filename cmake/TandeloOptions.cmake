@@ -1,0 +1,13 @@
+# Compiler settings for the project's own targets. GoogleTest and other third-party code do not
+# get them: the Shift-JIS execution character set is ours alone.
+add_library(tandelo_options INTERFACE)
+target_compile_options(tandelo_options INTERFACE
+  -Wall -Wextra
+  # Sources are UTF-8; string literals become Shift-JIS bytes, the program's ANSI code page.
+  -finput-charset=UTF-8 -fexec-charset=CP932)
+target_include_directories(tandelo_options INTERFACE ${PROJECT_SOURCE_DIR})
+
+if(CMAKE_CROSSCOMPILING AND WIN32)
+  # One executable that imports only system DLLs.
+  target_link_options(tandelo_options INTERFACE -static -static-libgcc -static-libstdc++)
+endif()

@@ -1,0 +1,25 @@
+# GoogleTest for both trees: the machine's prebuilt library natively, the sources cross-built for
+# Windows.
+if(CMAKE_CROSSCOMPILING)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  # Every test is its own process: GoogleTest built with MinGW does not survive a crash inside a
+  # test, and the list is read at test time so the build never starts Wine.
+  set(TANDELO_DISCOVERY_MODE PRE_TEST)
+else()
+  find_package(GTest REQUIRED)
+  set(TANDELO_DISCOVERY_MODE POST_BUILD)
+endif()
+include(GoogleTest)
+
+# tandelo_add_test(NAME SOURCES... LIBS libs...): a GoogleTest executable registered with CTest.
+function(tandelo_add_test name)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "SOURCES;LIBS")
+  add_executable(${name} ${arg_SOURCES})
+  target_link_libraries(${name} PRIVATE ${arg_LIBS} tandelo_options GTest::gtest GTest::gtest_main)
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE ${TANDELO_DISCOVERY_MODE}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES TIMEOUT 60)
+endfunction()

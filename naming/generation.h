@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "naming/rule_tree.h"
+
+// What one expansion of the tree produces before the join: the names in depth-first order and the
+// running name counts recorded after each child handled with an empty prefix.
+struct TNameList {
+  std::vector<std::string> FileNames;
+  std::vector<std::size_t> GroupEnds;
+};
+
+// Expands the children of `node` below `prefix`, appending to `list`. Along each path the pieces
+// combine as a Cartesian product, the deepest rule varying fastest; a rule with children only
+// prefixes. Expects a tree that passed CheckCopyInfo; letters outside AlphabetTable yield nothing.
+void AddNames(const TRuleNode& node, const std::string& prefix, TNameList& list);
+
+// The old-version join: entry k becomes the k-th name of the first group followed by the k-th
+// names of the later groups. The list keeps its length; positions no group reaches become empty.
+void JoinGroups(std::vector<std::string>& names, const std::vector<std::size_t>& groupEnds);
+
+// Drops the empty names, keeping the order of the others.
+void RemoveEmptyNames(std::vector<std::string>& names);
+
+// The extension of `path`: from its last ".", "\" or ":" to the end when that character is a
+// dot, otherwise empty. A "\" that is the second byte of a double-byte character does not count.
+std::string ExtractFileExt(std::string_view path);
+
+// The whole generation: expand, join when asked, drop empty names, append the source's extension.
+// With the join and a root without children the list is empty.
+std::vector<std::string> MakeFileNames(const TRuleTree& tree, bool join, std::string_view sourcePath);
+
+// How many names AddNames makes from the root (empty ones included) without making them; used to
+// refuse a list that cannot be held and to size the list up front. Saturates at the maximum.
+std::uint64_t CountNames(const TRuleTree& tree);

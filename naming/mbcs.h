@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+// Double-byte awareness for ANSI text (Shift-JIS on the target). Everything that must tell a
+// separator byte from the second byte of a character goes through here: in Shift-JIS the second
+// byte of a character such as 表 (0x95 0x5C) is the byte of "\".
+
+// True when `c` starts a double-byte character in the ANSI code page. On Windows the system
+// decides; elsewhere the Shift-JIS lead-byte ranges 0x81-0x9F and 0xE0-0xFC apply.
+bool IsLeadByte(unsigned char c);
+
+// The position of the last character of `text` that is one of `delimiters` (single-byte
+// characters), skipping second bytes of double-byte characters; npos when there is none.
+std::size_t LastDelimiter(std::string_view delimiters, std::string_view text);

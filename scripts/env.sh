@@ -1,0 +1,18 @@
+# Shared settings for the project's scripts; sourced, not run.
+# shellcheck shell=bash
+TANDELO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export TANDELO_ROOT
+export TANDELO_BUILD="${TANDELO_BUILD:-$TANDELO_ROOT/build}"
+
+# Every Wine process: a prefix of our own inside build/, no debug noise, and no helper that
+# opens windows or offers to install browser engines.
+export WINEPREFIX="$TANDELO_BUILD/wineprefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+# Wine takes the ANSI code page from the locale: ja_JP gives 932. Called once the locale exists
+# (scripts/setup makes it), since a missing locale makes every tool complain.
+use_japanese_locale() {
+  export LANG=ja_JP.UTF-8
+  export LC_ALL=ja_JP.UTF-8
+}

@@ -1,0 +1,169 @@
+#include "tools/namegen/rule_file.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <vector>
+
+#include "naming/mbcs.h"
+
+namespace {
+
+// Thrown while reading one line; ParseRuleFile adds the line number.
+struct TBadLine {
+  std::string Message;
+};
+
+struct TToken {
+  bool Quoted;
+  std::string Text;
+};
+
+struct TRuleSyntax {
+  std::string_view Keyword;
+  TCopyKind Kind;
+  int ArgCount;  // -1: any number
+  bool QuotedArgs;
+  const char* Usage;
+};
+
+constexpr TRuleSyntax kRules[] = {
+    {"number", ckNumber, 2, false, "number FROM TO"},
+    {"alphabet", ckAlphabet, 2, true, "alphabet \"FROM\" \"TO\""},
+    {"fixed", ckFixString, 1, true, "fixed \"TEXT\""},
+    {"any", ckAnyString, -1, true, "any \"LINE\" ..."},
+};
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Reads the string whose opening quote is at `pos`, leaving `pos` after the closing quote.
+std::string ReadQuoted(std::string_view text, std::size_t& pos) {
+  std::string result;
+  ++pos;
+  while (pos < text.size()) {
+    const char c = text[pos++];
+    if (c == '"') return result;
+    if (c != '\\') {
+      result.push_back(c);
+      // The second byte of a character such as 表 is the byte of "\": it must not start an escape.
+      if (IsLeadByte(static_cast<unsigned char>(c)) && pos < text.size()) result.push_back(text[pos++]);
+      continue;
+    }
+    if (pos == text.size()) break;
+    const char escape = text[pos++];
+    if (escape == '"' || escape == '\\') {
+      result.push_back(escape);
+    } else if (escape == 'x' && pos + 1 < text.size() && HexDigit(text[pos]) >= 0 && HexDigit(text[pos + 1]) >= 0) {
+      result.push_back(static_cast<char>(HexDigit(text[pos]) * 16 + HexDigit(text[pos + 1])));
+      pos += 2;
+    } else {
+      throw TBadLine{"bad escape in a string (use \\\", \\\\ or \\xHH with two hex digits)"};
+    }
+  }
+  throw TBadLine{"unterminated string"};
+}
+
+std::vector<TToken> Tokenize(std::string_view text) {
+  std::vector<TToken> tokens;
+  std::size_t pos = 0;
+  for (;;) {
+    while (pos < text.size() && text[pos] == ' ') ++pos;
+    if (pos == text.size()) return tokens;
+    if (text[pos] == '"') {
+      tokens.push_back({true, ReadQuoted(text, pos)});
+      if (pos < text.size() && text[pos] != ' ') throw TBadLine{"expected a space after the closing quote"};
+    } else {
+      const std::size_t end = std::min(text.find(' ', pos), text.size());
+      tokens.push_back({false, std::string(text.substr(pos, end - pos))});
+      pos = end;
+    }
+  }
+}
+
+std::int32_t ToInt32(const std::string& word) {
+  std::int32_t value = 0;
+  const char* end = word.data() + word.size();
+  const auto [stop, status] = std::from_chars(word.data(), end, value);
+  if (status == std::errc::result_out_of_range) throw TBadLine{"number outside the 32-bit range: " + word};
+  if (status != std::errc() || stop != end) throw TBadLine{"not a number: " + word};
+  return value;
+}
+
+TCopyInfo ParseRule(std::string_view text) {
+  std::vector<TToken> tokens = Tokenize(text);
+  const TToken& keyword = tokens.front();
+  const auto syntax = std::find_if(std::begin(kRules), std::end(kRules), [&](const TRuleSyntax& rule) {
+    return !keyword.Quoted && keyword.Text == rule.Keyword;
+  });
+  if (syntax == std::end(kRules)) {
+    throw TBadLine{"unknown rule \"" + keyword.Text + "\" (a rule is number, alphabet, fixed or any)"};
+  }
+  const bool countFits = syntax->ArgCount < 0 || tokens.size() - 1 == static_cast<std::size_t>(syntax->ArgCount);
+  const bool kindsFit = std::all_of(tokens.begin() + 1, tokens.end(),
+                                    [&](const TToken& token) { return token.Quoted == syntax->QuotedArgs; });
+  if (!countFits || !kindsFit) throw TBadLine{std::string("expected ") + syntax->Usage};
+
+  TCopyInfo info;
+  info.Kind = syntax->Kind;
+  switch (info.Kind) {
+    case ckNumber:
+      info.NumFrom = ToInt32(tokens[1].Text);
+      info.NumTo = ToInt32(tokens[2].Text);
+      break;
+    case ckAlphabet:
+      info.ALFrom = tokens[1].Text;
+      info.ALTo = tokens[2].Text;
+      break;
+    case ckFixString:
+      info.FixString = tokens[1].Text;
+      break;
+    case ckAnyString:
+      for (std::size_t i = 1; i < tokens.size(); ++i) info.AnyStrings.push_back(std::move(tokens[i].Text));
+      break;
+  }
+  return info;
+}
+
+// `parents[k]` is where a rule at level k goes: the root, then the last rule read at each level.
+void ReadLine(std::string_view line, TRuleTree& tree, std::vector<TRuleNode*>& parents) {
+  const std::size_t indent = line.find_first_not_of(" \t");
+  if (indent == std::string_view::npos || line[indent] == '#') return;
+  if (line.substr(0, indent).find('\t') != std::string_view::npos) throw TBadLine{"tab in the indentation"};
+  if (indent % 2 != 0) throw TBadLine{"indentation is not a multiple of two spaces"};
+  const std::size_t level = indent / 2;
+  if (level >= parents.size()) {
+    throw TBadLine{parents.size() == 1 ? "the first rule must not be indented"
+                                       : "indented more than one level deeper than the rule before"};
+  }
+  const TCopyInfo info = ParseRule(line.substr(indent));
+  TRuleNode& node = tree.AddRule(*parents[level]);
+  *node.Data() = info;
+  parents.resize(level + 1);
+  parents.push_back(&node);
+}
+
+}  // namespace
+
+bool ParseRuleFile(std::string_view text, TRuleTree& tree, TRuleFileError& error) {
+  std::vector<TRuleNode*> parents{&tree.Root()};
+  std::size_t lineNumber = 0;
+  for (std::size_t start = 0; start < text.size();) {
+    const std::size_t end = std::min(text.find('\n', start), text.size());
+    std::string_view line = text.substr(start, end - start);
+    start = end + 1;
+    ++lineNumber;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    try {
+      ReadLine(line, tree, parents);
+    } catch (const TBadLine& bad) {
+      error = {lineNumber, bad.Message};
+      return false;
+    }
+  }
+  return true;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "naming/rule_tree.h"
+
+// Where a rule file is malformed: the line (counted from 1) and what is wrong with it.
+struct TRuleFileError {
+  std::size_t Line = 0;
+  std::string Message;
+};
+
+// Reads rule-file text and appends its rules below the root of `tree`.
+//
+// One rule per line, two spaces of indentation per level, each rule at most one level deeper than
+// the rule before it. Lines whose first non-blank character is "#" and blank lines are skipped; a
+// CR before the LF is dropped. The rules:
+//   number FROM TO            32-bit signed decimals
+//   alphabet "FROM" "TO"      letters are left for validation to judge
+//   fixed "TEXT"
+//   any "LINE" ...            zero or more strings, empty ones included
+// Quoted strings take \" \\ and \xHH; every other byte stands for itself, double-byte characters
+// (Shift-JIS) included.
+//
+// On a malformed line returns false with `error` filled; the rules before that line stay in the tree.
+bool ParseRuleFile(std::string_view text, TRuleTree& tree, TRuleFileError& error);
