@@ -13,7 +13,7 @@ using Names = std::vector<std::string>;
 
 struct TGenerationCase {
   const char* Name;
-  std::vector<TRuleSpec> Rules;
+  std::vector<TRuleDraft> Rules;
   Names Plain;   // without the join
   Names Joined;  // with the join
 };

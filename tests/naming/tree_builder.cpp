@@ -2,47 +2,47 @@
 
 namespace {
 
-TRuleSpec Make(TCopyKind kind, std::vector<TRuleSpec> children) {
-  TRuleSpec spec;
-  spec.Info.Kind = kind;
-  spec.Children = std::move(children);
-  return spec;
+TRuleDraft Make(TCopyKind kind, std::vector<TRuleDraft> children) {
+  TRuleDraft draft;
+  draft.Info.Kind = kind;
+  draft.Children = std::move(children);
+  return draft;
 }
 
 }  // namespace
 
-TRuleSpec Num(int from, int to, std::vector<TRuleSpec> children) {
-  TRuleSpec spec = Make(ckNumber, std::move(children));
-  spec.Info.NumFrom = from;
-  spec.Info.NumTo = to;
-  return spec;
+TRuleDraft Num(int from, int to, std::vector<TRuleDraft> children) {
+  TRuleDraft draft = Make(ckNumber, std::move(children));
+  draft.Info.NumFrom = from;
+  draft.Info.NumTo = to;
+  return draft;
 }
 
-TRuleSpec Alpha(std::string from, std::string to, std::vector<TRuleSpec> children) {
-  TRuleSpec spec = Make(ckAlphabet, std::move(children));
-  spec.Info.ALFrom = std::move(from);
-  spec.Info.ALTo = std::move(to);
-  return spec;
+TRuleDraft Alpha(std::string from, std::string to, std::vector<TRuleDraft> children) {
+  TRuleDraft draft = Make(ckAlphabet, std::move(children));
+  draft.Info.ALFrom = std::move(from);
+  draft.Info.ALTo = std::move(to);
+  return draft;
 }
 
-TRuleSpec Fix(std::string text, std::vector<TRuleSpec> children) {
-  TRuleSpec spec = Make(ckFixString, std::move(children));
-  spec.Info.FixString = std::move(text);
-  return spec;
+TRuleDraft Fix(std::string text, std::vector<TRuleDraft> children) {
+  TRuleDraft draft = Make(ckFixString, std::move(children));
+  draft.Info.FixString = std::move(text);
+  return draft;
 }
 
-TRuleSpec Any(std::vector<std::string> lines, std::vector<TRuleSpec> children) {
-  TRuleSpec spec = Make(ckAnyString, std::move(children));
-  spec.Info.AnyStrings = std::move(lines);
-  return spec;
+TRuleDraft Any(std::vector<std::string> lines, std::vector<TRuleDraft> children) {
+  TRuleDraft draft = Make(ckAnyString, std::move(children));
+  draft.Info.AnyStrings = std::move(lines);
+  return draft;
 }
 
-void Build(TRuleTree& tree, TRuleNode& parent, const std::vector<TRuleSpec>& rules) {
-  for (const TRuleSpec& rule : rules) {
+void Build(TRuleTree& tree, TRuleNode& parent, const std::vector<TRuleDraft>& rules) {
+  for (const TRuleDraft& rule : rules) {
     TRuleNode& node = tree.AddRule(parent);
     *node.Data() = rule.Info;
     Build(tree, node, rule.Children);
   }
 }
 
-void Build(TRuleTree& tree, const std::vector<TRuleSpec>& rules) { Build(tree, tree.Root(), rules); }
+void Build(TRuleTree& tree, const std::vector<TRuleDraft>& rules) { Build(tree, tree.Root(), rules); }

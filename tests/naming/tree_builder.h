@@ -9,16 +9,16 @@
 
 // A compact way to write rule trees in tests:
 //   Build(tree, {Num(0, 2, {Alpha("a", "b")}), Fix("X")});
-struct TRuleSpec {
+struct TRuleDraft {
   TCopyInfo Info;
-  std::vector<TRuleSpec> Children;
+  std::vector<TRuleDraft> Children;
 };
 
-TRuleSpec Num(int from, int to, std::vector<TRuleSpec> children = {});
-TRuleSpec Alpha(std::string from, std::string to, std::vector<TRuleSpec> children = {});
-TRuleSpec Fix(std::string text, std::vector<TRuleSpec> children = {});
-TRuleSpec Any(std::vector<std::string> lines, std::vector<TRuleSpec> children = {});
+TRuleDraft Num(int from, int to, std::vector<TRuleDraft> children = {});
+TRuleDraft Alpha(std::string from, std::string to, std::vector<TRuleDraft> children = {});
+TRuleDraft Fix(std::string text, std::vector<TRuleDraft> children = {});
+TRuleDraft Any(std::vector<std::string> lines, std::vector<TRuleDraft> children = {});
 
 // Adds the rules under the root (or under `parent`), in order.
-void Build(TRuleTree& tree, const std::vector<TRuleSpec>& rules);
-void Build(TRuleTree& tree, TRuleNode& parent, const std::vector<TRuleSpec>& rules);
+void Build(TRuleTree& tree, const std::vector<TRuleDraft>& rules);
+void Build(TRuleTree& tree, TRuleNode& parent, const std::vector<TRuleDraft>& rules);

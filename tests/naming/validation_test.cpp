@@ -19,7 +19,7 @@ const std::string kInvalid = "アルファベット情報に不正な値が設�
 
 struct TValidationCase {
   const char* Name;
-  std::vector<TRuleSpec> Rules;
+  std::vector<TRuleDraft> Rules;
   std::vector<std::string> Messages;  // in the order shown; none means the tree passes
 };
 
