@@ -1,0 +1,122 @@
+// Times the copy run against a bare loop of CopyFileA calls over the same names, in one program
+// run. Each measurement copies into a fresh empty folder, since copies slow down as a folder
+// fills; the two are alternated so both see the same machine. Prints the medians of the times and
+// of the paired ratios: copies here vary by a tenth from one repetition to the next.
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "copy/file_copier_win32.h"
+#include "naming/generation.h"
+
+namespace {
+
+using TClock = std::chrono::steady_clock;
+
+class TNeverAsked : public ICopyPrompt, public IMessageSink {
+ public:
+  int Ask(const std::string& text, const std::string&, unsigned) override {
+    std::fprintf(stderr, "unexpected prompt: %s\n", text.c_str());
+    return kAnswerNo;
+  }
+  void ShowMessage(const std::string&) override {}
+};
+
+std::string MakeFolder(const std::string& base, const std::string& name) {
+  const std::string path = base + "\\" + name;
+  CreateDirectoryA(path.c_str(), nullptr);
+  return path;
+}
+
+void RemoveFolder(const std::string& path, const std::vector<std::string>& names) {
+  for (const std::string& name : names) DeleteFileA((path + "\\" + name).c_str());
+  RemoveDirectoryA(path.c_str());
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+struct TTimes {
+  double Run;
+  double Bare;
+  double Ratio;  // median over the repetitions of run / bare, each pair measured back to back
+};
+
+TTimes Measure(const std::string& base, const std::string& source, int count, int repetitions) {
+  TRuleTree tree;
+  TRuleNode& prefix = tree.AddRule(tree.Root());
+  prefix.Data()->Kind = ckFixString;
+  prefix.Data()->FixString = "copy";
+  TRuleNode& numbers = tree.AddRule(prefix);
+  numbers.Data()->NumFrom = 1;
+  numbers.Data()->NumTo = count;
+  const std::vector<std::string> names = MakeFileNames(tree, false, source);
+
+  std::vector<double> run, bare;
+  for (int r = 0; r < repetitions; ++r) {
+    const std::string runFolder = MakeFolder(base, "run" + std::to_string(count) + "-" + std::to_string(r));
+    const std::string bareFolder = MakeFolder(base, "bare" + std::to_string(count) + "-" + std::to_string(r));
+    std::vector<std::string> destinations;
+    for (const std::string& name : names) destinations.push_back(bareFolder + "\\" + name);
+
+    const auto timeRun = [&] {
+      TWin32FileCopier copier;
+      TNeverAsked quiet;
+      TCopyServices services{copier, quiet, quiet};
+      std::vector<std::string> fileNames;
+      const auto start = TClock::now();
+      RunCopy(tree, false, source, runFolder, fileNames, services);
+      run.push_back(std::chrono::duration<double, std::milli>(TClock::now() - start).count());
+    };
+    const auto timeBare = [&] {
+      const auto start = TClock::now();
+      for (const std::string& destination : destinations) {
+        if (!CopyFileA(source.c_str(), destination.c_str(), TRUE)) std::fprintf(stderr, "bare copy failed\n");
+      }
+      bare.push_back(std::chrono::duration<double, std::milli>(TClock::now() - start).count());
+    };
+    // Alternate which goes first, so neither always runs on a machine the other has warmed.
+    if (r % 2 == 0) {
+      timeRun();
+      timeBare();
+    } else {
+      timeBare();
+      timeRun();
+    }
+    RemoveFolder(runFolder, names);
+    RemoveFolder(bareFolder, names);
+  }
+  std::vector<double> ratios;
+  for (std::size_t i = 0; i < run.size(); ++i) ratios.push_back(run[i] / bare[i]);
+  return {Median(run), Median(bare), Median(ratios)};
+}
+
+}  // namespace
+
+int main() {
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  const std::string base = MakeFolder(temp, "tandelo-copy-bench-" + std::to_string(GetCurrentProcessId()));
+  const std::string source = base + "\\source.txt";
+  {
+    const std::string kib(1024, 'x');
+    const HANDLE file = CreateFileA(source.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, kib.data(), static_cast<DWORD>(kib.size()), &written, nullptr);
+    CloseHandle(file);
+  }
+  std::printf("%-8s %12s %12s %14s\n", "copies", "run (ms)", "bare (ms)", "run / bare");
+  for (const int count : {500, 2000}) {
+    const TTimes t = Measure(base, source, count, 11);
+    std::printf("%-8d %12.1f %12.1f %14.3f\n", count, t.Run, t.Bare, t.Ratio);
+  }
+  DeleteFileA(source.c_str());
+  RemoveDirectoryA(base.c_str());
+  return 0;
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "naming/rule_tree.h"
+#include "naming/validation.h"
+
+// What one file copy did. A copy never replaces a file: a destination that exists is a failure of
+// its own kind, since the run words its prompt for it differently.
+enum class TCopyResult { Copied, Exists, Failed };
+
+struct TCopyOutcome {
+  TCopyResult Result = TCopyResult::Copied;
+  std::string Reason;  // for Failed: the system's description of the error, without line breaks at the end
+};
+
+// Copies one file, failing when the destination exists. Leaves no partial file behind.
+class IFileCopier {
+ public:
+  virtual ~IFileCopier() = default;
+  virtual TCopyOutcome Copy(const std::string& source, const std::string& destination) = 0;
+};
+
+// A question in a message box modal to the whole program; returns the button pressed.
+class ICopyPrompt {
+ public:
+  virtual ~ICopyPrompt() = default;
+  virtual int Ask(const std::string& text, const std::string& caption, unsigned flags) = 0;
+};
+
+constexpr unsigned kPromptYesNo = 4;  // Yes and No, no icon, Yes the default
+constexpr int kAnswerYes = 6;
+constexpr int kAnswerNo = 7;
+
+extern const std::string kPromptCaption;    // "注意"
+extern const std::string kCopyDoneMessage;  // "ファイルのコピーが完了しました"
+extern const std::string kCopyStoppedMessage;  // "複製を中止しました"
+
+// Everything outside the program that a run talks to.
+struct TCopyServices {
+  IFileCopier& Copier;
+  ICopyPrompt& Prompt;
+  IMessageSink& Messages;
+};
+
+// The prompt for a failed copy to `destination`.
+std::string FailurePrompt(const std::string& destination, const TCopyOutcome& outcome);
+
+// Copies `source` to folder + "\" + name for every name, in order, prompting on each failure:
+// Yes skips the name, No stops the run ("複製を中止しました"). False when the user stopped it.
+bool CopyFiles(const std::string& source, const std::string& folder, const std::vector<std::string>& names,
+               TCopyServices& services);
+
+// The whole run of the "実行" button: validate (nothing more when a rule is bad), rebuild
+// `fileNames`, copy, and report completion unless the user stopped the run.
+void RunCopy(const TRuleTree& tree, bool join, const std::string& source, const std::string& folder,
+             std::vector<std::string>& fileNames, TCopyServices& services);
