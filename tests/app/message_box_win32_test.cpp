@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/message_box_win32.h"
+#include "tests/app/message_box_watcher_win32.h"
+
+namespace {
+
+const std::string kTitle = "Tandelo(仮)";
+const std::string kCaption = "注意";
+const std::string kMessage = "ファイルのコピーが完了しました";
+// The second bytes of 表 and ソ are 0x5C, the path separator: the text must pass through as bytes.
+const std::string kQuestion = "C:\\表\\ソフト\\1.txtはすでに存在します。複製を続行しますか？(「はい」を選択した場合、"
+                              "現在のファイルをスキップして、次以降のファイルを複製します。)";
+
+// A visible top-level window of the test's thread, standing for one of the program's windows.
+class TTopLevelWindow {
+ public:
+  TTopLevelWindow()
+      : handle_(CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                                nullptr, nullptr, nullptr)) {}
+  ~TTopLevelWindow() {
+    if (handle_) DestroyWindow(handle_);
+  }
+  TTopLevelWindow(const TTopLevelWindow&) = delete;
+  TTopLevelWindow& operator=(const TTopLevelWindow&) = delete;
+
+  HWND Handle() const { return handle_; }
+
+ private:
+  HWND handle_;
+};
+
+struct TBoxCase {
+  const char* Name;
+  std::function<int()> Show;  // shows the box and gives what the caller got back
+  int Press;                  // the user's answer
+  int Returned;
+  std::string Caption;
+  std::string Text;
+  std::vector<int> Buttons;  // left to right, the first being the default
+};
+
+int ShowPlain() {
+  TPlainMessage().ShowMessage(kMessage);
+  return 0;  // the plain message gives nothing back
+}
+
+int AskPrompt() { return TCopyPrompt().Ask(kQuestion, kCaption, kPromptYesNo); }
+
+const TBoxCase kCases[] = {
+    {"PlainMessage", ShowPlain, IDOK, 0, kTitle, kMessage, {IDOK}},
+    {"PromptYes", AskPrompt, IDYES, kAnswerYes, kCaption, kQuestion, {IDYES, IDNO}},
+    {"PromptNo", AskPrompt, IDNO, kAnswerNo, kCaption, kQuestion, {IDYES, IDNO}},
+};
+
+void PrintTo(const TBoxCase& c, std::ostream* os) { *os << c.Name; }
+
+class MessageBoxTest : public testing::TestWithParam<TBoxCase> {};
+
+TEST_P(MessageBoxTest, ShowsTheTextWithoutIconDisablesTheProgramAndGivesThePress) {
+  const TBoxCase& c = GetParam();
+  TTopLevelWindow first, second;
+  ASSERT_TRUE(first.Handle() && second.Handle());
+  TMessageBoxWatcher watcher({c.Press});
+
+  EXPECT_EQ(c.Show(), c.Returned);
+
+  ASSERT_EQ(watcher.Seen().size(), 1u);
+  const TMessageBoxSeen& box = watcher.Seen()[0];
+  EXPECT_EQ(box.Caption, c.Caption);
+  EXPECT_EQ(box.Text, c.Text);
+  EXPECT_EQ(box.Buttons, c.Buttons);
+  EXPECT_EQ(box.DefaultButton, c.Buttons.front());
+  EXPECT_FALSE(box.IconShown);
+  EXPECT_EQ(box.OtherWindows, 2);
+  EXPECT_EQ(box.EnabledOtherWindows, 0);
+  EXPECT_TRUE(IsWindowEnabled(first.Handle()));
+  EXPECT_TRUE(IsWindowEnabled(second.Handle()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Boxes, MessageBoxTest, testing::ValuesIn(kCases),
+                         [](const testing::TestParamInfo<TBoxCase>& info) { return info.param.Name; });
+
+TEST(PlainMessageTest, IsCentredOnTheScreen) {
+  TMessageBoxWatcher watcher({IDOK});
+
+  TPlainMessage().ShowMessage(kQuestion);
+
+  ASSERT_EQ(watcher.Seen().size(), 1u);
+  const RECT& rect = watcher.Seen()[0].Rect;
+  EXPECT_NEAR((rect.left + rect.right) / 2.0, GetSystemMetrics(SM_CXSCREEN) / 2.0, 2.0);
+  EXPECT_NEAR((rect.top + rect.bottom) / 2.0, GetSystemMetrics(SM_CYSCREEN) / 2.0, 2.0);
+}
+
+}  // namespace
