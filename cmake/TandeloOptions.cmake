@@ -7,7 +7,7 @@ target_compile_options(tandelo_options INTERFACE
   -finput-charset=UTF-8 -fexec-charset=CP932)
 target_include_directories(tandelo_options INTERFACE ${PROJECT_SOURCE_DIR})
 
-if(CMAKE_CROSSCOMPILING AND WIN32)
+if(WIN32)
   # One executable that imports only system DLLs.
   target_link_options(tandelo_options INTERFACE -static -static-libgcc -static-libstdc++)
 endif()

@@ -4,11 +4,14 @@ if(CMAKE_CROSSCOMPILING)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-  # Every test is its own process: GoogleTest built with MinGW does not survive a crash inside a
-  # test, and the list is read at test time so the build never starts Wine.
-  set(TANDELO_DISCOVERY_MODE PRE_TEST)
 else()
   find_package(GTest REQUIRED)
+endif()
+if(WIN32)
+  # Every test is its own process: GoogleTest built with MinGW does not survive a crash inside a
+  # test, and the list is read at test time so a cross build never starts Wine.
+  set(TANDELO_DISCOVERY_MODE PRE_TEST)
+else()
   set(TANDELO_DISCOVERY_MODE POST_BUILD)
 endif()
 include(GoogleTest)

@@ -40,9 +40,39 @@ bool CopyFiles(const std::string& source, const std::string& folder, const std::
   return true;
 }
 
+namespace {
+
+// 1234567 as "1,234,567".
+std::string Grouped(std::uint64_t value) {
+  std::string digits = std::to_string(value);
+  for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
+  return digits;
+}
+
+std::string TooManyNamesText(std::uint64_t count) {
+  const std::string counted = count == UINT64_MAX ? Grouped(count) + "件以上" : Grouped(count) + "件";
+  return "作成されるファイル名が多すぎます（" + counted + "）。一度に扱えるファイル名は" + Grouped(kMaxFileNames) +
+         "件までです";
+}
+
+}  // namespace
+
+TTooManyNames::TTooManyNames(std::uint64_t count) : std::runtime_error(TooManyNamesText(count)) {}
+
+bool PrepareFileNames(const TRuleTree& tree, bool join, const std::string& source,
+                      std::vector<std::string>& fileNames, IMessageSink& messages) {
+  if (!CheckCopyInfo(tree, messages)) return false;
+  if (const std::uint64_t count = CountNames(tree); count > kMaxFileNames) {
+    fileNames.clear();
+    fileNames.shrink_to_fit();
+    throw TTooManyNames(count);
+  }
+  fileNames = MakeFileNames(tree, join, source);
+  return true;
+}
+
 void RunCopy(const TRuleTree& tree, bool join, const std::string& source, const std::string& folder,
              std::vector<std::string>& fileNames, TCopyServices& services) {
-  if (!CheckCopyInfo(tree, services.Messages)) return;
-  fileNames = MakeFileNames(tree, join, source);
+  if (!PrepareFileNames(tree, join, source, fileNames, services.Messages)) return;
   if (CopyFiles(source, folder, fileNames, services)) services.Messages.ShowMessage(kCopyDoneMessage);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -52,7 +54,23 @@ std::string FailurePrompt(const std::string& destination, const TCopyOutcome& ou
 bool CopyFiles(const std::string& source, const std::string& folder, const std::vector<std::string>& names,
                TCopyServices& services);
 
-// The whole run of the "実行" button: validate (nothing more when a rule is bad), rebuild
-// `fileNames`, copy, and report completion unless the user stopped the run.
+// The most names one preview or run makes. A 32-bit program holds the list, and for a preview its
+// text twice more, in 2 GiB; far longer lists also take hours to copy.
+constexpr std::uint64_t kMaxFileNames = 5'000'000;
+
+// Thrown instead of generating a list that cannot be held; the text gives the count.
+class TTooManyNames : public std::runtime_error {
+ public:
+  explicit TTooManyNames(std::uint64_t count);
+};
+
+// What both run buttons do first: validate (false when a rule is bad, `fileNames` untouched), then
+// count the names without making them and refuse a list longer than kMaxFileNames (`fileNames`
+// left empty, TTooManyNames thrown), then rebuild `fileNames`.
+bool PrepareFileNames(const TRuleTree& tree, bool join, const std::string& source,
+                      std::vector<std::string>& fileNames, IMessageSink& messages);
+
+// The whole run of the "実行" button: prepare the names (nothing more when that fails), copy, and
+// report completion unless the user stopped the run.
 void RunCopy(const TRuleTree& tree, bool join, const std::string& source, const std::string& folder,
              std::vector<std::string>& fileNames, TCopyServices& services);

@@ -146,3 +146,43 @@ TEST(RunCopyTest, KeepsTheGeneratedListAndUsesTheJoin) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PrepareFileNamesTest, RefusesAListThatCannotBeHeldWithoutMakingIt) {
+  TRuleTree tree;
+  Build(tree, {Num(0, 999, {Num(0, 999, {Num(0, 999)})})});  // a thousand million names
+  TRun run;
+  std::vector<std::string> fileNames{"from", "before"};
+  try {
+    RunCopy(tree, false, "C:\\src\\a.txt", "C:\\out", fileNames, run.Services);
+    FAIL() << "no error";
+  } catch (const TTooManyNames& error) {
+    EXPECT_EQ(std::string(error.what()),
+              "作成されるファイル名が多すぎます（1,000,000,000件）。一度に扱えるファイル名は5,000,000件までです");
+  }
+  EXPECT_TRUE(fileNames.empty());
+  EXPECT_TRUE(run.Copier.Attempts.empty());
+  EXPECT_TRUE(run.Messages.Messages.empty());
+}
+
+TEST(PrepareFileNamesTest, TakesAListAtTheLimit) {
+  TRuleTree tree;
+  Build(tree, {Num(1, 5, {Num(0, 999999)})});  // exactly 5,000,000
+  TRecordingMessages messages;
+  std::vector<std::string> fileNames;
+  EXPECT_TRUE(PrepareFileNames(tree, false, "a.txt", fileNames, messages));
+  EXPECT_EQ(fileNames.size(), 5000000u);
+}
+
+TEST(PrepareFileNamesTest, ValidationComesBeforeTheCount) {
+  TRuleTree tree;
+  Build(tree, {Num(0, 999, {Num(0, 999, {Num(0, 999)})}), Num(2, 1)});
+  TRecordingMessages messages;
+  std::vector<std::string> fileNames{"kept"};
+  EXPECT_FALSE(PrepareFileNames(tree, false, "a.txt", fileNames, messages));
+  EXPECT_EQ(fileNames, std::vector<std::string>{"kept"});
+  EXPECT_EQ(messages.Messages, std::vector<std::string>{"連番情報に不正な値が設定されています"});
+}
+
+}  // namespace

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/dialogs.h"
+#include "app/message_box_win32.h"
+
+// The real dialogs: the system's open-file dialog, the folder chooser, message boxes and the
+// preview window, all modal to the main window.
+class TWin32Dialogs : public IDialogs {
+ public:
+  // The window the dialogs belong to; set once the main window exists.
+  HWND Owner = nullptr;
+
+  void ShowMessage(const std::string& text) override;
+  int Ask(const std::string& text, const std::string& caption, unsigned flags) override;
+  bool OpenFile(const std::string& initialDir, std::string& fileName) override;
+  bool ChooseFolder(std::string& folder) override;
+  void ShowError(const std::string& text) override;
+  void ShowPreview(const std::vector<std::string>& names) override;
+
+ private:
+  TPlainMessage plain_;
+  TCopyPrompt prompt_;
+  std::string lastFile_;  // the open-file dialog starts with the file it returned last time
+};

@@ -1,0 +1,523 @@
+#include "app/folder_chooser_win32.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cctype>
+#include <stdexcept>
+#include <vector>
+
+#include "app/app_title.h"
+#include "app/folder_levels.h"
+#include "app/folder_system_win32.h"
+#include "naming/mbcs.h"
+
+namespace {
+
+constexpr char kCaption[] = "ディレクトリの選択";
+constexpr char kCreatePrompt[] = "指定されたディレクトリが存在しません。作成しますか？";
+constexpr char kCreateCaption[] = "確認";
+constexpr char kMissingFolder[] = "指定されたディレクトリが存在しません。";
+constexpr char kNoHelp[] = "この画面のヘルプはありません。";
+constexpr char kNoNetworkDialog[] = "ネットワークドライブの接続画面を開けません。";
+constexpr char kFailure[] = "ディレクトリの選択でエラーが発生しました。";
+constexpr int kClientWidth = 424;
+constexpr int kClientHeight = 255;
+constexpr int kMargin = 8;
+constexpr int kColumnWidth = 200;
+constexpr int kRightColumn = kClientWidth - kMargin - kColumnWidth;
+constexpr int kButtonWidth = 75;
+constexpr int kButtonGap = 4;
+constexpr int kItemHeight = 16;
+constexpr int kIndentStep = 8;
+constexpr int kGlyphSize = 16;
+constexpr DWORD kDiskResources = 1;            // RESOURCETYPE_DISK
+constexpr DWORD kConnectionCancelled = 0xFFFFFFFF;
+
+using TConnectionDialog = DWORD(WINAPI*)(HWND, DWORD);
+
+// Owns one handle and releases it once; an invalid handle value counts as none.
+template <typename Handle, BOOL(WINAPI* Release)(Handle)>
+class TOwned {
+ public:
+  explicit TOwned(Handle handle = nullptr) : handle_(handle) {}
+  ~TOwned() {
+    if (*this) Release(handle_);
+  }
+  TOwned(const TOwned&) = delete;
+  TOwned& operator=(const TOwned&) = delete;
+
+  Handle Get() const { return handle_; }
+  explicit operator bool() const { return handle_ && handle_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  Handle handle_;
+};
+
+using TGdiObject = TOwned<HGDIOBJ, DeleteObject>;
+using TFindHandle = TOwned<HANDLE, FindClose>;
+using TLibrary = TOwned<HMODULE, FreeLibrary>;
+
+// Selects an object into a device context and puts the previous one back.
+class TSelection {
+ public:
+  TSelection(HDC dc, HGDIOBJ object) : dc_(dc), old_(object ? SelectObject(dc, object) : nullptr) {}
+  ~TSelection() {
+    if (old_) SelectObject(dc_, old_);
+  }
+  TSelection(const TSelection&) = delete;
+  TSelection& operator=(const TSelection&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
+// A drive that is not ready (an empty card reader) would make the system ask for a disk; the
+// chooser reports the failure itself instead.
+class TNoDiskPrompts {
+ public:
+  TNoDiskPrompts() : old_(SetErrorMode(SEM_FAILCRITICALERRORS)) {}
+  ~TNoDiskPrompts() { SetErrorMode(old_); }
+  TNoDiskPrompts(const TNoDiskPrompts&) = delete;
+  TNoDiskPrompts& operator=(const TNoDiskPrompts&) = delete;
+
+ private:
+  UINT old_;
+};
+
+std::string WindowText(HWND window) {
+  std::string text(GetWindowTextLengthA(window) + 1, '\0');
+  text.resize(GetWindowTextA(window, text.data(), static_cast<int>(text.size())));
+  return text;
+}
+
+std::string CurrentDirectory() {
+  std::string path(GetCurrentDirectoryA(0, nullptr), '\0');
+  path.resize(GetCurrentDirectoryA(static_cast<DWORD>(path.size()), path.data()));
+  return path;
+}
+
+// The sub-folders and files of `folder`, each sorted without regard to letter case. Hidden
+// entries are left out, as the system's own browsers do by default.
+void ReadFolder(const std::string& folder, std::vector<std::string>& folders, std::vector<std::string>& files) {
+  WIN32_FIND_DATAA data;
+  TFindHandle find(FindFirstFileA(AppendName(folder, "*").c_str(), &data));
+  if (!find) return;
+  do {
+    const std::string name = data.cFileName;
+    if (name == "." || name == ".." || (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN)) continue;
+    (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? folders : files).push_back(name);
+  } while (FindNextFileA(find.Get(), &data));
+  const auto byName = [](const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) < 0; };
+  std::sort(folders.begin(), folders.end(), byName);
+  std::sort(files.begin(), files.end(), byName);
+}
+
+void DrawShape(HDC dc, std::initializer_list<POINT> points, COLORREF fill, COLORREF outline) {
+  TGdiObject pen(CreatePen(PS_SOLID, 1, outline));
+  TGdiObject brush(CreateSolidBrush(fill));
+  TSelection selectPen(dc, pen.Get());
+  TSelection selectBrush(dc, brush.Get());
+  Polygon(dc, points.begin(), static_cast<int>(points.size()));
+}
+
+enum class TGlyph { OpenFolder, ClosedFolder, Drive };
+
+// A 16 x 16 picture with its top left corner at x, y.
+void DrawGlyph(HDC dc, int x, int y, TGlyph glyph) {
+  const COLORREF folderLine = RGB(128, 96, 0);
+  if (glyph == TGlyph::Drive) {
+    DrawShape(dc, {{x + 1, y + 5}, {x + 14, y + 5}, {x + 14, y + 11}, {x + 1, y + 11}}, RGB(192, 192, 192), RGB(64, 64, 64));
+    DrawShape(dc, {{x + 10, y + 8}, {x + 12, y + 8}, {x + 12, y + 9}, {x + 10, y + 9}}, RGB(0, 160, 0), RGB(0, 160, 0));
+    return;
+  }
+  DrawShape(dc, {{x + 1, y + 3}, {x + 6, y + 3}, {x + 7, y + 4}, {x + 14, y + 4}, {x + 14, y + 13}, {x + 1, y + 13}},
+            RGB(240, 200, 80), folderLine);
+  // An open folder shows its front flap tipped forward.
+  if (glyph == TGlyph::OpenFolder) {
+    DrawShape(dc, {{x + 1, y + 13}, {x + 4, y + 7}, {x + 15, y + 7}, {x + 13, y + 13}}, RGB(255, 232, 150), folderLine);
+  }
+}
+
+// One entry of the folder or drive list: the picture `indent` pixels in, then the text, which
+// alone is highlighted when the entry is selected.
+void DrawListItem(HDC dc, const RECT& rect, const std::string& text, int indent, TGlyph glyph, UINT state) {
+  FillRect(dc, &rect, GetSysColorBrush(COLOR_WINDOW));
+  const int height = rect.bottom - rect.top;
+  const int left = rect.left + 2 + indent;
+  DrawGlyph(dc, left, rect.top + (height - kGlyphSize) / 2, glyph);
+  SIZE size{};
+  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  RECT textRect{left + kGlyphSize + 2, rect.top, std::min<LONG>(rect.right, left + kGlyphSize + 6 + size.cx), rect.bottom};
+  const bool selected = state & ODS_SELECTED;
+  const COLORREF oldText = SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+  const COLORREF oldBack = SetBkColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  ExtTextOutA(dc, textRect.left + 2, rect.top + (height - size.cy) / 2, ETO_OPAQUE | ETO_CLIPPED, &textRect,
+              text.c_str(), static_cast<UINT>(text.size()), nullptr);
+  SetTextColor(dc, oldText);
+  SetBkColor(dc, oldBack);
+  if (state & ODS_FOCUS) DrawFocusRect(dc, &textRect);
+}
+
+class TFolderChooser {
+ public:
+  TFolderChooser(std::string& directory, unsigned options, unsigned helpContext);
+  TFolderChooser(const TFolderChooser&) = delete;
+  TFolderChooser& operator=(const TFolderChooser&) = delete;
+
+  bool Run(HWND owner);
+
+ private:
+  struct TEntry {
+    std::string Path;
+    std::string Name;
+    int Level;
+    bool Open;  // on the way from the root to the folder shown, as opposed to a sub-folder of it
+  };
+
+  static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+  INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void OnInitDialog();
+  void OnCommand(int id, UINT code);
+  void OnMeasureItem(MEASUREITEMSTRUCT& item);
+  void OnDrawItem(const DRAWITEMSTRUCT& item);
+  HBRUSH OnCtlColorListBox(HDC dc, HWND list);
+
+  HWND AddControl(const char* className, const char* text, DWORD style, int id, int x, int y, int width, int height,
+                  DWORD exStyle = 0);
+  void CreateControls();
+  void FillDrives();
+  void MoveTo(const std::string& folder);
+  void ShowCurrentFolder();
+  void FolderListOpen();
+  void DriveListChange();
+  void OkClick();
+  void NetworkClick();
+  void HelpClick();
+  int Report(const char* text, UINT flags, const char* caption = kApplicationTitle);
+
+  std::string& directory_;
+  const unsigned options_;
+  const unsigned helpContext_;
+  TGdiObject font_;
+  TLibrary network_;
+  TConnectionDialog connectionDialog_ = nullptr;
+  HWND dialog_ = nullptr;
+  HWND nameEdit_ = nullptr;
+  HWND folderList_ = nullptr;
+  HWND fileList_ = nullptr;
+  HWND driveList_ = nullptr;
+  std::vector<TEntry> entries_;
+  int currentEntry_ = -1;  // the entry of the folder shown
+};
+
+TFolderChooser::TFolderChooser(std::string& directory, unsigned options, unsigned helpContext)
+    : directory_(directory),
+      options_(options),
+      helpContext_(helpContext),
+      font_(CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, "ＭＳ Ｐゴシック")),
+      network_(LoadLibraryA("mpr.dll")) {
+  if (network_) {
+    // Through a plain function pointer, which any function pointer type may be cast from.
+    const auto found = reinterpret_cast<void (*)()>(GetProcAddress(network_.Get(), "WNetConnectionDialog"));
+    connectionDialog_ = reinterpret_cast<TConnectionDialog>(found);
+  }
+}
+
+bool TFolderChooser::Run(HWND owner) {
+  // An empty template: the controls are made in pixels once the dialog exists.
+  struct TTemplate {
+    DLGTEMPLATE Header;
+    WORD Menu, Class, Title;
+  };
+  alignas(4) TTemplate dialogTemplate{};
+  dialogTemplate.Header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+  return DialogBoxIndirectParamA(GetModuleHandleA(nullptr), &dialogTemplate.Header, owner, DialogProc,
+                                 reinterpret_cast<LPARAM>(this)) == IDOK;
+}
+
+INT_PTR CALLBACK TFolderChooser::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+    reinterpret_cast<TFolderChooser*>(lParam)->dialog_ = dialog;
+  }
+  auto* self = reinterpret_cast<TFolderChooser*>(GetWindowLongPtrA(dialog, DWLP_USER));
+  if (!self) return FALSE;
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrA(dialog, DWLP_USER, 0);
+    return FALSE;
+  }
+  try {
+    return self->HandleMessage(message, wParam, lParam);
+  } catch (...) {
+    MessageBoxA(dialog, kFailure, kApplicationTitle, MB_OK | MB_ICONERROR);
+    if (message == WM_INITDIALOG) EndDialog(dialog, IDCANCEL);  // half-built, it would mislead
+    return FALSE;
+  }
+}
+
+INT_PTR TFolderChooser::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      OnInitDialog();
+      return FALSE;  // the focus is set
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), HIWORD(wParam));
+      return TRUE;
+    case WM_MEASUREITEM:
+      OnMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+      return TRUE;
+    case WM_DRAWITEM:
+      OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      return TRUE;
+    case WM_CTLCOLORLISTBOX:
+      return reinterpret_cast<INT_PTR>(OnCtlColorListBox(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
+    case WM_HELP:
+      if (helpContext_) HelpClick();
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+void TFolderChooser::OnInitDialog() {
+  SetWindowTextA(dialog_, kCaption);
+  RECT frame{0, 0, kClientWidth, kClientHeight};
+  AdjustWindowRectEx(&frame, GetWindowLongA(dialog_, GWL_STYLE), FALSE, GetWindowLongA(dialog_, GWL_EXSTYLE));
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  SetWindowPos(dialog_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2, (GetSystemMetrics(SM_CYSCREEN) - height) / 2,
+               width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  CreateControls();
+  FillDrives();
+  if (!directory_.empty() && TWin32FolderSystem().IsFolder(directory_)) {
+    MoveTo(directory_);
+  } else {
+    ShowCurrentFolder();
+  }
+  SetFocus(folderList_);
+}
+
+HWND TFolderChooser::AddControl(const char* className, const char* text, DWORD style, int id, int x, int y, int width,
+                                int height, DWORD exStyle) {
+  HWND control = CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, dialog_,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+  if (!control) throw std::runtime_error("CreateWindowExA failed");
+  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+  return control;
+}
+
+// Each label comes just before its control, so its mnemonic moves the focus there.
+void TFolderChooser::CreateControls() {
+  constexpr DWORD kListStyle = WS_TABSTOP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT;
+  constexpr int kLabelHeight = 12;
+  const int left = kMargin;
+  const int right = kRightColumn;
+  AddControl("STATIC", "ディレクトリ名(&N):", SS_LEFT, -1, left, 8, kColumnWidth, kLabelHeight);
+  nameEdit_ = AddControl("EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL | (options_ & sdAllowCreate ? 0 : ES_READONLY),
+                         fcNameEdit, left, 22, kColumnWidth, 20, WS_EX_CLIENTEDGE);
+  AddControl("STATIC", "ディレクトリ(&D):", SS_LEFT, -1, left, 50, kColumnWidth, kLabelHeight);
+  folderList_ = AddControl("LISTBOX", "", kListStyle | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY, fcFolderList,
+                           left, 64, kColumnWidth, 146, WS_EX_CLIENTEDGE);
+  AddControl("STATIC", "ファイル(&F): (*.*)", SS_LEFT, -1, right, 8, kColumnWidth, kLabelHeight);
+  fileList_ = AddControl("LISTBOX", "", kListStyle | LBS_NOSEL, fcFileList, right, 22, kColumnWidth, 138, WS_EX_CLIENTEDGE);
+  AddControl("STATIC", "ドライブ(&R):", SS_LEFT, -1, right, 172, kColumnWidth, kLabelHeight);
+  driveList_ = AddControl("COMBOBOX", "",
+                          WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, fcDriveList,
+                          right, 186, kColumnWidth, 160);
+
+  constexpr int kButtonTop = 222;
+  constexpr int kButtonHeight = 25;
+  if (connectionDialog_) {
+    AddControl("BUTTON", "ネットワーク(&N)...", WS_TABSTOP | BS_PUSHBUTTON, fcNetwork, left, kButtonTop, 110, kButtonHeight);
+  }
+  // The buttons that are shown line up at the right edge.
+  const int buttons = helpContext_ ? 3 : 2;
+  int x = kClientWidth - kMargin - buttons * kButtonWidth - (buttons - 1) * kButtonGap;
+  const auto addButton = [&](const char* text, DWORD style, int id) {
+    AddControl("BUTTON", text, WS_TABSTOP | style, id, x, kButtonTop, kButtonWidth, kButtonHeight);
+    x += kButtonWidth + kButtonGap;
+  };
+  addButton("OK", BS_DEFPUSHBUTTON, IDOK);
+  addButton("キャンセル", BS_PUSHBUTTON, IDCANCEL);
+  if (helpContext_) addButton("ヘルプ(&H)", BS_PUSHBUTTON, fcHelp);
+}
+
+void TFolderChooser::FillDrives() {
+  ComboBox_ResetContent(driveList_);
+  const DWORD drives = GetLogicalDrives();
+  for (int i = 0; i < 26; ++i) {
+    if (!(drives & (1u << i))) continue;
+    const char letter = static_cast<char>('A' + i);
+    const std::string root{letter, ':', '\\'};
+    std::string text = root.substr(0, 2);
+    // Only local disks are asked for their label: a removable or network drive may keep the user
+    // waiting.
+    const UINT type = GetDriveTypeA(root.c_str());
+    char label[MAX_PATH + 1] = "";
+    if ((type == DRIVE_FIXED || type == DRIVE_RAMDISK) &&
+        GetVolumeInformationA(root.c_str(), label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0) && *label) {
+      text += std::string(" [") + label + "]";
+    }
+    ComboBox_SetItemData(driveList_, ComboBox_AddString(driveList_, text.c_str()), letter);
+  }
+}
+
+void TFolderChooser::MoveTo(const std::string& folder) {
+  TNoDiskPrompts quiet;
+  if (!SetCurrentDirectoryA(folder.c_str())) {
+    Report((folder + " に移動できません。").c_str(), MB_ICONERROR);
+  }
+  ShowCurrentFolder();
+}
+
+// Shows the process's current folder in every list and in the name field.
+void TFolderChooser::ShowCurrentFolder() {
+  TNoDiskPrompts quiet;
+  const std::string current = CurrentDirectory();
+  const std::vector<std::string> levels = PathLevels(current);
+  const int depth = static_cast<int>(levels.size());
+  entries_.clear();
+  for (int i = 0; i < depth; ++i) {
+    const std::string& level = levels[i];
+    entries_.push_back({level, i == 0 ? level : level.substr(LastDelimiter("\\", level) + 1), i, true});
+  }
+  currentEntry_ = depth - 1;
+  std::vector<std::string> folders, files;
+  ReadFolder(current, folders, files);
+  for (const std::string& name : folders) entries_.push_back({AppendName(current, name), name, depth, false});
+
+  SetWindowRedraw(folderList_, FALSE);
+  ListBox_ResetContent(folderList_);
+  for (const TEntry& entry : entries_) ListBox_AddString(folderList_, entry.Name.c_str());
+  ListBox_SetCurSel(folderList_, currentEntry_);
+  SetWindowRedraw(folderList_, TRUE);
+  InvalidateRect(folderList_, nullptr, TRUE);
+
+  SetWindowRedraw(fileList_, FALSE);
+  ListBox_ResetContent(fileList_);
+  for (const std::string& name : files) ListBox_AddString(fileList_, name.c_str());
+  SetWindowRedraw(fileList_, TRUE);
+  InvalidateRect(fileList_, nullptr, TRUE);
+
+  const bool onDrive = current.size() >= 2 && current[1] == ':';
+  const char drive = onDrive ? static_cast<char>(std::toupper(static_cast<unsigned char>(current[0]))) : 0;
+  int driveIndex = -1;
+  for (int i = 0; i < ComboBox_GetCount(driveList_); ++i) {
+    if (static_cast<char>(ComboBox_GetItemData(driveList_, i)) == drive) driveIndex = i;
+  }
+  ComboBox_SetCurSel(driveList_, driveIndex);
+
+  SetWindowTextA(nameEdit_, current.c_str());
+  Edit_SetSel(nameEdit_, 0, -1);
+}
+
+void TFolderChooser::FolderListOpen() {
+  const int index = ListBox_GetCurSel(folderList_);
+  if (index >= 0 && index < static_cast<int>(entries_.size())) MoveTo(entries_[index].Path);
+}
+
+void TFolderChooser::DriveListChange() {
+  const int index = ComboBox_GetCurSel(driveList_);
+  if (index < 0) return;
+  const char drive = static_cast<char>(ComboBox_GetItemData(driveList_, index));
+  const std::string current = CurrentDirectory();
+  if (current.size() >= 2 && current[1] == ':' && std::toupper(static_cast<unsigned char>(current[0])) == drive) return;
+  // The drive alone: the system goes to the folder last used on it.
+  MoveTo(std::string{drive, ':'});
+}
+
+void TFolderChooser::OkClick() {
+  // Enter in the folder list opens the entry it points at, as a double click does.
+  if (GetFocus() == folderList_) {
+    const int index = ListBox_GetCurSel(folderList_);
+    if (index >= 0 && index != currentEntry_) {
+      FolderListOpen();
+      return;
+    }
+  }
+  const std::string name = WindowText(nameEdit_);
+  if (!TWin32FolderSystem().IsFolder(name)) {
+    if (!(options_ & sdAllowCreate)) {
+      Report(kMissingFolder, MB_ICONERROR);
+      return;
+    }
+    if ((options_ & sdPrompt) && Report(kCreatePrompt, MB_YESNO | MB_ICONQUESTION, kCreateCaption) != IDYES) return;
+  }
+  directory_ = name;
+  EndDialog(dialog_, IDOK);
+}
+
+void TFolderChooser::NetworkClick() {
+  const DWORD result = connectionDialog_(dialog_, kDiskResources);
+  if (result == NO_ERROR) {
+    FillDrives();  // a drive may have been connected
+    ShowCurrentFolder();
+  } else if (result != kConnectionCancelled) {
+    Report(kNoNetworkDialog, MB_ICONERROR);
+  }
+}
+
+void TFolderChooser::HelpClick() { Report(kNoHelp, MB_ICONINFORMATION); }
+
+int TFolderChooser::Report(const char* text, UINT flags, const char* caption) {
+  return MessageBoxA(dialog_, text, caption, flags);
+}
+
+void TFolderChooser::OnCommand(int id, UINT code) {
+  switch (id) {
+    case fcFolderList:
+      if (code == LBN_DBLCLK) FolderListOpen();
+      break;
+    case fcDriveList:
+      // Arrows in the closed list choose at once; in the open list only the final choice counts.
+      if (code == CBN_SELENDOK || (code == CBN_SELCHANGE && !ComboBox_GetDroppedState(driveList_))) DriveListChange();
+      break;
+    case fcNetwork:
+      NetworkClick();
+      break;
+    case fcHelp:
+      HelpClick();
+      break;
+    case IDOK:
+      OkClick();
+      break;
+    case IDCANCEL:
+      EndDialog(dialog_, IDCANCEL);
+      break;
+  }
+}
+
+void TFolderChooser::OnMeasureItem(MEASUREITEMSTRUCT& item) { item.itemHeight = kItemHeight; }
+
+void TFolderChooser::OnDrawItem(const DRAWITEMSTRUCT& item) {
+  const int index = static_cast<int>(item.itemID);
+  if (item.CtlID == fcFolderList && index >= 0 && index < static_cast<int>(entries_.size())) {
+    const TEntry& entry = entries_[index];
+    DrawListItem(item.hDC, item.rcItem, entry.Name, entry.Level * kIndentStep,
+                 entry.Open ? TGlyph::OpenFolder : TGlyph::ClosedFolder, item.itemState);
+  } else if (item.CtlID == fcDriveList && index >= 0) {
+    std::string text(ComboBox_GetLBTextLen(driveList_, index) + 1, '\0');
+    text.resize(std::max(0, ComboBox_GetLBText(driveList_, index, text.data())));
+    DrawListItem(item.hDC, item.rcItem, text, 0, TGlyph::Drive, item.itemState);
+  } else {
+    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_WINDOW));
+  }
+}
+
+// The file list is there for orientation only, so its names are grey.
+HBRUSH TFolderChooser::OnCtlColorListBox(HDC dc, HWND list) {
+  if (list != fileList_) return nullptr;
+  SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+  SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+  return GetSysColorBrush(COLOR_WINDOW);
+}
+
+}  // namespace
+
+bool SelectDirectory(HWND owner, std::string& directory, unsigned options, unsigned helpContext) {
+  TFolderChooser chooser(directory, options, helpContext);
+  return chooser.Run(owner);
+}

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/dialogs.h"
+#include "app/gdi_win32.h"
+#include "app/panel_win32.h"
+#include "app/resources_win32.h"
+#include "app/window_win32.h"
+#include "naming/rule_tree.h"
+
+// The main window: source and folder pickers, the rule tree with its editors, and the two run
+// buttons. It owns the rule tree, the generated names and every control.
+class TForm1 : public TWindow {
+ public:
+  static constexpr int kClientWidth = 481;
+  static constexpr int kClientHeight = 336;
+
+  explicit TForm1(IDialogs& dialogs);
+  ~TForm1() override;
+
+  // Shows the window for the first time (FormShow runs then).
+  void Show(int showCommand);
+  // When set, destroying the window ends the thread's message loop.
+  bool QuitOnDestroy = false;
+
+  // Controls, named as the user sees them; public so tests can drive them by their messages.
+  HWND Edit1 = nullptr, Edit2 = nullptr, Button1 = nullptr, Button2 = nullptr;
+  HWND Label1 = nullptr, Label2 = nullptr, Label3 = nullptr, Label4 = nullptr, Label5 = nullptr;
+  HWND TreeView1 = nullptr, ButtonEx1 = nullptr, ComboBox1 = nullptr;
+  HWND EditALFrom = nullptr, EditALTo = nullptr, EditFixString = nullptr, Memo1 = nullptr;
+  HWND SpinEditNumFrom = nullptr, SpinEditNumTo = nullptr;
+  HWND Button3 = nullptr, Button4 = nullptr, CheckBox1 = nullptr;
+  std::unique_ptr<TPanel> Panel1, Panel2, Panel3, Panel4, Panel5, Panel6, Panel7, Panel8;
+
+  TRuleTree& Rules() { return rules_; }
+  // The names of the last preview or run; null once the window has closed.
+  const std::vector<std::string>* FileNames() const { return fileNames_.get(); }
+
+  // Adds a fresh rule under the node of `parent` (the rule tree and the view together).
+  HTREEITEM AddRuleNode(HTREEITEM parent);
+
+  void UpdateControls();
+  void SetParamsEnabled(bool enabled);
+  void ShowParamEditors(int kind);
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void ReportError(const std::string& text) override;
+
+ private:
+  void CreateControls();
+  HWND AddControl(HWND parent, const char* className, const std::string& text, DWORD style, int x, int y, int width,
+                  int height, DWORD exStyle = 0);
+  void OnCommand(HWND control, int code);
+  void OnNotify(const NMHDR& header);
+
+  void FormCreate();
+  void FormShow();
+  void FormClose();
+  void Button1Click();
+  void Button2Click();
+  void Button3Click();
+  void Button4Click();
+  void Edit1Change();
+  void Edit2Change();
+  void TreeView1Change(HTREEITEM node);
+  void ShowCopyInfo(const TCopyInfo& info);
+  // Validates, refuses a list that cannot be held, then generates; false when nothing came of it.
+  bool PrepareNames();
+
+  IDialogs& dialogs_;
+  TGdiObject<HFONT> font_;
+  TImageList images_;  // the book of the root and the sheets of a rule
+  TRuleTree rules_;
+  std::unique_ptr<std::vector<std::string>> fileNames_;
+  bool loading_ = false;
+  bool shown_ = false;
+};
+
+// Sets a control's text only when it differs, so setting the same text raises no change event.
+void SetControlText(HWND control, const std::string& text);
+std::string ControlText(HWND control);

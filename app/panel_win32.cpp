@@ -1,0 +1,57 @@
+#include "app/panel_win32.h"
+
+TPanel::TPanel(HWND parent, int x, int y, int width, int height, TPanelBevel bevel, const std::string& caption)
+    : bevel_(bevel), caption_(caption) {
+  // WS_EX_CONTROLPARENT lets the dialog keys walk into the panel's controls in their tab order.
+  Create("TandeloPanel", WS_EX_CONTROLPARENT, caption.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y, width,
+         height, parent);
+}
+
+void TPanel::Paint(HDC dc) const {
+  RECT rect;
+  GetClientRect(Handle(), &rect);
+  FillRect(dc, &rect, GetSysColorBrush(COLOR_BTNFACE));
+  static const UINT kEdges[] = {0, BDR_RAISEDOUTER, BDR_SUNKENOUTER, BDR_SUNKENINNER};
+  if (bevel_ != pbNone) DrawEdge(dc, &rect, kEdges[bevel_], BF_RECT);
+  if (caption_.empty()) return;
+  const HGDIOBJ oldFont = SelectObject(dc, font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  DrawTextA(dc, caption_.c_str(), static_cast<int>(caption_.size()), &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  SelectObject(dc, oldFont);
+}
+
+LRESULT TPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      const HDC dc = BeginPaint(Handle(), &ps);
+      Paint(dc);
+      EndPaint(Handle(), &ps);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      Paint(reinterpret_cast<HDC>(wParam));
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_SETFONT:
+      font_ = reinterpret_cast<HFONT>(wParam);
+      if (LOWORD(lParam)) InvalidateRect(Handle(), nullptr, TRUE);
+      return 0;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(font_);
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CONTEXTMENU:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_VSCROLL:
+      return SendMessageA(GetAncestor(Handle(), GA_ROOT), message, wParam, lParam);
+  }
+  return TWindow::HandleMessage(message, wParam, lParam);
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+#include "app/window_win32.h"
+
+// The bevels a panel can draw around its client area.
+enum TPanelBevel { pbNone, pbRaisedOuter, pbLoweredOuter, pbLoweredInner };
+
+// A plain container in the button-face colour with an optional bevel and a centred caption. The
+// notifications of its child controls go on to the top-level window, which handles them all.
+class TPanel : public TWindow {
+ public:
+  TPanel(HWND parent, int x, int y, int width, int height, TPanelBevel bevel, const std::string& caption = {});
+
+  // Draws the panel into `dc`; the window's own painting and tests call it.
+  void Paint(HDC dc) const;
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  TPanelBevel bevel_;
+  std::string caption_;
+  HFONT font_ = nullptr;  // set by WM_SETFONT, owned by the top-level window
+};

@@ -1,0 +1,35 @@
+# The program's resources (icon, rule tree pictures, manifest, version information) and the small
+# library that loads them. Link both into the executable: the loader looks the resources up in
+# the module that runs it.
+if(WIN32)
+  get_property(tandelo_languages GLOBAL PROPERTY ENABLED_LANGUAGES)
+  if(NOT "RC" IN_LIST tandelo_languages)
+    enable_language(RC)
+  endif()
+
+  # The version of project() is the only one: the version resource and the manifest take it from
+  # here. A two-part version leaves PATCH and TWEAK empty; the resources want four numbers.
+  foreach(part MAJOR MINOR PATCH TWEAK)
+    set(TANDELO_VERSION_${part} "${PROJECT_VERSION_${part}}")
+    if(TANDELO_VERSION_${part} STREQUAL "")
+      set(TANDELO_VERSION_${part} 0)
+    endif()
+  endforeach()
+  set(TANDELO_VERSION_QUAD
+      "${TANDELO_VERSION_MAJOR}.${TANDELO_VERSION_MINOR}.${TANDELO_VERSION_PATCH}.${TANDELO_VERSION_TWEAK}")
+
+  set(tandelo_res_generated ${CMAKE_CURRENT_BINARY_DIR}/res)
+  configure_file(res/version.h.in ${tandelo_res_generated}/version.h @ONLY)
+  configure_file(res/app.manifest.in ${tandelo_res_generated}/app.manifest @ONLY)
+
+  # An object library, not a static one: the linker would drop resource objects from an archive,
+  # since no code refers to them.
+  add_library(app_resources OBJECT res/tandelo.rc)
+  target_include_directories(app_resources PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/res ${tandelo_res_generated})
+  # windres writes no dependency file: without these, edited pictures or headers would not rebuild.
+  set_source_files_properties(res/tandelo.rc PROPERTIES OBJECT_DEPENDS
+    "${CMAKE_CURRENT_SOURCE_DIR}/res/resource.h;${CMAKE_CURRENT_SOURCE_DIR}/res/tandelo.ico;${CMAKE_CURRENT_SOURCE_DIR}/res/rule_images.bmp;${tandelo_res_generated}/version.h;${tandelo_res_generated}/app.manifest")
+
+  add_library(app_resource_loader STATIC resources_win32.cpp)
+  target_link_libraries(app_resource_loader PUBLIC tandelo_options comctl32)
+endif()

@@ -1,0 +1,72 @@
+#include "app/window_win32.h"
+
+#include <new>
+#include <stdexcept>
+
+#include "app/app_title.h"
+
+TWindow::~TWindow() {
+  if (handle_) {
+    SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
+    DestroyWindow(handle_);
+  }
+}
+
+void TWindow::Create(const char* className, DWORD exStyle, const char* title, DWORD style, int x, int y,
+                     int width, int height, HWND parent, HMENU menu) {
+  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSEXA existing{};
+  existing.cbSize = sizeof existing;
+  if (!GetClassInfoExA(instance, className, &existing)) {
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = className;
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+    if (!RegisterClassExA(&windowClass)) throw std::runtime_error("RegisterClassEx failed");
+  }
+  if (!CreateWindowExA(exStyle, className, title, style, x, y, width, height, parent, menu, instance, this)) {
+    throw std::runtime_error("CreateWindowEx failed");
+  }
+}
+
+LRESULT TWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcA(handle_, message, wParam, lParam);
+}
+
+void TWindow::ReportError(const std::string& text) { ShowErrorBox(handle_, text); }
+
+LRESULT CALLBACK TWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<TWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    self->handle_ = window;
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<TWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (!self) return DefWindowProcA(window, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    self->handle_ = nullptr;
+    return DefWindowProcA(window, message, wParam, lParam);
+  }
+  try {
+    return self->HandleMessage(message, wParam, lParam);
+  } catch (const std::exception& error) {
+    self->ReportError(DescribeError(error));
+  } catch (...) {
+    self->ReportError("予期しないエラーが発生しました");
+  }
+  return 0;
+}
+
+void ShowErrorBox(HWND owner, const std::string& text) {
+  MessageBoxA(owner, (text + ".").c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
+}
+
+std::string DescribeError(const std::exception& error) {
+  if (dynamic_cast<const std::bad_alloc*>(&error)) return "メモリが不足しています";
+  return error.what();
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// The base of the program's windows: the window procedure finds the object through
+// GWLP_USERDATA (stored at WM_NCCREATE) and forwards every message to HandleMessage. It is also
+// the boundary that no exception crosses: what a handler throws is reported with ReportError and
+// the message counts as handled.
+class TWindow {
+ public:
+  TWindow() = default;
+  virtual ~TWindow();
+  TWindow(const TWindow&) = delete;
+  TWindow& operator=(const TWindow&) = delete;
+
+  HWND Handle() const { return handle_; }
+
+ protected:
+  // Registers `className` (once) with this class's window procedure and creates the window.
+  void Create(const char* className, DWORD exStyle, const char* title, DWORD style, int x, int y, int width,
+              int height, HWND parent, HMENU menu = nullptr);
+
+  virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // Shows what escaped a handler; by default in the application's error box.
+  virtual void ReportError(const std::string& text);
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  HWND handle_ = nullptr;
+};
+
+// The application's error box: the title as caption, an error icon, one OK button, the text with
+// "." appended.
+void ShowErrorBox(HWND owner, const std::string& text);
+
+// A handler's failure worded for the user.
+std::string DescribeError(const std::exception& error);

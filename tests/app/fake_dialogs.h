@@ -1,0 +1,40 @@
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/dialogs.h"
+
+// Answers the main window's dialogs from scripts and records everything it was shown.
+class TFakeDialogs : public IDialogs {
+ public:
+  void ShowMessage(const std::string& text) override { Messages.push_back(text); }
+  int Ask(const std::string& text, const std::string&, unsigned) override {
+    Prompts.push_back(text);
+    return kAnswerYes;
+  }
+  bool OpenFile(const std::string& initialDir, std::string& fileName) override {
+    OpenFileStarts.push_back(initialDir);
+    return Next(Files, fileName);
+  }
+  bool ChooseFolder(std::string& folder) override { return Next(Folders, folder); }
+  void ShowError(const std::string& text) override { Errors.push_back(text); }
+  void ShowPreview(const std::vector<std::string>& names) override { Previews.push_back(names); }
+
+  // The next answer of each picker; nullopt stands for Cancel.
+  std::deque<std::optional<std::string>> Files, Folders;
+
+  std::vector<std::string> Messages, Prompts, Errors, OpenFileStarts;
+  std::vector<std::vector<std::string>> Previews;
+
+ private:
+  static bool Next(std::deque<std::optional<std::string>>& answers, std::string& result) {
+    if (answers.empty()) return false;
+    const std::optional<std::string> answer = answers.front();
+    answers.pop_front();
+    if (answer) result = *answer;
+    return answer.has_value();
+  }
+};

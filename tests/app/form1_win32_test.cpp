@@ -1,0 +1,322 @@
+// The main window driven by its messages, with its dialogs answered in code.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "app/form1_win32.h"
+#include "tests/app/fake_dialogs.h"
+#include "tests/copy/temp_folder_win32.h"
+
+namespace {
+
+class Form1Test : public testing::Test {
+ protected:
+  void SetUp() override { form_.Show(SW_SHOWNOACTIVATE); }
+
+  void Click(HWND button) { SendMessageA(button, BM_CLICK, 0, 0); }
+  void ChooseSource(const std::string& path) {
+    dialogs_.Files.push_back(path);
+    Click(form_.Button1);
+  }
+  void ChooseFolder(const std::string& path) {
+    dialogs_.Folders.push_back(path);
+    Click(form_.Button2);
+  }
+  HTREEITEM Root() { return TreeView_GetRoot(form_.TreeView1); }
+  void Select(HTREEITEM item) { TreeView_SelectItem(form_.TreeView1, item); }
+  bool Enabled(HWND control) { return IsWindowEnabled(control) != FALSE; }
+  bool RunButtonsEnabled() {
+    EXPECT_EQ(Enabled(form_.Button3), Enabled(form_.Button4));
+    return Enabled(form_.Button3);
+  }
+
+  TFakeDialogs dialogs_;
+  TForm1 form_{dialogs_};
+  TTempFolder folder_;
+};
+
+struct TPlace {
+  const char* Name;
+  HWND TForm1::*Control;
+  std::unique_ptr<TPanel> TForm1::*Parent;  // null: the form itself
+  RECT Rect;                                // left, top, right, bottom in the parent's client area
+};
+
+const TPlace kPlaces[] = {
+    {"Label1", &TForm1::Label1, &TForm1::Panel2, {8, 12, 91, 24}},
+    {"Label2", &TForm1::Label2, &TForm1::Panel2, {8, 32, 93, 44}},
+    {"Edit1", &TForm1::Edit1, &TForm1::Panel2, {96, 8, 449, 28}},
+    {"Edit2", &TForm1::Edit2, &TForm1::Panel2, {96, 29, 449, 49}},
+    {"Button2", &TForm1::Button2, &TForm1::Panel2, {450, 29, 475, 49}},
+    {"Button1", &TForm1::Button1, &TForm1::Panel2, {450, 8, 475, 28}},
+    {"Label5", &TForm1::Label5, &TForm1::Panel3, {2, 24, 320, 36}},
+    {"Button4", &TForm1::Button4, &TForm1::Panel3, {324, 8, 399, 33}},
+    {"Button3", &TForm1::Button3, &TForm1::Panel3, {403, 8, 478, 33}},
+    {"CheckBox1", &TForm1::CheckBox1, &TForm1::Panel3, {3, 3, 309, 20}},
+    {"TreeView1", &TForm1::TreeView1, &TForm1::Panel5, {0, 17, 224, 228}},
+    {"ButtonEx1", &TForm1::ButtonEx1, &TForm1::Panel1, {157, 1, 182, 17}},
+    {"Label4", &TForm1::Label4, &TForm1::Panel7, {8, 8, 62, 20}},
+    {"Label3", &TForm1::Label3, &TForm1::Panel8, {110, 20, 122, 32}},
+    {"EditALFrom", &TForm1::EditALFrom, &TForm1::Panel8, {24, 16, 49, 36}},
+    {"EditALTo", &TForm1::EditALTo, &TForm1::Panel8, {184, 16, 209, 36}},
+    {"EditFixString", &TForm1::EditFixString, &TForm1::Panel8, {24, 16, 209, 36}},
+    {"Memo1", &TForm1::Memo1, &TForm1::Panel8, {24, 16, 217, 185}},
+    {"SpinEditNumFrom", &TForm1::SpinEditNumFrom, &TForm1::Panel8, {24, 16, 81, 37}},
+    {"SpinEditNumTo", &TForm1::SpinEditNumTo, &TForm1::Panel8, {152, 16, 209, 37}},
+};
+
+struct TPanelPlace {
+  const char* Name;
+  std::unique_ptr<TPanel> TForm1::*Panel;
+  std::unique_ptr<TPanel> TForm1::*Parent;
+  RECT Rect;
+};
+
+const TPanelPlace kPanelPlaces[] = {
+    {"Panel2", &TForm1::Panel2, nullptr, {0, 0, 481, 65}},
+    {"Panel3", &TForm1::Panel3, nullptr, {0, 295, 481, 336}},
+    {"Panel4", &TForm1::Panel4, nullptr, {0, 65, 481, 295}},
+    {"Panel5", &TForm1::Panel5, &TForm1::Panel4, {1, 1, 225, 229}},
+    {"Panel1", &TForm1::Panel1, &TForm1::Panel5, {0, 0, 224, 17}},
+    {"Panel6", &TForm1::Panel6, &TForm1::Panel4, {225, 1, 480, 229}},
+    {"Panel7", &TForm1::Panel7, &TForm1::Panel6, {0, 0, 255, 29}},
+    {"Panel8", &TForm1::Panel8, &TForm1::Panel6, {0, 29, 255, 228}},
+};
+
+RECT PlaceInParent(HWND control) {
+  RECT rect;
+  GetWindowRect(control, &rect);
+  MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+std::string Describe(const RECT& r) {
+  return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + "x" +
+         std::to_string(r.bottom - r.top);
+}
+
+TEST_F(Form1Test, EveryControlStandsInItsPlace) {
+  RECT client;
+  GetClientRect(form_.Handle(), &client);
+  EXPECT_EQ(client.right, 481);
+  EXPECT_EQ(client.bottom, 336);
+  for (const TPanelPlace& p : kPanelPlaces) {
+    const HWND panel = (form_.*p.Panel)->Handle();
+    EXPECT_EQ(GetParent(panel), p.Parent ? (form_.*p.Parent)->Handle() : form_.Handle()) << p.Name;
+    EXPECT_EQ(Describe(PlaceInParent(panel)), Describe(p.Rect)) << p.Name;
+  }
+  for (const TPlace& p : kPlaces) {
+    const HWND control = form_.*p.Control;
+    EXPECT_EQ(GetParent(control), (form_.*p.Parent)->Handle()) << p.Name;
+    EXPECT_EQ(Describe(PlaceInParent(control)), Describe(p.Rect)) << p.Name;
+  }
+}
+
+TEST_F(Form1Test, CaptionFrameAndFont) {
+  char caption[64];
+  GetWindowTextA(form_.Handle(), caption, sizeof caption);
+  EXPECT_STREQ(caption, "Tandelo(仮) Ver1.10");
+  const LONG style = GetWindowLongA(form_.Handle(), GWL_STYLE);
+  EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+  EXPECT_TRUE(GetWindowLongA(form_.Handle(), GWL_EXSTYLE) & WS_EX_DLGMODALFRAME);
+  for (const TPlace& p : kPlaces) {
+    LOGFONTA font{};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(form_.*p.Control, WM_GETFONT, 0, 0)), sizeof font, &font);
+    EXPECT_STREQ(font.lfFaceName, "ＭＳ Ｐゴシック") << p.Name;
+    EXPECT_EQ(font.lfHeight, -12) << p.Name;
+    EXPECT_EQ(font.lfCharSet, SHIFTJIS_CHARSET) << p.Name;
+  }
+}
+
+TEST_F(Form1Test, TabOrderFollowsEachParentsChildren) {
+  const auto tabStops = [](HWND parent) {
+    std::vector<HWND> order;
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      if (GetWindowLongA(child, GWL_STYLE) & WS_TABSTOP) order.push_back(child);
+    }
+    return order;
+  };
+  EXPECT_EQ(tabStops(form_.Panel2->Handle()), (std::vector<HWND>{form_.Edit1, form_.Button1, form_.Edit2, form_.Button2}));
+  EXPECT_EQ(tabStops(form_.Panel3->Handle()), (std::vector<HWND>{form_.Button4, form_.Button3, form_.CheckBox1}));
+  EXPECT_EQ(tabStops(form_.Panel8->Handle()),
+            (std::vector<HWND>{form_.EditALFrom, form_.EditALTo, form_.EditFixString, form_.Memo1,
+                               form_.SpinEditNumFrom, form_.SpinEditNumTo}));
+  EXPECT_FALSE(GetWindowLongA(form_.ButtonEx1, GWL_STYLE) & WS_TABSTOP);
+}
+
+TEST_F(Form1Test, StartsWithTheRootAloneAndEverythingOff) {
+  EXPECT_EQ(ControlText(form_.Edit1), "");
+  EXPECT_EQ(ControlText(form_.Edit2), "");
+  EXPECT_EQ(TreeView_GetCount(form_.TreeView1), 1u);
+  EXPECT_EQ(TreeView_GetSelection(form_.TreeView1), nullptr);
+  char root[32] = {};
+  TVITEMA item{};
+  item.mask = TVIF_TEXT | TVIF_IMAGE;
+  item.hItem = Root();
+  item.pszText = root;
+  item.cchTextMax = sizeof root;
+  TreeView_GetItem(form_.TreeView1, &item);
+  EXPECT_STREQ(root, "全複製情報");
+  EXPECT_EQ(item.iImage, 0);
+  EXPECT_FALSE(Enabled(form_.ComboBox1));
+  EXPECT_EQ(ControlText(form_.ComboBox1), "連番");
+  for (HWND editor : {form_.EditALFrom, form_.EditALTo, form_.EditFixString, form_.Memo1, form_.SpinEditNumFrom,
+                      form_.SpinEditNumTo, form_.Label3}) {
+    EXPECT_FALSE(IsWindowVisible(editor));
+    if (editor != form_.Label3) {
+      EXPECT_FALSE(Enabled(editor));
+    }
+  }
+  EXPECT_FALSE(RunButtonsEnabled());
+  EXPECT_EQ(SendMessageA(form_.CheckBox1, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+}
+
+TEST_F(Form1Test, RunButtonsNeedASourceAFolderAndARule) {
+  ChooseSource("C:\\src\\a.txt");
+  ChooseFolder(folder_.Path());
+  EXPECT_EQ(ControlText(form_.Edit1), "C:\\src\\a.txt");
+  EXPECT_EQ(ControlText(form_.Edit2), folder_.Path());
+  EXPECT_FALSE(RunButtonsEnabled());  // the root alone
+
+  const HTREEITEM rule = form_.AddRuleNode(Root());
+  EXPECT_FALSE(RunButtonsEnabled());  // adding recomputes nothing
+  ChooseSource("C:\\src\\a.txt");
+  EXPECT_FALSE(RunButtonsEnabled());  // the same file changes no text
+  Select(rule);
+  EXPECT_TRUE(RunButtonsEnabled());
+  EXPECT_TRUE(Enabled(form_.ComboBox1));
+  EXPECT_TRUE(Enabled(form_.SpinEditNumFrom));
+  EXPECT_TRUE(IsWindowVisible(form_.SpinEditNumFrom));
+
+  Select(Root());  // the root: the kind list goes off, nothing else is recomputed
+  EXPECT_FALSE(Enabled(form_.ComboBox1));
+  EXPECT_FALSE(IsWindowVisible(form_.SpinEditNumFrom));
+  EXPECT_TRUE(RunButtonsEnabled());
+}
+
+TEST_F(Form1Test, ADifferentSourceRecomputesTheStates) {
+  ChooseFolder(folder_.Path());
+  form_.AddRuleNode(Root());
+  ChooseSource("C:\\src\\a.txt");
+  EXPECT_TRUE(RunButtonsEnabled());
+  EXPECT_TRUE(Enabled(form_.ComboBox1));  // no node selected and a rule present
+  dialogs_.Files.push_back(std::nullopt);  // cancelled: nothing changes
+  Click(form_.Button1);
+  EXPECT_EQ(ControlText(form_.Edit1), "C:\\src\\a.txt");
+  EXPECT_EQ(dialogs_.OpenFileStarts.back(), "C:\\src\\a.txt");  // starts at the whole path chosen before
+}
+
+TEST_F(Form1Test, EnabledAndShownStatesAreSeparate) {
+  form_.SetParamsEnabled(true);
+  form_.ShowParamEditors(ckAlphabet);
+  EXPECT_TRUE(IsWindowVisible(form_.Label3));
+  EXPECT_TRUE(Enabled(form_.Label3));
+  form_.SetParamsEnabled(false);
+  EXPECT_TRUE(Enabled(form_.Label3));  // the range sign is not a parameter editor
+  EXPECT_FALSE(Enabled(form_.EditALFrom));
+  form_.ShowParamEditors(ckFixString);
+  EXPECT_FALSE(Enabled(form_.EditFixString));  // showing enables nothing
+  EXPECT_TRUE(IsWindowVisible(form_.EditFixString));
+  EXPECT_FALSE(IsWindowVisible(form_.EditALFrom));
+}
+
+TEST_F(Form1Test, TheChosenFolderIsCreatedLevelByLevel) {
+  const std::string deep = folder_ / "a\\表\\ソフト";  // second bytes 0x5C on the way
+  ChooseFolder(deep);
+  EXPECT_EQ(ControlText(form_.Edit2), deep);
+  EXPECT_TRUE(FileExists(deep));
+  EXPECT_TRUE(dialogs_.Errors.empty());
+}
+
+TEST_F(Form1Test, ShortPathsAndDriveRootsAreTakenAsTheyAre) {
+  for (const std::string path : {"C:\\", "表", "ab"}) {
+    ChooseFolder(path);
+    EXPECT_EQ(ControlText(form_.Edit2), path);
+  }
+  EXPECT_TRUE(dialogs_.Errors.empty());
+}
+
+TEST_F(Form1Test, AFolderThatCannotBeMadeIsReportedAndEdit2Stays) {
+  ChooseFolder(folder_.Path());
+  PutFile(folder_ / "file", "x");
+  for (const std::string& path : {std::string(), folder_ / "file\\sub", std::string("abc"), folder_ / "bad?name"}) {
+    SCOPED_TRACE(path);
+    dialogs_.Errors.clear();
+    ChooseFolder(path);
+    EXPECT_EQ(dialogs_.Errors, std::vector<std::string>{"ディレクトリを作成できません"});
+    EXPECT_EQ(ControlText(form_.Edit2), folder_.Path());
+  }
+}
+
+class Form1RunTest : public Form1Test {
+ protected:
+  void SetUp() override {
+    Form1Test::SetUp();
+    source_ = sourceFolder_ / "report.txt";
+    PutFile(source_, "content");
+    ChooseSource(source_);
+    ChooseFolder(folder_.Path());
+    rule_ = form_.AddRuleNode(Root());
+    Select(rule_);
+  }
+  TCopyInfo& Rule() { return *form_.Rules().Root().Child(0).Data(); }
+
+  TTempFolder sourceFolder_;
+  std::string source_;
+  HTREEITEM rule_ = nullptr;
+};
+
+TEST_F(Form1RunTest, PreviewShowsTheNamesAsTheRulesStandAtEachPress) {
+  Rule().NumTo = 2;
+  Click(form_.Button4);
+  Rule().NumFrom = 1;
+  Rule().NumTo = 3;
+  Click(form_.Button4);
+  EXPECT_EQ(dialogs_.Previews, (std::vector<std::vector<std::string>>{{"0.txt", "1.txt", "2.txt"},
+                                                                       {"1.txt", "2.txt", "3.txt"}}));
+  EXPECT_EQ(ListFolder(folder_.Path()), "");
+}
+
+TEST_F(Form1RunTest, ABadRuleOpensNoPreview) {
+  Rule().NumFrom = 5;
+  Rule().NumTo = 4;
+  Click(form_.Button4);
+  EXPECT_TRUE(dialogs_.Previews.empty());
+  EXPECT_EQ(dialogs_.Messages, std::vector<std::string>{"連番情報に不正な値が設定されています"});
+}
+
+TEST_F(Form1RunTest, RunCopiesOntoDisk) {
+  Rule().NumTo = 1;
+  SendMessageA(form_.CheckBox1, BM_SETCHECK, BST_CHECKED, 0);
+  form_.AddRuleNode(Root());  // a second top-level rule, 0: joined onto the first name
+  Click(form_.Button3);
+  EXPECT_EQ(ListFolder(folder_.Path()), "00.txt 1.txt");
+  EXPECT_EQ(FileContent(folder_ / "00.txt"), "content");
+  EXPECT_EQ(dialogs_.Messages, std::vector<std::string>{"ファイルのコピーが完了しました"});
+}
+
+TEST_F(Form1RunTest, ATreeTooLargeToHoldIsRefusedForPreviewAndRun) {
+  Rule().NumTo = 999;
+  const HTREEITEM second = form_.AddRuleNode(rule_);
+  form_.AddRuleNode(second);
+  form_.Rules().Root().Child(0).Child(0).Data()->NumTo = 999;
+  form_.Rules().Root().Child(0).Child(0).Child(0).Data()->NumTo = 999;
+  const std::string text = "作成されるファイル名が多すぎます（1,000,000,000件）。一度に扱えるファイル名は5,000,000件までです";
+  Click(form_.Button4);
+  Click(form_.Button3);
+  EXPECT_EQ(dialogs_.Errors, (std::vector<std::string>{text, text}));
+  EXPECT_TRUE(dialogs_.Previews.empty());
+  EXPECT_TRUE(form_.FileNames()->empty());
+  EXPECT_EQ(ListFolder(folder_.Path()), "");
+  EXPECT_TRUE(IsWindow(form_.Handle()));  // and the program goes on
+}
+
+TEST_F(Form1RunTest, ClosingFreesTheNames) {
+  Click(form_.Button4);
+  ASSERT_NE(form_.FileNames(), nullptr);
+  SendMessageA(form_.Handle(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(form_.FileNames(), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,284 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/app_title.h"
+#include "app/resources_win32.h"
+
+namespace {
+
+// A colour no picture uses, so that every pixel showing it is one the picture left transparent.
+constexpr COLORREF kBackground = RGB(0, 128, 128);
+
+// A 32-bit top-down memory bitmap selected into a memory DC, filled with kBackground.
+class TCanvas {
+ public:
+  TCanvas(int width, int height) : width_(width), dc_(CreateCompatibleDC(nullptr)) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bits_ = static_cast<const uint32_t*>(bits);
+    previous_ = SelectObject(dc_, bitmap_);
+    HBRUSH brush = CreateSolidBrush(kBackground);
+    RECT all = {0, 0, width, height};
+    FillRect(dc_, &all, brush);
+    DeleteObject(brush);
+  }
+  ~TCanvas() {
+    SelectObject(dc_, previous_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+  TCanvas(const TCanvas&) = delete;
+  TCanvas& operator=(const TCanvas&) = delete;
+
+  HDC Dc() const { return dc_; }
+  bool Valid() const { return dc_ && bitmap_ && bits_; }
+
+  COLORREF Pixel(int x, int y) const {
+    GdiFlush();
+    uint32_t bgrx = bits_[y * width_ + x];
+    return RGB((bgrx >> 16) & 0xFF, (bgrx >> 8) & 0xFF, bgrx & 0xFF);
+  }
+
+ private:
+  int width_;
+  HDC dc_;
+  HBITMAP bitmap_ = nullptr;
+  const uint32_t* bits_ = nullptr;
+  HGDIOBJ previous_ = nullptr;
+};
+
+bool IsRed(COLORREF c) { return GetRValue(c) >= 180 && GetGValue(c) <= 80 && GetBValue(c) <= 80; }
+bool IsWhite(COLORREF c) { return GetRValue(c) >= 240 && GetGValue(c) >= 240 && GetBValue(c) >= 240; }
+// Leather browns, from the cover's shadow to its light: red above green above blue, all muted.
+bool IsBrown(COLORREF c) {
+  int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+  return r >= 60 && r <= 210 && r > g + 25 && g > b + 10;
+}
+
+template <typename Predicate>
+int CountPixels(const TCanvas& canvas, int width, int height, Predicate predicate) {
+  int count = 0;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      if (predicate(canvas.Pixel(x, y))) ++count;
+  return count;
+}
+
+HINSTANCE ThisModule() { return GetModuleHandleA(nullptr); }
+
+// --- The program's icon ----------------------------------------------------------------------------
+
+class AppIconTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(AppIconTest, LoadsAtTheAskedSizeWithATransparentMask) {
+  const int size = GetParam();
+  TIcon icon = LoadAppIcon(ThisModule(), size);
+  ASSERT_NE(icon.Get(), nullptr);
+
+  ICONINFO info = {};
+  ASSERT_TRUE(GetIconInfo(icon.Get(), &info));
+  BITMAP colour = {}, mask = {};
+  GetObjectA(info.hbmColor, sizeof(colour), &colour);
+  GetObjectA(info.hbmMask, sizeof(mask), &mask);
+  EXPECT_TRUE(info.fIcon);
+  EXPECT_EQ(colour.bmWidth, size);
+  EXPECT_EQ(colour.bmHeight, size);
+  EXPECT_EQ(mask.bmWidth, size);
+
+  // The mask, one bit a pixel: set where the icon lets the background through.
+  std::vector<uint8_t> bits(4 * size * size);
+  struct {
+    BITMAPINFOHEADER header;
+    RGBQUAD colours[2];
+  } maskInfo = {};
+  maskInfo.header.biSize = sizeof(maskInfo.header);
+  maskInfo.header.biWidth = size;
+  maskInfo.header.biHeight = size;
+  maskInfo.header.biPlanes = 1;
+  maskInfo.header.biBitCount = 1;
+  HDC screen = GetDC(nullptr);
+  int rows = GetDIBits(screen, info.hbmMask, 0, size, bits.data(), reinterpret_cast<BITMAPINFO*>(&maskInfo),
+                       DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  ASSERT_EQ(rows, size);
+  const int stride = (size + 31) / 32 * 4;
+  int transparent = 0;
+  for (int y = 0; y < size; ++y)
+    for (int x = 0; x < size; ++x)
+      if (bits[y * stride + x / 8] & (0x80 >> (x % 8))) ++transparent;
+  EXPECT_GT(transparent, 0) << "the mask is all opaque";
+  EXPECT_LT(transparent, size * size / 2) << "the icon is mostly transparent";
+}
+
+// Drawn on a plain background: the corner is transparent, the pages are white and the arrow red,
+// each a fair share of the icon.
+TEST_P(AppIconTest, DrawsPagesAndTheArrowOverTheBackground) {
+  const int size = GetParam();
+  TIcon icon = LoadAppIcon(ThisModule(), size);
+  ASSERT_NE(icon.Get(), nullptr);
+  TCanvas canvas(size, size);
+  ASSERT_TRUE(canvas.Valid());
+  ASSERT_TRUE(DrawIconEx(canvas.Dc(), 0, 0, icon.Get(), size, size, 0, nullptr, DI_NORMAL));
+
+  EXPECT_EQ(canvas.Pixel(0, 0), kBackground);
+  const int share = size * size / 16;
+  EXPECT_GE(CountPixels(canvas, size, size, IsWhite), share);
+  EXPECT_GE(CountPixels(canvas, size, size, IsRed), share);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, AppIconTest, ::testing::Values(32, 16));
+
+// --- The rule tree's pictures ----------------------------------------------------------------------
+
+TEST(RuleImagesTest, HoldsTwoSixteenPixelPictures) {
+  TImageList list = CreateRuleImageList(ThisModule());
+  ASSERT_NE(list.Get(), nullptr);
+  EXPECT_EQ(ImageList_GetImageCount(list.Get()), 2);
+  int width = 0, height = 0;
+  ASSERT_TRUE(ImageList_GetIconSize(list.Get(), &width, &height));
+  EXPECT_EQ(width, kRuleImageSize);
+  EXPECT_EQ(height, kRuleImageSize);
+}
+
+struct TPictureCase {
+  const char* Name;
+  int Index;
+  bool (*Characteristic)(COLORREF);  // the colour the picture is mostly made of
+  bool (*Foreign)(COLORREF);         // a colour it must not show
+};
+
+void PrintTo(const TPictureCase& picture, std::ostream* out) { *out << picture.Name; }
+
+class RuleImageTest : public ::testing::TestWithParam<TPictureCase> {};
+
+// The left corners are transparent in both pictures: a list without its mask would show them
+// magenta or black instead of the background.
+TEST_P(RuleImageTest, DrawsMaskedWithItsOwnColours) {
+  const TPictureCase& picture = GetParam();
+  TImageList list = CreateRuleImageList(ThisModule());
+  ASSERT_NE(list.Get(), nullptr);
+  TCanvas canvas(kRuleImageSize, kRuleImageSize);
+  ASSERT_TRUE(canvas.Valid());
+  ASSERT_TRUE(ImageList_Draw(list.Get(), picture.Index, canvas.Dc(), 0, 0, ILD_NORMAL));
+
+  EXPECT_EQ(canvas.Pixel(0, 0), kBackground);
+  EXPECT_EQ(canvas.Pixel(0, kRuleImageSize - 1), kBackground);
+  EXPECT_EQ(CountPixels(canvas, kRuleImageSize, kRuleImageSize,
+                        [](COLORREF c) { return c == RGB(255, 0, 255); }),
+            0);
+  EXPECT_GE(CountPixels(canvas, kRuleImageSize, kRuleImageSize, picture.Characteristic), 48);
+  EXPECT_EQ(CountPixels(canvas, kRuleImageSize, kRuleImageSize, picture.Foreign), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pictures, RuleImageTest,
+                         ::testing::Values(TPictureCase{"BrownBook", kRootImage, IsBrown, IsWhite},
+                                           TPictureCase{"WhiteSheets", kRuleImage, IsWhite, IsBrown}),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+// --- Version information ---------------------------------------------------------------------------
+
+class VersionInfoTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char path[MAX_PATH] = {};
+    ASSERT_GT(GetModuleFileNameA(nullptr, path, MAX_PATH), 0u);
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeA(path, &ignored);
+    ASSERT_GT(size, 0u) << "no version resource";
+    data_.resize(size);
+    ASSERT_TRUE(GetFileVersionInfoA(path, 0, size, data_.data()));
+  }
+
+  // The value of `name` under the Japanese, code page 932 block, as the ANSI code page's bytes.
+  std::string Text(const char* name) {
+    std::string query = std::string("\\StringFileInfo\\041103a4\\") + name;
+    void* value = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueA(data_.data(), query.c_str(), &value, &length) || !value) return "(missing)";
+    return static_cast<const char*>(value);
+  }
+
+  std::wstring WideText(const wchar_t* name) {
+    std::wstring query = std::wstring(L"\\StringFileInfo\\041103a4\\") + name;
+    void* value = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(data_.data(), query.c_str(), &value, &length) || !value) return L"(missing)";
+    return static_cast<const wchar_t*>(value);
+  }
+
+  std::vector<char> data_;
+};
+
+TEST_F(VersionInfoTest, NumbersComeFromTheProjectVersion) {
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueA(data_.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+  ASSERT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+  const DWORD expected = MAKELONG(TANDELO_TEST_VERSION_MINOR, TANDELO_TEST_VERSION_MAJOR);
+  EXPECT_EQ(fixed->dwFileVersionMS, expected);
+  EXPECT_EQ(fixed->dwProductVersionMS, expected);
+  EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
+  EXPECT_EQ(Text("FileVersion"), TANDELO_TEST_VERSION_TEXT);
+  EXPECT_EQ(Text("ProductVersion"), TANDELO_TEST_VERSION_TEXT);
+}
+
+TEST_F(VersionInfoTest, AnnouncesJapaneseInCodePage932) {
+  WORD* translation = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueA(data_.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
+                             &length));
+  ASSERT_EQ(length, 4u);
+  EXPECT_EQ(translation[0], 0x0411);
+  EXPECT_EQ(translation[1], 932);
+}
+
+// The ANSI strings are Shift-JIS bytes (the literals here are compiled to them); the wide ones
+// are what Explorer shows, so they must be the right characters and not misread UTF-8.
+TEST_F(VersionInfoTest, NamesTheProductInJapanese) {
+  EXPECT_EQ(Text("ProductName"), kApplicationTitle);
+  EXPECT_EQ(Text("FileDescription"), "ファイル複製ツール");
+  EXPECT_EQ(Text("OriginalFilename"), "Tandelo.exe");
+  EXPECT_EQ(WideText(L"ProductName"), L"Tandelo(\u4eee)");
+  EXPECT_EQ(WideText(L"FileDescription"), L"\u30d5\u30a1\u30a4\u30eb\u8907\u88fd\u30c4\u30fc\u30eb");
+}
+
+// --- Manifest --------------------------------------------------------------------------------------
+
+std::string LowerCase(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}
+
+// Version 6 of the common controls is not in the system folder but in the side-by-side store, and
+// only the manifest makes the loader pick it. (Its DllGetVersion cannot tell: under Wine it reports
+// 5.81 either way.)
+TEST(ManifestTest, LoadsVersionSixOfTheCommonControls) {
+  INITCOMMONCONTROLSEX init = {sizeof(init), ICC_TREEVIEW_CLASSES};
+  ASSERT_TRUE(InitCommonControlsEx(&init));
+  HMODULE controls = GetModuleHandleA("comctl32.dll");
+  ASSERT_NE(controls, nullptr);
+  char path[MAX_PATH] = {};
+  ASSERT_GT(GetModuleFileNameA(controls, path, MAX_PATH), 0u);
+  const std::string lower = LowerCase(path);
+  EXPECT_NE(lower.find("\\winsxs\\"), std::string::npos) << path;
+  EXPECT_NE(lower.find("microsoft.windows.common-controls"), std::string::npos) << path;
+  EXPECT_NE(lower.find("_6."), std::string::npos) << path;
+}
+
+}  // namespace

@@ -1,0 +1,438 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "preview/preview_window_win32.h"
+
+namespace {
+
+// A visible top-level window of the test's thread, standing for the main window or another of the
+// program's windows.
+class TTopLevelWindow {
+ public:
+  explicit TTopLevelWindow(RECT rect = RECT{100, 100, 581, 465})
+      : handle_(CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, rect.left, rect.top,
+                                rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, nullptr, nullptr)) {}
+  ~TTopLevelWindow() {
+    if (handle_) DestroyWindow(handle_);
+  }
+  TTopLevelWindow(const TTopLevelWindow&) = delete;
+  TTopLevelWindow& operator=(const TTopLevelWindow&) = delete;
+
+  HWND Handle() const { return handle_; }
+
+ private:
+  HWND handle_;
+};
+
+std::string TextOf(HWND window) {
+  std::string text(GetWindowTextLengthA(window) + 1, '\0');
+  text.resize(GetWindowTextA(window, text.data(), static_cast<int>(text.size())));
+  return text;
+}
+
+std::string ClassOf(HWND window) {
+  char name[64] = "";
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+BOOL CALLBACK FindPreviewIn(HWND window, LPARAM found) {
+  if (ClassOf(window) != kPreviewClassName) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+// A preview window of this thread, or null.
+HWND FindPreview() {
+  HWND found = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), FindPreviewIn, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+HWND Memo1Of(HWND preview) { return GetWindow(preview, GW_CHILD); }
+
+RECT ScreenRectOf(HWND window) {
+  RECT rect;
+  GetWindowRect(window, &rect);
+  return rect;
+}
+
+bool ClientFilledByMemo(HWND preview) {
+  RECT client, memo;
+  GetClientRect(preview, &client);
+  GetWindowRect(Memo1Of(preview), &memo);
+  MapWindowPoints(nullptr, preview, reinterpret_cast<POINT*>(&memo), 2);
+  return EqualRect(&client, &memo) != FALSE;
+}
+
+// How the user ends the showing, once the test has looked at the preview.
+enum class TClose { SystemMenu, Escape, Quit };
+
+// Shows the preview as the program does and calls `inspect` with it from a timer of the showing's
+// own message loop. A preview still there a second after it was told to close is destroyed and
+// the test fails, instead of waiting for a person.
+class TInspection {
+ public:
+  TInspection(std::function<void(HWND preview)> inspect, TClose close) : inspect_(std::move(inspect)), close_(close) {}
+
+  void Show(HWND owner, const std::vector<std::string>& names) {
+    current_ = this;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, Tick);
+    ShowPreviewWindow(owner, names);
+    KillTimer(nullptr, timer);
+    current_ = nullptr;
+    EXPECT_TRUE(inspected_) << "the preview was never shown";
+  }
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) { current_->Step(); }
+
+  void Step() {
+    const HWND preview = FindPreview();
+    if (!preview || !IsWindowVisible(preview)) return;
+    if (inspected_) {
+      if (++ticksSinceClose_ == 50) {
+        ADD_FAILURE() << "the preview did not close";
+        DestroyWindow(preview);
+      }
+      return;
+    }
+    inspected_ = true;
+    inspect_(preview);
+    switch (close_) {
+      case TClose::SystemMenu:
+        SendMessageA(preview, WM_SYSCOMMAND, SC_CLOSE, 0);
+        break;
+      case TClose::Escape:
+        PostMessageA(Memo1Of(preview), WM_KEYDOWN, VK_ESCAPE, 0);
+        break;
+      case TClose::Quit:
+        PostQuitMessage(7);
+        break;
+    }
+  }
+
+  static inline TInspection* current_ = nullptr;
+  std::function<void(HWND)> inspect_;
+  TClose close_;
+  bool inspected_ = false;
+  int ticksSinceClose_ = 0;
+};
+
+void ShowAndInspect(HWND owner, const std::vector<std::string>& names, std::function<void(HWND preview)> inspect,
+                    TClose close = TClose::SystemMenu) {
+  TInspection(std::move(inspect), close).Show(owner, names);
+}
+
+std::vector<std::string> NumberedNames(int count) {
+  std::vector<std::string> names;
+  for (int i = 1; i <= count; ++i) names.push_back("copy" + std::to_string(i) + ".txt");
+  return names;
+}
+
+TEST(PreviewWindow, LooksAsDesigned) {
+  TTopLevelWindow owner;
+  ShowAndInspect(owner.Handle(), {"copy1.txt"}, [&](HWND preview) {
+    EXPECT_EQ(TextOf(preview), "複製予定ファイル名一覧");
+    EXPECT_EQ(GetWindow(preview, GW_OWNER), owner.Handle());
+    const LONG style = GetWindowLongA(preview, GWL_STYLE);
+    for (const LONG bit : {WS_CAPTION, WS_THICKFRAME, WS_SYSMENU, WS_MINIMIZEBOX, WS_MAXIMIZEBOX}) {
+      EXPECT_EQ(style & bit, bit) << std::hex << bit;
+    }
+    EXPECT_EQ(GetClassLongPtrA(preview, GCLP_HBRBACKGROUND), static_cast<ULONG_PTR>(COLOR_BTNFACE + 1));
+    const RECT rect = ScreenRectOf(preview);
+    EXPECT_EQ(rect.right - rect.left, 427);
+    EXPECT_EQ(rect.bottom - rect.top, 413);
+
+    const HWND memo = Memo1Of(preview);
+    ASSERT_NE(memo, nullptr);
+    EXPECT_EQ(ClassOf(memo), "Edit");
+    EXPECT_EQ(GetWindow(memo, GW_HWNDNEXT), nullptr) << "Memo1 is the only control";
+    EXPECT_TRUE(ClientFilledByMemo(preview));
+    const LONG memoStyle = GetWindowLongA(memo, GWL_STYLE);
+    EXPECT_EQ(memoStyle & (ES_MULTILINE | ES_READONLY | WS_TABSTOP), ES_MULTILINE | ES_READONLY | WS_TABSTOP);
+    EXPECT_EQ(memoStyle & (ES_AUTOHSCROLL | WS_HSCROLL | WS_VSCROLL), 0) << "wraps, without scroll bars";
+    // Activation can go to another program on the display at any moment; what is ours is where
+    // the window passes the focus it is given.
+    SetFocus(preview);
+    EXPECT_EQ(GetFocus(), memo) << "Memo1 comes first in the tab order";
+
+    LOGFONTA font{};
+    ASSERT_TRUE(GetObjectA(reinterpret_cast<HFONT>(SendMessageA(memo, WM_GETFONT, 0, 0)), sizeof font, &font));
+    EXPECT_STREQ(font.lfFaceName, "ＭＳ Ｐゴシック");
+    EXPECT_EQ(font.lfHeight, -12);
+    EXPECT_EQ(font.lfCharSet, SHIFTJIS_CHARSET);
+
+    for (const SIZE size : {SIZE{600, 500}, SIZE{200, 150}}) {
+      SetWindowPos(preview, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+      EXPECT_TRUE(ClientFilledByMemo(preview)) << "resized to " << size.cx << "x" << size.cy;
+    }
+  });
+}
+
+struct TPlaceCase {
+  const char* Name;
+  RECT Owner;
+  bool FitsOnScreen;  // when the owner stands so that a centred preview would not, it is moved on
+};
+
+void PrintTo(const TPlaceCase& place, std::ostream* out) { *out << place.Name; }
+
+class PreviewPlace : public testing::TestWithParam<TPlaceCase> {};
+
+TEST_P(PreviewPlace, OpensCentredOnTheOwner) {
+  TTopLevelWindow owner(GetParam().Owner);
+  RECT work;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  ShowAndInspect(owner.Handle(), {"a"}, [&](HWND preview) {
+    const RECT at = ScreenRectOf(preview);
+    const RECT around = ScreenRectOf(owner.Handle());
+    EXPECT_EQ(at.right - at.left, 427);
+    EXPECT_EQ(at.bottom - at.top, 413);
+    if (GetParam().FitsOnScreen) {
+      EXPECT_LE(std::abs((at.left + at.right) - (around.left + around.right)), 1);
+      EXPECT_LE(std::abs((at.top + at.bottom) - (around.top + around.bottom)), 1);
+    } else {
+      EXPECT_EQ(at.right, work.right);
+      EXPECT_EQ(at.bottom, work.bottom);
+    }
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(Owners, PreviewPlace,
+                         testing::Values(TPlaceCase{"TopLeft", {10, 20, 510, 420}, true},
+                                         TPlaceCase{"SmallerThanPreview", {420, 260, 720, 460}, true},
+                                         TPlaceCase{"NearTheCorner", {800, 600, 1200, 900}, false}),
+                         [](const testing::TestParamInfo<TPlaceCase>& info) { return std::string(info.param.Name); });
+
+struct TTextCase {
+  const char* Name;
+  std::vector<std::string> Names;
+  std::string Text;
+};
+
+void PrintTo(const TTextCase& text, std::ostream* out) { *out << text.Name; }
+
+class PreviewText : public testing::TestWithParam<TTextCase> {};
+
+TEST_P(PreviewText, HoldsTheNamesOnePerLine) {
+  TTopLevelWindow owner;
+  ShowAndInspect(owner.Handle(), GetParam().Names,
+                 [](HWND preview) { EXPECT_EQ(TextOf(Memo1Of(preview)), GetParam().Text); });
+}
+
+// The second bytes of 表, ソ and 能 are 0x5C, the path separator: names must pass as bytes.
+INSTANTIATE_TEST_SUITE_P(
+    Lists, PreviewText,
+    testing::Values(TTextCase{"Numbers", {"copy1.txt", "copy2.txt", "copy3.txt"}, "copy1.txt\r\ncopy2.txt\r\ncopy3.txt"},
+                    TTextCase{"OneName", {"a"}, "a"},
+                    TTextCase{"Japanese", {"表示1.txt", "ソフト", "能力\\予定"}, "表示1.txt\r\nソフト\r\n能力\\予定"},
+                    TTextCase{"EmptyNamesKept", {"", "x", ""}, "\r\nx\r\n"},
+                    TTextCase{"NoNames", {}, ""}),
+    [](const testing::TestParamInfo<TTextCase>& info) { return std::string(info.param.Name); });
+
+TEST(PreviewWindow, HoldsAListBeyondTheEditsDefaultLimit) {
+  const std::vector<std::string> names = NumberedNames(100000);
+  std::string expected;
+  for (const std::string& name : names) expected += name + "\r\n";
+  expected.resize(expected.size() - 2);
+  ASSERT_GT(expected.size(), 65536u);
+  TTopLevelWindow owner;
+  ShowAndInspect(owner.Handle(), names, [&](HWND preview) {
+    const HWND memo = Memo1Of(preview);
+    EXPECT_EQ(static_cast<std::size_t>(GetWindowTextLengthA(memo)), expected.size());
+    EXPECT_TRUE(TextOf(memo) == expected) << "the list's text differs";
+  });
+}
+
+struct TInputCase {
+  const char* Name;
+  std::function<void(HWND memo)> Send;
+};
+
+void PrintTo(const TInputCase& input, std::ostream* out) { *out << input.Name; }
+
+class PreviewInput : public testing::TestWithParam<TInputCase> {};
+
+// The user can select and copy but not change the list, wherever the caret stands.
+TEST_P(PreviewInput, LeavesTheListUnchanged) {
+  TTopLevelWindow owner;
+  const std::vector<std::string> names = {"copy1.txt", "表示2.txt"};
+  ShowAndInspect(owner.Handle(), names, [&](HWND preview) {
+    const HWND memo = Memo1Of(preview);
+    const std::string before = TextOf(memo);
+    for (const WPARAM from : {0, 3}) {
+      SendMessageA(memo, EM_SETSEL, from, from + 4);
+      GetParam().Send(memo);
+      EXPECT_EQ(TextOf(memo), before) << "selection from " << from;
+    }
+  });
+}
+
+void PutOnClipboard(HWND owner, const std::string& text) {
+  ASSERT_TRUE(OpenClipboard(owner));
+  EmptyClipboard();
+  const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+  std::memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
+  GlobalUnlock(memory);
+  SetClipboardData(CF_TEXT, memory);
+  CloseClipboard();
+}
+
+std::string ClipboardText(HWND owner) {
+  std::string text;
+  if (!OpenClipboard(owner)) return "(clipboard busy)";
+  if (const HANDLE data = GetClipboardData(CF_TEXT)) {
+    text = static_cast<const char*>(GlobalLock(data));
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, PreviewInput,
+    testing::Values(TInputCase{"TypedLetter", [](HWND memo) { SendMessageA(memo, WM_CHAR, 'x', 0); }},
+                    TInputCase{"Backspace", [](HWND memo) { SendMessageA(memo, WM_CHAR, '\b', 0); }},
+                    TInputCase{"Delete", [](HWND memo) { SendMessageA(memo, WM_KEYDOWN, VK_DELETE, 0); }},
+                    TInputCase{"Cut", [](HWND memo) { SendMessageA(memo, WM_CUT, 0, 0); }},
+                    TInputCase{"Paste",
+                               [](HWND memo) {
+                                 PutOnClipboard(memo, "貼り付け");
+                                 SendMessageA(memo, WM_PASTE, 0, 0);
+                               }}),
+    [](const testing::TestParamInfo<TInputCase>& info) { return std::string(info.param.Name); });
+
+TEST(PreviewWindow, CopiesASelection) {
+  TTopLevelWindow owner;
+  ShowAndInspect(owner.Handle(), {"copy1.txt", "表示2.txt"}, [&](HWND preview) {
+    const HWND memo = Memo1Of(preview);
+    SendMessageA(memo, EM_SETSEL, 0, -1);
+    DWORD from = 1, to = 0;
+    SendMessageA(memo, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+    EXPECT_EQ(from, 0u);
+    EXPECT_EQ(to, GetWindowTextLengthW(memo));
+    // The clipboard is shared with the other tests running on the display: a copy that another
+    // test overwrote at once is made again.
+    std::string copied;
+    for (int attempt = 0; attempt < 3 && copied != "copy1.txt\r\n表示2.txt"; ++attempt) {
+      SendMessageA(memo, WM_COPY, 0, 0);
+      copied = ClipboardText(owner.Handle());
+    }
+    EXPECT_EQ(copied, "copy1.txt\r\n表示2.txt");
+  });
+}
+
+std::string Repeated(const std::string& piece, int times) {
+  std::string text;
+  for (int i = 0; i < times; ++i) text += piece;
+  return text;
+}
+
+struct TWrapCase {
+  const char* Name;
+  std::string WideName;
+};
+
+void PrintTo(const TWrapCase& wrap, std::ostream* out) { *out << wrap.Name; }
+
+class PreviewWrap : public testing::TestWithParam<TWrapCase> {};
+
+// A name wider than the window goes on over further display lines and stays one name.
+TEST_P(PreviewWrap, WrapsAWideNameWithoutChangingIt) {
+  const std::vector<std::string> names = {"copy1.txt", GetParam().WideName, "copy3.txt"};
+  TTopLevelWindow owner;
+  ShowAndInspect(owner.Handle(), names, [&](HWND preview) {
+    const HWND memo = Memo1Of(preview);
+    EXPECT_GT(SendMessageA(memo, EM_GETLINECOUNT, 0, 0), 3);
+    EXPECT_EQ(TextOf(memo), names[0] + "\r\n" + names[1] + "\r\n" + names[2]);
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, PreviewWrap,
+                         testing::Values(TWrapCase{"OneLongWord", Repeated("abcdefghij", 20)},
+                                         TWrapCase{"Japanese", Repeated("表示ソフト能力", 15)},
+                                         TWrapCase{"Words", Repeated("copy file ", 20)}),
+                         [](const testing::TestParamInfo<TWrapCase>& info) { return std::string(info.param.Name); });
+
+TEST(PreviewWindow, IsModalToTheProgramsWindows) {
+  TTopLevelWindow owner;
+  TTopLevelWindow other(RECT{600, 50, 800, 150});
+  TTopLevelWindow disabledBefore(RECT{600, 200, 800, 300});
+  EnableWindow(disabledBefore.Handle(), FALSE);
+  SetActiveWindow(owner.Handle());
+  // Another program on the display can take the activation at any moment; when the preview still
+  // had it as it closed, it must go back to the owner and not to the window next in line.
+  bool activeAtClose = false;
+  ShowAndInspect(owner.Handle(), {"a"}, [&](HWND preview) {
+    EXPECT_TRUE(IsWindowEnabled(preview));
+    EXPECT_FALSE(IsWindowEnabled(owner.Handle()));
+    EXPECT_FALSE(IsWindowEnabled(other.Handle()));
+    EXPECT_FALSE(IsWindowEnabled(disabledBefore.Handle()));
+    activeAtClose = GetActiveWindow() == preview;
+  });
+  EXPECT_TRUE(IsWindowEnabled(owner.Handle()));
+  EXPECT_TRUE(IsWindowEnabled(other.Handle()));
+  EXPECT_FALSE(IsWindowEnabled(disabledBefore.Handle())) << "a window disabled before stays so";
+  if (activeAtClose) {
+    EXPECT_EQ(GetActiveWindow(), owner.Handle());
+  }
+}
+
+const char* NameOf(TClose close) {
+  return close == TClose::SystemMenu ? "SystemMenu" : close == TClose::Escape ? "Escape" : "Quit";
+}
+
+void PrintTo(TClose close, std::ostream* out) { *out << NameOf(close); }
+
+class PreviewClose : public testing::TestWithParam<TClose> {};
+
+TEST_P(PreviewClose, EndsTheShowingAndFreesTheWindow) {
+  TTopLevelWindow owner;
+  ShowAndInspect(
+      owner.Handle(), {"a"}, [](HWND) {}, GetParam());
+  EXPECT_EQ(FindPreview(), nullptr);
+  EXPECT_TRUE(IsWindowEnabled(owner.Handle()));
+  MSG message;
+  const bool quit = PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+  EXPECT_EQ(quit, GetParam() == TClose::Quit) << "a request to quit is passed on to the program's loop";
+  if (quit) {
+    EXPECT_EQ(message.wParam, 7u);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, PreviewClose, testing::Values(TClose::SystemMenu, TClose::Escape, TClose::Quit),
+                         [](const testing::TestParamInfo<TClose>& info) { return std::string(NameOf(info.param)); });
+
+TEST(PreviewWindow, EachShowingHasItsOwnList) {
+  TTopLevelWindow owner;
+  for (const std::vector<std::string>& names :
+       {std::vector<std::string>{"copy1.txt", "copy2.txt"}, std::vector<std::string>{"表示a"}}) {
+    ShowAndInspect(owner.Handle(), names, [&](HWND preview) {
+      EXPECT_EQ(TextOf(Memo1Of(preview)), names.size() == 2 ? "copy1.txt\r\ncopy2.txt" : "表示a");
+    });
+    EXPECT_EQ(FindPreview(), nullptr);
+  }
+}
+
+TEST(PreviewWindow, ReportsTheFirstPaintOnce) {
+  TTopLevelWindow owner;
+  int calls = 0;
+  ShowPreviewWindow(owner.Handle(), NumberedNames(10), [&](HWND preview) {
+    ++calls;
+    EXPECT_TRUE(IsWindowVisible(preview));
+    EXPECT_FALSE(GetUpdateRect(Memo1Of(preview), nullptr, FALSE)) << "the list is painted";
+    PostMessageA(preview, WM_CLOSE, 0, 0);
+  });
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(FindPreview(), nullptr);
+}
+
+}  // namespace
