@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/message_box_win32.h"
+#include "app/window_win32.h"
 #include "tests/app/message_box_watcher_win32.h"
 
 namespace {
@@ -95,6 +96,24 @@ TEST(PlainMessageTest, IsCentredOnTheScreen) {
   const RECT& rect = watcher.Seen()[0].Rect;
   EXPECT_NEAR((rect.left + rect.right) / 2.0, GetSystemMetrics(SM_CXSCREEN) / 2.0, 2.0);
   EXPECT_NEAR((rect.top + rect.bottom) / 2.0, GetSystemMetrics(SM_CYSCREEN) / 2.0, 2.0);
+}
+
+TEST(ErrorBoxTest, ShowsTheTextWithAFullStopAndAnErrorIcon) {
+  TMessageBoxWatcher watcher({IDOK});
+
+  ShowErrorBox(nullptr, "ディレクトリを作成できません");
+
+  ASSERT_EQ(watcher.Seen().size(), 1u);
+  const TMessageBoxSeen& box = watcher.Seen()[0];
+  EXPECT_EQ(box.Caption, kTitle);
+  EXPECT_EQ(box.Text, "ディレクトリを作成できません.");
+  EXPECT_EQ(box.Buttons, std::vector<int>{IDOK});
+  EXPECT_TRUE(box.IconShown);
+}
+
+TEST(ErrorBoxTest, OutOfMemoryIsWordedForTheUser) {
+  EXPECT_EQ(DescribeError(std::bad_alloc()), "メモリが不足しています");
+  EXPECT_EQ(DescribeError(std::runtime_error("ディレクトリを作成できません")), "ディレクトリを作成できません");
 }
 
 }  // namespace
