@@ -7,12 +7,15 @@
 #include "app/app_title.h"
 #include "app/folder_levels.h"
 #include "app/folder_system_win32.h"
+#include "app/text_lines.h"
 #include "copy/file_copier_win32.h"
 
 namespace {
 
 const char kCaption[] = "Tandelo(仮) Ver1.10";
 const char kCannotCreateFolder[] = "ディレクトリを作成できません";
+const char kRootNotDeletable[] = "全複製情報は削除できません";
+const char kTreeHint[] = "右クリックで、「追加」、「削除」を選択";
 constexpr int kNoRule = 99;
 
 }  // namespace
@@ -80,8 +83,9 @@ void TForm1::CreateControls() {
   Panel4 = std::make_unique<TPanel>(form, 0, 65, 481, 230, pbRaisedOuter);
   Panel5 = std::make_unique<TPanel>(Panel4->Handle(), 1, 1, 224, 228, pbNone);
   TreeView1 = AddControl(Panel5->Handle(), WC_TREEVIEWA, "",
-                         WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS |
-                             TVS_FULLROWSELECT | TVS_INFOTIP,
+                         // Whole-row selection: the tree control ignores it when lines are drawn.
+                         WS_TABSTOP | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_FULLROWSELECT |
+                             TVS_NOTOOLTIPS,
                          0, 17, 224, 211, WS_EX_CLIENTEDGE);
   TreeView_SetIndent(TreeView1, 19);
   images_ = CreateRuleImageList(GetModuleHandleA(nullptr));
@@ -104,15 +108,20 @@ void TForm1::CreateControls() {
   EditALFrom = AddControl(p8, "EDIT", "", edit, 24, 16, 25, 20, WS_EX_CLIENTEDGE);
   EditALTo = AddControl(p8, "EDIT", "", edit, 184, 16, 25, 20, WS_EX_CLIENTEDGE);
   EditFixString = AddControl(p8, "EDIT", "", edit, 24, 16, 185, 20, WS_EX_CLIENTEDGE);
-  Memo1 = AddControl(p8, "EDIT", "", WS_TABSTOP | ES_MULTILINE | ES_WANTRETURN, 24, 16, 193, 169, WS_EX_CLIENTEDGE);
-  SpinEditNumFrom = AddControl(p8, "EDIT", "0", edit, 24, 16, 57, 21, WS_EX_CLIENTEDGE);
-  SpinEditNumTo = AddControl(p8, "EDIT", "0", edit, 152, 16, 57, 21, WS_EX_CLIENTEDGE);
+  // Words wrap at the memo's width; no scroll bars, but typing past the bottom still scrolls.
+  Memo1 = AddControl(p8, "EDIT", "", WS_TABSTOP | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL, 24, 16, 193, 169,
+                     WS_EX_CLIENTEDGE);
+  spinFrom_ = std::make_unique<TSpinEdit>(p8, 24, 16, 57, 21);
+  spinTo_ = std::make_unique<TSpinEdit>(p8, 152, 16, 57, 21);
+  SpinEditNumFrom = spinFrom_->Handle();
+  SpinEditNumTo = spinTo_->Handle();
+  for (HWND spin : {SpinEditNumFrom, SpinEditNumTo}) {
+    SendMessageA(spin, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+  }
   Label3 = AddControl(p8, "STATIC", "～", SS_LEFT, 110, 20, 12, 12);
   SendMessageA(EditALFrom, EM_LIMITTEXT, 1, 0);
   SendMessageA(EditALTo, EM_LIMITTEXT, 1, 0);
   SendMessageA(EditFixString, EM_LIMITTEXT, 30, 0);
-  SendMessageA(SpinEditNumFrom, EM_LIMITTEXT, 3, 0);
-  SendMessageA(SpinEditNumTo, EM_LIMITTEXT, 3, 0);
 
   Panel3 = std::make_unique<TPanel>(form, 0, 295, 481, 41, pbRaisedOuter);
   const HWND p3 = Panel3->Handle();
@@ -121,6 +130,22 @@ void TForm1::CreateControls() {
   Button3 = AddControl(p3, "BUTTON", "実行", button, 403, 8, 75, 25);
   CheckBox1 = AddControl(p3, "BUTTON", "親情報で作成した名称をつなげる（旧Verﾕｰｻﾞｰ対応用）",
                          WS_TABSTOP | BS_AUTOCHECKBOX, 3, 3, 306, 17);
+
+  const HMENU menu = CreatePopupMenu();
+  AppendMenuA(menu, MF_STRING, kN2, "追加");
+  AppendMenuA(menu, MF_STRING, kDelete1, "削除");
+  popupMenu_.Reset(menu);
+
+  treeHint_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, form,
+                              nullptr, GetModuleHandleA(nullptr), nullptr);
+  TTTOOLINFOA tool{};
+  tool.cbSize = TTTOOLINFOA_V1_SIZE;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = form;
+  tool.uId = reinterpret_cast<UINT_PTR>(TreeView1);
+  tool.lpszText = const_cast<char*>(kTreeHint);
+  SendMessageA(treeHint_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageA(treeHint_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
 
   for (TPanel* panel : {Panel1.get(), Panel2.get(), Panel3.get(), Panel4.get(), Panel5.get(), Panel6.get(),
                         Panel7.get(), Panel8.get()}) {
@@ -137,20 +162,21 @@ void TForm1::Show(int showCommand) {
   UpdateWindow(Handle());
 }
 
-HTREEITEM TForm1::AddRuleNode(HTREEITEM parent) {
-  TVITEMA parentItem{};
-  parentItem.mask = TVIF_PARAM;
-  parentItem.hItem = parent;
-  if (!TreeView_GetItem(TreeView1, &parentItem)) return nullptr;
-  TRuleNode& node = rules_.AddRule(*reinterpret_cast<TRuleNode*>(parentItem.lParam));
+HTREEITEM TForm1::InsertItem(HTREEITEM parent, TRuleNode& node, int image) {
   TVINSERTSTRUCTA insert{};
   insert.hParent = parent;
   insert.hInsertAfter = TVI_LAST;
   insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
   insert.item.pszText = const_cast<char*>(node.Text().c_str());
-  insert.item.iImage = insert.item.iSelectedImage = 1;
+  insert.item.iImage = insert.item.iSelectedImage = image;
   insert.item.lParam = reinterpret_cast<LPARAM>(&node);
-  const HTREEITEM item = TreeView_InsertItem(TreeView1, &insert);
+  return TreeView_InsertItem(TreeView1, &insert);
+}
+
+HTREEITEM TForm1::AddRuleNode(HTREEITEM parent) {
+  TRuleNode* parentNode = NodeOf(parent);
+  if (!parentNode) return nullptr;
+  const HTREEITEM item = InsertItem(parent, rules_.AddRule(*parentNode), kRuleImage);
   TreeView_Expand(TreeView1, item, TVE_EXPAND);
   TreeView_Expand(TreeView1, parent, TVE_EXPAND);
   return item;
@@ -162,14 +188,7 @@ void TForm1::FormShow() {
   SendMessageA(ComboBox1, CB_SETCURSEL, 0, 0);
   ShowParamEditors(kNoRule);
   UpdateControls();
-  TVINSERTSTRUCTA insert{};
-  insert.hParent = TVI_ROOT;
-  insert.hInsertAfter = TVI_LAST;
-  insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
-  insert.item.pszText = const_cast<char*>(TRuleTree::kRootText.c_str());
-  insert.item.iImage = insert.item.iSelectedImage = 0;
-  insert.item.lParam = reinterpret_cast<LPARAM>(&rules_.Root());
-  TreeView_InsertItem(TreeView1, &insert);
+  InsertItem(TVI_ROOT, rules_.Root(), kRootImage);
 }
 
 void TForm1::FormClose() { fileNames_.reset(); }
@@ -189,20 +208,16 @@ void TForm1::Button2Click() {
   SetControlText(Edit2, folder);
 }
 
-bool TForm1::PrepareNames() {
-  const bool join = SendMessageA(CheckBox1, BM_GETCHECK, 0, 0) == BST_CHECKED;
-  return PrepareFileNames(rules_, join, ControlText(Edit1), *fileNames_, dialogs_);
-}
+bool TForm1::Join() const { return SendMessageA(CheckBox1, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 void TForm1::Button3Click() {
-  const bool join = SendMessageA(CheckBox1, BM_GETCHECK, 0, 0) == BST_CHECKED;
   TWin32FileCopier copier;
   TCopyServices services{copier, dialogs_, dialogs_};
-  RunCopy(rules_, join, ControlText(Edit1), ControlText(Edit2), *fileNames_, services);
+  RunCopy(rules_, Join(), ControlText(Edit1), ControlText(Edit2), *fileNames_, services);
 }
 
 void TForm1::Button4Click() {
-  if (PrepareNames()) dialogs_.ShowPreview(*fileNames_);
+  if (PrepareFileNames(rules_, Join(), ControlText(Edit1), *fileNames_, dialogs_)) dialogs_.ShowPreview(*fileNames_);
 }
 
 void TForm1::Edit1Change() { UpdateControls(); }
@@ -249,17 +264,27 @@ void TForm1::ShowParamEditors(int kind) {
   for (HWND editor : shown) ShowWindow(editor, SW_SHOW);
 }
 
+TRuleNode* TForm1::NodeOf(HTREEITEM item) const {
+  if (!item) return nullptr;
+  TVITEMA data{};
+  data.mask = TVIF_PARAM;
+  data.hItem = item;
+  return TreeView_GetItem(TreeView1, &data) ? reinterpret_cast<TRuleNode*>(data.lParam) : nullptr;
+}
+
+TCopyInfo* TForm1::SelectedRecord() const {
+  const TRuleNode* node = NodeOf(TreeView_GetSelection(TreeView1));
+  return node ? node->Data() : nullptr;
+}
+
 void TForm1::TreeView1Change(HTREEITEM node) {
+  const TRuleNode* rule = NodeOf(node);
+  if (!rule) return;  // the selection became empty: nothing to show
   loading_ = true;
-  TVITEMA item{};
-  item.mask = TVIF_PARAM;
-  item.hItem = node;
-  const TRuleNode* rule = node && TreeView_GetItem(TreeView1, &item) ? reinterpret_cast<TRuleNode*>(item.lParam)
-                                                                     : nullptr;
-  if (rule && rule->Data()) {
+  if (TCopyInfo* info = rule->Data()) {
     EnableWindow(ComboBox1, TRUE);
-    ShowCopyInfo(*rule->Data());
-    if (rule->Data()->Kind < kCopyKindCount) SendMessageA(ComboBox1, CB_SETCURSEL, rule->Data()->Kind, 0);
+    ShowCopyInfo(*info);
+    if (info->Kind < kCopyKindCount) SendMessageA(ComboBox1, CB_SETCURSEL, info->Kind, 0);
     UpdateControls();
   } else {
     EnableWindow(ComboBox1, FALSE);
@@ -270,15 +295,101 @@ void TForm1::TreeView1Change(HTREEITEM node) {
 
 void TForm1::ShowCopyInfo(const TCopyInfo& info) {
   if (info.Kind < kCopyKindCount) ShowParamEditors(info.Kind);
-  const auto clamped = [](std::int32_t value) { return std::to_string(std::clamp(value, 0, 999)); };
-  SetControlText(SpinEditNumFrom, clamped(info.NumFrom));
-  SetControlText(SpinEditNumTo, clamped(info.NumTo));
+  spinFrom_->SetValue(info.NumFrom);
+  spinTo_->SetValue(info.NumTo);
   SetControlText(EditALFrom, info.ALFrom);
   SetControlText(EditALTo, info.ALTo);
   SetControlText(EditFixString, info.FixString);
-  std::string lines;
-  for (const std::string& line : info.AnyStrings) lines.append(line).append("\r\n");
-  SetControlText(Memo1, lines);
+  SetControlText(Memo1, JoinLines(info.AnyStrings));
+}
+
+void TForm1::StoreCopyInfo(TCopyInfo& info) {
+  // Every parameter at once, whichever editor changed; the numbers as read, not clamped.
+  info.NumFrom = spinFrom_->Value();
+  info.NumTo = spinTo_->Value();
+  info.ALFrom = ControlText(EditALFrom);
+  info.ALTo = ControlText(EditALTo);
+  info.FixString = ControlText(EditFixString);
+  info.AnyStrings = SplitLines(ControlText(Memo1));
+}
+
+void TForm1::ComboBox1Click() {
+  const HTREEITEM item = TreeView_GetSelection(TreeView1);
+  TRuleNode* node = NodeOf(item);
+  if (!node || !node->Data()) return;
+  const auto kind = static_cast<int>(SendMessageA(ComboBox1, CB_GETCURSEL, 0, 0));
+  if (kind < 0 || kind >= kCopyKindCount) return;
+  node->Data()->Kind = static_cast<TCopyKind>(kind);
+  ShowParamEditors(kind);
+  TVITEMA data{};
+  data.mask = TVIF_TEXT;
+  data.hItem = item;
+  data.pszText = const_cast<char*>(node->Text().c_str());
+  TreeView_SetItem(TreeView1, &data);
+}
+
+void TForm1::SpinEditNumChange(HWND field) {
+  if (loading_ || ControlText(field).empty()) return;
+  if (TCopyInfo* info = SelectedRecord()) StoreCopyInfo(*info);
+}
+
+void TForm1::SpinEditNumExit() {
+  if (ControlText(SpinEditNumFrom).empty()) spinFrom_->SetValue(0);
+}
+
+void TForm1::EditALChange(HWND field) {
+  if (loading_) return;
+  if (AlphabetIndex(ControlText(field)) < 0) {
+    // Not one of the letters: the field empties itself and the record keeps its letter.
+    SetControlText(field, "");
+    return;
+  }
+  if (TCopyInfo* info = SelectedRecord()) StoreCopyInfo(*info);
+}
+
+void TForm1::EditFixStringChange() {
+  if (loading_) return;
+  if (TCopyInfo* info = SelectedRecord()) StoreCopyInfo(*info);
+}
+
+void TForm1::Memo1Change() {
+  if (loading_) return;
+  if (TCopyInfo* info = SelectedRecord()) StoreCopyInfo(*info);
+}
+
+void TForm1::N2Click() {
+  HTREEITEM parent = TreeView_GetSelection(TreeView1);
+  if (!parent) parent = TreeView_GetFirstVisible(TreeView1);
+  if (parent) AddRuleNode(parent);
+}
+
+void TForm1::Delete1Click() {
+  const HTREEITEM item = TreeView_GetSelection(TreeView1);
+  TRuleNode* node = NodeOf(item);
+  if (!node) return;
+  if (node->Text() == TRuleTree::kRootText) {
+    dialogs_.ShowMessage(kRootNotDeletable);
+    return;
+  }
+  // The view first: a selection it moves then lands on a node that still exists. Deleting the
+  // subtree from the rule tree frees every record in it.
+  TreeView_DeleteItem(TreeView1, item);
+  rules_.Delete(*node);
+}
+
+void TForm1::ButtonEx1Click() {
+  // The button's bottom-left corner, in the header panel's coordinates, on the screen.
+  RECT button;
+  GetWindowRect(ButtonEx1, &button);
+  MapWindowPoints(HWND_DESKTOP, Panel1->Handle(), reinterpret_cast<POINT*>(&button), 2);
+  POINT corner{button.left, button.bottom};
+  ClientToScreen(Panel1->Handle(), &corner);
+  OpenRuleMenu(corner);
+}
+
+void TForm1::OpenRuleMenu(POINT screen) {
+  TrackPopupMenu(popupMenu_.Get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, Handle(),
+                 nullptr);
 }
 
 void TForm1::OnCommand(HWND control, int code) {
@@ -287,26 +398,51 @@ void TForm1::OnCommand(HWND control, int code) {
     else if (control == Button2) Button2Click();
     else if (control == Button3) Button3Click();
     else if (control == Button4) Button4Click();
+    else if (control == ButtonEx1) ButtonEx1Click();
   } else if (code == EN_CHANGE) {
     if (control == Edit1) Edit1Change();
     else if (control == Edit2) Edit2Change();
+    else if (control == SpinEditNumFrom || control == SpinEditNumTo) SpinEditNumChange(control);
+    else if (control == EditALFrom || control == EditALTo) EditALChange(control);
+    else if (control == EditFixString) EditFixStringChange();
+    else if (control == Memo1) Memo1Change();
+  } else if (code == EN_KILLFOCUS) {
+    if (control == SpinEditNumFrom) SpinEditNumExit();
+  } else if (code == CBN_SELCHANGE) {
+    if (control == ComboBox1) ComboBox1Click();
   }
 }
 
 void TForm1::OnNotify(const NMHDR& header) {
-  if (header.hwndFrom == TreeView1 && header.code == TVN_SELCHANGEDA) {
-    TreeView1Change(reinterpret_cast<const NMTREEVIEWA&>(header).itemNew.hItem);
+  if (header.hwndFrom != TreeView1) return;
+  switch (header.code) {
+    case TVN_SELCHANGEDA:
+      TreeView1Change(reinterpret_cast<const NMTREEVIEWA&>(header).itemNew.hItem);
+      break;
+    case NM_RCLICK: {
+      // At the pointer, without moving the selection.
+      const DWORD position = GetMessagePos();
+      OpenRuleMenu(POINT{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))});
+      break;
+    }
   }
 }
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
-      if (lParam) OnCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+      if (lParam) {
+        OnCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+      } else if (LOWORD(wParam) == kN2) {
+        N2Click();
+      } else if (LOWORD(wParam) == kDelete1) {
+        Delete1Click();
+      }
       return 0;
     case WM_NOTIFY:
       OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
-      return 0;
+      // A handled right-click must not go on to open the tree's own context menu.
+      return reinterpret_cast<const NMHDR*>(lParam)->code == NM_RCLICK ? TRUE : 0;
     case WM_CLOSE:
       FormClose();
       DestroyWindow(Handle());

@@ -12,8 +12,26 @@
 #include "app/gdi_win32.h"
 #include "app/panel_win32.h"
 #include "app/resources_win32.h"
+#include "app/spin_edit_win32.h"
 #include "app/window_win32.h"
 #include "naming/rule_tree.h"
+
+// Owns a menu.
+class TMenu {
+ public:
+  explicit TMenu(HMENU handle = nullptr) : handle_(handle) {}
+  ~TMenu() { Reset(); }
+  void Reset(HMENU handle = nullptr) {
+    if (handle_) DestroyMenu(handle_);
+    handle_ = handle;
+  }
+  TMenu(const TMenu&) = delete;
+  TMenu& operator=(const TMenu&) = delete;
+  HMENU Get() const { return handle_; }
+
+ private:
+  HMENU handle_;
+};
 
 // The main window: source and folder pickers, the rule tree with its editors, and the two run
 // buttons. It owns the rule tree, the generated names and every control.
@@ -50,6 +68,13 @@ class TForm1 : public TWindow {
   void SetParamsEnabled(bool enabled);
   void ShowParamEditors(int kind);
 
+  // The rule menu ("追加", "削除"), opened by a right-click on the tree and by "▼".
+  HMENU PopupMenu1() const { return popupMenu_.Get(); }
+  static constexpr UINT kN2 = 1001;       // "追加"
+  static constexpr UINT kDelete1 = 1002;  // "削除"
+  // The hint the tree shows while the mouse rests on it.
+  HWND TreeHint() const { return treeHint_; }
+
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void ReportError(const std::string& text) override;
@@ -72,12 +97,31 @@ class TForm1 : public TWindow {
   void Edit2Change();
   void TreeView1Change(HTREEITEM node);
   void ShowCopyInfo(const TCopyInfo& info);
-  // Validates, refuses a list that cannot be held, then generates; false when nothing came of it.
-  bool PrepareNames();
+  void StoreCopyInfo(TCopyInfo& info);
+  void ComboBox1Click();
+  void SpinEditNumChange(HWND field);
+  void SpinEditNumExit();
+  void EditALChange(HWND field);
+  void EditFixStringChange();
+  void Memo1Change();
+  void N2Click();
+  void Delete1Click();
+  void ButtonEx1Click();
+  void OpenRuleMenu(POINT screen);
+  // The node of a tree item, or null (no item, or an item being deleted).
+  TRuleNode* NodeOf(HTREEITEM item) const;
+  // The record of the selected node, or null when nothing or the root is selected.
+  TCopyInfo* SelectedRecord() const;
+  bool Join() const;  // the old-version join is checked
+  // Shows `node` as the last child of `parent`, with its text and picture.
+  HTREEITEM InsertItem(HTREEITEM parent, TRuleNode& node, int image);
 
   IDialogs& dialogs_;
   TGdiObject<HFONT> font_;
   TImageList images_;  // the book of the root and the sheets of a rule
+  TMenu popupMenu_;
+  std::unique_ptr<TSpinEdit> spinFrom_, spinTo_;  // SpinEditNumFrom and SpinEditNumTo
+  HWND treeHint_ = nullptr;
   TRuleTree rules_;
   std::unique_ptr<std::vector<std::string>> fileNames_;
   bool loading_ = false;

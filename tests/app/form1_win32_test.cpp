@@ -133,7 +133,10 @@ TEST_F(Form1Test, TabOrderFollowsEachParentsChildren) {
   const auto tabStops = [](HWND parent) {
     std::vector<HWND> order;
     for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-      if (GetWindowLongA(child, GWL_STYLE) & WS_TABSTOP) order.push_back(child);
+      // A spin field takes the focus in the edit it holds.
+      if ((GetWindowLongA(child, GWL_STYLE) & WS_TABSTOP) || (GetWindowLongA(child, GWL_EXSTYLE) & WS_EX_CONTROLPARENT)) {
+        order.push_back(child);
+      }
     }
     return order;
   };

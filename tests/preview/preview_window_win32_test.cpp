@@ -276,8 +276,17 @@ TEST_P(PreviewInput, LeavesTheListUnchanged) {
   });
 }
 
+// The clipboard is shared with every test running beside this one: wait a moment for it.
+bool OpenSharedClipboard(HWND owner) {
+  for (int i = 0; i < 100; ++i) {
+    if (OpenClipboard(owner)) return true;
+    Sleep(20);
+  }
+  return false;
+}
+
 void PutOnClipboard(HWND owner, const std::string& text) {
-  ASSERT_TRUE(OpenClipboard(owner));
+  ASSERT_TRUE(OpenSharedClipboard(owner));
   EmptyClipboard();
   const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
   std::memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
@@ -288,7 +297,7 @@ void PutOnClipboard(HWND owner, const std::string& text) {
 
 std::string ClipboardText(HWND owner) {
   std::string text;
-  if (!OpenClipboard(owner)) return "(clipboard busy)";
+  if (!OpenSharedClipboard(owner)) return "(clipboard busy)";
   if (const HANDLE data = GetClipboardData(CF_TEXT)) {
     text = static_cast<const char*>(GlobalLock(data));
     GlobalUnlock(data);

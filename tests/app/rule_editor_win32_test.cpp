@@ -1,0 +1,295 @@
+// The rule editor: the tree, the rule menu, the kind list and the parameter editors, driven by
+// their messages.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "app/form1_win32.h"
+#include "tests/app/fake_dialogs.h"
+
+namespace {
+
+class RuleEditorTest : public testing::Test {
+ protected:
+  void SetUp() override { form_.Show(SW_SHOWNOACTIVATE); }
+
+  HTREEITEM Root() { return TreeView_GetRoot(form_.TreeView1); }
+  HTREEITEM Selected() { return TreeView_GetSelection(form_.TreeView1); }
+  void Select(HTREEITEM item) { TreeView_SelectItem(form_.TreeView1, item); }
+  void Menu(UINT command) { SendMessageA(form_.Handle(), WM_COMMAND, command, 0); }
+  // Adds a rule under the selection the way the user does: "追加" in the rule menu.
+  HTREEITEM AddUnder(HTREEITEM parent) {
+    Select(parent);
+    Menu(TForm1::kN2);
+    return TreeView_GetChild(form_.TreeView1, parent) ? LastChild(parent) : nullptr;
+  }
+  HTREEITEM LastChild(HTREEITEM parent) {
+    HTREEITEM last = TreeView_GetChild(form_.TreeView1, parent);
+    for (HTREEITEM next = last; next; next = TreeView_GetNextSibling(form_.TreeView1, next)) last = next;
+    return last;
+  }
+  TCopyInfo& Record(HTREEITEM item) {
+    TVITEMA data{};
+    data.mask = TVIF_PARAM;
+    data.hItem = item;
+    TreeView_GetItem(form_.TreeView1, &data);
+    return *reinterpret_cast<TRuleNode*>(data.lParam)->Data();
+  }
+  std::string ItemText(HTREEITEM item) {
+    char text[64] = {};
+    TVITEMA data{};
+    data.mask = TVIF_TEXT;
+    data.hItem = item;
+    data.pszText = text;
+    data.cchTextMax = sizeof text;
+    TreeView_GetItem(form_.TreeView1, &data);
+    return text;
+  }
+  // The edit that takes the keys: the control itself, or the edit inside a spin field.
+  static HWND EditOf(HWND control) {
+    const HWND inner = FindWindowExA(control, nullptr, "EDIT", nullptr);
+    return inner ? inner : control;
+  }
+  // Types over the whole text of the field, key by key.
+  void Type(HWND control, const std::string& text) {
+    const HWND edit = EditOf(control);
+    SendMessageA(edit, EM_SETSEL, 0, -1);
+    for (char c : text) SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 0);
+  }
+  void Erase(HWND control) {
+    const HWND edit = EditOf(control);
+    SendMessageA(edit, EM_SETSEL, 0, -1);
+    SendMessageA(edit, WM_CHAR, VK_BACK, 0);
+  }
+  // The user picks an item of the kind list.
+  void PickKind(int kind) {
+    SendMessageA(form_.ComboBox1, CB_SETCURSEL, kind, 0);
+    SendMessageA(GetParent(form_.ComboBox1), WM_COMMAND,
+                 MAKEWPARAM(GetDlgCtrlID(form_.ComboBox1), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(form_.ComboBox1));
+  }
+  bool Shown(HWND control) { return IsWindowVisible(control) != FALSE; }
+
+  TFakeDialogs dialogs_;
+  TForm1 form_{dialogs_};
+};
+
+TEST_F(RuleEditorTest, AFreshRuleShowsAZeroToZeroNumberRange) {
+  const HTREEITEM rule = AddUnder(Root());
+  EXPECT_EQ(Selected(), Root());  // adding selects nothing new
+  EXPECT_EQ(ItemText(rule), "連番");
+  Select(rule);
+  EXPECT_EQ(ControlText(form_.ComboBox1), "連番");
+  EXPECT_EQ(ControlText(form_.SpinEditNumFrom), "0");
+  EXPECT_EQ(ControlText(form_.SpinEditNumTo), "0");
+  EXPECT_EQ(ControlText(form_.EditALFrom), "");
+  EXPECT_EQ(ControlText(form_.EditFixString), "");
+  EXPECT_EQ(ControlText(form_.Memo1), "");
+  EXPECT_TRUE(Shown(form_.SpinEditNumFrom) && Shown(form_.SpinEditNumTo) && Shown(form_.Label3));
+  EXPECT_FALSE(Shown(form_.EditFixString) || Shown(form_.Memo1) || Shown(form_.EditALFrom));
+}
+
+TEST_F(RuleEditorTest, SelectingARuleChangesNoRecord) {
+  const HTREEITEM rule = AddUnder(Root());
+  TCopyInfo& info = Record(rule);
+  info.NumFrom = -5;  // values the editors would change if they stored while loading
+  info.NumTo = 1200;
+  info.ALFrom = "ab";
+  info.FixString = "f";
+  info.AnyStrings = {"a", "", "b"};
+  const TCopyInfo before = info;
+  Select(rule);
+  EXPECT_EQ(ControlText(form_.SpinEditNumFrom), "0");
+  EXPECT_EQ(ControlText(form_.SpinEditNumTo), "999");
+  EXPECT_EQ(info.NumFrom, before.NumFrom);
+  EXPECT_EQ(info.NumTo, before.NumTo);
+  EXPECT_EQ(info.ALFrom, before.ALFrom);
+  EXPECT_EQ(info.FixString, before.FixString);
+  EXPECT_EQ(info.AnyStrings, before.AnyStrings);
+}
+
+TEST_F(RuleEditorTest, TheRootHidesTheEditorsAndTheRuleComesBackUnchanged) {
+  const HTREEITEM rule = AddUnder(Root());
+  Select(rule);
+  Type(form_.SpinEditNumTo, "7");
+  Select(Root());
+  EXPECT_FALSE(IsWindowEnabled(form_.ComboBox1));
+  EXPECT_FALSE(Shown(form_.SpinEditNumFrom) || Shown(form_.SpinEditNumTo) || Shown(form_.Label3));
+  Select(rule);
+  EXPECT_EQ(ControlText(form_.SpinEditNumTo), "7");
+  EXPECT_EQ(Record(rule).NumTo, 7);
+}
+
+TEST_F(RuleEditorTest, AddingKeepsTheSelectionAndNestsUnderIt) {
+  const HTREEITEM first = AddUnder(Root());
+  Select(first);
+  Type(form_.SpinEditNumTo, "3");
+  Menu(TForm1::kN2);  // under the selected rule
+  EXPECT_EQ(Selected(), first);
+  EXPECT_EQ(ControlText(form_.SpinEditNumTo), "3");
+  ASSERT_NE(TreeView_GetChild(form_.TreeView1, first), nullptr);
+  EXPECT_EQ(form_.Rules().Root().Child(0).ChildCount(), 1u);
+}
+
+TEST_F(RuleEditorTest, AddingWithNothingSelectedGoesUnderTheRoot) {
+  Menu(TForm1::kN2);
+  EXPECT_EQ(form_.Rules().Root().ChildCount(), 1u);
+  EXPECT_EQ(Selected(), nullptr);
+}
+
+TEST_F(RuleEditorTest, ALetterIsStoredWithEveryOtherEditor) {
+  const HTREEITEM rule = AddUnder(Root());
+  Select(rule);
+  PickKind(ckFixString);
+  Type(form_.EditFixString, "pre");
+  PickKind(ckAlphabet);
+  Type(form_.EditALFrom, "b");
+  EXPECT_EQ(Record(rule).ALFrom, "b");
+  EXPECT_EQ(Record(rule).FixString, "pre");
+  Type(form_.EditALTo, "Z");
+  EXPECT_EQ(Record(rule).ALTo, "Z");  // upper case as typed
+}
+
+TEST_F(RuleEditorTest, ANonLetterEmptiesTheFieldAndTheRecordKeepsItsLetter) {
+  const HTREEITEM rule = AddUnder(Root());
+  Select(rule);
+  PickKind(ckAlphabet);
+  Type(form_.EditALFrom, "a");
+  Type(form_.EditALTo, "c");
+  for (const char* typed : {"5", "-", "あ"}) {
+    Erase(form_.EditALTo);
+    EXPECT_EQ(Record(rule).ALTo, "c");
+    Type(form_.EditALTo, typed);
+    EXPECT_EQ(ControlText(form_.EditALTo), "") << typed;
+    EXPECT_EQ(Record(rule).ALTo, "c") << typed;
+  }
+  // Deleting a letter stores nothing; the next letter stores the emptied field with it.
+  Erase(form_.EditALFrom);
+  EXPECT_EQ(Record(rule).ALFrom, "a");
+  Type(form_.EditALTo, "d");
+  EXPECT_EQ(Record(rule).ALFrom, "");
+  EXPECT_EQ(Record(rule).ALTo, "d");
+}
+
+TEST_F(RuleEditorTest, KindChangeKeepsTheOtherParameters) {
+  const HTREEITEM rule = AddUnder(Root());
+  Select(rule);
+  Type(form_.SpinEditNumTo, "12");
+  PickKind(ckFixString);
+  EXPECT_EQ(ItemText(rule), "固定文字列");
+  EXPECT_EQ(Record(rule).Kind, ckFixString);
+  EXPECT_TRUE(Shown(form_.EditFixString));
+  EXPECT_FALSE(Shown(form_.SpinEditNumTo));
+  EXPECT_EQ(Record(rule).NumTo, 12);
+  PickKind(ckNumber);
+  EXPECT_EQ(ItemText(rule), "連番");
+  EXPECT_EQ(ControlText(form_.SpinEditNumTo), "12");
+}
+
+TEST_F(RuleEditorTest, AKindPickWithoutARuleChangesNothing) {
+  AddUnder(Root());
+  Select(Root());
+  PickKind(ckAnyString);
+  EXPECT_EQ(form_.Rules().Root().Child(0).Data()->Kind, ckNumber);
+}
+
+TEST_F(RuleEditorTest, MemoEntriesAreTheLinesAsTyped) {
+  const HTREEITEM rule = AddUnder(Root());
+  Select(rule);
+  PickKind(ckAnyString);
+  Type(form_.Memo1, "x\r\ry\r");  // Enter starts a new line
+  EXPECT_EQ(Record(rule).AnyStrings, (std::vector<std::string>{"x", "", "y"}));
+  // Wider than the memo: wrapped on the screen, still one name.
+  const std::string wide = "ThisIsAVeryLongNameThatTheMemoWrapsOnTheScreen_0123456789_ABCDEFGHIJ";
+  Type(form_.Memo1, wide);
+  EXPECT_GT(SendMessageA(form_.Memo1, EM_GETLINECOUNT, 0, 0), 1);
+  EXPECT_EQ(Record(rule).AnyStrings, std::vector<std::string>{wide});
+}
+
+TEST_F(RuleEditorTest, NumbersAreStoredAsTypedAndAnEmptyFromBecomesZero) {
+  const HTREEITEM rule = AddUnder(Root());
+  Select(rule);
+  Type(form_.SpinEditNumFrom, "-5");
+  EXPECT_EQ(Record(rule).NumFrom, -5);
+  Erase(form_.SpinEditNumFrom);
+  EXPECT_EQ(Record(rule).NumFrom, -5);  // an empty field stores nothing
+  SendMessageA(GetParent(form_.SpinEditNumFrom), WM_COMMAND,
+               MAKEWPARAM(GetDlgCtrlID(form_.SpinEditNumFrom), EN_KILLFOCUS),
+               reinterpret_cast<LPARAM>(form_.SpinEditNumFrom));
+  EXPECT_EQ(ControlText(form_.SpinEditNumFrom), "0");
+  EXPECT_EQ(Record(rule).NumFrom, 0);
+  Type(form_.SpinEditNumTo, "1.5");
+  EXPECT_EQ(ControlText(form_.SpinEditNumTo), "1.5");
+  EXPECT_EQ(Record(rule).NumTo, 0);
+}
+
+TEST_F(RuleEditorTest, DeletingTheRootIsRefused) {
+  AddUnder(Root());
+  Select(Root());
+  Menu(TForm1::kDelete1);
+  EXPECT_EQ(dialogs_.Messages, std::vector<std::string>{"全複製情報は削除できません"});
+  EXPECT_EQ(TreeView_GetCount(form_.TreeView1), 2u);
+}
+
+TEST_F(RuleEditorTest, DeletingWithNothingSelectedDoesNothing) {
+  AddUnder(Root());
+  Select(nullptr);
+  Menu(TForm1::kDelete1);
+  EXPECT_EQ(TreeView_GetCount(form_.TreeView1), 2u);
+  EXPECT_TRUE(dialogs_.Messages.empty());
+}
+
+TEST_F(RuleEditorTest, DeletingASubtreeFreesEveryRecord) {
+  const long before = TCopyInfo::LiveCount();
+  const HTREEITEM top = AddUnder(Root());
+  const HTREEITEM child = AddUnder(top);
+  Select(child);
+  PickKind(ckAnyString);
+  Type(form_.Memo1, "a\rb\r");
+  AddUnder(child);
+  const HTREEITEM kept = AddUnder(Root());
+  EXPECT_EQ(TCopyInfo::LiveCount(), before + 4);
+  Select(top);
+  Menu(TForm1::kDelete1);
+  EXPECT_EQ(TCopyInfo::LiveCount(), before + 1);
+  EXPECT_EQ(TreeView_GetCount(form_.TreeView1), 2u);
+  EXPECT_EQ(form_.Rules().Count(), 2u);
+  EXPECT_EQ(ItemText(TreeView_GetChild(form_.TreeView1, Root())), ItemText(kept));
+}
+
+// Reads where the rule menu opened and closes it, from inside the menu's own loop.
+RECT gMenuRect;
+void CALLBACK CloseMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+  const HWND menu = FindWindowA("#32768", nullptr);
+  if (!menu || !IsWindowVisible(menu)) return;
+  GetWindowRect(menu, &gMenuRect);
+  KillTimer(nullptr, timer);
+  EndMenu();
+}
+
+TEST_F(RuleEditorTest, TheButtonOpensTheMenuAtItsBottomLeftCorner) {
+  const HTREEITEM rule = AddUnder(Root());
+  Select(rule);
+  gMenuRect = RECT{};
+  SetTimer(nullptr, 0, 20, CloseMenu);
+  SendMessageA(form_.ButtonEx1, BM_CLICK, 0, 0);
+  POINT corner{157, 17};
+  ClientToScreen(form_.Panel1->Handle(), &corner);
+  EXPECT_EQ(gMenuRect.left, corner.x);
+  EXPECT_EQ(gMenuRect.top, corner.y);
+  EXPECT_EQ(Selected(), rule);
+}
+
+TEST_F(RuleEditorTest, TheTreeShowsItsHint) {
+  char text[80] = {};
+  TTTOOLINFOA tool{};
+  tool.cbSize = TTTOOLINFOA_V1_SIZE;
+  tool.hwnd = form_.Handle();
+  tool.uId = reinterpret_cast<UINT_PTR>(form_.TreeView1);
+  tool.lpszText = text;
+  SendMessageA(form_.TreeHint(), TTM_GETTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+  EXPECT_STREQ(text, "右クリックで、「追加」、「削除」を選択");
+}
+
+}  // namespace

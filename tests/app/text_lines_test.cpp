@@ -1,0 +1,32 @@
+#include <gtest/gtest.h>
+
+#include "app/text_lines.h"
+
+namespace {
+
+TEST(SplitLinesTest, SplitsOnlyAtTypedLineBreaks) {
+  const struct {
+    const char* Text;
+    std::vector<std::string> Lines;
+  } cases[] = {
+      {"", {}},
+      {"x", {"x"}},
+      {"x\r\n", {"x"}},                       // a final line break makes no empty entry
+      {"x\r\n\r\ny\r\n", {"x", "", "y"}},     // empty lines before the last stay
+      {"\r\n", {""}},
+      {"\r\n\r\n", {"", ""}},
+      {"a\nb", {"a", "b"}},                   // a lone LF, as pasting may bring
+      {"表\r\nソ", {"表", "ソ"}},              // second bytes 0x5C are no breaks
+      {"a very long line that the memo wraps on the screen", {"a very long line that the memo wraps on the screen"}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SplitLines(c.Text), c.Lines) << c.Text;
+}
+
+TEST(SplitLinesTest, JoinLinesRoundTrips) {
+  for (const std::vector<std::string>& lines : std::vector<std::vector<std::string>>{
+           {}, {""}, {"", ""}, {"x", "", "y"}, {"a", ""}}) {
+    EXPECT_EQ(SplitLines(JoinLines(lines)), lines);
+  }
+}
+
+}  // namespace
