@@ -224,6 +224,20 @@ TEST_F(RuleEditorTest, NumbersAreStoredAsTypedAndAnEmptyFromBecomesZero) {
   EXPECT_EQ(Record(rule).NumTo, 0);
 }
 
+TEST_F(RuleEditorTest, LeavingANegativeNumberShowsAndStoresZero) {
+  const HTREEITEM rule = AddUnder(Root());
+  Select(rule);
+  SetFocus(EditOf(form_.SpinEditNumTo));
+  Type(form_.SpinEditNumTo, "-5");
+  EXPECT_EQ(Record(rule).NumTo, -5);
+  SetFocus(EditOf(form_.SpinEditNumFrom));  // leaves the field
+  EXPECT_EQ(ControlText(form_.SpinEditNumTo), "0");
+  EXPECT_EQ(Record(rule).NumTo, 0);
+  Erase(form_.SpinEditNumFrom);
+  SetFocus(EditOf(form_.SpinEditNumTo));  // an empty "from" becomes 0 on leaving; "to" would stay empty
+  EXPECT_EQ(ControlText(form_.SpinEditNumFrom), "0");
+}
+
 TEST_F(RuleEditorTest, DeletingTheRootIsRefused) {
   AddUnder(Root());
   Select(Root());

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/copy/temp_folder_win32.h"
+
 namespace {
 
 const char kMainCaption[] = "Tandelo(仮) Ver1.10";
@@ -473,53 +475,6 @@ std::string ProgramPath() {
 
 // Files.
 
-class TTempFolder {
- public:
-  TTempFolder() {
-    char base[MAX_PATH];
-    GetTempPathA(MAX_PATH, base);
-    path_ = std::string(base) + "tandelo-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(GetTickCount());
-    if (!CreateDirectoryA(path_.c_str(), nullptr)) throw TFailure("cannot create " + Ascii(path_));
-  }
-  ~TTempFolder() { Remove(path_); }
-  TTempFolder(const TTempFolder&) = delete;
-  TTempFolder& operator=(const TTempFolder&) = delete;
-
-  const std::string& Path() const { return path_; }
-
- private:
-  static void Remove(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    const HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-      do {
-        const std::string name = data.cFileName;
-        if (name == "." || name == "..") continue;
-        const std::string path = folder + "\\" + name;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-          Remove(path);
-        } else {
-          DeleteFileA(path.c_str());
-        }
-      } while (FindNextFileA(find, &data));
-      FindClose(find);
-    }
-    RemoveDirectoryA(folder.c_str());
-  }
-
-  std::string path_;
-};
-
-void PutFile(const std::string& path, const std::string& content) {
-  const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  Require(file != INVALID_HANDLE_VALUE, "cannot create " + Ascii(path));
-  DWORD written = 0;
-  const BOOL ok = WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
-  CloseHandle(file);
-  Require(ok && written == content.size(), "cannot write " + Ascii(path));
-}
-
 struct TFileState {
   std::string Content;
   FILETIME Written{};
@@ -542,21 +497,6 @@ bool IsFolder(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// Everything directly in a folder, sorted.
-std::vector<std::string> FolderEntries(const std::string& folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA data;
-  const HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::string name = data.cFileName;
-    if (name != "." && name != "..") names.push_back(name);
-  } while (FindNextFileA(find, &data));
-  FindClose(find);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 std::string JoinNames(const std::vector<std::string>& names, const char* separator) {
   std::string text;
   for (const std::string& name : names) text += (text.empty() ? "" : separator) + name;
@@ -565,10 +505,10 @@ std::string JoinNames(const std::vector<std::string>& names, const char* separat
 
 // The six copies: exactly these names, each holding the source's bytes.
 std::vector<TFileState> CheckCopies(const std::string& folder) {
-  const std::vector<std::string> names = FolderEntries(folder);
-  Require(names == kExpectedNames, "the output folder holds \"" + Ascii(JoinNames(names, " ")) + "\"");
+  const std::string names = ListFolder(folder);
+  Require(names == JoinNames(kExpectedNames, " "), "the output folder holds \"" + Ascii(names) + "\"");
   std::vector<TFileState> states;
-  for (const std::string& name : names) {
+  for (const std::string& name : kExpectedNames) {
     states.push_back(ReadFileState(folder + "\\" + name));
     Require(states.back().Content == kSourceContent, name + " does not hold the source's content");
   }
