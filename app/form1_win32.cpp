@@ -91,7 +91,10 @@ void TForm1::CreateControls() {
   images_ = CreateRuleImageList(GetModuleHandleA(nullptr));
   TreeView_SetImageList(TreeView1, images_.Get(), TVSIL_NORMAL);
   Panel1 = std::make_unique<TPanel>(Panel5->Handle(), 0, 0, 224, 17, pbLoweredOuter, "複製情報一覧");
-  ButtonEx1 = AddControl(Panel1->Handle(), "BUTTON", "▼", BS_PUSHBUTTON, 157, 1, 25, 16);
+  buttonEx1_ = std::make_unique<TButtonEx>(Panel1->Handle(), "▼", 157, 1, 25, 16, 0);
+  buttonEx1_->SetButtonStyle(TButtonStyle::UltraFlat);
+  ButtonEx1 = buttonEx1_->Handle();
+  SendMessageA(ButtonEx1, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
 
   Panel6 = std::make_unique<TPanel>(Panel4->Handle(), 225, 1, 255, 228, pbNone);
   Panel7 = std::make_unique<TPanel>(Panel6->Handle(), 0, 0, 255, 29, pbLoweredInner);

@@ -15,6 +15,7 @@
 #include "app/spin_edit_win32.h"
 #include "app/window_win32.h"
 #include "naming/rule_tree.h"
+#include "widgets/button_ex_win32.h"
 
 // Owns a menu.
 class TMenu {
@@ -121,6 +122,7 @@ class TForm1 : public TWindow {
   TImageList images_;  // the book of the root and the sheets of a rule
   TMenu popupMenu_;
   std::unique_ptr<TSpinEdit> spinFrom_, spinTo_;  // SpinEditNumFrom and SpinEditNumTo
+  std::unique_ptr<TButtonEx> buttonEx1_;  // ButtonEx1
   HWND treeHint_ = nullptr;
   TRuleTree rules_;
   std::unique_ptr<std::vector<std::string>> fileNames_;

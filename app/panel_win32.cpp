@@ -1,5 +1,10 @@
 #include "app/panel_win32.h"
 
+// The base of the messages a parent reflects to its controls.
+#ifndef OCM__BASE
+#define OCM__BASE (WM_USER + 0x1c00)
+#endif
+
 TPanel::TPanel(HWND parent, int x, int y, int width, int height, TPanelBevel bevel, const std::string& caption)
     : bevel_(bevel), caption_(caption) {
   // WS_EX_CONTROLPARENT lets the dialog keys walk into the panel's controls in their tab order.
@@ -41,6 +46,15 @@ LRESULT TPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(font_);
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM: {
+      // Owner-drawn controls draw themselves: the request goes back to the control first.
+      const HWND item = message == WM_DRAWITEM ? reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem
+                        : wParam != 0          ? GetDlgItem(Handle(), static_cast<int>(wParam))
+                                               : nullptr;
+      if (item && SendMessageA(item, OCM__BASE + message, wParam, lParam)) return TRUE;
+      return SendMessageA(GetAncestor(Handle(), GA_ROOT), message, wParam, lParam);
+    }
     case WM_COMMAND:
     case WM_NOTIFY:
     case WM_CONTEXTMENU:
@@ -48,8 +62,6 @@ LRESULT TPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORBTN:
-    case WM_DRAWITEM:
-    case WM_MEASUREITEM:
     case WM_VSCROLL:
       return SendMessageA(GetAncestor(Handle(), GA_ROOT), message, wParam, lParam);
   }

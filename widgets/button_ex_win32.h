@@ -1,0 +1,77 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "widgets/button_glyph_win32.h"
+
+// How much frame the flat button draws around its face.
+enum class TButtonStyle : unsigned char { Normal = 0, Flat = 1, UltraFlat = 2, NoFrame = 3 };
+
+// A flat push button: a real BUTTON window (so clicks, keys and focus stay the system's) that is
+// owner-drawn with a rounded face, a picture and a caption. Its parent must reflect WM_DRAWITEM and
+// WM_MEASUREITEM to it as OCM__BASE + message.
+class TButtonEx {
+ public:
+  // `style` adds window styles such as WS_TABSTOP; the transparent window style is fixed here.
+  TButtonEx(HWND parent, const std::string& caption, int x, int y, int width, int height, DWORD style = WS_TABSTOP,
+            bool transparent = false);
+  virtual ~TButtonEx();
+  TButtonEx(const TButtonEx&) = delete;
+  TButtonEx& operator=(const TButtonEx&) = delete;
+
+  // The button object behind a window made by this class, or null.
+  static TButtonEx* FromHandle(HWND window);
+
+  HWND Handle() const { return handle_; }
+
+  // Follows the system's button face (the colour of our panels) until a colour is assigned.
+  COLORREF Color() const;
+  void SetColor(COLORREF color);
+  TButtonStyle ButtonStyle() const { return buttonStyle_; }
+  void SetButtonStyle(TButtonStyle style);
+  // Changes the paint mode at once; the window's transparent style stays as it was created.
+  bool Transparent() const { return transparent_; }
+  void SetTransparent(bool transparent);
+  HBITMAP Glyph() const { return glyph_.Picture(); }
+  void SetGlyph(HBITMAP bitmap);
+  int NumGlyphs() const { return glyph_.NumGlyphs(); }
+  // Above 4 counts as 4; 0 (or less) leaves the count as it is.
+  void SetNumGlyphs(int count);
+  TButtonLayout Layout() const { return layout_; }
+  void SetLayout(TButtonLayout layout);
+  int Margin() const { return margin_; }
+  void SetMargin(int margin);
+  int Spacing() const { return spacing_; }
+  void SetSpacing(int spacing);
+  std::string Caption() const;
+
+  // When set, replaces all painting; the DC already carries the button's font, and `itemState`
+  // holds the owner-draw state bits as the system gave them.
+  std::function<void(TButtonEx& sender, HDC dc, UINT itemState)> OnDraw;
+
+  // Draws the whole button into `dc` for the owner-draw state bits `itemState`.
+  virtual void PaintFace(HDC dc, UINT itemState);
+
+ protected:
+  virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                       DWORD_PTR data);
+  // Fills and frames the face; returns the rectangle the focus mark goes on.
+  RECT PaintFrame(HDC dc, bool pressed);
+  void Invalidate() const;
+
+  HWND handle_ = nullptr;
+  TButtonGlyph glyph_;
+  COLORREF color_ = 0;
+  bool colorSet_ = false;
+  TButtonStyle buttonStyle_ = TButtonStyle::Normal;
+  bool transparent_ = false;
+  TButtonLayout layout_ = blGlyphLeft;
+  int margin_ = -1;
+  int spacing_ = 4;
+};
