@@ -8,6 +8,7 @@
 #include "app/message_box_win32.h"
 #include "app/window_win32.h"
 #include "tests/app/message_box_watcher_win32.h"
+#include "tests/support/windows_win32.h"
 
 namespace {
 
@@ -17,24 +18,6 @@ const std::string kMessage = "ファイルのコピーが完了しました";
 // The second bytes of 表 and ソ are 0x5C, the path separator: the text must pass through as bytes.
 const std::string kQuestion = "C:\\表\\ソフト\\1.txtはすでに存在します。複製を続行しますか？(「はい」を選択した場合、"
                               "現在のファイルをスキップして、次以降のファイルを複製します。)";
-
-// A visible top-level window of the test's thread, standing for one of the program's windows.
-class TTopLevelWindow {
- public:
-  TTopLevelWindow()
-      : handle_(CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
-                                nullptr, nullptr, nullptr)) {}
-  ~TTopLevelWindow() {
-    if (handle_) DestroyWindow(handle_);
-  }
-  TTopLevelWindow(const TTopLevelWindow&) = delete;
-  TTopLevelWindow& operator=(const TTopLevelWindow&) = delete;
-
-  HWND Handle() const { return handle_; }
-
- private:
-  HWND handle_;
-};
 
 struct TBoxCase {
   const char* Name;

@@ -5,41 +5,9 @@
 
 #include <string>
 
+#include "tests/support/windows_win32.h"
+
 namespace {
-
-// The program is built beside the tests.
-std::string ProgramPath() {
-  char path[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string text(path, length);
-  return text.substr(0, text.find_last_of('\\') + 1) + "Tandelo.exe";
-}
-
-class TProcess {
- public:
-  explicit TProcess(std::string commandLine) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    started_ = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                              &info_) != FALSE;
-  }
-  ~TProcess() {
-    if (!started_) return;
-    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 1);
-    CloseHandle(info_.hThread);
-    CloseHandle(info_.hProcess);
-  }
-  TProcess(const TProcess&) = delete;
-  TProcess& operator=(const TProcess&) = delete;
-
-  bool Started() const { return started_; }
-  DWORD Id() const { return info_.dwProcessId; }
-  HANDLE Handle() const { return info_.hProcess; }
-
- private:
-  PROCESS_INFORMATION info_{};
-  bool started_ = false;
-};
 
 struct TWindowSearch {
   DWORD ProcessId;
@@ -67,7 +35,7 @@ HWND FindProgramWindow(DWORD processId, const char* caption) {
 }
 
 TEST(ProgramTest, StartsWithItsMainWindowAndEndsWhenItIsClosed) {
-  TProcess program('"' + ProgramPath() + '"');
+  TProcess program(ProgramPath());
   ASSERT_TRUE(program.Started()) << ProgramPath();
   // The window exists before it is shown: wait for both.
   HWND window = nullptr;

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "tests/copy/temp_folder_win32.h"
+#include "tests/support/windows_win32.h"
 
 namespace {
 
@@ -259,37 +260,6 @@ INPUT KeyInput(WORD key, bool up) {
 
 // The program as the user meets it.
 
-class TProcess {
- public:
-  explicit TProcess(const std::string& path) {
-    std::string commandLine = '"' + path + '"';
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    started_ = CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                              &info_) != FALSE;
-  }
-  ~TProcess() {
-    if (!started_) return;
-    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
-      TerminateProcess(info_.hProcess, 1);
-      WaitForSingleObject(info_.hProcess, 5000);
-    }
-    CloseHandle(info_.hThread);
-    CloseHandle(info_.hProcess);
-  }
-  TProcess(const TProcess&) = delete;
-  TProcess& operator=(const TProcess&) = delete;
-
-  bool Started() const { return started_; }
-  DWORD Id() const { return info_.dwProcessId; }
-  HANDLE Handle() const { return info_.hProcess; }
-  bool Running() const { return WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
-
- private:
-  PROCESS_INFORMATION info_{};
-  bool started_ = false;
-};
-
 // A hint that the program shows under the pointer lets clicks through to the window beneath it.
 bool IsOwnHint(HWND window, HWND target) {
   if (!window || !HasClass(window, TOOLTIPS_CLASSA)) return false;
@@ -464,13 +434,6 @@ POINT TreeLabelPoint(HWND tree, int row, int level) {
   POINT point{(level + 1) * indent + kTreeImageWidth + 12, row * height + height / 2};
   ClientToScreen(tree, &point);
   return point;
-}
-
-std::string ProgramPath() {
-  char path[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  const std::string text(path, length);
-  return text.substr(0, text.find_last_of('\\') + 1) + "Tandelo.exe";
 }
 
 // Files.

@@ -9,27 +9,9 @@
 #include <vector>
 
 #include "preview/preview_window_win32.h"
+#include "tests/support/windows_win32.h"
 
 namespace {
-
-// A visible top-level window of the test's thread, standing for the main window or another of the
-// program's windows.
-class TTopLevelWindow {
- public:
-  explicit TTopLevelWindow(RECT rect = RECT{100, 100, 581, 465})
-      : handle_(CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, rect.left, rect.top,
-                                rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, nullptr, nullptr)) {}
-  ~TTopLevelWindow() {
-    if (handle_) DestroyWindow(handle_);
-  }
-  TTopLevelWindow(const TTopLevelWindow&) = delete;
-  TTopLevelWindow& operator=(const TTopLevelWindow&) = delete;
-
-  HWND Handle() const { return handle_; }
-
- private:
-  HWND handle_;
-};
 
 std::string TextOf(HWND window) {
   std::string text(GetWindowTextLengthA(window) + 1, '\0');

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Small owners of what Windows tests create: a stand-in top-level window and a started program.
+
+// A visible top-level window of the test's thread, standing for one of the program's windows.
+class TTopLevelWindow {
+ public:
+  explicit TTopLevelWindow(RECT rect = RECT{100, 100, 581, 465})
+      : handle_(CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, rect.left, rect.top,
+                                rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, nullptr, nullptr)) {}
+  ~TTopLevelWindow() {
+    if (handle_) DestroyWindow(handle_);
+  }
+  TTopLevelWindow(const TTopLevelWindow&) = delete;
+  TTopLevelWindow& operator=(const TTopLevelWindow&) = delete;
+
+  HWND Handle() const { return handle_; }
+
+ private:
+  HWND handle_;
+};
+
+// A program started from its path; ended at the latest when this goes.
+class TProcess {
+ public:
+  explicit TProcess(const std::string& path) {
+    std::string commandLine = '"' + path + '"';
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    started_ = CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                              &info_) != FALSE;
+  }
+  ~TProcess() {
+    if (!started_) return;
+    if (Running()) {
+      TerminateProcess(info_.hProcess, 1);
+      WaitForSingleObject(info_.hProcess, 5000);
+    }
+    CloseHandle(info_.hThread);
+    CloseHandle(info_.hProcess);
+  }
+  TProcess(const TProcess&) = delete;
+  TProcess& operator=(const TProcess&) = delete;
+
+  bool Started() const { return started_; }
+  DWORD Id() const { return info_.dwProcessId; }
+  HANDLE Handle() const { return info_.hProcess; }
+  bool Running() const { return WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
+
+ private:
+  PROCESS_INFORMATION info_{};
+  bool started_ = false;
+};
+
+// The program, built beside the test executables.
+inline std::string ProgramPath() {
+  char path[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  const std::string text(path, length);
+  return text.substr(0, text.find_last_of('\\') + 1) + "Tandelo.exe";
+}
