@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/app_title.h"
+#include "widgets/gdi_win32.h"
 #include "app/folder_levels.h"
 #include "app/folder_system_win32.h"
 #include "naming/mbcs.h"
@@ -35,43 +36,6 @@ constexpr DWORD kDiskResources = 1;            // RESOURCETYPE_DISK
 constexpr DWORD kConnectionCancelled = 0xFFFFFFFF;
 
 using TConnectionDialog = DWORD(WINAPI*)(HWND, DWORD);
-
-// Owns one handle and releases it once; an invalid handle value counts as none.
-template <typename Handle, BOOL(WINAPI* Release)(Handle)>
-class TOwned {
- public:
-  explicit TOwned(Handle handle = nullptr) : handle_(handle) {}
-  ~TOwned() {
-    if (*this) Release(handle_);
-  }
-  TOwned(const TOwned&) = delete;
-  TOwned& operator=(const TOwned&) = delete;
-
-  Handle Get() const { return handle_; }
-  explicit operator bool() const { return handle_ && handle_ != INVALID_HANDLE_VALUE; }
-
- private:
-  Handle handle_;
-};
-
-using TGdiObject = TOwned<HGDIOBJ, DeleteObject>;
-using TFindHandle = TOwned<HANDLE, FindClose>;
-using TLibrary = TOwned<HMODULE, FreeLibrary>;
-
-// Selects an object into a device context and puts the previous one back.
-class TSelection {
- public:
-  TSelection(HDC dc, HGDIOBJ object) : dc_(dc), old_(object ? SelectObject(dc, object) : nullptr) {}
-  ~TSelection() {
-    if (old_) SelectObject(dc_, old_);
-  }
-  TSelection(const TSelection&) = delete;
-  TSelection& operator=(const TSelection&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ old_;
-};
 
 // A drive that is not ready (an empty card reader) would make the system ask for a disk; the
 // chooser reports the failure itself instead.
@@ -103,7 +67,7 @@ std::string CurrentDirectory() {
 void ReadFolder(const std::string& folder, std::vector<std::string>& folders, std::vector<std::string>& files) {
   WIN32_FIND_DATAA data;
   TFindHandle find(FindFirstFileA(AppendName(folder, "*").c_str(), &data));
-  if (!find) return;
+  if (find.Get() == INVALID_HANDLE_VALUE) return;
   do {
     const std::string name = data.cFileName;
     if (name == "." || name == ".." || (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN)) continue;
@@ -115,10 +79,10 @@ void ReadFolder(const std::string& folder, std::vector<std::string>& folders, st
 }
 
 void DrawShape(HDC dc, std::initializer_list<POINT> points, COLORREF fill, COLORREF outline) {
-  TGdiObject pen(CreatePen(PS_SOLID, 1, outline));
-  TGdiObject brush(CreateSolidBrush(fill));
-  TSelection selectPen(dc, pen.Get());
-  TSelection selectBrush(dc, brush.Get());
+  TGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, outline));
+  TGdiObject<HBRUSH> brush(CreateSolidBrush(fill));
+  TSelectObject selectPen(dc, pen.Get());
+  TSelectObject selectBrush(dc, brush.Get());
   Polygon(dc, points.begin(), static_cast<int>(points.size()));
 }
 
@@ -200,7 +164,7 @@ class TFolderChooser {
   std::string& directory_;
   const unsigned options_;
   const unsigned helpContext_;
-  TGdiObject font_;
+  TGdiObject<HFONT> font_;
   TLibrary network_;
   TConnectionDialog connectionDialog_ = nullptr;
   HWND dialog_ = nullptr;
@@ -216,10 +180,9 @@ TFolderChooser::TFolderChooser(std::string& directory, unsigned options, unsigne
     : directory_(directory),
       options_(options),
       helpContext_(helpContext),
-      font_(CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, "ＭＳ Ｐゴシック")),
+      font_(CreateProgramFont()),
       network_(LoadLibraryA("mpr.dll")) {
-  if (network_) {
+  if (network_.Get()) {
     // Through a plain function pointer, which any function pointer type may be cast from.
     const auto found = reinterpret_cast<void (*)()>(GetProcAddress(network_.Get(), "WNetConnectionDialog"));
     connectionDialog_ = reinterpret_cast<TConnectionDialog>(found);

@@ -20,11 +20,6 @@ constexpr int kNoRule = 99;
 
 }  // namespace
 
-HFONT CreateProgramFont() {
-  return CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, "ＭＳ Ｐゴシック");
-}
-
 void SetControlText(HWND control, const std::string& text) {
   if (ControlText(control) != text) SetWindowTextA(control, text.c_str());
 }

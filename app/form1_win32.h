@@ -9,30 +9,13 @@
 #include <vector>
 
 #include "app/dialogs.h"
-#include "app/gdi_win32.h"
+#include "widgets/gdi_win32.h"
 #include "app/panel_win32.h"
 #include "app/resources_win32.h"
 #include "app/spin_edit_win32.h"
 #include "app/window_win32.h"
 #include "naming/rule_tree.h"
 #include "widgets/button_ex_win32.h"
-
-// Owns a menu.
-class TMenu {
- public:
-  explicit TMenu(HMENU handle = nullptr) : handle_(handle) {}
-  ~TMenu() { Reset(); }
-  void Reset(HMENU handle = nullptr) {
-    if (handle_) DestroyMenu(handle_);
-    handle_ = handle;
-  }
-  TMenu(const TMenu&) = delete;
-  TMenu& operator=(const TMenu&) = delete;
-  HMENU Get() const { return handle_; }
-
- private:
-  HMENU handle_;
-};
 
 // The main window: source and folder pickers, the rule tree with its editors, and the two run
 // buttons. It owns the rule tree, the generated names and every control.

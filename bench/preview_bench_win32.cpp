@@ -107,8 +107,8 @@ double TimeBare(POINT at, const std::string& text) {
   const auto start = TClock::now();
   TClock::time_point painted{};
   {
-    const TPreviewFont font;
-    const TBareWindow bare(at, font.Handle());
+    const TGdiObject<HFONT> font(CreateProgramFont());
+    const TBareWindow bare(at, font.Get());
     SendMessageA(bare.Edit(), EM_SETLIMITTEXT, 0, 0);
     SetWindowTextA(bare.Edit(), text.c_str());
     ShowWindow(bare.Handle(), SW_SHOWNORMAL);

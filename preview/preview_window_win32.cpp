@@ -78,14 +78,6 @@ std::string JoinPreviewLines(const std::vector<std::string>& names) {
   return text;
 }
 
-TPreviewFont::TPreviewFont()
-    : handle_(CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                          CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "ＭＳ Ｐゴシック")) {}
-
-TPreviewFont::~TPreviewFont() {
-  if (handle_) DeleteObject(handle_);
-}
-
 TForm2::TForm2(HWND owner) : owner_(owner) {
   static const bool registered = [] {
     WNDCLASSEXA windowClass{};
@@ -199,7 +191,7 @@ BOOL TForm2::FormCreate(HWND hwnd, LPCREATESTRUCT) {
   memo1_ = CreateWindowExA(kMemoExStyle, "EDIT", "", kMemoStyle, 0, 0, client.right, client.bottom, hwnd, nullptr,
                            GetModuleHandleA(nullptr), nullptr);
   if (!memo1_) return FALSE;
-  SendMessageA(memo1_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), FALSE);
+  SendMessageA(memo1_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
   return TRUE;
 }
 

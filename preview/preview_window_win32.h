@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "widgets/gdi_win32.h"
+
 // The window class of every preview window; a test finds leftover previews by it.
 inline constexpr char kPreviewClassName[] = "TForm2";
 
@@ -23,20 +25,6 @@ void ShowPreviewWindow(HWND owner, const std::vector<std::string>& names,
 
 // The names joined by CRLF, without a line end after the last: the text of the list.
 std::string JoinPreviewLines(const std::vector<std::string>& names);
-
-// The font of the preview and its list: "ＭＳ Ｐゴシック", 12 pixels high, Shift-JIS.
-class TPreviewFont {
- public:
-  TPreviewFont();
-  ~TPreviewFont();
-  TPreviewFont(const TPreviewFont&) = delete;
-  TPreviewFont& operator=(const TPreviewFont&) = delete;
-
-  HFONT Handle() const { return handle_; }
-
- private:
-  HFONT handle_;
-};
 
 // The preview window: `Memo1`, a read-only multi-line edit filling the client area.
 class TForm2 {
@@ -76,7 +64,7 @@ class TForm2 {
   HWND owner_;
   HWND handle_ = nullptr;
   HWND memo1_ = nullptr;
-  TPreviewFont font_;
+  TGdiObject<HFONT> font_{CreateProgramFont()};
   bool closeRequested_ = false;
   std::exception_ptr error_;  // from a message handler, rethrown once the showing has ended
 };

@@ -4,7 +4,7 @@
 
 #include <exception>
 
-#include "app/gdi_win32.h"
+#include "widgets/gdi_win32.h"
 
 #ifndef OCM__BASE
 #define OCM__BASE (WM_USER + 0x1c00)
@@ -14,19 +14,6 @@ namespace {
 
 constexpr UINT_PTR kSubclassId = 0x42784578;  // tells our subclass from anybody else's
 constexpr int kCornerSize = 6;                // corner ellipse of the face and of the outline
-
-// Selects an object into a DC and puts the previous one back at the end.
-class TSelection {
- public:
-  TSelection(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
-  ~TSelection() { SelectObject(dc_, old_); }
-  TSelection(const TSelection&) = delete;
-  TSelection& operator=(const TSelection&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ old_;
-};
 
 // Three one-pixel rings inside `rect`: the top colour on the left column and the top row, the
 // bottom colour on the right column and the bottom row, which also take the top-right and the
@@ -38,11 +25,11 @@ RECT Frame3D(HDC dc, RECT rect, COLORREF top, COLORREF bottom) {
     const int l = rect.left + k, t = rect.top + k, r = rect.right - 1 - k, b = rect.bottom - 1 - k;
     // A polyline leaves out its last point, hence the bottom row runs to l - 1.
     {
-      TSelection pen(dc, topPen.Get());
+      TSelectObject pen(dc, topPen.Get());
       const POINT points[] = {{l, b}, {l, t}, {r, t}};
       Polyline(dc, points, 3);
     }
-    TSelection pen(dc, bottomPen.Get());
+    TSelectObject pen(dc, bottomPen.Get());
     const POINT points[] = {{r, t}, {r, b}, {l - 1, b}};
     Polyline(dc, points, 3);
   }
@@ -130,7 +117,7 @@ void TButtonEx::Invalidate() const {
 
 void TButtonEx::PaintFace(HDC dc, UINT itemState) {
   const HFONT font = reinterpret_cast<HFONT>(SendMessageA(handle_, WM_GETFONT, 0, 0));
-  TSelection selectedFont(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT));
+  TSelectObject selectedFont(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT));
   if (OnDraw) {
     OnDraw(*this, dc, itemState);
     return;
@@ -167,12 +154,12 @@ RECT TButtonEx::PaintFrame(HDC dc, bool pressed) {
   const int b = kInset[static_cast<int>(buttonStyle_)];
   {
     TGdiObject<HPEN> facePen(CreatePen(PS_SOLID, 1, Color()));
-    TSelection pen(dc, facePen.Get());
-    TSelection brush(dc, face.Get());
+    TSelectObject pen(dc, facePen.Get());
+    TSelectObject brush(dc, face.Get());
     RoundRect(dc, b, b, w - b, h - b, kCornerSize, kCornerSize);
   }
-  TSelection pen(dc, GetStockObject(BLACK_PEN));
-  TSelection brush(dc, GetStockObject(NULL_BRUSH));
+  TSelectObject pen(dc, GetStockObject(BLACK_PEN));
+  TSelectObject brush(dc, GetStockObject(NULL_BRUSH));
   RoundRect(dc, 0, 0, w, h, kCornerSize, kCornerSize);
   return focus;
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/gdi_win32.h"
+#include "widgets/gdi_win32.h"
 #include "app/spin_edit_win32.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/form1_win32.h"
-#include "app/gdi_win32.h"
+#include "widgets/gdi_win32.h"
 #include "app/panel_win32.h"
 #include "tests/app/fake_dialogs.h"
 #include "widgets/button_ex_win32.h"
