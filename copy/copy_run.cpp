@@ -27,12 +27,16 @@ bool CopyFiles(const std::string& source, const std::string& folder, const std::
                TCopyServices& services) {
   const std::size_t count = names.size();
   std::string destination;
+  const auto stopRequested = [&] { return services.StopRequested && *services.StopRequested; };
   for (std::size_t i = 0; i < count; ++i) {
+    if (stopRequested()) return false;
     // Joined as text, nothing trimmed: a folder ending in "\" gives two separators in a row.
     destination.assign(folder).append("\\").append(names[i]);
     const TCopyOutcome outcome = services.Copier.Copy(source, destination);
     if (outcome.Result == TCopyResult::Copied) continue;
-    if (services.Prompt.Ask(FailurePrompt(destination, outcome), kPromptCaption, kPromptYesNo) == kAnswerNo) {
+    const int answer = services.Prompt.Ask(FailurePrompt(destination, outcome), kPromptCaption, kPromptYesNo);
+    if (stopRequested()) return false;
+    if (answer == kAnswerNo) {
       services.Messages.ShowMessage(kCopyStoppedMessage);
       return false;
     }

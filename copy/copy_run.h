@@ -44,13 +44,17 @@ struct TCopyServices {
   IFileCopier& Copier;
   ICopyPrompt& Prompt;
   IMessageSink& Messages;
+  // Set by the window while a run is under way when it is asked to close. The run reads it before
+  // every copy and after every prompt, and when it is set stops at once and says nothing more.
+  const bool* StopRequested = nullptr;
 };
 
 // The prompt for a failed copy to `destination`.
 std::string FailurePrompt(const std::string& destination, const TCopyOutcome& outcome);
 
 // Copies `source` to folder + "\" + name for every name, in order, prompting on each failure:
-// Yes skips the name, No stops the run ("複製を中止しました"). False when the user stopped it.
+// Yes skips the name, No stops the run ("複製を中止しました"). False when the run was stopped, by
+// the user or by a stop request.
 bool CopyFiles(const std::string& source, const std::string& folder, const std::vector<std::string>& names,
                TCopyServices& services);
 

@@ -145,6 +145,37 @@ TEST(RunCopyTest, KeepsTheGeneratedListAndUsesTheJoin) {
   EXPECT_EQ(run.Copier.Attempts, (std::vector<std::string>{"C:\\out\\1a.txt", "C:\\out\\2b.txt"}));
 }
 
+// A prompt during which the window was asked to close: whatever the answer, nothing more is copied
+// and nothing more is said.
+class TClosingPrompt : public ICopyPrompt {
+ public:
+  explicit TClosingPrompt(bool& stop, int answer) : stop_(stop), answer_(answer) {}
+  int Ask(const std::string&, const std::string&, unsigned) override {
+    stop_ = true;
+    return answer_;
+  }
+
+ private:
+  bool& stop_;
+  int answer_;
+};
+
+TEST(RunCopyTest, AStopRequestDuringAPromptEndsTheRunSilently) {
+  for (const int answer : {kAnswerYes, kAnswerNo}) {
+    TRuleTree tree;
+    Build(tree, {Fix("a"), Fix("a"), Fix("b")});
+    bool stop = false;
+    TFakeCopier copier;
+    TClosingPrompt prompt(stop, answer);
+    TRecordingMessages messages;
+    TCopyServices services{copier, prompt, messages, &stop};
+    std::vector<std::string> fileNames;
+    RunCopy(tree, false, "C:\\src\\a.txt", "C:\\out", fileNames, services);
+    EXPECT_EQ(copier.Attempts, (std::vector<std::string>{"C:\\out\\a.txt", "C:\\out\\a.txt"})) << answer;
+    EXPECT_TRUE(messages.Messages.empty()) << answer;
+  }
+}
+
 }  // namespace
 
 namespace {
