@@ -78,38 +78,165 @@ std::uint64_t SaturatingAdd(std::uint64_t a, std::uint64_t b) {
   return b > kCountMax - a ? kCountMax : a + b;
 }
 
-std::uint64_t CountBelow(const TRuleNode& node) {
-  std::uint64_t total = 0;
-  for (std::size_t i = 0; i < node.ChildCount(); ++i) {
-    const TRuleNode& child = node.Child(i);
-    const std::uint64_t pieces = PieceCount(*child.Data());
-    // A rule without pieces hides its subtree, which is then never expanded.
-    const std::uint64_t each = child.HasChildren() && pieces != 0 ? CountBelow(child) : 1;
-    total = SaturatingAdd(total, SaturatingMul(pieces, each));
+// The rules below a starting node in breadth-first order, so that the children of each node
+// stand side by side and every node comes after its parent, with how many names each one makes.
+// Built and summed without recursion: rules nest to any depth, and the 32-bit build's stack would
+// not hold one call per level.
+struct TCountedTree {
+  std::vector<const TRuleNode*> Nodes;  // [0] is the starting node
+  std::vector<std::size_t> FirstChild;  // index of the first child of each node in Nodes
+  // Names made by a rule with its subtree: its pieces times the names below one piece (a rule
+  // without pieces hides its subtree, which is then never expanded). For [0]: the names below it.
+  std::vector<std::uint64_t> Names;
+  // Per node, the children that make at least one name, as indices into Nodes; those of node i
+  // are Yielding[YieldingBegin[i]] up to Yielding[YieldingBegin[i + 1]].
+  std::vector<std::size_t> YieldingBegin;
+  std::vector<std::size_t> Yielding;
+  // Per node, whether a child that makes nothing comes before the first child that makes names.
+  std::vector<bool> QuietFirst;
+};
+
+TCountedTree CountTree(const TRuleNode& start) {
+  TCountedTree t;
+  t.Nodes.push_back(&start);
+  for (std::size_t i = 0; i < t.Nodes.size(); ++i) {
+    const TRuleNode& node = *t.Nodes[i];
+    t.FirstChild.push_back(t.Nodes.size());
+    for (std::size_t c = 0; c < node.ChildCount(); ++c) t.Nodes.push_back(&node.Child(c));
   }
-  return total;
+  const std::size_t count = t.Nodes.size();
+  t.Names.assign(count, 0);
+  // Children come after their parent, so walking backwards finishes every subtree first.
+  for (std::size_t i = count; i-- > 0;) {
+    const TRuleNode& node = *t.Nodes[i];
+    std::uint64_t below = 0;
+    for (std::size_t c = 0; c < node.ChildCount(); ++c) below = SaturatingAdd(below, t.Names[t.FirstChild[i] + c]);
+    if (i == 0) {
+      t.Names[i] = below;
+    } else {
+      const std::uint64_t pieces = PieceCount(*node.Data());
+      t.Names[i] = node.HasChildren() && pieces != 0 ? SaturatingMul(pieces, below) : pieces;
+    }
+  }
+  return t;
+}
+
+// Fills in the children that make names, which only the walk needs.
+void ListYieldingChildren(TCountedTree& t) {
+  const std::size_t count = t.Nodes.size();
+  t.YieldingBegin.reserve(count + 1);
+  t.QuietFirst.assign(count, false);
+  for (std::size_t i = 0; i < count; ++i) {
+    t.YieldingBegin.push_back(t.Yielding.size());
+    const std::size_t first = t.FirstChild[i];
+    for (std::size_t c = first; c < first + t.Nodes[i]->ChildCount(); ++c) {
+      if (t.Names[c] != 0) {
+        t.Yielding.push_back(c);
+      } else if (t.Yielding.size() == t.YieldingBegin[i]) {
+        t.QuietFirst[i] = true;
+      }
+    }
+  }
+  t.YieldingBegin.push_back(t.Yielding.size());
+}
+
+// The piece at `index` (below PieceCount) of a rule; `text` holds a number's digits.
+std::string_view PieceAt(const TCopyInfo& info, std::uint64_t index, char (&text)[16]) {
+  switch (info.Kind) {
+    case ckNumber: {
+      const std::int64_t value = info.NumFrom + static_cast<std::int64_t>(index);
+      const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+      return std::string_view(text, static_cast<std::size_t>(end - text));
+    }
+    case ckAlphabet:
+      return AlphabetTable[LetterRange(info).first + static_cast<int>(index)];
+    case ckFixString:
+      return info.FixString;
+    case ckAnyString:
+      return info.AnyStrings[static_cast<std::size_t>(index)];
+  }
+  return {};
+}
+
+// One level of the walk: the rules still to expand at this level and the piece reached in the
+// current one. The level's prefix is the first PrefixLength bytes of the shared prefix buffer.
+struct TFrame {
+  const std::size_t* Next;
+  const std::size_t* End;
+  std::size_t PrefixLength;
+  std::size_t Current = 0;  // index in Nodes of the rule being expanded, 0 for none
+  std::uint64_t Piece = 0;
+  std::uint64_t PieceCount = 0;
+};
+
+// Expands the children of t.Nodes[0] below `prefix`. Only rules that make names are walked, so
+// every piece appended leads to at least one name: the work is bounded by the names made times
+// the depth, plus the rules passed over at the starting level.
+void Expand(TCountedTree& t, const std::string& prefix, TNameList& list) {
+  ListYieldingChildren(t);
+  // The starting level looks at every child, so that each one handled with an empty prefix still
+  // records its group end; deeper levels see only the children that make names.
+  std::vector<std::size_t> startChildren(t.Nodes[0]->ChildCount());
+  for (std::size_t c = 0; c < startChildren.size(); ++c) startChildren[c] = t.FirstChild[0] + c;
+
+  std::string buffer = prefix;
+  std::vector<TFrame> stack;
+  stack.push_back(TFrame{startChildren.data(), startChildren.data() + startChildren.size(), buffer.size()});
+  char text[16];
+  while (!stack.empty()) {
+    TFrame& frame = stack.back();
+    if (frame.Current != 0) {
+      const TRuleNode& node = *t.Nodes[frame.Current];
+      const TCopyInfo& info = *node.Data();
+      if (!node.HasChildren()) {
+        // A leaf's pieces all become names at once: the hot loop of large lists.
+        const std::string_view base(buffer.data(), frame.PrefixLength);
+        ForEachPiece(info, [&](std::string_view piece) {
+          std::string name;
+          name.reserve(base.size() + piece.size());
+          name.append(base).append(piece);
+          list.FileNames.push_back(std::move(name));
+        });
+        list.Work += frame.PieceCount;
+        frame.Piece = frame.PieceCount;
+      } else if (frame.Piece < frame.PieceCount) {
+        buffer.resize(frame.PrefixLength);
+        buffer.append(PieceAt(info, frame.Piece++, text));
+        ++list.Work;
+        const std::size_t* yielding = t.Yielding.data();
+        const std::size_t current = frame.Current;  // `frame` dangles once the stack grows
+        stack.push_back(TFrame{yielding + t.YieldingBegin[current], yielding + t.YieldingBegin[current + 1],
+                               buffer.size()});
+        // The group ends that the children without names would record all equal the count now.
+        // After a child that makes names they repeat the end just recorded, and change nothing;
+        // before the first one they close the group of the names made so far: one such end is kept.
+        if (buffer.empty() && t.QuietFirst[current]) list.GroupEnds.push_back(list.FileNames.size());
+        continue;
+      }
+      if (frame.PrefixLength == 0) list.GroupEnds.push_back(list.FileNames.size());
+      frame.Current = 0;
+    }
+    if (frame.Next == frame.End) {
+      stack.pop_back();
+      continue;
+    }
+    const std::size_t child = *frame.Next++;
+    if (t.Names[child] == 0) {
+      ++list.Work;  // passed over: only at the starting level
+      if (frame.PrefixLength == 0) list.GroupEnds.push_back(list.FileNames.size());
+      continue;
+    }
+    frame.Current = child;
+    frame.Piece = 0;
+    frame.PieceCount = PieceCount(*t.Nodes[child]->Data());
+  }
 }
 
 }  // namespace
 
 void AddNames(const TRuleNode& node, const std::string& prefix, TNameList& list) {
-  const std::size_t count = node.ChildCount();
-  for (std::size_t i = 0; i < count; ++i) {
-    const TRuleNode& child = node.Child(i);
-    const bool inner = child.HasChildren();
-    ForEachPiece(*child.Data(), [&](std::string_view piece) {
-      std::string name;
-      name.reserve(prefix.size() + piece.size());
-      name.append(prefix).append(piece);
-      if (inner) {
-        AddNames(child, name, list);
-      } else {
-        list.FileNames.push_back(std::move(name));
-      }
-    });
-    // The test is on the prefix, not the depth: below empty pieces a deeper call records too.
-    if (prefix.empty()) list.GroupEnds.push_back(list.FileNames.size());
-  }
+  TCountedTree counted = CountTree(node);
+  Expand(counted, prefix, list);
 }
 
 void JoinGroups(std::vector<std::string>& names, const std::vector<std::size_t>& groupEnds) {
@@ -146,9 +273,10 @@ std::string ExtractFileExt(std::string_view path) {
 
 std::vector<std::string> MakeFileNames(const TRuleTree& tree, bool join, std::string_view sourcePath) {
   TNameList list;
-  const std::uint64_t expected = CountNames(tree);
+  TCountedTree counted = CountTree(tree.Root());
+  const std::uint64_t expected = counted.Names[0];
   if (expected <= list.FileNames.max_size()) list.FileNames.reserve(static_cast<std::size_t>(expected));
-  AddNames(tree.Root(), std::string(), list);
+  Expand(counted, std::string(), list);
   if (join) JoinGroups(list.FileNames, list.GroupEnds);
   RemoveEmptyNames(list.FileNames);
   const std::string ext = ExtractFileExt(sourcePath);
@@ -158,4 +286,4 @@ std::vector<std::string> MakeFileNames(const TRuleTree& tree, bool join, std::st
   return std::move(list.FileNames);
 }
 
-std::uint64_t CountNames(const TRuleTree& tree) { return CountBelow(tree.Root()); }
+std::uint64_t CountNames(const TRuleTree& tree) { return CountTree(tree.Root()).Names[0]; }

@@ -13,11 +13,21 @@
 struct TNameList {
   std::vector<std::string> FileNames;
   std::vector<std::size_t> GroupEnds;
+  // Steps the walk took: pieces appended to a prefix or made into a name, and rules passed over
+  // because they make no name. At most the names made times the depth plus the number of rules.
+  std::uint64_t Work = 0;
 };
 
 // Expands the children of `node` below `prefix`, appending to `list`. Along each path the pieces
 // combine as a Cartesian product, the deepest rule varying fastest; a rule with children only
 // prefixes. Expects a tree that passed CheckCopyInfo; letters outside AlphabetTable yield nothing.
+//
+// A rule that makes no name (no pieces, or nothing below its pieces) is never walked, so the work
+// grows with the names made, not with the pieces above a rule that makes none. Group ends are
+// those a walk of every piece records, except that where it records one end several times in a
+// row fewer repeats may appear (at least one): a repeat is an empty group, which the join ignores.
+// Every child of `node` still records its end when `prefix` is empty. Any depth of tree is fine:
+// nothing recurses per level.
 void AddNames(const TRuleNode& node, const std::string& prefix, TNameList& list);
 
 // The old-version join: entry k becomes the k-th name of the first group followed by the k-th

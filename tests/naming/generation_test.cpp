@@ -190,6 +190,132 @@ TEST(CountNamesTest, CountsWhatExpansionMakesBeforeEmptyNamesAreDropped) {
   }
 }
 
+// The expansion written the plain recursive way, walking every piece: names and group ends as
+// generation made them before rules without names were skipped.
+void ReferenceExpansion(const TRuleNode& node, const std::string& prefix, TNameList& list) {
+  for (std::size_t i = 0; i < node.ChildCount(); ++i) {
+    const TRuleNode& child = node.Child(i);
+    const TCopyInfo& info = *child.Data();
+    std::vector<std::string> pieces;
+    switch (info.Kind) {
+      case ckNumber:
+        for (long long v = info.NumFrom; v <= info.NumTo; ++v) pieces.push_back(std::to_string(v));
+        break;
+      case ckAlphabet: {
+        const int from = AlphabetIndex(info.ALFrom), to = AlphabetIndex(info.ALTo);
+        if (from >= 0 && to >= 0) pieces.assign(AlphabetTable + from, AlphabetTable + std::max(from, to + 1));
+        break;
+      }
+      case ckFixString: pieces.push_back(info.FixString); break;
+      case ckAnyString: pieces = info.AnyStrings; break;
+    }
+    for (const std::string& piece : pieces) {
+      if (child.HasChildren()) {
+        ReferenceExpansion(child, prefix + piece, list);
+      } else {
+        list.FileNames.push_back(prefix + piece);
+      }
+    }
+    if (prefix.empty()) list.GroupEnds.push_back(list.FileNames.size());
+  }
+}
+
+// A random small tree in which many rules make nothing: lists without lines, letters outside the
+// table, reversed ranges, and rules whose every child makes nothing. Returns its depth in rules.
+std::size_t BuildRandomTree(TRuleTree& tree, std::mt19937& rng) {
+  static const char* const kLetters[] = {"a", "b", "c", "z", "A", "", "ab", "\x82\xa0"};
+  std::vector<std::pair<TRuleNode*, std::size_t>> nodes{{&tree.Root(), 0}};
+  std::size_t depth = 0;
+  const int rules = 1 + static_cast<int>(rng() % 10);
+  for (int r = 0; r < rules; ++r) {
+    // Favour the latest nodes, so that trees grow deep as well as wide.
+    const std::size_t pick = nodes.size() - 1 - std::min<std::size_t>(rng() % 4, nodes.size() - 1);
+    const std::size_t level = nodes[pick].second + 1;
+    TRuleNode& node = tree.AddRule(*nodes[pick].first);
+    TCopyInfo& info = *node.Data();
+    switch (rng() % 4) {
+      case 0: info.NumFrom = static_cast<int>(rng() % 3) - 1; info.NumTo = static_cast<int>(rng() % 4) - 1; break;
+      case 1: info.Kind = ckAlphabet; info.ALFrom = kLetters[rng() % 8]; info.ALTo = kLetters[rng() % 8]; break;
+      case 2: info.Kind = ckFixString; info.FixString = rng() % 2 ? "f" : ""; break;
+      default:
+        info.Kind = ckAnyString;
+        for (std::size_t n = rng() % 3; n > 0; --n) info.AnyStrings.push_back(rng() % 2 ? "s" : "");
+        break;
+    }
+    nodes.emplace_back(&node, level);
+    depth = std::max(depth, level);
+  }
+  return depth;
+}
+
+TEST(GenerationWorkTest, WorkStaysWithinNamesTimesDepthAndNamesMatchTheReference) {
+  std::mt19937 rng(20270109);
+  int withYieldlessRules = 0;
+  for (int round = 0; round < 2000; ++round) {
+    TRuleTree tree;
+    const std::size_t depth = BuildRandomTree(tree, rng);
+    TNameList reference;
+    ReferenceExpansion(tree.Root(), "", reference);
+    TNameList list;
+    AddNames(tree.Root(), "", list);
+    ASSERT_EQ(list.FileNames, reference.FileNames) << "round " << round;
+    const std::uint64_t rules = tree.Count() - 1;
+    ASSERT_LE(list.Work, list.FileNames.size() * depth + rules) << "round " << round;
+    ASSERT_EQ(CountNames(tree), list.FileNames.size()) << "round " << round;
+    // Group ends may differ only by repeats of the end before them: empty groups, which leave
+    // the join as it was.
+    auto dropRepeats = [](std::vector<std::size_t> ends) {
+      ends.erase(std::unique(ends.begin(), ends.end()), ends.end());
+      return ends;
+    };
+    ASSERT_EQ(dropRepeats(list.GroupEnds), dropRepeats(reference.GroupEnds)) << "round " << round;
+    Names joined = list.FileNames, joinedReference = reference.FileNames;
+    JoinGroups(joined, list.GroupEnds);
+    JoinGroups(joinedReference, reference.GroupEnds);
+    ASSERT_EQ(joined, joinedReference) << "round " << round;
+    if (reference.FileNames.size() < rules) ++withYieldlessRules;
+  }
+  EXPECT_GT(withYieldlessRules, 200);  // the trees do exercise rules that make nothing
+}
+
+struct TYieldlessCase {
+  const char* Name;
+  std::vector<TRuleDraft> Rules;
+  std::size_t NameCount;
+  std::size_t Depth;
+};
+
+// Before rules without names were skipped, every case below built a prefix for each piece above
+// the rule that makes nothing: up to four billion of them, for no name at all.
+const TYieldlessCase kYieldlessCases[] = {
+    {"NewListUnderThreeThousandNumberRanges",
+     {Num(0, 999, {Num(0, 999, {Num(0, 999, {Any({})})})})}, 0, 4},
+    {"NewListUnderTheWhole32BitRange", {Num(INT_MIN, INT_MAX, {Any({})})}, 0, 2},
+    {"LetterOutsideTheTable", {Num(INT_MIN, INT_MAX, {Alpha("a", "\x82\xa0")})}, 0, 2},
+    {"ReversedRange", {Num(INT_MIN, INT_MAX, {Fix("", {Num(2, 1)})})}, 0, 3},
+    {"EveryChildMakesNothing", {Num(INT_MIN, INT_MAX, {Any({}), Fix("", {Any({})})}), Fix("k")}, 1, 3},
+    {"BesideARuleThatMakesNames", {Num(0, 9999, {Num(0, 9, {Any({})}), Fix("x")})}, 10000, 3},
+};
+
+void PrintTo(const TYieldlessCase& c, std::ostream* os) { *os << c.Name; }
+
+class YieldlessRuleTest : public testing::TestWithParam<TYieldlessCase> {};
+
+TEST_P(YieldlessRuleTest, RulesThatMakeNoNamesAreNotWalked) {
+  TRuleTree tree;
+  Build(tree, GetParam().Rules);
+  TNameList list;
+  AddNames(tree.Root(), "", list);
+  EXPECT_EQ(list.FileNames.size(), GetParam().NameCount);
+  EXPECT_EQ(CountNames(tree), list.FileNames.size());
+  EXPECT_LE(list.Work, list.FileNames.size() * GetParam().Depth + (tree.Count() - 1));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, YieldlessRuleTest, testing::ValuesIn(kYieldlessCases),
+                         [](const testing::TestParamInfo<TYieldlessCase>& info) {
+                           return std::string(info.param.Name);
+                         });
+
 TEST(CountNamesTest, CountsHugeTreesWithoutMakingThem) {
   TRuleTree tree;
   Build(tree, {Num(0, 999, {Num(0, 999, {Num(0, 999)})})});
