@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -114,8 +115,10 @@ int Run(const TOptions& options, TLineWriter& out, TLineWriter& err) {
     return kRulesInvalid;
   }
   if (const std::uint64_t count = CountNames(tree); count > kMaxNames) {
-    err.Line("namegen: the rules make " + std::to_string(count) + " names; at most " + std::to_string(kMaxNames) +
-             " fit in memory");
+    // The count stops at the largest 64-bit number; there it stands for that many or more.
+    const bool saturated = count == std::numeric_limits<std::uint64_t>::max();
+    err.Line("namegen: the rules make " + std::to_string(count) + (saturated ? " or more" : "") +
+             " names; at most " + std::to_string(kMaxNames) + " fit in memory");
     return kFailure;
   }
   for (const std::string& name : MakeFileNames(tree, options.Join, options.Source)) out.Line(name);

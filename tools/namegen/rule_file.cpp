@@ -73,7 +73,8 @@ std::vector<TToken> Tokenize(std::string_view text) {
   std::size_t pos = 0;
   for (;;) {
     while (pos < text.size() && text[pos] == ' ') ++pos;
-    if (pos == text.size()) return tokens;
+    // A "#" that starts a word begins a comment; inside quotes it is text.
+    if (pos == text.size() || text[pos] == '#') return tokens;
     if (text[pos] == '"') {
       tokens.push_back({true, ReadQuoted(text, pos)});
       if (pos < text.size() && text[pos] != ' ') throw TBadLine{"expected a space after the closing quote"};

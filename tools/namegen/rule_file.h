@@ -15,8 +15,9 @@ struct TRuleFileError {
 // Reads rule-file text and appends its rules below the root of `tree`.
 //
 // One rule per line, two spaces of indentation per level, each rule at most one level deeper than
-// the rule before it. Lines whose first non-blank character is "#" and blank lines are skipped; a
-// CR before the LF is dropped. The rules:
+// the rule before it. Lines whose first non-blank character is "#" and blank lines are skipped, and
+// a "#" that starts a word after a rule (outside quotes) begins a comment to the end of the line;
+// a CR before the LF is dropped. The rules:
 //   number FROM TO            32-bit signed decimals
 //   alphabet "FROM" "TO"      letters are left for validation to judge
 //   fixed "TEXT"

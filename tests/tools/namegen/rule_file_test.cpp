@@ -54,6 +54,11 @@ TEST(RuleFileTest, ReadsEachKindOfRule) {
       {"fixed \"表ソ\"", "fixed [表ソ]"},
       {"any", "any"},
       {"any \"\" \"x\" \"\"", "any [] [x] []"},
+      // A comment after the rule, as in the README's example; a "#" in quotes is text.
+      {"number 0 2            # every number from 0 to 2", "number 0 2"},
+      {"any \"x\" \"\" \"y\"        # each string", "any [x] [] [y]"},
+      {"fixed \"a # b\" #c \"d\"", "fixed [a # b]"},
+      {"any #", "any"},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.text);
@@ -107,6 +112,7 @@ TEST(RuleFileTest, ReportsTheLineOfTheFirstMalformedRule) {
       {"not a number", "number 1 x", 1},
       {"trailing garbage after digits", "number 1 2x", 1},
       {"plus sign", "number +1 2", 1},
+      {"comment glued to a number", "number 1 2#c", 1},
       {"above the 32-bit range", "number 0 2147483648", 1},
       {"below the 32-bit range", "number -2147483649 0", 1},
       {"unknown escape", "fixed \"\\n\"", 1},
