@@ -1,5 +1,6 @@
 #include "copy/copy_run.h"
 
+#include "copy/file_name_check.h"
 #include "naming/generation.h"
 
 const std::string kPromptCaption = "注意";
@@ -10,16 +11,18 @@ namespace {
 
 const std::string kExistsText = "はすでに存在します。";
 const std::string kNotCreatedText = "を作成できませんでした。";
+const std::string kNotReadText = "を読み込めませんでした。";
 const std::string kContinueQuestion =
     "複製を続行しますか？(「はい」を選択した場合、現在のファイルをスキップして、次以降のファイルを複製します。"
     "「いいえ」を選択した場合は、複製を中止します。)";
 
 }  // namespace
 
-std::string FailurePrompt(const std::string& destination, const TCopyOutcome& outcome) {
-  // Only a destination that exists is called so; any other failure says what the system said,
-  // so a missing source or folder is not mistaken for a name that is taken.
+std::string FailurePrompt(const std::string& source, const std::string& destination, const TCopyOutcome& outcome) {
+  // Only a destination that exists is called so, and a source that cannot be read is named
+  // itself: the user then looks at the file that is at fault, not at the name being made.
   if (outcome.Result == TCopyResult::Exists) return destination + kExistsText + kContinueQuestion;
+  if (outcome.Result == TCopyResult::SourceUnreadable) return source + kNotReadText + outcome.Reason + kContinueQuestion;
   return destination + kNotCreatedText + outcome.Reason + kContinueQuestion;
 }
 
@@ -32,11 +35,15 @@ bool CopyFiles(const std::string& source, const std::string& folder, const std::
     if (stopRequested()) return false;
     // Joined as text, nothing trimmed: a folder ending in "\" gives two separators in a row.
     destination.assign(folder).append("\\").append(names[i]);
-    const TCopyOutcome outcome = services.Copier.Copy(source, destination);
+    std::string problem = FileNameProblem(names[i]);
+    const TCopyOutcome outcome = problem.empty() ? services.Copier.Copy(source, destination)
+                                                 : TCopyOutcome{TCopyResult::Failed, std::move(problem)};
     if (outcome.Result == TCopyResult::Copied) continue;
-    const int answer = services.Prompt.Ask(FailurePrompt(destination, outcome), kPromptCaption, kPromptYesNo);
+    const int answer =
+        services.Prompt.Ask(FailurePrompt(source, destination, outcome), kPromptCaption, kPromptYesNo);
     if (stopRequested()) return false;
-    if (answer == kAnswerNo) {
+    // Only a clear Yes skips: Escape (Cancel) or a box that could not be shown means stop.
+    if (answer != kAnswerYes) {
       services.Messages.ShowMessage(kCopyStoppedMessage);
       return false;
     }

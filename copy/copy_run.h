@@ -9,15 +9,18 @@
 #include "naming/validation.h"
 
 // What one file copy did. A copy never replaces a file: a destination that exists is a failure of
-// its own kind, since the run words its prompt for it differently.
-enum class TCopyResult { Copied, Exists, Failed };
+// its own kind, and so is a source that cannot be read, since the prompt then names the source.
+enum class TCopyResult { Copied, Exists, SourceUnreadable, Failed };
 
 struct TCopyOutcome {
   TCopyResult Result = TCopyResult::Copied;
-  std::string Reason;  // for Failed: the system's description of the error, without line breaks at the end
+  // For SourceUnreadable and Failed: why, as the system says it (without line breaks at the end)
+  // or as the name check says it.
+  std::string Reason;
 };
 
-// Copies one file, failing when the destination exists. Leaves no partial file behind.
+// Copies one file, failing when the destination exists. Leaves no partial file behind, and
+// removes nothing it did not create in the same call.
 class IFileCopier {
  public:
   virtual ~IFileCopier() = default;
@@ -33,7 +36,7 @@ class ICopyPrompt {
 
 constexpr unsigned kPromptYesNo = 4;  // Yes and No, no icon, Yes the default
 constexpr int kAnswerYes = 6;
-constexpr int kAnswerNo = 7;
+constexpr int kAnswerNo = 7;  // any answer but Yes stops the run like No (Escape gives Cancel, 2)
 
 extern const std::string kPromptCaption;    // "注意"
 extern const std::string kCopyDoneMessage;  // "ファイルのコピーが完了しました"
@@ -49,12 +52,13 @@ struct TCopyServices {
   const bool* StopRequested = nullptr;
 };
 
-// The prompt for a failed copy to `destination`.
-std::string FailurePrompt(const std::string& destination, const TCopyOutcome& outcome);
+// The prompt for a failed copy of `source` to `destination`.
+std::string FailurePrompt(const std::string& source, const std::string& destination, const TCopyOutcome& outcome);
 
 // Copies `source` to folder + "\" + name for every name, in order, prompting on each failure:
-// Yes skips the name, No stops the run ("複製を中止しました"). False when the run was stopped, by
-// the user or by a stop request.
+// Yes skips the name, any other answer stops the run ("複製を中止しました"). A name that is not a
+// plain file name in the folder (FileNameProblem) is a failure without a copy. False when the run
+// was stopped, by the user or by a stop request.
 bool CopyFiles(const std::string& source, const std::string& folder, const std::vector<std::string>& names,
                TCopyServices& services);
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "copy/copy_run.h"
+#include "copy/file_name_check.h"
 #include "tests/copy/copy_fakes.h"
 #include "tests/naming/tree_builder.h"
 
@@ -50,8 +51,8 @@ TEST(CopyFilesTest, CopiesEveryNameInOrderIntoTheFolder) {
 
 TEST(CopyFilesTest, JoinsTheFolderAsTextWithoutNormalising) {
   TRun run;
-  run.Copy({"x.txt", "sub\\y.txt"}, "D:\\");
-  EXPECT_EQ(run.Copier.Attempts, (std::vector<std::string>{"D:\\\\x.txt", "D:\\\\sub\\y.txt"}));
+  run.Copy({"x.txt", "y.txt"}, "D:\\");
+  EXPECT_EQ(run.Copier.Attempts, (std::vector<std::string>{"D:\\\\x.txt", "D:\\\\y.txt"}));
 }
 
 TEST(CopyFilesTest, AnExistingNameGetsTheExistsPrompt) {
@@ -87,12 +88,83 @@ TEST(CopyFilesTest, NoStopsAtOnceAndLeavesTheRestUntried) {
   EXPECT_EQ(run.Messages.Messages, std::vector<std::string>{"複製を中止しました"});
 }
 
-TEST(CopyFilesTest, AnyAnswerButNoSkipsTheName) {
-  TRun run({kAnswerYes, 2 /* closed some other way */});
-  run.Copier.Failing["C:\\out\\a"] = "x";
-  run.Copier.Failing["C:\\out\\b"] = "x";
-  EXPECT_TRUE(run.Copy({"a", "b", "c"}));
-  EXPECT_EQ(run.Copier.Files, std::set<std::string>{"C:\\out\\c"});
+TEST(CopyFilesTest, OnlyYesSkipsAnyOtherAnswerStops) {
+  // 2 is Cancel: what Escape on the Yes/No box gives under Wine. 0: the box could not be shown.
+  for (const int answer : {kAnswerNo, 2, 0}) {
+    TRun run({kAnswerYes, answer});
+    run.Copier.Failing["C:\\out\\a"] = "x";
+    run.Copier.Failing["C:\\out\\b"] = "x";
+    EXPECT_FALSE(run.Copy({"a", "b", "c"})) << answer;
+    EXPECT_EQ(run.Copier.Attempts, (std::vector<std::string>{"C:\\out\\a", "C:\\out\\b"})) << answer;
+    EXPECT_EQ(run.Messages.Messages, std::vector<std::string>{"複製を中止しました"}) << answer;
+  }
+}
+
+TEST(CopyFilesTest, AnUnreadableSourceIsNamedInThePrompt) {
+  class TUnreadable : public IFileCopier {
+    TCopyOutcome Copy(const std::string&, const std::string&) override {
+      return {TCopyResult::SourceUnreadable, "指定されたファイルが見つかりません。"};
+    }
+  } copier;
+  TScriptedPrompt prompt;
+  TRecordingMessages messages;
+  TCopyServices services{copier, prompt, messages};
+  EXPECT_TRUE(CopyFiles("C:\\src\\a.txt", "C:\\out", {"1.txt"}, services));
+  ASSERT_EQ(prompt.Questions.size(), 1u);
+  EXPECT_EQ(prompt.Questions[0].Text,
+            "C:\\src\\a.txtを読み込めませんでした。指定されたファイルが見つかりません。" + kQuestion);
+}
+
+struct TNameCase {
+  const char* Name;
+  const char* Problem;  // empty: a plain file name
+};
+
+// Each refused name is one the system would take for something else than a new file of exactly
+// that name in the chosen folder.
+const TNameCase kNameCases[] = {
+    {"表.txt", ""},  // 0x95 0x5C: the second byte is the byte of "\"
+    {"ソ表\\.txt", "ファイル名にフォルダの区切り「\\」は使えません。"},
+    {"com10", ""},
+    {"com0.txt", ""},
+    {"nul", "「nul」は装置の名前のため、拡張子を付けてもファイル名にできません。"},
+    {"NUL.txt", "「NUL」は装置の名前のため、拡張子を付けてもファイル名にできません。"},
+    {"com1.tar.gz", "「com1」は装置の名前のため、拡張子を付けてもファイル名にできません。"},
+    {"lpt9", "「lpt9」は装置の名前のため、拡張子を付けてもファイル名にできません。"},
+    {"aux", "「aux」は装置の名前のため、拡張子を付けてもファイル名にできません。"},
+    {"Con .txt", "「Con」は装置の名前のため、拡張子を付けてもファイル名にできません。"},
+    {"conout$", "「conout$」は装置の名前のため、拡張子を付けてもファイル名にできません。"},
+    {"auxiliary.txt", ""},
+    {"..", "「..」はフォルダを表す名前のため、ファイル名にできません。"},
+    {".", "「.」はフォルダを表す名前のため、ファイル名にできません。"},
+    {".txt", ""},
+    {"a.", "ファイル名の末尾の空白や「.」はシステムに取り除かれるため、この名前では作成できません。"},
+    {"a ", "ファイル名の末尾の空白や「.」はシステムに取り除かれるため、この名前では作成できません。"},
+    {"a\\b", "ファイル名にフォルダの区切り「\\」は使えません。"},
+    {"..\\up.txt", "ファイル名にフォルダの区切り「\\」は使えません。"},
+    {"a/b", "ファイル名にフォルダの区切り「/」は使えません。"},
+    {"c:x", "ファイル名にドライブの区切り「:」は使えません。"},
+    {"a?b", "ファイル名に「?」は使えません。"},
+    {"a|b", "ファイル名に「|」は使えません。"},
+    {"a\tb", "ファイル名に制御文字は使えません。"},
+    {"", "ファイル名が空です。"},
+};
+
+TEST(FileNameProblemTest, RefusesWhatIsNotAPlainFileNameWithAClearReason) {
+  for (const TNameCase& c : kNameCases) EXPECT_EQ(FileNameProblem(c.Name), c.Problem) << c.Name;
+}
+
+TEST(CopyFilesTest, ARefusedNameGetsTheFailurePromptAndNeverReachesTheCopier) {
+  TRun run({kAnswerYes, kAnswerNo});
+  EXPECT_FALSE(run.Copy({"1.txt", "nul", "表.txt", "..\\up", "2.txt"}));
+  EXPECT_EQ(run.Copier.Attempts, (std::vector<std::string>{"C:\\out\\1.txt", "C:\\out\\表.txt"}));
+  ASSERT_EQ(run.Prompt.Questions.size(), 2u);
+  EXPECT_EQ(run.Prompt.Questions[0].Text, "C:\\out\\nulを作成できませんでした。" + FileNameProblem("nul") + kQuestion);
+  EXPECT_EQ(run.Prompt.Questions[1].Text,
+            "C:\\out\\..\\upを作成できませんでした。" + FileNameProblem("..\\up") + kQuestion);
+  EXPECT_EQ(run.Prompt.Questions[1].Caption, "注意");
+  EXPECT_EQ(run.Prompt.Questions[1].Flags, 4u);
+  EXPECT_EQ(run.Messages.Messages, std::vector<std::string>{"複製を中止しました"});
 }
 
 struct TRunCopyCase {

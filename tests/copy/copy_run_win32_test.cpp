@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "copy/file_copier_win32.h"
+#include "copy/file_name_check.h"
 #include "tests/copy/copy_fakes.h"
 #include "tests/copy/temp_folder_win32.h"
 #include "tests/naming/tree_builder.h"
@@ -85,13 +86,31 @@ TEST_F(CopyRunOnDiskTest, AFolderEndingInASeparatorGetsTwoInARow) {
   EXPECT_EQ(messages_.Messages, kDone);
 }
 
-TEST_F(CopyRunOnDiskTest, ANameWithASeparatorNeedsAnExistingSubFolder) {
-  MakeFolder(out_ / "sub");
-  Run({Any({"sub\\x", "missing\\y"})});
-  EXPECT_EQ(FileContent(out_ / "sub\\x.dat"), kSourceContent);
-  EXPECT_EQ(ListFolder(out_.Path()), "sub");  // the run creates no folders
-  EXPECT_EQ(Texts(), std::vector<std::string>{out_ / "missing\\y.dat" + "を作成できませんでした。" +
+TEST_F(CopyRunOnDiskTest, AMissingFolderSaysWhatTheSystemSaid) {
+  Run({Fix("x")}, {}, out_ / "missing");
+  EXPECT_EQ(ListFolder(out_.Path()), "");
+  EXPECT_EQ(Texts(), std::vector<std::string>{out_ / "missing\\x.dat" + "を作成できませんでした。" +
                                               SystemErrorText(ERROR_PATH_NOT_FOUND) + kQuestion});
+}
+
+// Left to the system, "nul" is copied to the null device and counted as done, "aux" is said to
+// exist, "..\\up" lands beside the chosen folder and "sub\\x" inside another one.
+TEST_F(CopyRunOnDiskTest, NamesThatAreNotPlainFilesInTheFolderAreRefused) {
+  TTempFolder parent;
+  const std::string chosen = parent / "chosen";
+  MakeFolder(chosen);
+  MakeFolder(chosen + "\\sub");
+  const std::vector<std::string> refused{"nul", "aux", "..\\up", "sub\\x", "c:x", "a?b"};
+  Run({Any({"nul", "aux", "..\\up", "sub\\x", "c:x", "a?b", "表"})}, {}, chosen);
+  EXPECT_EQ(ListFolder(parent.Path()), "chosen");
+  EXPECT_EQ(ListFolder(chosen), "sub 表.dat");
+  EXPECT_EQ(ListFolder(chosen + "\\sub"), "");
+  std::vector<std::string> expected;
+  for (const std::string& name : refused) {
+    expected.push_back(chosen + "\\" + name + ".dat" + "を作成できませんでした。" + FileNameProblem(name + ".dat") + kQuestion);
+  }
+  EXPECT_EQ(Texts(), expected);
+  EXPECT_EQ(messages_.Messages, kDone);
 }
 
 TEST_F(CopyRunOnDiskTest, ARemovedSourceFailsEveryCopyWithoutTouchingExistingFiles) {
@@ -104,14 +123,6 @@ TEST_F(CopyRunOnDiskTest, ARemovedSourceFailsEveryCopyWithoutTouchingExistingFil
   EXPECT_EQ(Texts(), (std::vector<std::string>{out_ / "a.dat" + "を作成できませんでした。" + reason + kQuestion,
                                                out_ / "b.dat" + "を作成できませんでした。" + reason + kQuestion}));
   EXPECT_EQ(messages_.Messages, kDone);
-}
-
-TEST_F(CopyRunOnDiskTest, AnInvalidNameIsReportedAndCreatesNothing) {
-  Run({Fix("a?b")});
-  EXPECT_EQ(ListFolder(out_.Path()), "");
-  ASSERT_EQ(prompt_.Questions.size(), 1u);
-  EXPECT_EQ(prompt_.Questions[0].Text,
-            out_ / "a?b.dat" + "を作成できませんでした。" + SystemErrorText(ERROR_INVALID_NAME) + kQuestion);
 }
 
 TEST_F(CopyRunOnDiskTest, NoAtTheThirdOfFiveFailuresStopsTheRun) {
