@@ -2,6 +2,70 @@
 
 #include <windows.h>
 
+namespace {
+
+// Large enough that a big source takes few system calls, small enough to allocate once per run.
+constexpr DWORD kBufferSize = 1 << 20;
+
+constexpr DWORD kCarriedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+const std::string kPartLeftText = "途中まで書き込んだファイルを削除できませんでした。";
+
+// One open file handle, closed once.
+class TFileHandle {
+ public:
+  explicit TFileHandle(HANDLE handle) : handle_(handle) {}
+  ~TFileHandle() {
+    if (*this) CloseHandle(handle_);
+  }
+  TFileHandle(const TFileHandle&) = delete;
+  TFileHandle& operator=(const TFileHandle&) = delete;
+
+  explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE Get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+// Removes the file that `created` was opened on when it was created. Through the handle only: a
+// name may by now lead to another file.
+bool Discard(HANDLE created) {
+  FILE_BASIC_INFO basic{};
+  basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;  // a read-only file cannot be set for deletion
+  SetFileInformationByHandle(created, FileBasicInfo, &basic, sizeof basic);
+  FILE_DISPOSITION_INFO disposition{};
+  disposition.DeleteFile = TRUE;
+  return SetFileInformationByHandle(created, FileDispositionInfo, &disposition, sizeof disposition) != 0;
+}
+
+// Copies the rest of `in` to `out`. On failure says which side failed and why.
+bool CopyContent(HANDLE in, HANDLE out, char* buffer, TCopyResult& failure, DWORD& error) {
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(in, buffer, kBufferSize, &got, nullptr)) {
+      failure = TCopyResult::SourceUnreadable;
+      error = GetLastError();
+      return false;
+    }
+    if (got == 0) return true;
+    for (DWORD done = 0; done < got;) {
+      DWORD put = 0;
+      if (!WriteFile(out, buffer + done, got - done, &put, nullptr)) {
+        error = GetLastError();
+        return false;
+      }
+      if (put == 0) {  // a write that makes no progress would loop for ever
+        error = ERROR_DISK_FULL;
+        return false;
+      }
+      done += put;
+    }
+  }
+}
+
+}  // namespace
+
 std::string SystemErrorText(unsigned long error) {
   char* buffer = nullptr;
   const DWORD length = FormatMessageA(
@@ -13,38 +77,44 @@ std::string SystemErrorText(unsigned long error) {
   return text;
 }
 
-TWin32FileCopier::~TWin32FileCopier() { ReleaseSource(); }
-
-void TWin32FileCopier::ReleaseSource() {
-  if (held_) CloseHandle(held_);
-  held_ = nullptr;
-  heldPath_.clear();
-}
-
-bool TWin32FileCopier::HoldSource(const std::string& source) {
-  if (held_ && heldPath_ == source) return true;
-  ReleaseSource();
-  // Shared for reading and writing like CopyFileA's own open, but not for deleting.
-  const HANDLE file = CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  held_ = file;
-  heldPath_ = source;
-  return true;
-}
+TWin32FileCopier::TWin32FileCopier() = default;
+TWin32FileCopier::~TWin32FileCopier() = default;
 
 TCopyOutcome TWin32FileCopier::Copy(const std::string& source, const std::string& destination) {
-  const bool sourceHeld = HoldSource(source);
-  if (CopyFileA(source.c_str(), destination.c_str(), TRUE)) return {};
-  const DWORD error = GetLastError();
-  if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return {TCopyResult::Exists, {}};
-  if (sourceHeld && !DeleteFileA(destination.c_str()) && GetLastError() == ERROR_ACCESS_DENIED) {
-    // The copy takes the source's attributes: a part of a read-only source is read-only too.
-    const DWORD attributes = GetFileAttributesA(destination.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      SetFileAttributesA(destination.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-      DeleteFileA(destination.c_str());
-    }
+  // Shared for reading and writing, as the platform copy opens it, and opened anew for every copy:
+  // a source that goes away between two copies is reported as such, and keeps no one from
+  // deleting or renaming it between runs.
+  const TFileHandle in(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!in || !GetFileInformationByHandle(in.Get(), &info)) {
+    return {TCopyResult::SourceUnreadable, SystemErrorText(GetLastError())};
   }
-  return {TCopyResult::Failed, SystemErrorText(error)};
+
+  const TFileHandle out(CreateFileA(destination.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!out) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return {TCopyResult::Exists, {}};
+    return {TCopyResult::Failed, SystemErrorText(error)};
+  }
+
+  // From here on the destination is this call's own file.
+  if (!buffer_) buffer_.reset(new char[kBufferSize]);
+  TCopyResult failure = TCopyResult::Failed;
+  DWORD error = 0;
+  bool copied = CopyContent(in.Get(), out.Get(), buffer_.get(), failure, error);
+  if (copied) {
+    FILE_BASIC_INFO basic{};
+    basic.LastWriteTime.LowPart = info.ftLastWriteTime.dwLowDateTime;
+    basic.LastWriteTime.HighPart = static_cast<LONG>(info.ftLastWriteTime.dwHighDateTime);
+    // A new file is one to back up, whatever the source's archive flag says.
+    basic.FileAttributes = (info.dwFileAttributes & kCarriedAttributes) | FILE_ATTRIBUTE_ARCHIVE;
+    copied = SetFileInformationByHandle(out.Get(), FileBasicInfo, &basic, sizeof basic) != 0;
+    if (!copied) error = GetLastError();
+  }
+  if (copied) return {};
+  std::string reason = SystemErrorText(error);
+  if (!Discard(out.Get())) reason += kPartLeftText;
+  return {failure, reason};
 }

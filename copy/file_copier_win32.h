@@ -1,21 +1,27 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "copy/copy_run.h"
 
-// The file copy of a run: CopyFileA with fail-if-exists set, so nothing is ever replaced.
+// The file copy of a run, by hand rather than with CopyFileA, so that the copier knows for a
+// fact which file it made.
 //
-// CopyFileA can fail part-way (a full disk, a lost network share) and leave the first part of
-// the file under the destination name; a name that looks copied but holds a truncated file is
-// worse than no copy, so such a file is deleted. To know that the file is the failed call's own
-// work and not a file that was there before, the copier keeps the source open for reading (and
-// undeletable) from its first copy until it is destroyed: CopyFileA then always gets past opening
-// the source, and a destination that existed before makes it fail with "exists", which deletes
-// nothing. When the source cannot be opened nothing is ever deleted. Make one copier per run.
+// The destination is created with CREATE_NEW and no sharing, so nothing is ever replaced and no
+// one else opens it while it is written. When anything fails after that (a full disk, a lost
+// share, a source that stops being readable), the half-written file is removed through that same
+// handle: read-only cleared and delete-on-close set on the handle, never by name. A file that was
+// there before is never opened for writing, so it can never be removed, whatever error a copy
+// ends with. The platform copy gives no such proof: whether a failed CopyFileA made the file it
+// leaves behind can only be guessed from its error, and the notice of a created destination that
+// CopyFileExA can give (its progress routine) is never sent by Wine.
+//
+// Like the platform copy, the copy carries the source's last-write time and its read-only, hidden
+// and system attributes; the attributes are set last, so a failure never leaves a read-only part.
 class TWin32FileCopier : public IFileCopier {
  public:
-  TWin32FileCopier() = default;
+  TWin32FileCopier();
   ~TWin32FileCopier() override;
   TWin32FileCopier(const TWin32FileCopier&) = delete;
   TWin32FileCopier& operator=(const TWin32FileCopier&) = delete;
@@ -23,11 +29,7 @@ class TWin32FileCopier : public IFileCopier {
   TCopyOutcome Copy(const std::string& source, const std::string& destination) override;
 
  private:
-  bool HoldSource(const std::string& source);
-  void ReleaseSource();
-
-  std::string heldPath_;
-  void* held_ = nullptr;  // HANDLE of the held source, or null
+  std::unique_ptr<char[]> buffer_;  // allocated on the first copy, kept for the rest of the run
 };
 
 // The system's description of an error code (FormatMessageA), without line breaks at the end.

@@ -113,16 +113,117 @@ TEST_F(CopyRunOnDiskTest, NamesThatAreNotPlainFilesInTheFolderAreRefused) {
   EXPECT_EQ(messages_.Messages, kDone);
 }
 
-TEST_F(CopyRunOnDiskTest, ARemovedSourceFailsEveryCopyWithoutTouchingExistingFiles) {
+TEST_F(CopyRunOnDiskTest, ARemovedSourceIsNamedInEveryPromptAndTouchesNoExistingFile) {
   PutFile(out_ / "b.dat", "precious");
   ASSERT_TRUE(DeleteFileA(source_.c_str()));
   Run({Any({"a", "b"})});
   EXPECT_EQ(ListFolder(out_.Path()), "b.dat");
   EXPECT_EQ(FileContent(out_ / "b.dat"), "precious");
-  const std::string reason = SystemErrorText(ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(Texts(), (std::vector<std::string>{out_ / "a.dat" + "を作成できませんでした。" + reason + kQuestion,
-                                               out_ / "b.dat" + "を作成できませんでした。" + reason + kQuestion}));
+  const std::string unread = source_ + "を読み込めませんでした。" + SystemErrorText(ERROR_FILE_NOT_FOUND) + kQuestion;
+  EXPECT_EQ(Texts(), (std::vector<std::string>{unread, unread}));
   EXPECT_EQ(messages_.Messages, kDone);
+}
+
+TEST_F(CopyRunOnDiskTest, ACopyCarriesTheContentTheLastWriteTimeAndTheReadOnlyFlag) {
+  FILETIME written{0x12345600, 0x01C00000};  // some day in 1999
+  {
+    const HANDLE file = CreateFileA(source_.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &written));
+    CloseHandle(file);
+  }
+  ASSERT_TRUE(SetFileAttributesA(source_.c_str(), FILE_ATTRIBUTE_READONLY));
+  Run({Any({"a", "b"})});
+  for (const char* name : {"a.dat", "b.dat"}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(FileContent(out_ / name), kSourceContent);
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    ASSERT_TRUE(GetFileAttributesExA((out_ / name).c_str(), GetFileExInfoStandard, &data));
+    EXPECT_TRUE(data.dwFileAttributes & FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(CompareFileTime(&data.ftLastWriteTime, &written), 0);
+  }
+  EXPECT_TRUE(prompt_.Questions.empty());
+}
+
+// The user's files 2.dat and 3.dat are in the folder; the run makes 1.dat to 3.dat. While the
+// prompt for 2.dat is open the source goes away (deleted, renamed, or its folder renamed as when
+// a drive is removed), and the prompt is answered Yes. The copy to 3.dat must fail on the source
+// and leave the user's 3.dat as it was, also when it is read-only.
+struct TSourceLoss {
+  const char* Name;
+  bool (*Remove)(const std::string& source, const std::string& sourceFolder);
+  DWORD Error;  // what opening the source then fails with
+};
+
+const TSourceLoss kSourceLosses[] = {
+    {"deleted", [](const std::string& source, const std::string&) { return DeleteFileA(source.c_str()) != 0; },
+     ERROR_FILE_NOT_FOUND},
+    {"renamed",
+     [](const std::string& source, const std::string&) {
+       return MoveFileA(source.c_str(), (source + ".moved").c_str()) != 0;
+     },
+     ERROR_FILE_NOT_FOUND},
+    {"folder renamed",
+     [](const std::string&, const std::string& folder) {
+       return MoveFileA(folder.c_str(), (folder + "-moved").c_str()) != 0;
+     },
+     ERROR_PATH_NOT_FOUND},
+};
+
+class TSourceRemovingPrompt : public ICopyPrompt {
+ public:
+  TSourceRemovingPrompt(const TSourceLoss& loss, std::string source, std::string folder)
+      : loss_(loss), source_(std::move(source)), folder_(std::move(folder)) {}
+  int Ask(const std::string& text, const std::string&, unsigned) override {
+    if (Texts.empty()) Removed = loss_.Remove(source_, folder_);
+    Texts.push_back(text);
+    return kAnswerYes;
+  }
+  std::vector<std::string> Texts;
+  bool Removed = false;
+
+ private:
+  const TSourceLoss& loss_;
+  std::string source_, folder_;
+};
+
+TEST(SourceLostDuringAPromptTest, TheUsersNextFileSurvives) {
+  for (const TSourceLoss& loss : kSourceLosses) {
+    for (const bool readOnly : {false, true}) {
+      SCOPED_TRACE(std::string(loss.Name) + (readOnly ? ", read-only" : ""));
+      TTempFolder base, out;
+      const std::string folder = base / "drive";
+      MakeFolder(folder);
+      const std::string source = folder + "\\source.dat";
+      PutFile(source, kSourceContent);
+      PutFile(out / "2.dat", "the user's 2");
+      PutFile(out / "3.dat", std::string("the user's 3\0\x95\x5C", 15));
+      if (readOnly) {
+        ASSERT_TRUE(SetFileAttributesA((out / "3.dat").c_str(), FILE_ATTRIBUTE_READONLY));
+      }
+
+      TRuleTree tree;
+      Build(tree, {Num(1, 3)});
+      TWin32FileCopier copier;
+      TSourceRemovingPrompt prompt(loss, source, folder);
+      TRecordingMessages messages;
+      TCopyServices services{copier, prompt, messages};
+      std::vector<std::string> fileNames;
+      RunCopy(tree, false, source, out.Path(), fileNames, services);
+
+      EXPECT_TRUE(prompt.Removed);
+      EXPECT_EQ(ListFolder(out.Path()), "1.dat 2.dat 3.dat");
+      EXPECT_EQ(FileContent(out / "1.dat"), kSourceContent);
+      EXPECT_EQ(FileContent(out / "2.dat"), "the user's 2");
+      EXPECT_EQ(FileContent(out / "3.dat"), std::string("the user's 3\0\x95\x5C", 15));
+      EXPECT_EQ(GetFileAttributesA((out / "3.dat").c_str()) & FILE_ATTRIBUTE_READONLY,
+                readOnly ? DWORD{FILE_ATTRIBUTE_READONLY} : DWORD{0});
+      EXPECT_EQ(prompt.Texts, (std::vector<std::string>{
+                                  out / "2.dat" + "はすでに存在します。" + kQuestion,
+                                  source + "を読み込めませんでした。" + SystemErrorText(loss.Error) + kQuestion}));
+      EXPECT_EQ(messages.Messages, kDone);
+    }
+  }
 }
 
 TEST_F(CopyRunOnDiskTest, NoAtTheThirdOfFiveFailuresStopsTheRun) {
