@@ -42,6 +42,14 @@ bool TWin32Dialogs::ChooseFolder(std::string& folder) {
   return SelectDirectory(Owner, folder, kChooserOptions, kChooserHelpContext);
 }
 
-void TWin32Dialogs::ShowError(const std::string& text) { ShowErrorBox(Owner, text); }
+// An error and the preview may come after seconds of work (a long list made or counted): what was
+// typed meanwhile must not close them unread.
+void TWin32Dialogs::ShowError(const std::string& text) {
+  DiscardQueuedInput();
+  ShowErrorBox(Owner, text);
+}
 
-void TWin32Dialogs::ShowPreview(const std::vector<std::string>& names) { ShowPreviewWindow(Owner, names); }
+void TWin32Dialogs::ShowPreview(const std::vector<std::string>& names) {
+  DiscardQueuedInput();
+  ShowPreviewWindow(Owner, names);
+}

@@ -9,6 +9,7 @@
 #include "app/folder_system_win32.h"
 #include "app/text_lines.h"
 #include "copy/file_copier_win32.h"
+#include "preview/preview_window_win32.h"
 
 namespace {
 
@@ -18,7 +19,63 @@ const char kRootNotDeletable[] = "全複製情報は削除できません";
 const char kTreeHint[] = "右クリックで、「追加」、「削除」を選択";
 constexpr int kNoRule = 99;
 
+bool HasClass(HWND window, const char* name) {
+  char className[64] = "";
+  return GetClassNameA(window, className, sizeof className) > 0 && lstrcmpiA(className, name) == 0;
+}
+
+// A button of a dialog that the user can see; a message box may create buttons it does not show.
+HWND ShownButton(HWND dialog, int id) {
+  const HWND button = GetDlgItem(dialog, id);
+  return button && (GetWindowLongA(button, GWL_STYLE) & WS_VISIBLE) ? button : nullptr;
+}
+
+// Ends the dialog or preview in front, the one top-level window that modality leaves enabled
+// besides the main window, with the answer that changes nothing: Cancel, else No (the copy
+// prompt's No stops the run), else OK.
+BOOL CALLBACK EndModalWindow(HWND window, LPARAM mainWindow) {
+  if (window == reinterpret_cast<HWND>(mainWindow) || !IsWindowEnabled(window)) return TRUE;
+  if (HasClass(window, kPreviewClassName)) {
+    PostMessageA(window, WM_CLOSE, 0, 0);
+  } else if (HasClass(window, "#32770")) {
+    for (const int id : {IDCANCEL, IDNO, IDOK}) {
+      if (const HWND button = ShownButton(window, id)) {
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+        break;
+      }
+    }
+  }
+  return TRUE;
+}
+
 }  // namespace
+
+// What a run talks to, passed through the window: a close request waiting in the queue is taken
+// in after every copy and before every box, so the run stops before its next copy and shows
+// nothing more. Without this, a request sent or posted during the copies would wait until the
+// next box's message loop, and the copies would go on until then.
+class TForm1::TRunServices : public IFileCopier, public ICopyPrompt, public IMessageSink {
+ public:
+  explicit TRunServices(TForm1& form) : form_(form) {}
+
+  TCopyOutcome Copy(const std::string& source, const std::string& destination) override {
+    TCopyOutcome outcome = copier_.Copy(source, destination);
+    form_.TakeCloseRequests();
+    return outcome;
+  }
+  int Ask(const std::string& text, const std::string& caption, unsigned flags) override {
+    return form_.TakeCloseRequests() ? kAnswerNo : form_.dialogs_.Ask(text, caption, flags);
+  }
+  void ShowMessage(const std::string& text) override {
+    if (!form_.TakeCloseRequests()) form_.dialogs_.ShowMessage(text);
+  }
+
+  TCopyServices Services() { return TCopyServices{*this, *this, *this, &form_.closeRequested_}; }
+
+ private:
+  TForm1& form_;
+  TWin32FileCopier copier_;
+};
 
 void SetControlText(HWND control, const std::string& text) {
   if (ControlText(control) != text) SetWindowTextA(control, text.c_str());
@@ -191,6 +248,49 @@ void TForm1::FormShow() {
 
 void TForm1::FormClose() { fileNames_.reset(); }
 
+void TForm1::WhileBusy(const std::function<void()>& handler) {
+  ++busy_;
+  try {
+    handler();
+  } catch (...) {
+    --busy_;
+    // What the close cut short is not reported: the user asked for the window to go.
+    if (busy_ > 0 || !closeRequested_) throw;
+    Close();
+    return;
+  }
+  --busy_;
+  if (busy_ == 0 && closeRequested_) Close();
+}
+
+// Once: the controls' notifications while the window is destroyed come back through WhileBusy.
+void TForm1::Close() {
+  if (closing_) return;
+  closing_ = true;
+  FormClose();
+  if (Handle()) DestroyWindow(Handle());
+}
+
+// Ending the dialog lets the close take effect at once, as the user (or the system ending the
+// program) expects; the handler that waited in it then sees the request and stops. Posted rather
+// than done here: a request taken in just before a box is created still ends that box, since
+// the box's own loop delivers this message.
+void TForm1::RequestClose() {
+  closeRequested_ = true;
+  PostMessageA(Handle(), kEndModalWindows, 0, 0);
+}
+
+bool TForm1::TakeCloseRequests() {
+  MSG message;
+  while (Handle() && PeekMessageA(&message, Handle(), WM_CLOSE, WM_CLOSE, PM_REMOVE)) closeRequested_ = true;
+  return closeRequested_;
+}
+
+void TForm1::EndModalWindows() {
+  if (busy_ == 0) return;
+  EnumThreadWindows(GetCurrentThreadId(), EndModalWindow, reinterpret_cast<LPARAM>(Handle()));
+}
+
 void TForm1::Button1Click() {
   std::string fileName;
   if (dialogs_.OpenFile(ControlText(Edit1), fileName)) SetControlText(Edit1, fileName);
@@ -209,13 +309,16 @@ void TForm1::Button2Click() {
 bool TForm1::Join() const { return SendMessageA(CheckBox1, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 void TForm1::Button3Click() {
-  TWin32FileCopier copier;
-  TCopyServices services{copier, dialogs_, dialogs_};
+  TRunServices run(*this);
+  TCopyServices services = run.Services();
   RunCopy(rules_, Join(), ControlText(Edit1), ControlText(Edit2), *fileNames_, services);
 }
 
 void TForm1::Button4Click() {
-  if (PrepareFileNames(rules_, Join(), ControlText(Edit1), *fileNames_, dialogs_)) dialogs_.ShowPreview(*fileNames_);
+  TRunServices run(*this);
+  if (PrepareFileNames(rules_, Join(), ControlText(Edit1), *fileNames_, run) && !TakeCloseRequests()) {
+    dialogs_.ShowPreview(*fileNames_);
+  }
 }
 
 void TForm1::Edit1Change() { UpdateControls(); }
@@ -429,21 +532,30 @@ void TForm1::OnNotify(const NMHDR& header) {
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
-      if (lParam) {
-        OnCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
-      } else if (LOWORD(wParam) == kN2) {
-        N2Click();
-      } else if (LOWORD(wParam) == kDelete1) {
-        Delete1Click();
-      }
+      WhileBusy([&] {
+        if (lParam) {
+          OnCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+        } else if (LOWORD(wParam) == kN2) {
+          N2Click();
+        } else if (LOWORD(wParam) == kDelete1) {
+          Delete1Click();
+        }
+      });
       return 0;
     case WM_NOTIFY:
-      OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+      // The right-click opens the rule menu, whose loop can bring a close request too.
+      WhileBusy([&] { OnNotify(*reinterpret_cast<const NMHDR*>(lParam)); });
       // A handled right-click must not go on to open the tree's own context menu.
       return reinterpret_cast<const NMHDR*>(lParam)->code == NM_RCLICK ? TRUE : 0;
     case WM_CLOSE:
-      FormClose();
-      DestroyWindow(Handle());
+      if (busy_ > 0) {
+        RequestClose();
+      } else {
+        Close();
+      }
+      return 0;
+    case kEndModalWindows:
+      EndModalWindows();
       return 0;
     case WM_DESTROY:
       if (QuitOnDestroy) PostQuitMessage(0);

@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,7 +43,9 @@ class TForm1 : public TWindow {
   std::unique_ptr<TPanel> Panel1, Panel2, Panel3, Panel4, Panel5, Panel6, Panel7, Panel8;
 
   TRuleTree& Rules() { return rules_; }
-  // The names of the last preview or run; null once the window has closed.
+  // The names of the last preview or run; null once the window has closed. A close request that
+  // comes while a command's handler is under way (waiting in a dialog, or a run between copies)
+  // closes the window only once that handler has returned, so nothing it uses goes before it.
   const std::vector<std::string>* FileNames() const { return fileNames_.get(); }
 
   // Adds a fresh rule under the node of `parent` (the rule tree and the view together).
@@ -69,6 +72,19 @@ class TForm1 : public TWindow {
                   int height, DWORD exStyle = 0);
   void OnCommand(HWND control, int code);
   void OnNotify(const NMHDR& header);
+
+  class TRunServices;
+  // Posted to the window when a close is requested while a handler waits in a dialog.
+  static constexpr UINT kEndModalWindows = WM_APP + 1;
+
+  // Runs a command's handler; a close requested meanwhile takes effect once it has returned.
+  void WhileBusy(const std::function<void()>& handler);
+  void Close();
+  // Records a close request that came while a handler was under way and ends the dialog it waits in.
+  void RequestClose();
+  // Takes in a close request waiting in the queue, posted or sent; true once one has come.
+  bool TakeCloseRequests();
+  void EndModalWindows();
 
   void FormCreate();
   void FormShow();
@@ -109,6 +125,9 @@ class TForm1 : public TWindow {
   HWND treeHint_ = nullptr;
   TRuleTree rules_;
   std::unique_ptr<std::vector<std::string>> fileNames_;
+  int busy_ = 0;  // handlers under way, one inside another when a dialog's loop brings a command
+  bool closeRequested_ = false;  // also the run's stop request
+  bool closing_ = false;
   bool loading_ = false;
   bool shown_ = false;
 };

@@ -4,15 +4,29 @@
 
 #include "app/app_title.h"
 
-// Both boxes go without an owner and with MB_TASKMODAL: the system then disables every top-level
-// window of this thread, which is every window of the program, and centres the box on the
-// screen instead of over one window.
+void DiscardQueuedInput() {
+  // The non-client range holds clicks on a title bar or frame, which would reach a box just as well.
+  static constexpr UINT kRanges[][2] = {
+      {WM_KEYFIRST, WM_KEYLAST}, {WM_MOUSEFIRST, WM_MOUSELAST}, {WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK}};
+  MSG message;
+  for (const auto& range : kRanges) {
+    while (PeekMessageA(&message, nullptr, range[0], range[1], PM_REMOVE)) {
+    }
+  }
+}
+
+// Every box these show follows work during which the user may have typed or clicked. Both go
+// without an owner and with MB_TASKMODAL: the system then disables every top-level window of this
+// thread, which is every window of the program, and centres the box on the screen instead of
+// over one window.
 
 void TPlainMessage::ShowMessage(const std::string& text) {
+  DiscardQueuedInput();
   MessageBoxA(nullptr, text.c_str(), kApplicationTitle, MB_OK | MB_TASKMODAL);
 }
 
 int TCopyPrompt::Ask(const std::string& text, const std::string& caption, unsigned flags) {
+  DiscardQueuedInput();
   // The modality bits are ours: combined with another mode MB_TASKMODAL would mean something else.
   return MessageBoxA(nullptr, text.c_str(), caption.c_str(), (flags & ~MB_MODEMASK) | MB_TASKMODAL);
 }

@@ -1,19 +1,26 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/dialogs.h"
+#include "app/message_box_win32.h"
 
 // Answers the main window's dialogs from scripts and records everything it was shown.
 class TFakeDialogs : public IDialogs {
  public:
-  void ShowMessage(const std::string& text) override { Messages.push_back(text); }
-  int Ask(const std::string& text, const std::string&, unsigned) override {
+  void ShowMessage(const std::string& text) override {
+    Messages.push_back(text);
+    if (RealBoxes) TPlainMessage().ShowMessage(text);
+  }
+  int Ask(const std::string& text, const std::string& caption, unsigned flags) override {
     Prompts.push_back(text);
-    return kAnswerYes;
+    const int answer = RealBoxes ? TCopyPrompt().Ask(text, caption, flags) : kAnswerYes;
+    if (Answered) Answered(answer);
+    return answer;
   }
   bool OpenFile(const std::string& initialDir, std::string& fileName) override {
     OpenFileStarts.push_back(initialDir);
@@ -22,6 +29,12 @@ class TFakeDialogs : public IDialogs {
   bool ChooseFolder(std::string& folder) override { return Next(Folders, folder); }
   void ShowError(const std::string& text) override { Errors.push_back(text); }
   void ShowPreview(const std::vector<std::string>& names) override { Previews.push_back(names); }
+
+  // Messages and prompts in the program's real boxes, which a test answers with a
+  // TMessageBoxWatcher; otherwise every prompt is answered "はい" at once.
+  bool RealBoxes = false;
+  // Called with each prompt's answer as the prompt returns.
+  std::function<void(int answer)> Answered;
 
   // The next answer of each picker; nullopt stands for Cancel.
   std::deque<std::optional<std::string>> Files, Folders;

@@ -4,8 +4,12 @@
 
 #include <commctrl.h>
 
+#include <utility>
+#include <vector>
+
 #include "app/form1_win32.h"
 #include "tests/app/fake_dialogs.h"
+#include "tests/app/message_box_watcher_win32.h"
 #include "tests/copy/temp_folder_win32.h"
 
 namespace {
@@ -314,6 +318,92 @@ TEST_F(Form1RunTest, ATreeTooLargeToHoldIsRefusedForPreviewAndRun) {
   EXPECT_EQ(ListFolder(folder_.Path()), "");
   EXPECT_TRUE(IsWindow(form_.Handle()));  // and the program goes on
 }
+
+// Asks `window` to close from outside, as the system's task list does, as soon as the first
+// dialog box of this thread is created: the request then waits for the box's own message loop.
+class TCloseWhenABoxOpens {
+ public:
+  explicit TCloseWhenABoxOpens(HWND window) {
+    target_ = window;
+    hook_ = SetWindowsHookExA(WH_CBT, CbtProc, nullptr, GetCurrentThreadId());
+  }
+  ~TCloseWhenABoxOpens() {
+    UnhookWindowsHookEx(hook_);
+    target_ = nullptr;
+  }
+  TCloseWhenABoxOpens(const TCloseWhenABoxOpens&) = delete;
+  TCloseWhenABoxOpens& operator=(const TCloseWhenABoxOpens&) = delete;
+
+ private:
+  static LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam) {
+    char name[16] = "";
+    if (code == HCBT_CREATEWND && target_ && GetClassNameA(reinterpret_cast<HWND>(wParam), name, sizeof name) &&
+        lstrcmpiA(name, "#32770") == 0) {
+      PostMessageA(std::exchange(target_, nullptr), WM_CLOSE, 0, 0);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+  }
+
+  static inline HWND target_ = nullptr;
+  HHOOK hook_ = nullptr;
+};
+
+struct TCloseCase {
+  const char* Name;
+  int NumTo;              // the run's names are 0.txt to NumTo.txt
+  const char* Existing;   // a name that exists before the run, or null
+  bool CloseBeforeRun;    // the request waits in the queue as the run starts, and so comes during
+                          // the first copy; otherwise it comes while the first box is open
+  const char* Left;       // the folder afterwards
+  std::vector<int> Answers;  // what the prompts returned
+};
+
+const TCloseCase kCloseCases[] = {
+    {"WhileCopying", 3, "3.txt", true, "0.txt 3.txt", {}},
+    {"WhileCopyingANameThatExists", 3, "0.txt", true, "0.txt", {}},
+    {"WhileCopyingTheLastName", 0, nullptr, true, "0.txt", {}},
+    {"AtAPromptMidway", 3, "1.txt", false, "0.txt 1.txt", {kAnswerNo}},
+    {"AtThePromptForTheLastName", 1, "1.txt", false, "0.txt 1.txt", {kAnswerNo}},
+};
+
+void PrintTo(const TCloseCase& c, std::ostream* os) { *os << c.Name; }
+
+class Form1CloseTest : public Form1RunTest, public testing::WithParamInterface<TCloseCase> {};
+
+TEST_P(Form1CloseTest, ACloseDuringARunStopsItBeforeTheNextCopyAndClosesTheWindowAfterIt) {
+  const TCloseCase& c = GetParam();
+  Rule().NumTo = c.NumTo;
+  if (c.Existing) PutFile(folder_ / c.Existing, "kept");
+  const HWND window = form_.Handle();
+  dialogs_.RealBoxes = true;
+  std::vector<int> answers;
+  std::vector<bool> windowStood;
+  dialogs_.Answered = [&](int answer) {
+    answers.push_back(answer);
+    windowStood.push_back(IsWindow(window) != FALSE);
+  };
+  // No answers: a box the program leaves open is ended with 0 and shows up in Seen().
+  TMessageBoxWatcher watcher({});
+  TCloseWhenABoxOpens closer(c.CloseBeforeRun ? nullptr : window);
+  if (c.CloseBeforeRun) PostMessageA(window, WM_CLOSE, 0, 0);
+
+  Click(form_.Button3);
+
+  EXPECT_EQ(ListFolder(folder_.Path()), c.Left);
+  if (c.Existing) {
+    EXPECT_EQ(FileContent(folder_ / c.Existing), "kept");
+  }
+  EXPECT_EQ(answers, c.Answers);  // an open prompt is answered "いいえ" by the close
+  EXPECT_EQ(windowStood, std::vector<bool>(c.Answers.size(), true));  // the window outlives the prompt
+  EXPECT_TRUE(dialogs_.Messages.empty());  // nothing said after the close
+  EXPECT_TRUE(watcher.Seen().empty());
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(form_.Handle(), nullptr);
+  EXPECT_EQ(form_.FileNames(), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Runs, Form1CloseTest, testing::ValuesIn(kCloseCases),
+                         [](const testing::TestParamInfo<TCloseCase>& info) { return info.param.Name; });
 
 TEST_F(Form1RunTest, ClosingFreesTheNames) {
   Click(form_.Button4);

@@ -1,0 +1,82 @@
+// Keys the user pressed while the program was busy must not answer the box that follows. The
+// press is real input (SendInput) left waiting in the thread's queue, as it is when the user types
+// during a long run and the thread only looks at its queue once the box is up.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/message_box_win32.h"
+#include "tests/app/message_box_watcher_win32.h"
+#include "tests/support/windows_win32.h"
+
+namespace {
+
+INPUT KeyInput(WORD key, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = key;
+  input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  return input;
+}
+
+// Presses and lets go of Return with `window` in front and holding the keyboard focus, and
+// returns once the press waits in this thread's queue; nothing here looks at the queue's
+// messages, so nothing takes the press out.
+testing::AssertionResult QueueReturnPress(HWND window) {
+  SetForegroundWindow(window);
+  SetFocus(window);
+  if (GetFocus() != window) return testing::AssertionFailure() << "the window did not get the keyboard focus";
+  INPUT inputs[] = {KeyInput(VK_RETURN, false), KeyInput(VK_RETURN, true)};
+  if (SendInput(2, inputs, sizeof(INPUT)) != 2) return testing::AssertionFailure() << "SendInput refused the keys";
+  for (int i = 0; i < 100; ++i) {
+    if (HIWORD(GetQueueStatus(QS_KEY)) & QS_KEY) return testing::AssertionSuccess();
+    Sleep(10);
+  }
+  return testing::AssertionFailure() << "the key press never reached the thread's queue";
+}
+
+struct TQueuedCase {
+  const char* Name;
+  std::function<int()> Show;  // shows the box and gives what the caller got back
+  int Press;                  // the answer the watcher gives
+  int Returned;
+};
+
+const TQueuedCase kCases[] = {
+    // Return would press the default button, "はい": the run would skip a name nobody looked at.
+    {"CopyPrompt",
+     [] { return TCopyPrompt().Ask("C:\\out\\1.txtはすでに存在します。", "注意", kPromptYesNo); },
+     IDNO, kAnswerNo},
+    // The message at the end of a run would be gone before the user saw it.
+    {"PlainMessage",
+     [] {
+       TPlainMessage().ShowMessage("ファイルのコピーが完了しました");
+       return 0;
+     },
+     IDOK, 0},
+};
+
+void PrintTo(const TQueuedCase& c, std::ostream* os) { *os << c.Name; }
+
+class QueuedInputTest : public testing::TestWithParam<TQueuedCase> {};
+
+TEST_P(QueuedInputTest, AKeyPressedBeforeTheBoxDoesNotAnswerIt) {
+  const TQueuedCase& c = GetParam();
+  TTopLevelWindow window;
+  ASSERT_TRUE(QueueReturnPress(window.Handle()));
+  TMessageBoxWatcher watcher({c.Press});
+
+  EXPECT_EQ(c.Show(), c.Returned);
+
+  // The box stayed up until the watcher answered it.
+  EXPECT_EQ(watcher.Seen().size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Boxes, QueuedInputTest, testing::ValuesIn(kCases),
+                         [](const testing::TestParamInfo<TQueuedCase>& info) { return info.param.Name; });
+
+}  // namespace
