@@ -35,19 +35,19 @@ std::string FileNameProblem(std::string_view name) {
   // The device part is what comes before the first dot, trailing spaces dropped, as the system
   // reads it: "nul.txt" and "com1.tar.gz" are devices too.
   std::size_t deviceEnd = std::string_view::npos;
-  for (std::size_t i = 0; i < name.size();) {
+  std::string problem;
+  ForEachSingleByte(name, [&](std::size_t i) {
     const auto c = static_cast<unsigned char>(name[i]);
-    if (IsLeadByte(c) && i + 1 < name.size()) {
-      i += 2;
-      continue;
+    if (c < 0x20) {
+      problem = "ファイル名に制御文字は使えません。";
+    } else if (std::string_view("\\/:*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos) {
+      problem = CharacterProblem(static_cast<char>(c));
+    } else if (c == '.' && deviceEnd == std::string_view::npos) {
+      deviceEnd = i;
     }
-    if (c < 0x20) return "ファイル名に制御文字は使えません。";
-    if (std::string_view("\\/:*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos) {
-      return CharacterProblem(static_cast<char>(c));
-    }
-    if (c == '.' && deviceEnd == std::string_view::npos) deviceEnd = i;
-    ++i;
-  }
+    return problem.empty();
+  });
+  if (!problem.empty()) return problem;
   if (name == "." || name == "..") return "「" + std::string(name) + "」はフォルダを表す名前のため、ファイル名にできません。";
   // A second byte is never a space or a dot, so the last byte tells.
   if (name.back() == ' ' || name.back() == '.') {

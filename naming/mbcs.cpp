@@ -16,14 +16,9 @@ bool IsLeadByte(unsigned char c) {
 
 std::size_t LastDelimiter(std::string_view delimiters, std::string_view text) {
   std::size_t found = std::string_view::npos;
-  for (std::size_t i = 0; i < text.size();) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (IsLeadByte(c) && i + 1 < text.size()) {
-      i += 2;
-      continue;
-    }
+  ForEachSingleByte(text, [&](std::size_t i) {
     if (delimiters.find(text[i]) != std::string_view::npos) found = i;
-    ++i;
-  }
+    return true;
+  });
   return found;
 }
