@@ -1,6 +1,7 @@
 #include "app/form1_win32.h"
 
 #include <commctrl.h>
+#include <imm.h>
 
 #include <algorithm>
 
@@ -18,6 +19,7 @@ const char kCannotCreateFolder[] = "ディレクトリを作成できません";
 const char kRootNotDeletable[] = "全複製情報は削除できません";
 const char kTreeHint[] = "右クリックで、「追加」、「削除」を選択";
 constexpr int kNoRule = 99;
+constexpr int kComboBoxHeight = 20;
 
 bool HasClass(HWND window, const char* name) {
   char className[64] = "";
@@ -157,6 +159,17 @@ void TForm1::CreateControls() {
     SendMessageA(ComboBox1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(KindName(TCopyKind(kind)).c_str()));
   }
   SendMessageA(ComboBox1, CB_SETITEMHEIGHT, 0, 12);
+  // The closed list is as tall as its field and frame, and only the field's height can be set;
+  // what a setting gives differs between systems (Wine adds its own margin), so it is adjusted by
+  // what the window measures.
+  int field = static_cast<int>(SendMessageA(ComboBox1, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+  for (int tries = 0; tries < 3; ++tries) {
+    RECT combo;
+    GetWindowRect(ComboBox1, &combo);
+    if (combo.bottom - combo.top == kComboBoxHeight) break;
+    field -= combo.bottom - combo.top - kComboBoxHeight;
+    SendMessageA(ComboBox1, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+  }
 
   Panel8 = std::make_unique<TPanel>(Panel6->Handle(), 0, 29, 255, 199, pbLoweredOuter);
   const HWND p8 = Panel8->Handle();
@@ -176,6 +189,10 @@ void TForm1::CreateControls() {
   Label3 = AddControl(p8, "STATIC", "～", SS_LEFT, 110, 20, 12, 12);
   SendMessageA(EditALFrom, EM_LIMITTEXT, 1, 0);
   SendMessageA(EditALTo, EM_LIMITTEXT, 1, 0);
+  // A letter is a plain letter: an input method in kana mode would turn "a" into あ, which the
+  // field then empties without a word.
+  ImmAssociateContext(EditALFrom, nullptr);
+  ImmAssociateContext(EditALTo, nullptr);
   SendMessageA(EditFixString, EM_LIMITTEXT, 30, 0);
 
   Panel3 = std::make_unique<TPanel>(form, 0, 295, 481, 41, pbRaisedOuter);

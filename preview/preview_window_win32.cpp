@@ -87,6 +87,8 @@ TForm2::TForm2(HWND owner) : owner_(owner) {
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kPreviewClassName;
+    // The program's icon, as on the main window (none in a program without it).
+    windowClass.hIcon = LoadIconA(windowClass.hInstance, MAKEINTRESOURCEA(1));
     return RegisterClassExA(&windowClass) != 0;
   }();
   if (!registered) throw std::runtime_error("プレビューのウィンドウクラスを登録できません");

@@ -2,12 +2,15 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <imm.h>
+
 #include <commctrl.h>
 
 #include <utility>
 #include <vector>
 
 #include "app/form1_win32.h"
+#include "preview/preview_window_win32.h"
 #include "tests/app/fake_dialogs.h"
 #include "tests/app/message_box_watcher_win32.h"
 #include "tests/copy/temp_folder_win32.h"
@@ -61,6 +64,7 @@ const TPlace kPlaces[] = {
     {"TreeView1", &TForm1::TreeView1, &TForm1::Panel5, {0, 17, 224, 228}},
     {"ButtonEx1", &TForm1::ButtonEx1, &TForm1::Panel1, {157, 1, 182, 17}},
     {"Label4", &TForm1::Label4, &TForm1::Panel7, {8, 8, 62, 20}},
+    {"ComboBox1", &TForm1::ComboBox1, &TForm1::Panel7, {72, 5, 217, 25}},
     {"Label3", &TForm1::Label3, &TForm1::Panel8, {110, 20, 122, 32}},
     {"EditALFrom", &TForm1::EditALFrom, &TForm1::Panel8, {24, 16, 49, 36}},
     {"EditALTo", &TForm1::EditALTo, &TForm1::Panel8, {184, 16, 209, 36}},
@@ -150,6 +154,28 @@ TEST_F(Form1Test, TabOrderFollowsEachParentsChildren) {
             (std::vector<HWND>{form_.EditALFrom, form_.EditALTo, form_.EditFixString, form_.Memo1,
                                form_.SpinEditNumFrom, form_.SpinEditNumTo}));
   EXPECT_FALSE(GetWindowLongA(form_.ButtonEx1, GWL_STYLE) & WS_TABSTOP);
+}
+
+// A kana-mode input method would turn a typed "a" into あ, which the letter fields empty silently.
+TEST_F(Form1Test, LetterFieldsTakeKeysWithoutAnInputMethod) {
+  const auto hasInputContext = [](HWND control) {
+    const HIMC context = ImmGetContext(control);
+    if (context) ImmReleaseContext(control, context);
+    return context != nullptr;
+  };
+  EXPECT_TRUE(hasInputContext(form_.EditFixString));  // Japanese text is typed here
+  EXPECT_FALSE(hasInputContext(form_.EditALFrom));
+  EXPECT_FALSE(hasInputContext(form_.EditALTo));
+}
+
+TEST_F(Form1Test, ThePreviewCarriesTheProgramsIcon) {
+  HICON icon = nullptr;
+  ShowPreviewWindow(form_.Handle(), {"a.txt"}, [&](HWND preview) {
+    icon = reinterpret_cast<HICON>(GetClassLongPtrA(preview, GCLP_HICON));
+    PostMessageA(preview, WM_CLOSE, 0, 0);
+  });
+  EXPECT_NE(icon, nullptr);
+  EXPECT_EQ(icon, reinterpret_cast<HICON>(GetClassLongPtrA(form_.Handle(), GCLP_HICON)));
 }
 
 TEST_F(Form1Test, StartsWithTheRootAloneAndEverythingOff) {
