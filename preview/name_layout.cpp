@@ -1,0 +1,394 @@
+#include "preview/name_layout.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "naming/mbcs.h"
+
+namespace {
+
+const std::vector<std::string> kNoNames;
+
+bool IsSpace(char c) { return c == ' '; }
+
+}  // namespace
+
+TNameLayout::TNameLayout(const std::vector<std::string>& names, TCharWidth charWidth, int widestChar)
+    : names_(&names), charWidth_(std::move(charWidth)), widestChar_(widestChar) {}
+
+void TNameLayout::SetNames(const std::vector<std::string>& names) {
+  names_ = &names;
+  wrappedName_ = static_cast<std::size_t>(-1);
+}
+
+void TNameLayout::SetWidth(int width) {
+  if (width == width_) return;
+  width_ = width;
+  wrappedName_ = static_cast<std::size_t>(-1);
+}
+
+void TNameLayout::SetMetrics(TCharWidth charWidth, int widestChar) {
+  charWidth_ = std::move(charWidth);
+  widestChar_ = widestChar;
+  wrappedName_ = static_cast<std::size_t>(-1);
+}
+
+std::string_view TNameLayout::Name(std::size_t name) const {
+  return name < names_->size() ? std::string_view((*names_)[name]) : std::string_view();
+}
+
+std::size_t TNameLayout::CharLength(std::string_view text, std::size_t at) const {
+  return IsLeadByte(static_cast<unsigned char>(text[at])) && at + 1 < text.size() ? 2 : 1;
+}
+
+int TNameLayout::CharWidthAt(std::string_view text, std::size_t at) const {
+  unsigned code = static_cast<unsigned char>(text[at]);
+  if (CharLength(text, at) == 2) code = code << 8 | static_cast<unsigned char>(text[at + 1]);
+  return charWidth_(code);
+}
+
+std::size_t TNameLayout::NextBreak(std::string_view name, std::size_t start) const {
+  // Generated names are short: most fit even if every byte were the widest character.
+  if (widestChar_ > 0 && static_cast<long long>(name.size() - start) * widestChar_ <= width_) return name.size();
+  int x = 0;
+  std::size_t at = start;
+  std::size_t lastSpace = std::string_view::npos;
+  while (at < name.size()) {
+    const int advance = CharWidthAt(name, at);
+    if (IsSpace(name[at])) lastSpace = at;  // a space that does not fit hangs past the edge
+    if (x + advance > width_ && at > start) break;
+    x += advance;
+    at += CharLength(name, at);
+  }
+  if (at >= name.size()) return name.size();
+  if (lastSpace == std::string_view::npos) return at;
+  std::size_t end = lastSpace + 1;
+  while (end < name.size() && IsSpace(name[end])) ++end;
+  return end;
+}
+
+const std::vector<std::size_t>& TNameLayout::LineStarts(std::size_t name) const {
+  if (name == wrappedName_) return wrappedStarts_;
+  const std::string_view text = Name(name);
+  wrappedStarts_.assign(1, 0);
+  for (std::size_t start = 0;;) {
+    start = NextBreak(text, start);
+    if (start >= text.size()) break;
+    wrappedStarts_.push_back(start);
+  }
+  wrappedName_ = name;
+  return wrappedStarts_;
+}
+
+std::pair<std::size_t, std::size_t> TNameLayout::LineBytes(TDisplayLine line) const {
+  const std::vector<std::size_t>& starts = LineStarts(line.Name);
+  const std::size_t first = starts[line.Line];
+  return {first, line.Line + 1 < starts.size() ? starts[line.Line + 1] : Name(line.Name).size()};
+}
+
+TDisplayLine TNameLayout::LastLine() const {
+  const std::size_t name = NameCount() - 1;
+  return {name, LineCount(name) - 1};
+}
+
+long TNameLayout::Step(TDisplayLine& line, long count) const {
+  long moved = 0;
+  while (moved < count) {
+    if (line.Line + 1 < LineCount(line.Name)) {
+      ++line.Line;
+    } else if (line.Name + 1 < NameCount()) {
+      line = {line.Name + 1, 0};
+    } else {
+      break;
+    }
+    ++moved;
+  }
+  while (moved > count) {
+    if (line.Line > 0) {
+      --line.Line;
+    } else if (line.Name > 0) {
+      line = {line.Name - 1, LineCount(line.Name - 1) - 1};
+    } else {
+      break;
+    }
+    --moved;
+  }
+  return moved;
+}
+
+TDisplayLine TNameLayout::LineOf(TTextPos pos, bool atLineEnd) const {
+  const std::vector<std::size_t>& starts = LineStarts(pos.Name);
+  std::size_t line = static_cast<std::size_t>(std::upper_bound(starts.begin(), starts.end(), pos.Byte) - starts.begin()) - 1;
+  if (atLineEnd && line > 0 && starts[line] == pos.Byte) --line;
+  return {pos.Name, line};
+}
+
+int TNameLayout::XOf(TTextPos pos, TDisplayLine line) const {
+  const std::string_view text = Name(line.Name);
+  int x = 0;
+  for (std::size_t at = LineBytes(line).first; at < pos.Byte && at < text.size(); at += CharLength(text, at)) {
+    x += CharWidthAt(text, at);
+  }
+  return x;
+}
+
+TTextPos TNameLayout::PosAt(TDisplayLine line, int x) const {
+  const std::string_view text = Name(line.Name);
+  const auto [first, end] = LineBytes(line);
+  int left = 0;
+  for (std::size_t at = first; at < end; at += CharLength(text, at)) {
+    const int advance = CharWidthAt(text, at);
+    // The nearer edge of the character under `x`.
+    if (x < left + (advance + 1) / 2) return {line.Name, at};
+    left += advance;
+  }
+  return {line.Name, end};
+}
+
+TTextPos TNameLayout::End() const {
+  const std::size_t name = NameCount() - 1;
+  return {name, Name(name).size()};
+}
+
+TTextPos TNameLayout::NextChar(TTextPos pos) const {
+  const std::string_view text = Name(pos.Name);
+  if (pos.Byte < text.size()) return {pos.Name, pos.Byte + CharLength(text, pos.Byte)};
+  if (pos.Name + 1 < NameCount()) return {pos.Name + 1, 0};
+  return pos;
+}
+
+TTextPos TNameLayout::PrevChar(TTextPos pos) const {
+  if (pos.Byte == 0) return pos.Name > 0 ? TTextPos{pos.Name - 1, Name(pos.Name - 1).size()} : pos;
+  // Double-byte text can only be read forwards: walk from the name's start.
+  const std::string_view text = Name(pos.Name);
+  std::size_t at = 0;
+  for (std::size_t next = 0; next < pos.Byte; next += CharLength(text, next)) at = next;
+  return {pos.Name, at};
+}
+
+TTextPos TNameLayout::NextWord(TTextPos pos) const {
+  const std::string_view text = Name(pos.Name);
+  if (pos.Byte >= text.size()) return NextChar(pos);
+  std::size_t at = pos.Byte;
+  while (at < text.size() && !IsSpace(text[at])) at += CharLength(text, at);
+  while (at < text.size() && IsSpace(text[at])) ++at;
+  return {pos.Name, at};
+}
+
+TTextPos TNameLayout::PrevWord(TTextPos pos) const {
+  if (pos.Byte == 0) return PrevChar(pos);
+  const std::string_view text = Name(pos.Name);
+  // The start of the last word that begins before `pos`, or the name's start.
+  std::size_t wordStart = 0;
+  bool inSpace = true;
+  for (std::size_t at = 0; at < pos.Byte; at += CharLength(text, at)) {
+    const bool space = IsSpace(text[at]);
+    if (inSpace && !space) wordStart = at;
+    inSpace = space;
+  }
+  return {pos.Name, wordStart};
+}
+
+std::size_t TNameLayout::TextSize(TTextPos from, TTextPos to) const {
+  if (to < from) std::swap(from, to);
+  if (from.Name == to.Name) return to.Byte - from.Byte;
+  std::size_t size = Name(from.Name).size() - from.Byte + 2 + to.Byte;
+  for (std::size_t name = from.Name + 1; name < to.Name; ++name) size += (*names_)[name].size() + 2;
+  return size;
+}
+
+std::size_t TNameLayout::CopyText(TTextPos from, TTextPos to, char* out, std::size_t capacity) const {
+  if (to < from) std::swap(from, to);
+  std::size_t written = 0;
+  const auto put = [&](const char* bytes, std::size_t size) {
+    size = std::min(size, capacity - written);
+    std::memcpy(out + written, bytes, size);
+    written += size;
+    return written < capacity;
+  };
+  for (std::size_t name = from.Name; name <= to.Name; ++name) {
+    const std::string_view text = Name(name);
+    const std::size_t first = name == from.Name ? from.Byte : 0;
+    const std::size_t end = name == to.Name ? to.Byte : text.size();
+    if (!put(text.data() + first, end - first)) break;
+    if (name != to.Name && !put("\r\n", 2)) break;
+  }
+  return written;
+}
+
+std::string TNameLayout::Text(TTextPos from, TTextPos to) const {
+  std::string text(TextSize(from, to), '\0');
+  text.resize(CopyText(from, to, text.data(), text.size()));
+  return text;
+}
+
+void TNameBrowser::Reset() {
+  top_ = {};
+  topByte_ = 0;
+  caret_ = anchor_ = {};
+  caretAtLineEnd_ = false;
+  goalX_ = -1;
+}
+
+void TNameBrowser::Resize(int width, int rows) {
+  rows_ = std::max(rows, 1);
+  if (width != layout_.Width()) {
+    layout_.SetWidth(width);
+    top_ = layout_.LineOf({top_.Name, topByte_});
+  }
+  ClampTop();
+}
+
+std::pair<TTextPos, TTextPos> TNameBrowser::Selection() const {
+  return caret_ < anchor_ ? std::make_pair(caret_, anchor_) : std::make_pair(anchor_, caret_);
+}
+
+TDisplayLine TNameBrowser::LastPageTop() const {
+  TDisplayLine line = layout_.LastLine();
+  layout_.Step(line, -(rows_ - 1));
+  return line;
+}
+
+void TNameBrowser::ClampTop() {
+  // Only the last names are laid out: the bound is a page back from the end.
+  const TDisplayLine last = LastPageTop();
+  if (last < top_) top_ = last;
+  topByte_ = layout_.LineBytes(top_).first;
+}
+
+void TNameBrowser::ScrollCaretIntoView() {
+  const TDisplayLine line = CaretLine();
+  if (line < top_) {
+    top_ = line;
+  } else {
+    TDisplayLine bottom = top_;
+    layout_.Step(bottom, rows_ - 1);
+    if (bottom < line) {
+      top_ = line;
+      layout_.Step(top_, -(rows_ - 1));
+    }
+  }
+  ClampTop();
+}
+
+void TNameBrowser::Scroll(long lines) {
+  layout_.Step(top_, lines);
+  ClampTop();
+}
+
+long TNameBrowser::CaretRow() const {
+  const TDisplayLine line = CaretLine();
+  if (line < top_) return -1;
+  TDisplayLine at = top_;
+  for (long row = 0; row <= rows_; ++row) {
+    if (at == line) return row;
+    if (layout_.Step(at, 1) == 0) break;
+  }
+  return -1;
+}
+
+void TNameBrowser::SetCaret(TTextPos pos, bool atLineEnd, bool extend) {
+  caret_ = pos;
+  caretAtLineEnd_ = atLineEnd && layout_.LineOf(pos, true) != layout_.LineOf(pos, false);
+  if (!extend) anchor_ = pos;
+}
+
+int TNameBrowser::GoalX() {
+  if (goalX_ < 0) goalX_ = layout_.XOf(caret_, CaretLine());
+  return goalX_;
+}
+
+void TNameBrowser::Move(TCaretMove move, bool extend) {
+  const bool vertical = move == TCaretMove::LineUp || move == TCaretMove::LineDown || move == TCaretMove::PageUp ||
+                        move == TCaretMove::PageDown;
+  if (!vertical) goalX_ = -1;
+  const auto toLine = [&](TDisplayLine line) {
+    const TTextPos pos = layout_.PosAt(line, GoalX());
+    SetCaret(pos, layout_.IsWrapped(line) && pos.Byte == layout_.LineBytes(line).second, extend);
+  };
+  TDisplayLine line = CaretLine();
+  switch (move) {
+    case TCaretMove::CharLeft:
+      SetCaret(layout_.PrevChar(caret_), false, extend);
+      break;
+    case TCaretMove::CharRight:
+      SetCaret(layout_.NextChar(caret_), false, extend);
+      break;
+    case TCaretMove::WordLeft:
+      SetCaret(layout_.PrevWord(caret_), false, extend);
+      break;
+    case TCaretMove::WordRight:
+      SetCaret(layout_.NextWord(caret_), false, extend);
+      break;
+    case TCaretMove::LineUp:
+    case TCaretMove::LineDown: {
+      GoalX();
+      if (layout_.Step(line, move == TCaretMove::LineUp ? -1 : 1) != 0) toLine(line);
+      break;
+    }
+    case TCaretMove::PageUp:
+    case TCaretMove::PageDown: {
+      // The view and the caret move by the same page, so the caret keeps its row where it can.
+      GoalX();
+      const long page = move == TCaretMove::PageUp ? -rows_ : rows_;
+      layout_.Step(line, page);
+      toLine(line);
+      layout_.Step(top_, page);
+      ClampTop();
+      break;
+    }
+    case TCaretMove::LineHome:
+      SetCaret({line.Name, layout_.LineBytes(line).first}, false, extend);
+      break;
+    case TCaretMove::LineEnd:
+      SetCaret({line.Name, layout_.LineBytes(line).second}, layout_.IsWrapped(line), extend);
+      break;
+    case TCaretMove::ListHome:
+      SetCaret({}, false, extend);
+      break;
+    case TCaretMove::ListEnd:
+      SetCaret(layout_.End(), false, extend);
+      break;
+  }
+  ScrollCaretIntoView();
+}
+
+TTextPos TNameBrowser::PlaceAt(long row, int x, bool& atLineEnd) const {
+  TDisplayLine line = top_;
+  layout_.Step(line, row);
+  const TTextPos pos = layout_.PosAt(line, x);
+  atLineEnd = layout_.IsWrapped(line) && pos.Byte == layout_.LineBytes(line).second;
+  return pos;
+}
+
+void TNameBrowser::PlaceCaret(TTextPos pos, bool atLineEnd, bool extend) {
+  goalX_ = -1;
+  SetCaret(pos, atLineEnd, extend);
+  ScrollCaretIntoView();
+}
+
+void TNameBrowser::SelectAll() {
+  // Like the edit control, selecting everything leaves the view where it is.
+  goalX_ = -1;
+  anchor_ = {};
+  caret_ = layout_.End();
+  caretAtLineEnd_ = false;
+}
+
+void TNameBrowser::SelectName(TTextPos pos) {
+  goalX_ = -1;
+  anchor_ = {pos.Name, 0};
+  caret_ = {pos.Name, layout_.Name(pos.Name).size()};
+  caretAtLineEnd_ = false;
+  ScrollCaretIntoView();
+}
+
+std::size_t TNameBrowser::SelectionSize() const {
+  const auto [from, to] = Selection();
+  return layout_.TextSize(from, to);
+}
+
+std::size_t TNameBrowser::CopySelection(char* out, std::size_t capacity) const {
+  const auto [from, to] = Selection();
+  return layout_.CopyText(from, to, out, capacity);
+}

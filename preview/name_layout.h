@@ -1,0 +1,187 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+// The layout and browsing of a read-only list of names shown one name per line, wrapped at the
+// view's width: the part of the preview that needs no window. Nothing here looks at more of the
+// list than the lines it walks over, so a list of millions of names costs what is on screen.
+//
+// An empty list reads as one empty name: it shows one empty line, and selecting all of it
+// selects nothing.
+
+// A place between two characters: before byte `Byte` of name `Name` (at the name's size: after
+// its last character).
+struct TTextPos {
+  std::size_t Name = 0;
+  std::size_t Byte = 0;
+};
+
+inline bool operator==(TTextPos a, TTextPos b) { return a.Name == b.Name && a.Byte == b.Byte; }
+inline bool operator!=(TTextPos a, TTextPos b) { return !(a == b); }
+inline bool operator<(TTextPos a, TTextPos b) { return a.Name != b.Name ? a.Name < b.Name : a.Byte < b.Byte; }
+
+// One display line: line `Line` (from 0) of those name `Name` wraps onto.
+struct TDisplayLine {
+  std::size_t Name = 0;
+  std::size_t Line = 0;
+};
+
+inline bool operator==(TDisplayLine a, TDisplayLine b) { return a.Name == b.Name && a.Line == b.Line; }
+inline bool operator!=(TDisplayLine a, TDisplayLine b) { return !(a == b); }
+inline bool operator<(TDisplayLine a, TDisplayLine b) {
+  return a.Name != b.Name ? a.Name < b.Name : a.Line < b.Line;
+}
+
+// The advance of one character in pixels: `code` is the byte of a single-byte character, or the
+// lead byte times 256 plus the second byte of a double-byte one.
+using TCharWidth = std::function<int(unsigned code)>;
+
+// Where each name's display lines break at a given width, and the places on those lines. A name
+// breaks after the last space that fits (spaces after it stay on the line, past the edge if need
+// be), else before the first character that does not fit, never inside a double-byte character;
+// every line holds at least one character.
+class TNameLayout {
+ public:
+  // `widestChar` bounds every character's advance: a name whose bytes times it fit the width is
+  // one line without measuring. The list must outlive the layout, or be replaced first.
+  TNameLayout(const std::vector<std::string>& names, TCharWidth charWidth, int widestChar);
+
+  void SetNames(const std::vector<std::string>& names);
+  // The width lines may fill, in pixels.
+  void SetWidth(int width);
+  int Width() const { return width_; }
+  // A new font: new widths, the same width to fill.
+  void SetMetrics(TCharWidth charWidth, int widestChar);
+
+  std::size_t NameCount() const { return names_->empty() ? 1 : names_->size(); }
+  std::string_view Name(std::size_t name) const;
+
+  // The byte where each display line of the name starts; the first is 0.
+  const std::vector<std::size_t>& LineStarts(std::size_t name) const;
+  std::size_t LineCount(std::size_t name) const { return LineStarts(name).size(); }
+  // The bytes [first, second) of the line.
+  std::pair<std::size_t, std::size_t> LineBytes(TDisplayLine line) const;
+  // True for a line that breaks inside its name (not the name's last).
+  bool IsWrapped(TDisplayLine line) const { return line.Line + 1 < LineCount(line.Name); }
+
+  TDisplayLine FirstLine() const { return {}; }
+  TDisplayLine LastLine() const;
+  // Moves `line` by up to `count` lines (back for a negative count), stopping at the first or
+  // last line; returns how many lines it moved (negative when back).
+  long Step(TDisplayLine& line, long count) const;
+
+  // The line that shows `pos`. A place where a name wraps is both the end of one line and the
+  // start of the next: `atLineEnd` picks the first.
+  TDisplayLine LineOf(TTextPos pos, bool atLineEnd = false) const;
+  // The distance in pixels from the start of `line` to `pos`, which lies on it.
+  int XOf(TTextPos pos, TDisplayLine line) const;
+  // The place on `line` nearest to `x` pixels from its start.
+  TTextPos PosAt(TDisplayLine line, int x) const;
+
+  TTextPos End() const;
+  TTextPos NextChar(TTextPos pos) const;
+  TTextPos PrevChar(TTextPos pos) const;
+  // To the start of the next word (after the spaces that end this one), or to the next name.
+  TTextPos NextWord(TTextPos pos) const;
+  // To the start of this word, or of the one before when already there, or to the name before.
+  TTextPos PrevWord(TTextPos pos) const;
+
+  // The text between two places, names separated by CR LF, as copying gives it.
+  std::size_t TextSize(TTextPos from, TTextPos to) const;
+  // Writes at most `capacity` bytes of that text to `out` (no terminator) and returns how many.
+  std::size_t CopyText(TTextPos from, TTextPos to, char* out, std::size_t capacity) const;
+  std::string Text(TTextPos from, TTextPos to) const;
+
+ private:
+  std::size_t NextBreak(std::string_view name, std::size_t start) const;
+  std::size_t CharLength(std::string_view text, std::size_t at) const;
+  int CharWidthAt(std::string_view text, std::size_t at) const;
+
+  const std::vector<std::string>* names_;
+  TCharWidth charWidth_;
+  int widestChar_;
+  int width_ = 0;
+  // The last name wrapped: browsing asks about the same name several times in a row.
+  mutable std::size_t wrappedName_ = static_cast<std::size_t>(-1);
+  mutable std::vector<std::size_t> wrappedStarts_;
+};
+
+// How the caret can move.
+enum class TCaretMove {
+  CharLeft,
+  CharRight,
+  WordLeft,
+  WordRight,
+  LineUp,
+  LineDown,
+  PageUp,
+  PageDown,
+  LineHome,
+  LineEnd,
+  ListHome,
+  ListEnd,
+};
+
+// What the view shows and where the caret and selection stand: the first display line on
+// screen, the caret and the anchor of the selection (the other end). The view shows `rows` whole
+// lines; the last line of the list may stand at its bottom, not higher.
+class TNameBrowser {
+ public:
+  explicit TNameBrowser(TNameLayout& layout) : layout_(layout) {}
+
+  // Back to the top with nothing selected, for a new list.
+  void Reset();
+  // A new width or number of rows: the first character on screen stays on screen.
+  void Resize(int width, int rows);
+  int Rows() const { return rows_; }
+
+  TDisplayLine Top() const { return top_; }
+  TTextPos Caret() const { return caret_; }
+  TTextPos Anchor() const { return anchor_; }
+  // The caret stands at the end of a wrapped line rather than at the start of the next.
+  bool CaretAtLineEnd() const { return caretAtLineEnd_; }
+  TDisplayLine CaretLine() const { return layout_.LineOf(caret_, caretAtLineEnd_); }
+  // The selection's ends in order.
+  std::pair<TTextPos, TTextPos> Selection() const;
+  bool HasSelection() const { return caret_ != anchor_; }
+
+  // Moves the caret; with `extend` the anchor stays, so the selection grows or shrinks. The caret
+  // is scrolled into view.
+  void Move(TCaretMove move, bool extend);
+  // Moves the view by `lines` (up for a negative count); the caret stays where it is.
+  void Scroll(long lines);
+  // The place at `x` pixels on the display line `row` rows below the top (above it for a negative
+  // row), as a click there would put the caret; true in `atLineEnd` for the end of a wrapped line.
+  TTextPos PlaceAt(long row, int x, bool& atLineEnd) const;
+  // Puts the caret at `pos` (a place from PlaceAt), scrolled into view.
+  void PlaceCaret(TTextPos pos, bool atLineEnd, bool extend);
+  void SelectAll();
+  // Selects the whole name that `pos` lies in.
+  void SelectName(TTextPos pos);
+  // The row of the caret's line below the top, or -1 when it is not on screen.
+  long CaretRow() const;
+
+  std::size_t SelectionSize() const;
+  std::size_t CopySelection(char* out, std::size_t capacity) const;
+
+ private:
+  void ScrollCaretIntoView();
+  void ClampTop();
+  TDisplayLine LastPageTop() const;
+  void SetCaret(TTextPos pos, bool atLineEnd, bool extend);
+  int GoalX();
+
+  TNameLayout& layout_;
+  int rows_ = 1;
+  TDisplayLine top_;
+  std::size_t topByte_ = 0;  // the first byte on screen, to keep over a change of width
+  TTextPos caret_;
+  TTextPos anchor_;
+  bool caretAtLineEnd_ = false;
+  int goalX_ = -1;  // where vertical moves aim, kept over a run of them
+};
