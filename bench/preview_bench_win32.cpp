@@ -1,17 +1,30 @@
-// Times the preview window against a bare multi-line edit given the same text, in one program run:
-// each from creating the window until its list has been painted for the first time. The bare
-// edit has the preview's styles, font and size and stands in a plain top-level window; its text
-// is joined beforehand, while the preview's time includes joining the names. The two are
-// alternated so both see the same machine. Prints the medians of the times and of the paired
-// ratios, since windows under Wine vary by a tenth from one repetition to the next.
+// Times the preview window under Wine against what it shows: each figure is set beside a
+// baseline measured in the same program run, in pairs, so both see the same machine.
+//
+// - Opening: from the call until the list is painted for the first time, against generating the
+//   same names (MakeFileNames) just before, for 10,000, 1,000,000 and 5,000,000 names.
+// - Resizing the preview of 1,000,000 names: the median of 20 resizes, each until painted.
+// - Ctrl+A then Ctrl+C over 1,000,000 names (the text on the clipboard), against generating them.
+// - Memory the preview adds while open (the process's committed private memory), against what the
+//   list of names takes.
+// - The old comparison: the preview against a bare multi-line edit with the old preview's styles,
+//   given the same text, at 10,000 names only: the edit takes tens of seconds for a million.
+//
+// Prints medians of the times and of the paired ratios, since windows under Wine vary by a tenth
+// from one repetition to the next.
 #include <windows.h>
+
+#include <psapi.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "naming/generation.h"
+#include "naming/rule_tree.h"
 #include "preview/preview_window_win32.h"
 
 namespace {
@@ -19,6 +32,8 @@ namespace {
 using TClock = std::chrono::steady_clock;
 
 const char kBareClassName[] = "TandeloBareEdit";
+// The old preview's list: a read-only multi-line edit that wraps, without scroll bars.
+constexpr DWORD kBareEditStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY;
 
 double Milliseconds(TClock::time_point from, TClock::time_point to) {
   return std::chrono::duration<double, std::milli>(to - from).count();
@@ -27,6 +42,13 @@ double Milliseconds(TClock::time_point from, TClock::time_point to) {
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
+}
+
+double CommittedMiB() {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+  return counters.PagefileUsage / (1024.0 * 1024.0);
 }
 
 // Lets whatever a closed window left in the queue go by, so the next measurement starts clean.
@@ -54,7 +76,7 @@ class TOwnerWindow {
   HWND handle_;
 };
 
-// A plain top-level window of the preview's size holding a bare edit with the preview's styles.
+// A plain top-level window of the preview's size holding a bare edit with the old preview's styles.
 class TBareWindow {
  public:
   TBareWindow(POINT at, HFONT font) {
@@ -62,8 +84,8 @@ class TBareWindow {
                               TForm2::kWidth, TForm2::kHeight, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     RECT client;
     GetClientRect(handle_, &client);
-    edit_ = CreateWindowExA(TForm2::kMemoExStyle, "EDIT", "", TForm2::kMemoStyle, 0, 0, client.right, client.bottom,
-                            handle_, nullptr, GetModuleHandleA(nullptr), nullptr);
+    edit_ = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", kBareEditStyle, 0, 0, client.right, client.bottom, handle_,
+                            nullptr, GetModuleHandleA(nullptr), nullptr);
     SendMessageA(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
   ~TBareWindow() { DestroyWindow(handle_); }
@@ -89,18 +111,85 @@ void RegisterBareClass() {
   RegisterClassExA(&windowClass);
 }
 
-double TimePreview(HWND owner, const std::vector<std::string>& names, std::size_t textSize) {
+// The example of a million names: a number rule 0 to 999 with a number rule 0 to 999 below it;
+// other counts change the upper rule's range.
+std::vector<std::string> Generate(int count, double& milliseconds) {
+  const int lowerCount = count >= 1000000 ? 1000 : 100;
+  TRuleTree tree;
+  TRuleNode& upper = tree.AddRule(tree.Root());
+  upper.Data()->NumTo = count / lowerCount - 1;
+  TRuleNode& lower = tree.AddRule(upper);
+  lower.Data()->NumTo = lowerCount - 1;
+  const auto start = TClock::now();
+  std::vector<std::string> names = MakeFileNames(tree, false, "source.txt");
+  milliseconds = Milliseconds(start, TClock::now());
+  if (names.size() != static_cast<std::size_t>(count)) std::fprintf(stderr, "made %zu names\n", names.size());
+  return names;
+}
+
+// Presses a key in the preview's list with Ctrl held.
+void PressWithControl(HWND view, UINT key) {
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  BYTE held[256];
+  std::copy(keys, keys + 256, held);
+  held[VK_CONTROL] = 0x80;
+  SetKeyboardState(held);
+  SendMessageA(view, WM_KEYDOWN, key, 1);
+  SendMessageA(view, WM_KEYUP, key, 0xC0000001);
+  SetKeyboardState(keys);
+}
+
+std::size_t ClipboardTextSize(HWND owner) {
+  std::size_t size = 0;
+  if (!OpenClipboard(owner)) return 0;
+  if (const HANDLE data = GetClipboardData(CF_TEXT)) {
+    size = std::strlen(static_cast<const char*>(GlobalLock(data)));
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return size;
+}
+
+struct TPreviewRun {
+  double Open = 0;           // ms from the call to the first paint
+  double Memory = 0;         // MiB the open preview added
+  double CopyAll = 0;        // ms for Ctrl+A then Ctrl+C
+  std::vector<double> Resizes;  // ms each, until painted
+};
+
+// Opens the preview of `names`; with `more`, also resizes it 20 times and copies all of it.
+TPreviewRun TimePreview(HWND owner, const std::vector<std::string>& names, bool more) {
+  TPreviewRun run;
   TClock::time_point painted{};
+  const double before = CommittedMiB();
   const auto start = TClock::now();
   ShowPreviewWindow(owner, names, [&](HWND preview) {
     painted = TClock::now();
-    if (static_cast<std::size_t>(GetWindowTextLengthA(GetWindow(preview, GW_CHILD))) != textSize) {
-      std::fprintf(stderr, "the preview lost text\n");
+    run.Memory = CommittedMiB() - before;
+    const HWND view = GetWindow(preview, GW_CHILD);
+    if (more) {
+      for (int i = 0; i < 20; ++i) {
+        const int width = TForm2::kWidth + (i % 2 ? 0 : 37 + i);
+        const auto from = TClock::now();
+        SetWindowPos(preview, nullptr, 0, 0, width, TForm2::kHeight + (i % 2 ? 0 : 29), SWP_NOMOVE | SWP_NOZORDER);
+        UpdateWindow(preview);
+        UpdateWindow(view);
+        run.Resizes.push_back(Milliseconds(from, TClock::now()));
+      }
+      const auto from = TClock::now();
+      PressWithControl(view, 'A');
+      PressWithControl(view, 'C');
+      run.CopyAll = Milliseconds(from, TClock::now());
+      if (ClipboardTextSize(owner) != static_cast<std::size_t>(GetWindowTextLengthA(view))) {
+        std::fprintf(stderr, "the clipboard does not hold the whole list\n");
+      }
     }
     PostMessageA(preview, WM_CLOSE, 0, 0);
   });
   DrainMessages();
-  return Milliseconds(start, painted);
+  run.Open = Milliseconds(start, painted);
+  return run;
 }
 
 double TimeBare(POINT at, const std::string& text) {
@@ -119,50 +208,67 @@ double TimeBare(POINT at, const std::string& text) {
       if (message.message == WM_PAINT && message.hwnd == bare.Edit()) break;
     }
     painted = TClock::now();
-    if (static_cast<std::size_t>(GetWindowTextLengthA(bare.Edit())) != text.size()) {
-      std::fprintf(stderr, "the bare edit lost text\n");
-    }
   }
   DrainMessages();
   return Milliseconds(start, painted);
 }
 
-struct TTimes {
-  double Preview;
-  double Bare;
-  double Ratio;  // median over the repetitions of preview / bare, each pair measured back to back
-};
+// The preview against generating its names, in pairs.
+void MeasureAgainstGeneration(HWND owner, int count, int repetitions) {
+  std::vector<double> generation, open, openRatio, copyRatio, copy, resizes, memory, listMemory;
+  for (int r = 0; r <= repetitions; ++r) {
+    double made = 0;
+    const double before = CommittedMiB();
+    const std::vector<std::string> names = Generate(count, made);
+    const double list = CommittedMiB() - before;
+    const TPreviewRun run = TimePreview(owner, names, count == 1000000);
+    if (r == 0) continue;  // the first of each loads fonts and classes, and warms the heap
+    generation.push_back(made);
+    open.push_back(run.Open);
+    openRatio.push_back(run.Open / made);
+    memory.push_back(run.Memory);
+    listMemory.push_back(list);
+    if (!run.Resizes.empty()) {
+      copy.push_back(run.CopyAll);
+      copyRatio.push_back(run.CopyAll / made);
+      resizes.insert(resizes.end(), run.Resizes.begin(), run.Resizes.end());
+    }
+  }
+  std::printf("%-9d %16.1f %13.1f %17.4f %14.1f %12.1f\n", count, Median(generation), Median(open), Median(openRatio),
+              Median(memory), Median(listMemory));
+  if (!copy.empty()) {
+    std::printf("  resize of the open preview, median of %zu: %.2f ms (longest %.2f ms)\n", resizes.size(),
+                Median(resizes), *std::max_element(resizes.begin(), resizes.end()));
+    std::printf("  Ctrl+A, Ctrl+C: %.1f ms, %.4f x generation\n", Median(copy), Median(copyRatio));
+  }
+}
 
-TTimes Measure(HWND owner, int count, int repetitions) {
-  std::vector<std::string> names;
-  for (int i = 1; i <= count; ++i) names.push_back("copy" + std::to_string(i) + ".txt");
-  std::string text;
-  for (const std::string& name : names) text += (text.empty() ? "" : "\r\n") + name;
-
-  // Where the preview opens, so that both windows stand on the same pixels.
+// The preview against the bare edit, in pairs, alternating which goes first.
+void MeasureAgainstBareEdit(HWND owner, int count, int repetitions) {
+  double made = 0;
+  const std::vector<std::string> names = Generate(count, made);
+  const std::string text = JoinPreviewLines(names);
   RECT around;
   GetWindowRect(owner, &around);
   const POINT at{around.left + (around.right - around.left - TForm2::kWidth) / 2,
                  around.top + (around.bottom - around.top - TForm2::kHeight) / 2};
-
-  // One of each first, not counted: the first window of a kind loads fonts and classes.
-  TimePreview(owner, names, text.size());
+  TimePreview(owner, names, false);
   TimeBare(at, text);
-
-  std::vector<double> preview, bare;
+  std::vector<double> preview, bare, ratios;
   for (int r = 0; r < repetitions; ++r) {
-    // Alternate which goes first, so neither always runs on a machine the other has warmed.
+    double p, b;
     if (r % 2 == 0) {
-      preview.push_back(TimePreview(owner, names, text.size()));
-      bare.push_back(TimeBare(at, text));
+      p = TimePreview(owner, names, false).Open;
+      b = TimeBare(at, text);
     } else {
-      bare.push_back(TimeBare(at, text));
-      preview.push_back(TimePreview(owner, names, text.size()));
+      b = TimeBare(at, text);
+      p = TimePreview(owner, names, false).Open;
     }
+    preview.push_back(p);
+    bare.push_back(b);
+    ratios.push_back(b / p);
   }
-  std::vector<double> ratios;
-  for (std::size_t i = 0; i < preview.size(); ++i) ratios.push_back(preview[i] / bare[i]);
-  return {Median(preview), Median(bare), Median(ratios)};
+  std::printf("%-9d %14.1f %12.1f %20.1f\n", count, Median(preview), Median(bare), Median(ratios));
 }
 
 }  // namespace
@@ -171,10 +277,15 @@ int main() {
   RegisterBareClass();
   const TOwnerWindow owner;
   DrainMessages();
-  std::printf("%-8s %14s %12s %16s\n", "names", "preview (ms)", "bare (ms)", "preview / bare");
-  for (const int count : {10000, 100000}) {
-    const TTimes t = Measure(owner.Handle(), count, 11);
-    std::printf("%-8d %14.1f %12.1f %16.3f\n", count, t.Preview, t.Bare, t.Ratio);
-  }
+  std::printf("preview against generating the same names (goal at 1,000,000: preview / generation <= 0.2)\n");
+  std::printf("%-9s %16s %13s %17s %14s %12s\n", "names", "generation (ms)", "preview (ms)", "preview / gen.",
+              "preview (MiB)", "list (MiB)");
+  MeasureAgainstGeneration(owner.Handle(), 10000, 11);
+  MeasureAgainstGeneration(owner.Handle(), 1000000, 5);
+  MeasureAgainstGeneration(owner.Handle(), 5000000, 3);
+  std::printf("\npreview against a bare multi-line edit given the same text (10,000 names only: the edit\n"
+              "takes tens of seconds for a million)\n");
+  std::printf("%-9s %14s %12s %20s\n", "names", "preview (ms)", "bare (ms)", "bare / preview");
+  MeasureAgainstBareEdit(owner.Handle(), 10000, 11);
   return 0;
 }

@@ -232,10 +232,8 @@ void TNameBrowser::Reset() {
 
 void TNameBrowser::Resize(int width, int rows) {
   rows_ = std::max(rows, 1);
-  if (width != layout_.Width()) {
-    layout_.SetWidth(width);
-    top_ = layout_.LineOf({top_.Name, topByte_});
-  }
+  layout_.SetWidth(width);
+  top_ = layout_.LineOf({top_.Name, topByte_});
   ClampTop();
 }
 

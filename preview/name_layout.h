@@ -136,7 +136,7 @@ class TNameBrowser {
 
   // Back to the top with nothing selected, for a new list.
   void Reset();
-  // A new width or number of rows: the first character on screen stays on screen.
+  // A new width, number of rows or font: the first character on screen stays on screen.
   void Resize(int width, int rows);
   int Rows() const { return rows_; }
 

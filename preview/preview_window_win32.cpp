@@ -103,15 +103,7 @@ TForm2::~TForm2() {
 }
 
 void TForm2::SetNames(const std::vector<std::string>& names) {
-  const std::string text = JoinPreviewLines(names);
-  // The edit's default limit is far below a long list; 0 lifts it to the largest there is.
-  SendMessageA(memo1_, EM_SETLIMITTEXT, 0, 0);
-  SetWindowTextA(memo1_, text.c_str());
-  // The length in ANSI bytes may be reported too large (never too small) for double-byte text,
-  // so only a shortfall shows that names were lost.
-  if (static_cast<std::size_t>(GetWindowTextLengthA(memo1_)) < text.size()) {
-    throw std::runtime_error("複製予定ファイル名をすべて表示できません");
-  }
+  if (memo1_) memo1_->SetNames(names);
 }
 
 void TForm2::ShowModal(const std::function<void(HWND preview)>& afterFirstPaint) {
@@ -135,7 +127,7 @@ void TForm2::ShowModal(const std::function<void(HWND preview)>& afterFirstPaint)
       }
       TranslateMessage(&message);
       DispatchMessageA(&message);
-      if (!painted && memo1_ && message.hwnd == memo1_ && message.message == WM_PAINT) {
+      if (!painted && memo1_ && message.hwnd == Memo1() && message.message == WM_PAINT) {
         painted = true;
         if (afterFirstPaint) afterFirstPaint(handle_);
       }
@@ -160,7 +152,6 @@ LRESULT CALLBACK TForm2::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
     form->handle_ = nullptr;
-    form->memo1_ = nullptr;
     return DefWindowProcA(hwnd, message, wParam, lParam);
   }
   try {
@@ -179,7 +170,6 @@ LRESULT TForm2::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     HANDLE_MSG(hwnd, WM_SIZE, FormResize);
     HANDLE_MSG(hwnd, WM_SETFOCUS, FormSetFocus);
     HANDLE_MSG(hwnd, WM_CLOSE, FormClose);
-    HANDLE_MSG(hwnd, WM_CTLCOLORSTATIC, Memo1Color);
     default:
       return DefWindowProcA(hwnd, message, wParam, lParam);
   }
@@ -188,43 +178,29 @@ LRESULT TForm2::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
 BOOL TForm2::FormCreate(HWND hwnd, LPCREATESTRUCT) {
   RECT client;
   GetClientRect(hwnd, &client);
-  // Made at its final size and given its font before any text: the edit lays out every line
-  // again whenever its width or font changes, which is slow for a long list.
-  memo1_ = CreateWindowExA(kMemoExStyle, "EDIT", "", kMemoStyle, 0, 0, client.right, client.bottom, hwnd, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
-  if (!memo1_) return FALSE;
-  SendMessageA(memo1_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+  try {
+    memo1_ = std::make_unique<TNameView>(hwnd, client);
+  } catch (const std::exception&) {
+    return FALSE;  // the window is not made, and its maker says so
+  }
+  SendMessageA(memo1_->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
   return TRUE;
 }
 
 void TForm2::FormResize(HWND, UINT state, int width, int height) {
-  // A minimised window keeps the list as it is, so restoring it costs nothing; an unchanged size
-  // (the first showing reports one) does not lay out the list again.
+  // A minimised window keeps the view as it is.
   if (!memo1_ || state == SIZE_MINIMIZED) return;
-  RECT memo;
-  GetWindowRect(memo1_, &memo);
-  if (memo.right - memo.left != width || memo.bottom - memo.top != height) {
-    MoveWindow(memo1_, 0, 0, width, height, TRUE);
-  }
+  MoveWindow(memo1_->Handle(), 0, 0, width, height, TRUE);
 }
 
 void TForm2::FormSetFocus(HWND, HWND) {
-  if (memo1_) SetFocus(memo1_);
+  if (memo1_) SetFocus(memo1_->Handle());
 }
 
 void TForm2::FormClose(HWND) {
   // Closing ends the modal showing; the window is freed by its owner object, after the other
   // windows have been enabled again.
   closeRequested_ = true;
-}
-
-HBRUSH TForm2::Memo1Color(HWND hwnd, HDC dc, HWND control, int) {
-  // A read-only edit asks for the colours of a static text; the list keeps those of an editable
-  // one, so it reads as a list and not as a label.
-  if (control != memo1_) return FORWARD_WM_CTLCOLORSTATIC(hwnd, dc, control, DefWindowProcA);
-  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-  SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-  return GetSysColorBrush(COLOR_WINDOW);
 }
 
 void ShowPreviewWindow(HWND owner, const std::vector<std::string>& names) { ShowPreviewWindow(owner, names, {}); }

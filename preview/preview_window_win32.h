@@ -4,9 +4,11 @@
 
 #include <exception>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "preview/name_view_win32.h"
 #include "widgets/gdi_win32.h"
 
 // The window class of every preview window; a test finds leftover previews by it.
@@ -14,8 +16,8 @@ inline constexpr char kPreviewClassName[] = "TForm2";
 
 // Shows the names a run would make in a new preview window owned by `owner` (the main window),
 // one name per line, and returns once the user has closed it: until then the owner and the
-// thread's other windows take no input. The window is gone when this returns. Throws
-// std::runtime_error when the window cannot be made or cannot hold the whole list.
+// thread's other windows take no input. The window is gone when this returns; the names are read
+// until then, never copied. Throws std::runtime_error when the window cannot be made.
 void ShowPreviewWindow(HWND owner, const std::vector<std::string>& names);
 
 // The same, for timing: `afterFirstPaint` runs once, with the preview, as soon as the list has
@@ -26,15 +28,11 @@ void ShowPreviewWindow(HWND owner, const std::vector<std::string>& names,
 // The names joined by CRLF, without a line end after the last: the text of the list.
 std::string JoinPreviewLines(const std::vector<std::string>& names);
 
-// The preview window: `Memo1`, a read-only multi-line edit filling the client area.
+// The preview window: `Memo1`, a read-only view of the names filling the client area.
 class TForm2 {
  public:
   static constexpr int kWidth = 427;
   static constexpr int kHeight = 413;
-  // Word wrap comes from leaving out ES_AUTOHSCROLL. ES_AUTOVSCROLL lets the caret keys scroll
-  // the list, which has no scroll bars.
-  static constexpr DWORD kMemoStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY;
-  static constexpr DWORD kMemoExStyle = WS_EX_CLIENTEDGE;
 
   // Creates the window hidden, centred on `owner` and kept on the owner's screen.
   explicit TForm2(HWND owner);
@@ -43,9 +41,9 @@ class TForm2 {
   TForm2& operator=(const TForm2&) = delete;
 
   HWND Handle() const { return handle_; }
-  HWND Memo1() const { return memo1_; }
+  HWND Memo1() const { return memo1_ ? memo1_->Handle() : nullptr; }
 
-  // Replaces the list with the names in one go.
+  // Shows `names`, which must stay unchanged while this window shows them.
   void SetNames(const std::vector<std::string>& names);
   // Shows the window modally and returns once the user has asked to close it; the window itself
   // stays until this object goes.
@@ -59,12 +57,11 @@ class TForm2 {
   void FormResize(HWND hwnd, UINT state, int width, int height);
   void FormSetFocus(HWND hwnd, HWND previous);
   void FormClose(HWND hwnd);
-  HBRUSH Memo1Color(HWND hwnd, HDC dc, HWND control, int type);
 
   HWND owner_;
   HWND handle_ = nullptr;
-  HWND memo1_ = nullptr;
-  TGdiObject<HFONT> font_{CreateProgramFont()};
+  TGdiObject<HFONT> font_{CreateProgramFont()};  // outlives Memo1, which draws with it
+  std::unique_ptr<TNameView> memo1_;
   bool closeRequested_ = false;
   std::exception_ptr error_;  // from a message handler, rethrown once the showing has ended
 };

@@ -633,7 +633,7 @@ void Run(const TTempFolder& temp) {
     Require(IsWindowEnabled(w.PreviewButton), "the preview button is disabled");
     user.ClickOn(w.PreviewButton);
     const HWND preview = WaitForTop(pid, kPreviewClass, nullptr, "preview");
-    const HWND list = FindWindowExA(preview, nullptr, "EDIT", nullptr);
+    const HWND list = FindWindowExA(preview, nullptr, "TNameView", nullptr);
     Require(list != nullptr, "the preview has no list");
     const std::string expectedList = JoinNames(kExpectedNames, "\r\n");
     Require(WaitUntil([&] { return TextOf(list) == expectedList; }),

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -119,6 +121,34 @@ std::vector<std::string> NumberedNames(int count) {
   return names;
 }
 
+// Presses a key in the view with Shift and Ctrl held or not, as far as the view can tell: the
+// thread's key state says they are down while the key is sent.
+void Press(HWND view, UINT key, bool shift = false, bool control = false) {
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  BYTE held[256];
+  std::memcpy(held, keys, sizeof held);
+  held[VK_SHIFT] = shift ? 0x80 : 0;
+  held[VK_CONTROL] = control ? 0x80 : 0;
+  SetKeyboardState(held);
+  SendMessageA(view, WM_KEYDOWN, key, 1);
+  SendMessageA(view, WM_KEYUP, key, 0xC0000001);
+  SetKeyboardState(keys);
+}
+
+int LineHeightOf(HWND view) {
+  const HDC dc = GetDC(view);
+  const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(view, WM_GETFONT, 0, 0)));
+  TEXTMETRICA metrics{};
+  GetTextMetricsA(dc, &metrics);
+  SelectObject(dc, old);
+  ReleaseDC(view, dc);
+  return metrics.tmHeight;
+}
+
+// A point inside display line `row` of the view, `x` pixels from its left.
+LPARAM RowPoint(HWND view, int row, int x = 4) { return MAKELPARAM(x, row * LineHeightOf(view) + 2); }
+
 TEST(PreviewWindow, LooksAsDesigned) {
   TTopLevelWindow owner;
   ShowAndInspect(owner.Handle(), {"copy1.txt"}, [&](HWND preview) {
@@ -135,12 +165,14 @@ TEST(PreviewWindow, LooksAsDesigned) {
 
     const HWND memo = Memo1Of(preview);
     ASSERT_NE(memo, nullptr);
-    EXPECT_EQ(ClassOf(memo), "Edit");
+    EXPECT_EQ(ClassOf(memo), kNameViewClassName);
     EXPECT_EQ(GetWindow(memo, GW_HWNDNEXT), nullptr) << "Memo1 is the only control";
     EXPECT_TRUE(ClientFilledByMemo(preview));
     const LONG memoStyle = GetWindowLongA(memo, GWL_STYLE);
-    EXPECT_EQ(memoStyle & (ES_MULTILINE | ES_READONLY | WS_TABSTOP), ES_MULTILINE | ES_READONLY | WS_TABSTOP);
-    EXPECT_EQ(memoStyle & (ES_AUTOHSCROLL | WS_HSCROLL | WS_VSCROLL), 0) << "wraps, without scroll bars";
+    EXPECT_EQ(memoStyle & WS_TABSTOP, WS_TABSTOP);
+    EXPECT_EQ(memoStyle & (WS_HSCROLL | WS_VSCROLL), 0) << "without scroll bars";
+    EXPECT_EQ(SendMessageA(memo, WM_GETDLGCODE, 0, 0) & (DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTTAB),
+              DLGC_WANTARROWS | DLGC_WANTCHARS) << "takes the caret keys, leaves Tab to the dialog manager";
     // Activation can go to another program on the display at any moment; what is ours is where
     // the window passes the focus it is given.
     SetFocus(preview);
@@ -250,8 +282,10 @@ TEST_P(PreviewInput, LeavesTheListUnchanged) {
   ShowAndInspect(owner.Handle(), names, [&](HWND preview) {
     const HWND memo = Memo1Of(preview);
     const std::string before = TextOf(memo);
-    for (const WPARAM from : {0, 3}) {
-      SendMessageA(memo, EM_SETSEL, from, from + 4);
+    for (const int from : {0, 3}) {
+      Press(memo, VK_HOME, false, true);
+      for (int i = 0; i < from; ++i) Press(memo, VK_RIGHT);
+      for (int i = 0; i < 14; ++i) Press(memo, VK_RIGHT, true);  // across the line end
       GetParam().Send(memo);
       EXPECT_EQ(TextOf(memo), before) << "selection from " << from;
     }
@@ -293,6 +327,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(TInputCase{"TypedLetter", [](HWND memo) { SendMessageA(memo, WM_CHAR, 'x', 0); }},
                     TInputCase{"Backspace", [](HWND memo) { SendMessageA(memo, WM_CHAR, '\b', 0); }},
                     TInputCase{"Delete", [](HWND memo) { SendMessageA(memo, WM_KEYDOWN, VK_DELETE, 0); }},
+                    TInputCase{"Enter", [](HWND memo) { SendMessageA(memo, WM_CHAR, '\r', 0); }},
+                    TInputCase{"SetText", [](HWND memo) { SetWindowTextA(memo, "x"); }},
                     TInputCase{"Cut", [](HWND memo) { SendMessageA(memo, WM_CUT, 0, 0); }},
                     TInputCase{"Paste",
                                [](HWND memo) {
@@ -301,23 +337,152 @@ INSTANTIATE_TEST_SUITE_P(
                                }}),
     [](const testing::TestParamInfo<TInputCase>& info) { return std::string(info.param.Name); });
 
+// Copies what the view has selected, again when another test running beside this one overwrote
+// the shared clipboard at once, until it reads `expected` or three attempts are made.
+std::string CopyFrom(HWND memo, HWND owner, const std::string& expected, bool byMessage = false) {
+  std::string copied;
+  int attempt = 0;
+  do {
+    if (byMessage) {
+      SendMessageA(memo, WM_COPY, 0, 0);
+    } else {
+      Press(memo, 'C', false, true);
+    }
+    copied = ClipboardText(owner);
+  } while (++attempt < 3 && copied != expected);
+  return copied;
+}
+
 TEST(PreviewWindow, CopiesASelection) {
   TTopLevelWindow owner;
-  ShowAndInspect(owner.Handle(), {"copy1.txt", "表示2.txt"}, [&](HWND preview) {
+  const std::vector<std::string> names = {"copy1.txt", "表示2.txt", "ソ3"};
+  ShowAndInspect(owner.Handle(), names, [&](HWND preview) {
     const HWND memo = Memo1Of(preview);
-    SendMessageA(memo, EM_SETSEL, 0, -1);
-    DWORD from = 1, to = 0;
-    SendMessageA(memo, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
-    EXPECT_EQ(from, 0u);
-    EXPECT_EQ(to, GetWindowTextLengthW(memo));
-    // The clipboard is shared with the other tests running on the display: a copy that another
-    // test overwrote at once is made again.
-    std::string copied;
-    for (int attempt = 0; attempt < 3 && copied != "copy1.txt\r\n表示2.txt"; ++attempt) {
-      SendMessageA(memo, WM_COPY, 0, 0);
-      copied = ClipboardText(owner.Handle());
+    Press(memo, 'A', false, true);
+    EXPECT_EQ(CopyFrom(memo, owner.Handle(), JoinPreviewLines(names)), JoinPreviewLines(names)) << "Ctrl+A, Ctrl+C";
+    // From after "copy" to after 表, over the line end: each name's selected part, CR LF between.
+    Press(memo, VK_HOME, false, true);
+    for (int i = 0; i < 4; ++i) Press(memo, VK_RIGHT);
+    Press(memo, VK_DOWN, true);
+    Press(memo, VK_HOME, true);
+    Press(memo, VK_RIGHT, true);
+    EXPECT_EQ(CopyFrom(memo, owner.Handle(), "1.txt\r\n表", true), "1.txt\r\n表") << "Shift keys, WM_COPY";
+    Press(memo, VK_RIGHT);
+    PutOnClipboard(owner.Handle(), "kept");
+    Press(memo, 'C', false, true);
+    EXPECT_NE(ClipboardText(owner.Handle()), "") << "nothing selected: the clipboard keeps its text";
+  });
+}
+
+TEST(PreviewWindow, SelectsANameWithADoubleClickAndExtendsWithShiftClick) {
+  TTopLevelWindow owner;
+  const std::vector<std::string> names = {"copy1.txt", "copy 2.txt", "copy3.txt"};
+  ShowAndInspect(owner.Handle(), names, [&](HWND preview) {
+    const HWND memo = Memo1Of(preview);
+    SendMessageA(memo, WM_LBUTTONDBLCLK, MK_LBUTTON, RowPoint(memo, 1, 8));
+    SendMessageA(memo, WM_LBUTTONUP, 0, RowPoint(memo, 1, 8));
+    EXPECT_EQ(CopyFrom(memo, owner.Handle(), "copy 2.txt"), "copy 2.txt");
+    SendMessageA(memo, WM_LBUTTONDOWN, MK_LBUTTON, RowPoint(memo, 0, 0));
+    SendMessageA(memo, WM_LBUTTONUP, 0, RowPoint(memo, 0, 0));
+    SendMessageA(memo, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, RowPoint(memo, 2, 1000));
+    SendMessageA(memo, WM_LBUTTONUP, MK_SHIFT, RowPoint(memo, 2, 1000));
+    EXPECT_EQ(CopyFrom(memo, owner.Handle(), JoinPreviewLines(names)), JoinPreviewLines(names));
+  });
+}
+
+// The view as it paints itself, drawn into a memory bitmap: one 0x00RRGGBB pixel per entry, row
+// by row from the top.
+struct TPicture {
+  int Width = 0, Height = 0;
+  std::vector<std::uint32_t> Pixels;
+
+  // How many pixels of rows [top, bottom) have the colour, or (`other`) any other colour.
+  int Count(int top, int bottom, COLORREF colour, bool other = false) const {
+    const std::uint32_t rgb = GetRValue(colour) << 16 | GetGValue(colour) << 8 | GetBValue(colour);
+    int count = 0;
+    for (int y = std::max(top, 0); y < std::min(bottom, Height); ++y) {
+      for (int x = 0; x < Width; ++x) count += ((Pixels[y * Width + x] & 0xFFFFFF) == rgb) != other;
     }
-    EXPECT_EQ(copied, "copy1.txt\r\n表示2.txt");
+    return count;
+  }
+};
+
+TPicture PictureOf(HWND view) {
+  RECT client;
+  GetClientRect(view, &client);
+  TPicture picture;
+  picture.Width = client.right;
+  picture.Height = client.bottom;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = picture.Width;
+  info.bmiHeader.biHeight = -picture.Height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  const HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HDC dc = CreateCompatibleDC(nullptr);
+  const HGDIOBJ old = SelectObject(dc, bitmap);
+  SendMessageA(view, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  GdiFlush();
+  const auto* pixels = static_cast<const std::uint32_t*>(bits);
+  picture.Pixels.assign(pixels, pixels + picture.Width * picture.Height);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(bitmap);
+  return picture;
+}
+
+TEST(PreviewWindow, PaintsEachNameOnItsRowAndTheSelectionHighlighted) {
+  TTopLevelWindow owner;
+  ShowAndInspect(owner.Handle(), {"copy1.txt", "copy2.txt", "copy3.txt"}, [&](HWND preview) {
+    const HWND memo = Memo1Of(preview);
+    SendMessageA(memo, WM_LBUTTONDBLCLK, MK_LBUTTON, RowPoint(memo, 1));
+    SendMessageA(memo, WM_LBUTTONUP, 0, RowPoint(memo, 1));
+    ASSERT_EQ(GetFocus(), memo) << "a click gives the view the focus, and the selection shows";
+    const TPicture picture = PictureOf(memo);
+    const int line = LineHeightOf(memo);
+    const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT), window = GetSysColor(COLOR_WINDOW);
+    for (const int row : {0, 2}) {
+      EXPECT_GT(picture.Count(row * line, (row + 1) * line, window, true), 0) << "text on row " << row;
+      EXPECT_EQ(picture.Count(row * line, (row + 1) * line, highlight), 0) << "row " << row;
+    }
+    EXPECT_GT(picture.Count(line, 2 * line, highlight), 0) << "the selected name";
+    EXPECT_EQ(picture.Count(3 * line, picture.Height, window, true), 0) << "nothing below the list";
+  });
+}
+
+TEST(PreviewWindow, AnEmptyListShowsAnEmptyView) {
+  TTopLevelWindow owner;
+  ShowAndInspect(owner.Handle(), {}, [&](HWND preview) {
+    const HWND memo = Memo1Of(preview);
+    for (const UINT key : {UINT{VK_END}, UINT{VK_DOWN}, UINT{VK_NEXT}, UINT{'A'}}) Press(memo, key, true, true);
+    Press(memo, 'A', false, true);
+    const TPicture picture = PictureOf(memo);
+    EXPECT_EQ(picture.Count(0, picture.Height, GetSysColor(COLOR_WINDOW), true), 0);
+    EXPECT_EQ(TextOf(memo), "");
+  });
+}
+
+// The view reads a long list where it is browsed: the end, one wheel notch from the top.
+TEST(PreviewWindow, BrowsesALongListByKeysAndWheel) {
+  const std::vector<std::string> names = NumberedNames(1000000);
+  TTopLevelWindow owner;
+  ShowAndInspect(owner.Handle(), names, [&](HWND preview) {
+    const HWND memo = Memo1Of(preview);
+    Press(memo, VK_END, false, true);
+    Press(memo, VK_UP, true);
+    Press(memo, VK_HOME, true);
+    EXPECT_EQ(CopyFrom(memo, owner.Handle(), "copy999999.txt\r\ncopy1000000.txt"), "copy999999.txt\r\ncopy1000000.txt");
+
+    UINT lines = 3;
+    SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    if (lines == WHEEL_PAGESCROLL || lines == 0) GTEST_SKIP() << "the wheel scrolls by pages here";
+    Press(memo, VK_HOME, false, true);
+    SendMessageA(memo, WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+    SendMessageA(memo, WM_LBUTTONDBLCLK, MK_LBUTTON, RowPoint(memo, 0));
+    SendMessageA(memo, WM_LBUTTONUP, 0, RowPoint(memo, 0));
+    EXPECT_EQ(CopyFrom(memo, owner.Handle(), names[lines]), names[lines]) << "one notch: " << lines << " lines";
   });
 }
 
@@ -330,6 +495,7 @@ std::string Repeated(const std::string& piece, int times) {
 struct TWrapCase {
   const char* Name;
   std::string WideName;
+  bool AtASpace;  // the first display line ends after a space
 };
 
 void PrintTo(const TWrapCase& wrap, std::ostream* out) { *out << wrap.Name; }
@@ -342,15 +508,28 @@ TEST_P(PreviewWrap, WrapsAWideNameWithoutChangingIt) {
   TTopLevelWindow owner;
   ShowAndInspect(owner.Handle(), names, [&](HWND preview) {
     const HWND memo = Memo1Of(preview);
-    EXPECT_GT(SendMessageA(memo, EM_GETLINECOUNT, 0, 0), 3);
     EXPECT_EQ(TextOf(memo), names[0] + "\r\n" + names[1] + "\r\n" + names[2]);
+    // Two lines down from the top is still the wide name, at the start of its second line.
+    Press(memo, VK_HOME, false, true);
+    Press(memo, VK_DOWN);
+    Press(memo, VK_DOWN);
+    Press(memo, VK_HOME, true, true);
+    const std::string firstLines = CopyFrom(memo, owner.Handle(), "");
+    ASSERT_EQ(firstLines.compare(0, 11, "copy1.txt\r\n"), 0) << firstLines;
+    const std::string firstLine = firstLines.substr(11);
+    EXPECT_GT(firstLine.size(), 10u);
+    EXPECT_LT(firstLine.size(), names[1].size());
+    EXPECT_EQ(names[1].compare(0, firstLine.size(), firstLine), 0) << firstLine;
+    EXPECT_EQ(!firstLine.empty() && firstLine.back() == ' ', GetParam().AtASpace) << firstLine;
+    Press(memo, 'A', false, true);
+    EXPECT_EQ(CopyFrom(memo, owner.Handle(), JoinPreviewLines(names)), JoinPreviewLines(names));
   });
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, PreviewWrap,
-                         testing::Values(TWrapCase{"OneLongWord", Repeated("abcdefghij", 20)},
-                                         TWrapCase{"Japanese", Repeated("表示ソフト能力", 15)},
-                                         TWrapCase{"Words", Repeated("copy file ", 20)}),
+                         testing::Values(TWrapCase{"OneLongWord", Repeated("abcdefghij", 20), false},
+                                         TWrapCase{"Japanese", Repeated("表示ソフト能力", 15), false},
+                                         TWrapCase{"Words", Repeated("copy file ", 20), true}),
                          [](const testing::TestParamInfo<TWrapCase>& info) { return std::string(info.param.Name); });
 
 TEST(PreviewWindow, IsModalToTheProgramsWindows) {

@@ -1,0 +1,474 @@
+#include "preview/name_view_win32.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <new>
+#include <stdexcept>
+
+#include "app/app_title.h"
+
+namespace {
+
+const std::vector<std::string> kNoNames;
+
+constexpr UINT_PTR kDragTimer = 1;
+constexpr UINT kDragInterval = 50;  // ms between lines scrolled while a drag holds beyond an edge
+
+enum : UINT { kCopyCommand = 1, kSelectAllCommand = 2 };
+
+// Memory for the clipboard, freed unless the clipboard took it.
+class TGlobalMemory {
+ public:
+  explicit TGlobalMemory(std::size_t size) : handle_(GlobalAlloc(GMEM_MOVEABLE, size)) {
+    if (!handle_) throw std::bad_alloc();
+  }
+  ~TGlobalMemory() {
+    if (handle_) GlobalFree(handle_);
+  }
+  TGlobalMemory(const TGlobalMemory&) = delete;
+  TGlobalMemory& operator=(const TGlobalMemory&) = delete;
+
+  HGLOBAL Get() const { return handle_; }
+  void GiveAway() { handle_ = nullptr; }
+
+ private:
+  HGLOBAL handle_;
+};
+
+// Another program may hold the clipboard for a moment.
+bool OpenClipboardSoon(HWND owner) {
+  for (int attempt = 0; attempt < 25; ++attempt) {
+    if (OpenClipboard(owner)) return true;
+    Sleep(20);
+  }
+  return false;
+}
+
+bool KeyHeld(int key) { return GetKeyState(key) < 0; }
+
+}  // namespace
+
+TNameView::TNameView(HWND parent, const RECT& at)
+    : layout_(kNoNames, [this](unsigned code) { return CharWidth(code); }, 0), browser_(layout_) {
+  static const bool registered = [] {
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_DBLCLKS;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_IBEAM);
+    windowClass.lpszClassName = kNameViewClassName;
+    return RegisterClassExA(&windowClass) != 0;
+  }();
+  if (!registered) throw std::runtime_error("一覧のウィンドウクラスを登録できません");
+  CreateWindowExA(kExStyle, kNameViewClassName, "", kStyle, at.left, at.top, at.right - at.left, at.bottom - at.top,
+                  parent, nullptr, GetModuleHandleA(nullptr), this);
+  if (!handle_) throw std::runtime_error("一覧のウィンドウを作成できません");
+  ViewSetFont(handle_, nullptr, FALSE);
+}
+
+TNameView::~TNameView() {
+  if (handle_) DestroyWindow(handle_);
+}
+
+void TNameView::SetNames(const std::vector<std::string>& names) {
+  layout_.SetNames(names);
+  browser_.Reset();
+  Changed();
+}
+
+LRESULT CALLBACK TNameView::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* view = static_cast<TNameView*>(reinterpret_cast<LPCREATESTRUCTA>(lParam)->lpCreateParams);
+    view->handle_ = hwnd;
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
+  }
+  auto* view = reinterpret_cast<TNameView*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (!view) return DefWindowProcA(hwnd, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    view->handle_ = nullptr;
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+  }
+  try {
+    return view->HandleMessage(hwnd, message, wParam, lParam);
+  } catch (const std::bad_alloc&) {
+    // Only a copy of a long selection asks for much memory; the list and the clipboard stay.
+    MessageBoxA(GetAncestor(hwnd, GA_ROOT), "メモリが不足しています.", kApplicationTitle, MB_OK | MB_ICONERROR);
+  } catch (const std::exception& error) {
+    MessageBoxA(GetAncestor(hwnd, GA_ROOT), (std::string(error.what()) + ".").c_str(), kApplicationTitle,
+                MB_OK | MB_ICONERROR);
+  } catch (...) {
+    MessageBoxA(GetAncestor(hwnd, GA_ROOT), "予期しないエラーが発生しました.", kApplicationTitle,
+                MB_OK | MB_ICONERROR);
+  }
+  return 0;
+}
+
+LRESULT TNameView::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    HANDLE_MSG(hwnd, WM_SETFONT, ViewSetFont);
+    HANDLE_MSG(hwnd, WM_SIZE, ViewSize);
+    HANDLE_MSG(hwnd, WM_PAINT, ViewPaint);
+    HANDLE_MSG(hwnd, WM_SETFOCUS, ViewSetFocus);
+    HANDLE_MSG(hwnd, WM_KILLFOCUS, ViewKillFocus);
+    HANDLE_MSG(hwnd, WM_KEYDOWN, ViewKeyDown);
+    HANDLE_MSG(hwnd, WM_LBUTTONDOWN, ViewLButtonDown);
+    HANDLE_MSG(hwnd, WM_LBUTTONDBLCLK, ViewLButtonDown);
+    HANDLE_MSG(hwnd, WM_MOUSEMOVE, ViewMouseMove);
+    HANDLE_MSG(hwnd, WM_LBUTTONUP, ViewLButtonUp);
+    HANDLE_MSG(hwnd, WM_TIMER, ViewTimer);
+    HANDLE_MSG(hwnd, WM_MOUSEWHEEL, ViewMouseWheel);
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(font_);
+    case WM_CONTEXTMENU:
+      ViewContextMenu(hwnd, lParam);
+      return 0;
+    case WM_SYSKEYDOWN:
+      // Shift+F10 opens the context menu here itself: not every system turns it into
+      // WM_CONTEXTMENU. Other system keys (Alt+F4) go on to the window.
+      if (wParam == VK_F10 && KeyHeld(VK_SHIFT)) {
+        ViewContextMenu(hwnd, -1);
+        return 0;
+      }
+      return DefWindowProcA(hwnd, message, wParam, lParam);
+    case WM_KEYUP:
+      // The menu key's menu opened when it went down (ViewKeyDown), not a second one now.
+      if (wParam == VK_APPS) return 0;
+      return DefWindowProcA(hwnd, message, wParam, lParam);
+    case WM_CAPTURECHANGED:
+      if (reinterpret_cast<HWND>(lParam) != hwnd) StopDragging();
+      return 0;
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_ERASEBKGND:
+      return 1;  // WM_PAINT covers every pixel
+    case WM_PRINTCLIENT: {
+      RECT client;
+      GetClientRect(hwnd, &client);
+      Paint(reinterpret_cast<HDC>(wParam), client);
+      return 0;
+    }
+    case WM_GETTEXTLENGTH:
+      return static_cast<LRESULT>(layout_.TextSize({}, layout_.End()));
+    case WM_GETTEXT: {
+      if (wParam == 0) return 0;
+      char* out = reinterpret_cast<char*>(lParam);
+      const std::size_t size = layout_.CopyText({}, layout_.End(), out, wParam - 1);
+      out[size] = '\0';
+      return static_cast<LRESULT>(size);
+    }
+    case WM_COPY:
+      CopySelection();
+      return 0;
+    case WM_SETTEXT:
+      return FALSE;  // the list cannot be changed
+    case WM_CHAR:
+    case WM_CUT:
+    case WM_PASTE:
+    case WM_CLEAR:
+    case WM_UNDO:
+      return 0;
+    default:
+      return DefWindowProcA(hwnd, message, wParam, lParam);
+  }
+}
+
+int TNameView::CharWidth(unsigned code) {
+  if (code >= widths_.size()) return 0;
+  int& width = widths_[code];
+  if (width < 0) {
+    const char bytes[2] = {static_cast<char>(code > 0xFF ? code >> 8 : code), static_cast<char>(code & 0xFF)};
+    SIZE size{};
+    GetTextExtentPoint32A(measureDc_.Get(), code > 0xFF ? bytes : bytes + 1, code > 0xFF ? 2 : 1, &size);
+    width = size.cx;
+  }
+  return width;
+}
+
+void TNameView::ViewSetFont(HWND hwnd, HFONT font, BOOL redraw) {
+  font_ = font;
+  measureFont_.reset();
+  measureFont_ = std::make_unique<TSelectObject>(measureDc_.Get(), font ? font : GetStockObject(SYSTEM_FONT));
+  TEXTMETRICA metrics{};
+  GetTextMetricsA(measureDc_.Get(), &metrics);
+  lineHeight_ = std::max<int>(metrics.tmHeight, 1);
+  widths_.assign(0x10000, -1);
+  layout_.SetMetrics([this](unsigned code) { return CharWidth(code); }, metrics.tmMaxCharWidth);
+  RECT client;
+  GetClientRect(hwnd, &client);
+  browser_.Resize(layout_.Width(), client.bottom / lineHeight_);
+  if (GetFocus() == hwnd) {
+    // The caret takes the new line height.
+    DestroyCaret();
+    CreateCaret(hwnd, nullptr, 1, lineHeight_);
+    caretShown_ = false;
+    UpdateCaret();
+  }
+  if (redraw) Changed();
+}
+
+void TNameView::ViewSize(HWND hwnd, UINT state, int width, int height) {
+  if (state == SIZE_MINIMIZED) return;
+  browser_.Resize(std::max(width - 2 * kMargin, 1), height / lineHeight_);
+  InvalidateRect(hwnd, nullptr, FALSE);
+  UpdateCaret();
+}
+
+void TNameView::Changed() {
+  InvalidateRect(handle_, nullptr, FALSE);
+  UpdateCaret();
+}
+
+void TNameView::UpdateCaret() {
+  if (GetFocus() != handle_) return;
+  const long row = browser_.CaretRow();
+  RECT client;
+  GetClientRect(handle_, &client);
+  const bool visible = row >= 0 && row * lineHeight_ < client.bottom;
+  if (visible) {
+    const int x = kMargin + layout_.XOf(browser_.Caret(), browser_.CaretLine());
+    SetCaretPos(std::min<int>(x, std::max<int>(client.right - 1, 0)), static_cast<int>(row) * lineHeight_);
+  }
+  if (visible != caretShown_) {
+    if (visible) {
+      ShowCaret(handle_);
+    } else {
+      HideCaret(handle_);
+    }
+    caretShown_ = visible;
+  }
+}
+
+void TNameView::ViewSetFocus(HWND hwnd, HWND) {
+  CreateCaret(hwnd, nullptr, 1, lineHeight_);
+  caretShown_ = false;
+  Changed();  // the selection shows while the view has the focus
+}
+
+void TNameView::ViewKillFocus(HWND hwnd, HWND) {
+  StopDragging();
+  DestroyCaret();
+  caretShown_ = false;
+  InvalidateRect(hwnd, nullptr, FALSE);
+}
+
+void TNameView::ViewKeyDown(HWND hwnd, UINT key, BOOL, int, UINT) {
+  const bool control = KeyHeld(VK_CONTROL);
+  const bool shift = KeyHeld(VK_SHIFT);
+  const auto move = [&](TCaretMove caretMove) {
+    browser_.Move(caretMove, shift);
+    Changed();
+  };
+  switch (key) {
+    case VK_LEFT:
+      return move(control ? TCaretMove::WordLeft : TCaretMove::CharLeft);
+    case VK_RIGHT:
+      return move(control ? TCaretMove::WordRight : TCaretMove::CharRight);
+    case VK_UP:
+      return move(TCaretMove::LineUp);
+    case VK_DOWN:
+      return move(TCaretMove::LineDown);
+    case VK_PRIOR:
+      return move(TCaretMove::PageUp);
+    case VK_NEXT:
+      return move(TCaretMove::PageDown);
+    case VK_HOME:
+      return move(control ? TCaretMove::ListHome : TCaretMove::LineHome);
+    case VK_END:
+      return move(control ? TCaretMove::ListEnd : TCaretMove::LineEnd);
+    case 'A':
+      if (control && !shift) {
+        browser_.SelectAll();
+        Changed();
+      }
+      return;
+    case 'C':
+    case VK_INSERT:
+      if (control) CopySelection();
+      return;
+    case VK_APPS:
+      return ViewContextMenu(hwnd, -1);
+    default:
+      return;
+  }
+}
+
+TTextPos TNameView::PlaceAtPoint(int x, int y, bool& atLineEnd) const {
+  // Rows above the top count from -1, so a drag above the view reaches the line before it.
+  const long row = y >= 0 ? y / lineHeight_ : -1 - (-y - 1) / lineHeight_;
+  return browser_.PlaceAt(row, x - kMargin, atLineEnd);
+}
+
+void TNameView::ViewLButtonDown(HWND hwnd, BOOL doubleClick, int x, int y, UINT keys) {
+  SetFocus(hwnd);
+  bool atLineEnd = false;
+  const TTextPos pos = PlaceAtPoint(x, y, atLineEnd);
+  if (doubleClick) {
+    browser_.SelectName(pos);
+  } else {
+    browser_.PlaceCaret(pos, atLineEnd, (keys & MK_SHIFT) != 0);
+    dragging_ = true;
+    SetCapture(hwnd);
+  }
+  Changed();
+}
+
+void TNameView::ViewMouseMove(HWND hwnd, int x, int y, UINT) {
+  if (!dragging_) return;
+  bool atLineEnd = false;
+  const TTextPos pos = PlaceAtPoint(x, y, atLineEnd);
+  browser_.PlaceCaret(pos, atLineEnd, true);
+  RECT client;
+  GetClientRect(hwnd, &client);
+  if (y < 0 || y >= client.bottom) {
+    SetTimer(hwnd, kDragTimer, kDragInterval, nullptr);
+  } else {
+    KillTimer(hwnd, kDragTimer);
+  }
+  Changed();
+}
+
+void TNameView::ViewLButtonUp(HWND, int, int, UINT) {
+  if (!dragging_) return;
+  StopDragging();
+  ReleaseCapture();
+}
+
+void TNameView::StopDragging() {
+  dragging_ = false;
+  if (handle_) KillTimer(handle_, kDragTimer);
+}
+
+void TNameView::ViewTimer(HWND hwnd, UINT id) {
+  if (id != kDragTimer || !dragging_) return;
+  // The mouse holds still beyond an edge: go on scrolling a line at a time.
+  POINT at;
+  GetCursorPos(&at);
+  ScreenToClient(hwnd, &at);
+  ViewMouseMove(hwnd, at.x, at.y, 0);
+}
+
+void TNameView::ViewMouseWheel(HWND, int, int, int delta, UINT) {
+  UINT lines = 3;
+  SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+  wheelDelta_ += delta;
+  const int notches = wheelDelta_ / WHEEL_DELTA;
+  wheelDelta_ %= WHEEL_DELTA;
+  if (notches == 0 || lines == 0) return;
+  const long perNotch = lines == WHEEL_PAGESCROLL ? browser_.Rows() : static_cast<long>(lines);
+  browser_.Scroll(-notches * perNotch);
+  Changed();
+}
+
+void TNameView::ViewContextMenu(HWND hwnd, LPARAM at) {
+  if (GetFocus() != hwnd) SetFocus(hwnd);
+  POINT point{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+  if (at == -1) {
+    // From the keyboard: at the caret, or the view's corner when the caret is off screen.
+    const long row = browser_.CaretRow();
+    point = row < 0 ? POINT{0, 0}
+                    : POINT{kMargin + layout_.XOf(browser_.Caret(), browser_.CaretLine()),
+                            static_cast<int>(row + 1) * lineHeight_};
+    ClientToScreen(hwnd, &point);
+  }
+  const auto [from, to] = browser_.Selection();
+  const bool everything = from == TTextPos{} && to == layout_.End();
+  const TMenu menu(CreatePopupMenu());
+  if (!menu.Get()) return;
+  AppendMenuA(menu.Get(), MF_STRING | (browser_.HasSelection() ? MF_ENABLED : MF_GRAYED), kCopyCommand, "コピー");
+  AppendMenuA(menu.Get(), MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu.Get(), MF_STRING | (everything ? MF_GRAYED : MF_ENABLED), kSelectAllCommand, "すべて選択");
+  const UINT command = static_cast<UINT>(TrackPopupMenu(
+      menu.Get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, point.x, point.y, 0,
+      hwnd, nullptr));
+  if (command == kCopyCommand) {
+    CopySelection();
+  } else if (command == kSelectAllCommand) {
+    browser_.SelectAll();
+    Changed();
+  }
+}
+
+void TNameView::CopySelection() {
+  if (!browser_.HasSelection()) return;
+  // The text goes straight into the clipboard's memory, its size known beforehand: a million
+  // names are copied once, not built up in a string first. Made before the clipboard is opened,
+  // so a copy that cannot be made leaves the clipboard as it was.
+  const std::size_t size = browser_.SelectionSize();
+  TGlobalMemory text(size + 1);
+  char* out = static_cast<char*>(GlobalLock(text.Get()));
+  if (!out) throw std::bad_alloc();
+  out[browser_.CopySelection(out, size)] = '\0';
+  GlobalUnlock(text.Get());
+  // The system turns the text into Unicode for programs that ask for it: by the system locale's
+  // code page, the one the names are written in, not the keyboard's.
+  TGlobalMemory locale(sizeof(LCID));
+  *static_cast<LCID*>(GlobalLock(locale.Get())) = GetSystemDefaultLCID();
+  GlobalUnlock(locale.Get());
+  if (!OpenClipboardSoon(handle_)) {
+    MessageBeep(MB_ICONWARNING);
+    return;
+  }
+  EmptyClipboard();
+  if (SetClipboardData(CF_TEXT, text.Get())) text.GiveAway();
+  if (SetClipboardData(CF_LOCALE, locale.Get())) locale.GiveAway();
+  CloseClipboard();
+}
+
+void TNameView::ViewPaint(HWND hwnd) {
+  PAINTSTRUCT paint;
+  const HDC dc = BeginPaint(hwnd, &paint);
+  if (dc) Paint(dc, paint.rcPaint);
+  EndPaint(hwnd, &paint);
+}
+
+void TNameView::Paint(HDC dc, const RECT& area) {
+  RECT client;
+  GetClientRect(handle_, &client);
+  const TSelectObject font(dc, font_ ? font_ : GetStockObject(SYSTEM_FONT));
+  const TSaveTextColors colors(dc);
+  SetBkMode(dc, OPAQUE);
+  // Like the edit control, the selection shows only while the view has the focus.
+  const bool selecting = GetFocus() == handle_ && browser_.HasSelection();
+  const auto [from, to] = selecting ? browser_.Selection() : std::make_pair(TTextPos{}, TTextPos{});
+  TDisplayLine line = browser_.Top();
+  int y = 0;
+  for (bool more = true; more && y < client.bottom && y < area.bottom; y += lineHeight_) {
+    if (y + lineHeight_ > area.top) DrawLine(dc, line, y, client.right, from, to);
+    more = layout_.Step(line, 1) == 1;
+  }
+  if (y < client.bottom) {
+    const RECT below{0, y, client.right, client.bottom};
+    FillRect(dc, &below, GetSysColorBrush(COLOR_WINDOW));
+  }
+}
+
+void TNameView::DrawLine(HDC dc, TDisplayLine line, int y, int right, TTextPos selectedFrom, TTextPos selectedTo) {
+  const std::string_view name = layout_.Name(line.Name);
+  const auto [first, end] = layout_.LineBytes(line);
+  // The selected bytes of this line, [selFirst, selEnd), empty when none.
+  std::size_t selFirst = end, selEnd = end;
+  if (selectedFrom.Name <= line.Name && line.Name <= selectedTo.Name && selectedFrom != selectedTo) {
+    selFirst = line.Name == selectedFrom.Name ? std::clamp(selectedFrom.Byte, first, end) : first;
+    selEnd = line.Name == selectedTo.Name ? std::clamp(selectedTo.Byte, first, end) : end;
+    if (selEnd <= selFirst) selFirst = selEnd = end;
+  }
+  const auto draw = [&](std::size_t from, std::size_t to, int left, int boxRight, bool selected) {
+    SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    SetBkColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    const RECT box{left, y, boxRight, y + lineHeight_};
+    const int x = kMargin + layout_.XOf({line.Name, from}, line);
+    ExtTextOutA(dc, x, y, ETO_OPAQUE | ETO_CLIPPED, &box, name.data() + from, static_cast<UINT>(to - from), nullptr);
+  };
+  const int selLeft = kMargin + layout_.XOf({line.Name, selFirst}, line);
+  const int selRight = kMargin + layout_.XOf({line.Name, selEnd}, line);
+  if (selFirst == selEnd) {
+    draw(first, end, 0, right, false);
+    return;
+  }
+  draw(first, selFirst, 0, selLeft, false);
+  draw(selFirst, selEnd, selLeft, selRight, true);
+  draw(selEnd, end, selRight, right, false);
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "preview/name_layout.h"
+#include "widgets/gdi_win32.h"
+
+// The window class of the view; a test or a driver finds the view by it.
+inline constexpr char kNameViewClassName[] = "TNameView";
+
+// A read-only view of a list of names, one name per line, wrapped at its width, without scroll
+// bars: it reads the names from the list it was given and draws only the lines on screen, so it
+// costs the same for ten names as for millions. It browses, selects and copies as a read-only
+// multi-line edit does (caret keys, pages, Home/End, the wheel, click, drag, Shift, Ctrl+A,
+// Ctrl+C and a context menu with "コピー" and "すべて選択"); nothing can be typed into it.
+//
+// Its window text is the list joined by CR LF, made only when asked for (WM_GETTEXT); setting it
+// changes nothing. The font comes with WM_SETFONT and stays the sender's.
+class TNameView {
+ public:
+  static constexpr DWORD kStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+  static constexpr DWORD kExStyle = WS_EX_CLIENTEDGE;
+  // Pixels between the client edges and the text, on the left and on the right.
+  static constexpr int kMargin = 1;
+
+  TNameView(HWND parent, const RECT& at);
+  ~TNameView();
+  TNameView(const TNameView&) = delete;
+  TNameView& operator=(const TNameView&) = delete;
+
+  HWND Handle() const { return handle_; }
+
+  // Shows `names` from the top with nothing selected. The list is read while it is shown: it must
+  // stay unchanged until the view is gone or shows another list.
+  void SetNames(const std::vector<std::string>& names);
+
+  // Draws the lines that meet `area` of the client area.
+  void Paint(HDC dc, const RECT& area);
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+  void ViewSetFont(HWND hwnd, HFONT font, BOOL redraw);
+  void ViewSize(HWND hwnd, UINT state, int width, int height);
+  void ViewPaint(HWND hwnd);
+  void ViewSetFocus(HWND hwnd, HWND previous);
+  void ViewKillFocus(HWND hwnd, HWND next);
+  void ViewKeyDown(HWND hwnd, UINT key, BOOL down, int repeat, UINT flags);
+  void ViewLButtonDown(HWND hwnd, BOOL doubleClick, int x, int y, UINT keys);
+  void ViewMouseMove(HWND hwnd, int x, int y, UINT keys);
+  void ViewLButtonUp(HWND hwnd, int x, int y, UINT keys);
+  void ViewTimer(HWND hwnd, UINT id);
+  void ViewMouseWheel(HWND hwnd, int x, int y, int delta, UINT keys);
+  void ViewContextMenu(HWND hwnd, LPARAM at);
+
+  int CharWidth(unsigned code);
+  void Changed();
+  void UpdateCaret();
+  TTextPos PlaceAtPoint(int x, int y, bool& atLineEnd) const;
+  void StopDragging();
+  void CopySelection();
+  void DrawLine(HDC dc, TDisplayLine line, int y, int right, TTextPos selectedFrom, TTextPos selectedTo);
+
+  HWND handle_ = nullptr;
+  HFONT font_ = nullptr;
+  TMemoryDC measureDc_;  // holds the font, for the widths of characters
+  std::unique_ptr<TSelectObject> measureFont_;
+  std::vector<int> widths_;  // by character code, -1 until measured
+  int lineHeight_ = 1;
+  TNameLayout layout_;
+  TNameBrowser browser_;
+  bool caretShown_ = false;
+  bool dragging_ = false;
+  int wheelDelta_ = 0;  // what is left of the wheel's turns below one notch
+};
