@@ -25,7 +25,7 @@ class TNameView {
   static constexpr DWORD kStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
   static constexpr DWORD kExStyle = WS_EX_CLIENTEDGE;
   // Pixels between the client edges and the text, on the left and on the right.
-  static constexpr int kMargin = 1;
+  static constexpr int kMargin = 2;
 
   TNameView(HWND parent, const RECT& at);
   ~TNameView();
