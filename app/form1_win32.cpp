@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <imm.h>
+#include <windowsx.h>
 
 #include <algorithm>
 
@@ -20,6 +21,7 @@ const char kRootNotDeletable[] = "全複製情報は削除できません";
 const char kTreeHint[] = "右クリックで、「追加」、「削除」を選択";
 constexpr int kNoRule = 99;
 constexpr int kComboBoxHeight = 20;
+constexpr UINT_PTR kTreeKeysSubclass = 1;
 
 bool HasClass(HWND window, const char* name) {
   char className[64] = "";
@@ -142,6 +144,7 @@ void TForm1::CreateControls() {
                              TVS_NOTOOLTIPS,
                          0, 17, 224, 211, WS_EX_CLIENTEDGE);
   TreeView_SetIndent(TreeView1, 19);
+  SetWindowSubclass(TreeView1, TreeKeysProc, kTreeKeysSubclass, 0);
   images_ = CreateRuleImageList(GetModuleHandleA(nullptr));
   TreeView_SetImageList(TreeView1, images_.Get(), TVSIL_NORMAL);
   Panel1 = std::make_unique<TPanel>(Panel5->Handle(), 0, 0, 224, 17, pbLoweredOuter, "複製情報一覧");
@@ -200,6 +203,9 @@ void TForm1::CreateControls() {
   Label5 = AddControl(p3, "STATIC", "注意：固定文字列に関しては、旧ﾊﾞｰｼﾞｮﾝと互換性がありません", SS_LEFT, 2, 24, 318, 12);
   Button4 = AddControl(p3, "BUTTON", "テスト表示", button, 324, 8, 75, 25);
   Button3 = AddControl(p3, "BUTTON", "実行", button, 403, 8, 75, 25);
+  // The dialog keys find the button that Enter presses by its id, among all the window's controls.
+  int buttonId = kFirstButtonId;
+  for (HWND pushButton : {Button1, Button2, Button3, Button4}) SetWindowLongPtrA(pushButton, GWLP_ID, buttonId++);
   CheckBox1 = AddControl(p3, "BUTTON", "親情報で作成した名称をつなげる（旧Verﾕｰｻﾞｰ対応用）",
                          WS_TABSTOP | BS_AUTOCHECKBOX, 3, 3, 306, 17);
 
@@ -437,6 +443,7 @@ void TForm1::ComboBox1Click() {
   if (!node || !node->Data()) return;
   const auto kind = static_cast<int>(SendMessageA(ComboBox1, CB_GETCURSEL, 0, 0));
   if (kind < 0 || kind >= kCopyKindCount) return;
+  LeaveEditors();
   node->Data()->Kind = static_cast<TCopyKind>(kind);
   ShowParamEditors(kind);
   TVITEMA data{};
@@ -489,6 +496,7 @@ void TForm1::Delete1Click() {
     dialogs_.ShowMessage(kRootNotDeletable);
     return;
   }
+  LeaveEditors();
   // The view first: a selection it moves then lands on a node that still exists. Deleting the
   // subtree from the rule tree frees every record in it.
   TreeView_DeleteItem(TreeView1, item);
@@ -506,8 +514,96 @@ void TForm1::ButtonEx1Click() {
 }
 
 void TForm1::OpenRuleMenu(POINT screen) {
+  // The tree's hint would stand over the menu opened below the pointer.
+  SendMessageA(treeHint_, TTM_POP, 0, 0);
   TrackPopupMenu(popupMenu_.Get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, Handle(),
                  nullptr);
+}
+
+// From the keyboard the position is (-1, -1): the menu opens below the selected rule's label, or
+// at the tree's top-left corner when nothing is selected.
+void TForm1::TreeView1ContextPopup(HWND control, LPARAM position) {
+  if (control != TreeView1) return;
+  if (position != -1) {
+    OpenRuleMenu(POINT{GET_X_LPARAM(position), GET_Y_LPARAM(position)});
+    return;
+  }
+  POINT point{0, 0};
+  if (const HTREEITEM item = TreeView_GetSelection(TreeView1)) {
+    TreeView_EnsureVisible(TreeView1, item);
+    RECT label;
+    if (TreeView_GetItemRect(TreeView1, item, &label, TRUE)) point = POINT{label.left, label.bottom};
+  }
+  ClientToScreen(TreeView1, &point);
+  OpenRuleMenu(point);
+}
+
+void TForm1::NextControl(WPARAM wParam, LPARAM lParam) {
+  HWND target = nullptr;
+  if (LOWORD(lParam)) {
+    target = reinterpret_cast<HWND>(wParam);
+  } else {
+    const HWND focus = GetFocus();
+    target = GetNextDlgTabItem(Handle(), focus && IsChild(Handle(), focus) ? focus : nullptr, wParam != 0);
+  }
+  if (target && IsChild(Handle(), target)) FocusByKeyboard(target);
+}
+
+// An edit entered by the keyboard has its whole text selected, so typing replaces it.
+void TForm1::FocusByKeyboard(HWND control) {
+  if (SendMessageA(control, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageA(control, EM_SETSEL, 0, -1);
+  SetFocus(control);
+}
+
+void TForm1::SaveFocus() {
+  const HWND focus = GetFocus();
+  if (focus && IsChild(Handle(), focus)) savedFocus_ = focus;
+}
+
+// Back to the control that had the focus, or to the first in the tab order when that one is gone,
+// hidden or disabled meanwhile.
+void TForm1::RestoreFocus() {
+  HWND target = savedFocus_;
+  if (!target || !IsWindow(target) || !IsChild(Handle(), target) || !IsWindowVisible(target) ||
+      !IsWindowEnabled(target)) {
+    target = GetNextDlgTabItem(Handle(), nullptr, FALSE);
+    if (target) FocusByKeyboard(target);
+    return;
+  }
+  SetFocus(target);
+}
+
+// In a dialog the default button follows the focus among the push buttons and goes back to the
+// dialog's own default, none here, anywhere else: Enter presses the focused button and does
+// nothing in a field, where a "実行" pressed by Enter would copy files nobody asked for.
+LRESULT TForm1::DefaultButtonId() const {
+  const HWND focus = GetFocus();
+  for (HWND button : {Button1, Button2, Button3, Button4}) {
+    if (focus == button && IsWindowEnabled(button)) return MAKELRESULT(GetDlgCtrlID(button), DC_HASDEFID);
+  }
+  return 0;
+}
+
+// Moving the focus to the tree runs the editor's real focus-loss path at once: a number field
+// clamps its value and the change is stored in the record of the rule still selected.
+void TForm1::LeaveEditors() {
+  const HWND focus = GetFocus();
+  if (focus && IsChild(Panel8->Handle(), focus)) SetFocus(TreeView1);
+}
+
+// Wine's tree view keeps the system keys from the default window procedure: Alt+F4 would not
+// close the window and Shift+F10 would not ask for the context menu while the tree has the focus.
+// They go there directly, as Windows' tree lets them, so the menu opens once on either system.
+LRESULT CALLBACK TForm1::TreeKeysProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                      DWORD_PTR) {
+  if (message == WM_NCDESTROY) {
+    RemoveWindowSubclass(tree, TreeKeysProc, id);
+    return DefSubclassProc(tree, message, wParam, lParam);
+  }
+  if (message == WM_SYSKEYDOWN || message == WM_SYSKEYUP || message == WM_SYSCHAR) {
+    return DefWindowProcA(tree, message, wParam, lParam);
+  }
+  return DefSubclassProc(tree, message, wParam, lParam);
 }
 
 void TForm1::OnCommand(HWND control, int code) {
@@ -534,11 +630,17 @@ void TForm1::OnCommand(HWND control, int code) {
 void TForm1::OnNotify(const NMHDR& header) {
   if (header.hwndFrom != TreeView1) return;
   switch (header.code) {
+    case TVN_SELCHANGINGA:
+      LeaveEditors();
+      break;
     case TVN_SELCHANGEDA:
       TreeView1Change(reinterpret_cast<const NMTREEVIEWA&>(header).itemNew.hItem);
       break;
     case NM_RCLICK: {
-      // At the pointer, without moving the selection.
+      // At the pointer, without moving the selection. The tree marks the clicked row as a drop
+      // target, which looks selected: the commands act on the selected rule, and it is the one
+      // that must look so.
+      TreeView_SelectDropTarget(TreeView1, nullptr);
       const DWORD position = GetMessagePos();
       OpenRuleMenu(POINT{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))});
       break;
@@ -564,6 +666,27 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       WhileBusy([&] { OnNotify(*reinterpret_cast<const NMHDR*>(lParam)); });
       // A handled right-click must not go on to open the tree's own context menu.
       return reinterpret_cast<const NMHDR*>(lParam)->code == NM_RCLICK ? TRUE : 0;
+    case WM_CONTEXTMENU:
+      WhileBusy([&] { TreeView1ContextPopup(reinterpret_cast<HWND>(wParam), lParam); });
+      return 0;
+    case WM_NEXTDLGCTL:
+      NextControl(wParam, lParam);
+      return 0;
+    case DM_GETDEFID:
+      return DefaultButtonId();
+    case DM_SETDEFID:
+    case DM_REPOSITION:
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        SaveFocus();
+      } else if (!HIWORD(wParam)) {
+        RestoreFocus();
+      }
+      return 0;
+    case WM_SETFOCUS:
+      RestoreFocus();
+      return 0;
     case WM_CLOSE:
       if (busy_ > 0) {
         RequestClose();

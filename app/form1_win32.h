@@ -55,7 +55,8 @@ class TForm1 : public TWindow {
   void SetParamsEnabled(bool enabled);
   void ShowParamEditors(int kind);
 
-  // The rule menu ("追加", "削除"), opened by a right-click on the tree and by "▼".
+  // The rule menu ("追加", "削除"), opened by a right-click on the tree and by "▼", and from the
+  // keyboard (Shift+F10, the context-menu key) on the tree, below the selected rule.
   HMENU PopupMenu1() const { return popupMenu_.Get(); }
   static constexpr UINT kN2 = 1001;       // "追加"
   static constexpr UINT kDelete1 = 1002;  // "削除"
@@ -108,6 +109,21 @@ class TForm1 : public TWindow {
   void Delete1Click();
   void ButtonEx1Click();
   void OpenRuleMenu(POINT screen);
+  void TreeView1ContextPopup(HWND control, LPARAM position);
+
+  // The keyboard, as in a dialog: the focus walks the tab order across the panels, is kept while
+  // the window is inactive, and a focused push button is the one that Enter presses.
+  static constexpr int kFirstButtonId = 101;  // Button1 to Button4, in that order
+  void NextControl(WPARAM wParam, LPARAM lParam);
+  void FocusByKeyboard(HWND control);
+  void SaveFocus();
+  void RestoreFocus();
+  LRESULT DefaultButtonId() const;
+  // Takes the focus from the parameter editors before the selection moves, so that an editor's
+  // leaving rule acts on the rule it shows.
+  void LeaveEditors();
+  static LRESULT CALLBACK TreeKeysProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                       DWORD_PTR);
   // The node of a tree item, or null (no item, or an item being deleted).
   TRuleNode* NodeOf(HTREEITEM item) const;
   // The record of the selected node, or null when nothing or the root is selected.
@@ -123,6 +139,7 @@ class TForm1 : public TWindow {
   std::unique_ptr<TSpinEdit> spinFrom_, spinTo_;  // SpinEditNumFrom and SpinEditNumTo
   std::unique_ptr<TButtonEx> buttonEx1_;  // ButtonEx1
   HWND treeHint_ = nullptr;
+  HWND savedFocus_ = nullptr;  // the control that had the focus when the window went inactive
   TRuleTree rules_;
   std::unique_ptr<std::vector<std::string>> fileNames_;
   int busy_ = 0;  // handlers under way, one inside another when a dialog's loop brings a command

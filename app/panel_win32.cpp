@@ -55,6 +55,15 @@ LRESULT TPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (item && SendMessageA(item, OCM__BASE + message, wParam, lParam)) return TRUE;
       return SendMessageA(GetAncestor(Handle(), GA_ROOT), message, wParam, lParam);
     }
+    case WM_CLOSE:
+      // A multi-line edit asks its parent to close when Escape reaches it through the dialog
+      // keys; a panel is never closed by its controls, and the main window decides what keys do.
+      return 0;
+    case WM_NEXTDLGCTL:
+    case DM_GETDEFID:
+    case DM_SETDEFID:
+    case DM_REPOSITION:
+      // The keyboard requests a control makes of its parent are the main window's to answer.
     case WM_COMMAND:
     case WM_NOTIFY:
     case WM_CONTEXTMENU:

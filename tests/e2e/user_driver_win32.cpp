@@ -352,7 +352,8 @@ struct TMainWindow {
   HWND Form = nullptr;
   HWND SourceField = nullptr, SourceButton = nullptr, FolderField = nullptr, FolderButton = nullptr;
   HWND Tree = nullptr, RuleMenuButton = nullptr, KindList = nullptr, ParamPanel = nullptr;
-  HWND PreviewButton = nullptr, RunButton = nullptr;
+  HWND PreviewButton = nullptr, RunButton = nullptr, JoinBox = nullptr;
+  DWORD ProcessId = 0, Thread = 0;
 };
 
 // The edit on the same row as `button`, left of it.
@@ -368,6 +369,7 @@ HWND FieldBeside(HWND button) {
 TMainWindow LocateControls(HWND form) {
   TMainWindow w;
   w.Form = form;
+  w.Thread = GetWindowThreadProcessId(form, &w.ProcessId);
   std::vector<HWND> pickers;
   for (HWND control : Descendants(form)) {
     // By caption whatever the class: the menu button may be drawn by the program itself.
@@ -378,6 +380,8 @@ TMainWindow LocateControls(HWND form) {
     else if (text == "▼") w.RuleMenuButton = control;
     else if (text == "テスト表示") w.PreviewButton = control;
     else if (text == "実行") w.RunButton = control;
+    else if (HasClass(control, "BUTTON") && (GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX)
+      w.JoinBox = control;
   }
   Require(pickers.size() == 2, "expected two \"...\" buttons");
   std::sort(pickers.begin(), pickers.end(), [](HWND a, HWND b) { return ScreenRect(a).top < ScreenRect(b).top; });
@@ -386,7 +390,7 @@ TMainWindow LocateControls(HWND form) {
   w.SourceField = FieldBeside(w.SourceButton);
   w.FolderField = FieldBeside(w.FolderButton);
   Require(w.SourceField && w.FolderField, "no edit fields beside the \"...\" buttons");
-  Require(w.Tree && w.RuleMenuButton && w.KindList && w.PreviewButton && w.RunButton,
+  Require(w.Tree && w.RuleMenuButton && w.KindList && w.PreviewButton && w.RunButton && w.JoinBox,
           "a control of the main window is missing");
   // The parameter editors stand in the panel below the kind list's own panel.
   const HWND kindPanel = GetParent(w.KindList);
@@ -514,13 +518,53 @@ void SelectRow(TUser& user, const TMainWindow& w, int row, int level, const char
           std::string("clicking ") + what + " did not select it");
 }
 
-void Run(const TTempFolder& temp) {
-  const std::string source = temp.Path() + "\\report.txt";
-  const std::string output = temp.Path() + "\\" + kOutputFolder;
-  PutFile(source, kSourceContent);
-  Require(!IsFolder(output), "the output folder exists already");
-  Log("source %s, output %s", Ascii(source).c_str(), Ascii(output).c_str());
+const char* Describe(HWND window) {
+  static std::string text;
+  text = window ? "a " + Ascii(ClassOf(window)) + " \"" + Ascii(TextOf(window)) + "\"" : std::string("nothing");
+  return text.c_str();
+}
 
+// Types `source` into the open-file dialog, once it is up, and confirms it with Enter.
+void AnswerOpenDialog(TUser& user, const TMainWindow& w, const std::string& source) {
+  const HWND openDialog = WaitForTop(w.ProcessId, kDialogClass, nullptr, "open-file dialog");
+  HWND nameField = nullptr;
+  Require(WaitUntil([&] {
+            nameField = FocusOf(w.Thread);
+            return nameField && IsChild(openDialog, nameField) && HasClass(nameField, "EDIT");
+          }),
+          "the open-file dialog's file name field does not have the focus");
+  user.Type(openDialog, source);
+  Require(WaitUntil([&] { return TextOf(nameField) == source; }),
+          "the file name field shows \"" + Ascii(TextOf(nameField)) + "\"");
+  user.Press(openDialog, VK_RETURN);
+  WaitGone(openDialog, "the open-file dialog");
+  Require(WaitUntil([&] { return TextOf(w.SourceField) == source; }),
+          "the source field shows \"" + Ascii(TextOf(w.SourceField)) + "\"");
+}
+
+// Types `folder` into the folder chooser, once it is up, and confirms it with Enter; a folder
+// that does not exist yet is created after the question, answered with Enter too.
+void AnswerFolderChooser(TUser& user, const TMainWindow& w, const std::string& folder) {
+  const bool missing = !IsFolder(folder);
+  const HWND chooser = WaitForTop(w.ProcessId, kDialogClass, kChooserCaption, "folder chooser");
+  const HWND folderName = FindWindowExA(chooser, nullptr, "EDIT", nullptr);
+  Require(folderName != nullptr, "the folder chooser has no name field");
+  user.TypeInto(folderName, folder, "the chooser's name field");
+  user.Press(chooser, VK_RETURN);
+  if (missing) {
+    const HWND createBox = WaitForBox(w.ProcessId, kCreateCaption, kCreatePrompt, "the question to create the folder");
+    user.Press(createBox, VK_RETURN);
+    WaitGone(createBox, "the question to create the folder");
+  }
+  WaitGone(chooser, "the folder chooser");
+  Require(WaitUntil([&] { return TextOf(w.FolderField) == folder; }),
+          "the folder field shows \"" + Ascii(TextOf(w.FolderField)) + "\"");
+}
+
+// Starts the program, finds its main window in front, lets `body` work it and closes it with
+// Alt+F4, as a user ends a session; the program must end by itself with code 0.
+template <typename Body>
+void WithProgram(Body body) {
   const std::string program = ProgramPath();
   Log("start %s", Ascii(program).c_str());
   TProcess process(program);
@@ -529,11 +573,33 @@ void Run(const TTempFolder& temp) {
   try {
     TUser user(process);
     const HWND form = WaitForTop(pid, nullptr, kMainCaption, "main window", kStartTimeout);
-    const DWORD thread = GetWindowThreadProcessId(form, nullptr);
     user.BringToFront(form);
     const TMainWindow w = LocateControls(form);
     Log("main window shown and in front");
+    body(user, w);
+    Log("close the program with Alt+F4");
+    user.Chord(form, {VK_MENU, VK_F4});
+    Require(WaitForSingleObject(process.Handle(), kExitTimeout) == WAIT_OBJECT_0, "the program did not end");
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process.Handle(), &exitCode);
+    Require(exitCode == 0, "the program ended with code " + std::to_string(exitCode));
+  } catch (const TFailure&) {
+    DescribeWindows(pid);
+    throw;
+  }
+}
 
+// The mouse's way through a whole job: rules, source, folder, preview, two runs.
+void UserBuildsCopiesAndReruns(const TTempFolder& temp) {
+  const std::string source = temp.Path() + "\\report.txt";
+  const std::string output = temp.Path() + "\\" + kOutputFolder;
+  PutFile(source, kSourceContent);
+  Require(!IsFolder(output), "the output folder exists already");
+  Log("source %s, output %s", Ascii(source).c_str(), Ascii(output).c_str());
+
+  WithProgram([&](TUser& user, const TMainWindow& w) {
+    const HWND form = w.Form;
+    const DWORD pid = w.ProcessId;
     Log("select the root and add a rule with a right-click on the tree");
     Require(TreeCount(w.Tree) == 1, "the tree does not start with the root alone");
     SelectRow(user, w, 0, 0, "the root");
@@ -599,34 +665,11 @@ void Run(const TTempFolder& temp) {
 
     Log("choose the source file in the open-file dialog");
     user.ClickOn(w.SourceButton);
-    const HWND openDialog = WaitForTop(pid, kDialogClass, nullptr, "open-file dialog");
-    HWND nameField = nullptr;
-    Require(WaitUntil([&] {
-              nameField = FocusOf(thread);
-              return nameField && IsChild(openDialog, nameField) && HasClass(nameField, "EDIT");
-            }),
-            "the open-file dialog's file name field does not have the focus");
-    user.Type(openDialog, source);
-    Require(WaitUntil([&] { return TextOf(nameField) == source; }),
-            "the file name field shows \"" + Ascii(TextOf(nameField)) + "\"");
-    user.Press(openDialog, VK_RETURN);
-    WaitGone(openDialog, "the open-file dialog");
-    Require(WaitUntil([&] { return TextOf(w.SourceField) == source; }),
-            "the source field shows \"" + Ascii(TextOf(w.SourceField)) + "\"");
+    AnswerOpenDialog(user, w, source);
 
     Log("choose the output folder in the folder chooser and let it be created");
     user.ClickOn(w.FolderButton);
-    const HWND chooser = WaitForTop(pid, kDialogClass, kChooserCaption, "folder chooser");
-    const HWND folderName = FindWindowExA(chooser, nullptr, "EDIT", nullptr);
-    Require(folderName != nullptr, "the folder chooser has no name field");
-    user.TypeInto(folderName, output, "the chooser's name field");
-    user.Press(chooser, VK_RETURN);
-    const HWND createBox = WaitForBox(pid, kCreateCaption, kCreatePrompt, "the question to create the folder");
-    user.Press(createBox, VK_RETURN);
-    WaitGone(createBox, "the question to create the folder");
-    WaitGone(chooser, "the folder chooser");
-    Require(WaitUntil([&] { return TextOf(w.FolderField) == output; }),
-            "the folder field shows \"" + Ascii(TextOf(w.FolderField)) + "\"");
+    AnswerFolderChooser(user, w, output);
     Require(IsFolder(output), "the output folder was not created");
 
     Log("show the preview");
@@ -671,26 +714,323 @@ void Run(const TTempFolder& temp) {
       Require(CompareFileTime(&after[i].Written, &copies[i].Written) == 0, kExpectedNames[i] + " was written again");
     }
     Log("the copies are untouched");
+  });
+}
 
-    Log("close the program with Alt+F4");
-    user.Chord(form, {VK_MENU, VK_F4});
-    Require(WaitForSingleObject(process.Handle(), kExitTimeout) == WAIT_OBJECT_0, "the program did not end");
-    DWORD exitCode = 1;
-    GetExitCodeProcess(process.Handle(), &exitCode);
-    Require(exitCode == 0, "the program ended with code " + std::to_string(exitCode));
-  } catch (const TFailure&) {
-    DescribeWindows(pid);
-    throw;
+// The keyboard's way.
+
+
+// Waits until the keyboard focus is on `control`.
+void RequireFocus(const TMainWindow& w, HWND control, const std::string& what) {
+  HWND focus = nullptr;
+  Require(WaitUntil([&] { return (focus = FocusOf(w.Thread)) == control; }),
+          "the focus is on " + std::string(Describe(focus)) + ", not on " + what);
+}
+
+void Tab(TUser& user, const TMainWindow& w) { user.Press(w.Form, VK_TAB); }
+void ShiftTab(TUser& user, const TMainWindow& w) { user.Chord(w.Form, {VK_SHIFT, VK_TAB}); }
+
+// Opens the rule menu on the focused tree with `keys`, below the selected rule: its top is the
+// bottom of the selected row's label (which may end a pixel or two above the row), its left
+// inside the tree.
+HWND OpenMenuByKeyboard(TUser& user, const TMainWindow& w, std::initializer_list<WORD> keys, int selectedRow) {
+  user.Chord(w.Form, keys);
+  const HWND menu = WaitForRuleMenu(w.ProcessId);
+  const RECT menuRect = ScreenRect(menu), treeRect = ScreenRect(w.Tree);
+  POINT rowBottom{0, (selectedRow + 1) * static_cast<int>(Ask(w.Tree, TVM_GETITEMHEIGHT))};
+  ClientToScreen(w.Tree, &rowBottom);
+  Require(menuRect.top <= rowBottom.y && menuRect.top >= rowBottom.y - 2 && menuRect.left > treeRect.left && menuRect.left < treeRect.right,
+          "the rule menu opened at (" + std::to_string(menuRect.left) + ", " + std::to_string(menuRect.top) +
+              "), not below the selected rule, whose row ends at " + std::to_string(rowBottom.y) +
+              ", in a tree from " + std::to_string(treeRect.left) + " to " + std::to_string(treeRect.right));
+  return menu;
+}
+
+// The menu, closed or chosen from, does not open again.
+void RequireMenuOpenedOnce(const TMainWindow& w, HWND menu) {
+  WaitGone(menu, "the rule menu");
+  Sleep(300);
+  Require(FindTop(w.ProcessId, kMenuClass) == nullptr, "the rule menu opened a second time");
+}
+
+// The preview's list, read once the preview is up, and the preview closed with Escape.
+std::string ReadPreview(TUser& user, const TMainWindow& w, const std::string& expected) {
+  const HWND preview = WaitForTop(w.ProcessId, kPreviewClass, nullptr, "preview");
+  const HWND list = FindWindowExA(preview, nullptr, "EDIT", nullptr);
+  Require(list != nullptr, "the preview has no list");
+  std::string shown;
+  WaitUntil([&] { return (shown = TextOf(list)) == expected; });
+  user.Press(preview, VK_ESCAPE);
+  WaitGone(preview, "the preview");
+  return shown;
+}
+
+void RequirePreview(TUser& user, const TMainWindow& w, const std::string& expected) {
+  const std::string shown = ReadPreview(user, w, expected);
+  Require(shown == expected, "the preview lists \"" + Ascii(shown) + "\", expected \"" + Ascii(expected) + "\"");
+}
+
+// A whole job without the mouse: Tab to the tree, a rule from the keyboard's rule menu, its
+// numbers typed, both dialogs opened with Enter, the preview and the run.
+void KeyboardOnlyJob(const TTempFolder& temp) {
+  const std::string source = temp.Path() + "\\kbd.txt";
+  const std::string output = temp.Path() + "\\keys";
+  PutFile(source, kSourceContent);
+
+  WithProgram([&](TUser& user, const TMainWindow& w) {
+    Log("the focus starts on the first field; Tab walks to the tree");
+    RequireFocus(w, w.SourceField, "the source field at the start");
+    for (HWND next : {w.SourceButton, w.FolderField, w.FolderButton, w.Tree}) {
+      Tab(user, w);
+      RequireFocus(w, next, Describe(next));
+    }
+
+    Log("select the root and add a number rule with Shift+F10");
+    user.Press(w.Form, VK_HOME);
+    const HTREEITEM root = TreeItem(w.Tree, TVGN_ROOT);
+    Require(WaitUntil([&] { return TreeItem(w.Tree, TVGN_CARET) == root; }), "Home did not select the root");
+    Log("the context-menu key opens the menu; Escape closes it");
+    const HWND keyMenu = OpenMenuByKeyboard(user, w, {VK_APPS}, 0);
+    user.Press(w.Form, VK_ESCAPE);
+    RequireMenuOpenedOnce(w, keyMenu);
+    const HWND menu = OpenMenuByKeyboard(user, w, {VK_SHIFT, VK_F10}, 0);
+    user.Press(w.Form, VK_DOWN);  // to its first entry, "add"
+    user.Press(w.Form, VK_RETURN);
+    RequireMenuOpenedOnce(w, menu);
+    Require(TreeCount(w.Tree) == 2, "choosing \"add\" by keyboard did not add one rule");
+    Require(TreeItem(w.Tree, TVGN_CARET) == root, "adding moved the selection");
+
+    Log("select the first rule with the arrow and type 1 and 3");
+    user.Press(w.Form, VK_RIGHT);  // open the root, if it is not
+    user.Press(w.Form, VK_DOWN);
+    const HTREEITEM rule = TreeItem(w.Tree, TVGN_CHILD, root);
+    Require(WaitUntil([&] { return TreeItem(w.Tree, TVGN_CARET) == rule; }), "Down did not select the first rule");
+    std::vector<HWND> fields;
+    Require(WaitUntil([&] { return (fields = ShownFields(w.ParamPanel)).size() == 2; }),
+            "the number rule shows no pair of number fields");
+    Tab(user, w);
+    RequireFocus(w, w.KindList, "the kind list");
+    for (const auto& [field, digit] : {std::pair{fields[0], "1"}, std::pair{fields[1], "3"}}) {
+      Tab(user, w);
+      RequireFocus(w, field, "a number field");
+      user.Type(w.Form, digit);  // Tab selected the whole text: the digit replaces it
+      Require(WaitUntil([&] { return TextOf(field) == digit; }), "a number field shows \"" + Ascii(TextOf(field)) + "\"");
+    }
+    // The run buttons wait for a source and a folder: Tab passes them by.
+    for (HWND next : {w.JoinBox, w.SourceField, w.SourceButton}) {
+      Tab(user, w);
+      RequireFocus(w, next, Describe(next));
+    }
+
+    Log("Enter on the focused \"...\" opens the open-file dialog");
+    user.Press(w.Form, VK_RETURN);
+    AnswerOpenDialog(user, w, source);
+    RequireFocus(w, w.SourceButton, "the source button after its dialog");
+    Tab(user, w);
+    Tab(user, w);
+    RequireFocus(w, w.FolderButton, "the folder button");
+    user.Press(w.Form, VK_RETURN);
+    AnswerFolderChooser(user, w, output);
+    RequireFocus(w, w.FolderButton, "the folder button after its dialog");
+
+    Log("Tab to \"preview\" and press it with Enter");
+    for (HWND next : {w.Tree, w.KindList, fields[0], fields[1], w.PreviewButton}) {
+      Tab(user, w);
+      RequireFocus(w, next, Describe(next));
+    }
+    user.Press(w.Form, VK_RETURN);
+    RequirePreview(user, w, "1.txt\r\n2.txt\r\n3.txt");
+    RequireFocus(w, w.PreviewButton, "the preview button after the preview");
+
+    Log("Tab to \"run\" and press it with Enter");
+    Tab(user, w);
+    RequireFocus(w, w.RunButton, "the run button");
+    user.Press(w.Form, VK_RETURN);
+    const HWND doneBox = WaitForBox(w.ProcessId, kTitle, kCopyDone, "the message of a finished copy");
+    user.Press(doneBox, VK_RETURN);
+    WaitGone(doneBox, "the message of a finished copy");
+    const std::string names = ListFolder(output);
+    Require(names == "1.txt 2.txt 3.txt", "the output folder holds \"" + Ascii(names) + "\"");
+
+    Log("Shift+Tab walks back the same way");
+    for (HWND previous : {w.PreviewButton, fields[1], fields[0], w.KindList, w.Tree, w.FolderButton}) {
+      ShiftTab(user, w);
+      RequireFocus(w, previous, Describe(previous));
+    }
+  });
+}
+
+// Every control the window had at the start, with its class.
+struct TControlSnapshot {
+  std::vector<std::pair<HWND, std::string>> Controls;
+  explicit TControlSnapshot(HWND form) {
+    for (HWND control : Descendants(form)) Controls.emplace_back(control, ClassOf(control));
   }
+  void RequireAll(const std::string& after) const {
+    for (const auto& [control, className] : Controls) {
+      Require(IsWindow(control) != FALSE, "a " + Ascii(className) + " is gone after " + after);
+    }
+  }
+};
+
+// Escape, Enter, Tab and Shift+Tab in each editor and in the tree: nothing goes, Tab and
+// Shift+Tab walk to the neighbours and back, and what is typed afterwards is still stored.
+void KeysInEveryEditor() {
+  WithProgram([&](TUser& user, const TMainWindow& w) {
+    const TControlSnapshot snapshot(w.Form);
+    SelectRow(user, w, 0, 0, "the root");
+    user.ClickOn(w.Tree, TreeLabelPoint(w.Tree, 0, 0), true);
+    ChooseAdd(user, WaitForRuleMenu(w.ProcessId));
+    Require(WaitUntil([&] { return TreeCount(w.Tree) == 2; }), "choosing \"add\" added no rule");
+    SelectRow(user, w, 1, 1, "the rule");
+    const HTREEITEM rule = TreeItem(w.Tree, TVGN_CARET);
+
+    // The keys in `control`, whose neighbours in the tab order are `previous` and `next`.
+    const auto pressKeys = [&](HWND control, HWND previous, HWND next, const std::string& what) {
+      RequireFocus(w, control, what);
+      user.Press(w.Form, VK_ESCAPE);
+      user.Press(w.Form, VK_RETURN);
+      user.Press(w.Form, VK_ESCAPE);
+      Tab(user, w);
+      RequireFocus(w, next, "the control after " + what);
+      ShiftTab(user, w);
+      RequireFocus(w, control, what + " after Shift+Tab");
+      ShiftTab(user, w);
+      RequireFocus(w, previous, "the control before " + what);
+      Tab(user, w);
+      RequireFocus(w, control, what + " after Tab");
+      snapshot.RequireAll("Escape, Enter, Tab and Shift+Tab in " + what);
+      Require(IsWindowVisible(control) && IsWindowVisible(w.ParamPanel), what + " is no longer shown");
+      Require(TreeItem(w.Tree, TVGN_CARET) == rule, "the keys in " + what + " moved the tree's selection");
+    };
+
+    Log("the tree");
+    pressKeys(w.Tree, w.FolderButton, w.KindList, "the tree");
+
+    struct TKindCase {
+      int Kind;
+      std::vector<const char*> Typed;  // for each shown field, left to right
+      std::vector<const char*> Loaded;  // what the fields show when the rule is selected again
+    };
+    // The memo shows a list of strings one to a line, each line ended.
+    const TKindCase kinds[] = {{0, {"4", "5"}, {"4", "5"}},
+                               {1, {"c", "d"}, {"c", "d"}},
+                               {2, {"fix"}, {"fix"}},
+                               {3, {"memo"}, {"memo\r\n"}}};
+    for (const TKindCase& k : kinds) {
+      Log("kind %d", k.Kind);
+      user.ClickOn(w.KindList);
+      const HWND dropDown = WaitForTop(w.ProcessId, kDropDownClass, nullptr, "drop-down list of kinds");
+      user.Press(w.Form, VK_HOME);
+      for (int i = 0; i < k.Kind; ++i) user.Press(w.Form, VK_DOWN);
+      user.Press(w.Form, VK_RETURN);
+      WaitGone(dropDown, "the drop-down list of kinds");
+      Require(WaitUntil([&] { return Ask(w.KindList, CB_GETCURSEL) == k.Kind; }), "the kind list did not move");
+      std::vector<HWND> fields;
+      Require(WaitUntil([&] { return (fields = ShownFields(w.ParamPanel)).size() == k.Typed.size(); }),
+              "the kind shows another number of fields");
+      pressKeys(w.KindList, w.Tree, fields[0], "the kind list");
+      Require(Ask(w.KindList, CB_GETCURSEL) == k.Kind, "the keys in the kind list changed the kind");
+      for (std::size_t i = 0; i < fields.size(); ++i) {
+        const std::string what = "field " + std::to_string(i) + " of kind " + std::to_string(k.Kind);
+        user.ClickOn(fields[i], POINT{ScreenRect(fields[i]).left + 6, ScreenRect(fields[i]).top + 8});
+        pressKeys(fields[i], i == 0 ? w.KindList : fields[i - 1], i + 1 < fields.size() ? fields[i + 1] : w.JoinBox,
+                  what);
+        // The whole text, over any lines that Enter made.
+        user.Chord(w.Form, {VK_CONTROL, VK_HOME});
+        user.Chord(w.Form, {VK_CONTROL, VK_SHIFT, VK_END});
+        user.Type(w.Form, k.Typed[i]);
+        Require(WaitUntil([&] { return TextOf(fields[i]) == k.Typed[i]; }),
+                what + " shows \"" + Ascii(TextOf(fields[i])) + "\"");
+      }
+      Log("the rule keeps what was typed");
+      SelectRow(user, w, 0, 0, "the root");
+      SelectRow(user, w, 1, 1, "the rule");
+      for (std::size_t i = 0; i < fields.size(); ++i) {
+        Require(WaitUntil([&] { return TextOf(fields[i]) == k.Loaded[i]; }),
+                "the rule shows \"" + Ascii(TextOf(fields[i])) + "\" instead of what was typed");
+      }
+    }
+  });
+}
+
+// A number field left with a negative value by a click on another rule: the field's leaving rule
+// must clamp the record of the rule being left, before the other rule is loaded.
+void ClampOnLeavingByTheTree(const TTempFolder& temp) {
+  const std::string source = temp.Path() + "\\clamp.txt";
+  PutFile(source, kSourceContent);
+
+  WithProgram([&](TUser& user, const TMainWindow& w) {
+    SelectRow(user, w, 0, 0, "the root");
+    user.ClickOn(w.Tree, TreeLabelPoint(w.Tree, 0, 0), true);
+    ChooseAdd(user, WaitForRuleMenu(w.ProcessId));
+    Require(WaitUntil([&] { return TreeCount(w.Tree) == 2; }), "choosing \"add\" added no rule");
+    SelectRow(user, w, 1, 1, "the first rule");
+    const HTREEITEM root = TreeItem(w.Tree, TVGN_ROOT), first = TreeItem(w.Tree, TVGN_CARET);
+
+    Log("a right-click on the unselected root: only the selected rule looks selected");
+    user.ClickOn(w.Tree, TreeLabelPoint(w.Tree, 0, 0), true);
+    const HWND menu = WaitForRuleMenu(w.ProcessId);
+    const auto state = [&](HTREEITEM item) {
+      return Ask(w.Tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_SELECTED | TVIS_DROPHILITED);
+    };
+    Require(state(root) == 0, "the right-clicked root looks selected while the menu is open");
+    Require(state(first) == TVIS_SELECTED, "the selected rule does not look selected while the menu is open");
+    ChooseAdd(user, menu);
+    Require(WaitUntil([&] { return TreeCount(w.Tree) == 3; }), "choosing \"add\" added no second rule");
+    const HTREEITEM second = TreeItem(w.Tree, TVGN_CHILD, first);
+    Require(second != nullptr, "\"add\" did not act on the selected rule");
+    if (RowItem(w.Tree, 2) != second) user.Press(w.Form, VK_RIGHT);
+    Require(WaitUntil([&] { return RowItem(w.Tree, 2) == second; }), "the first rule does not open");
+
+    SelectRow(user, w, 2, 2, "the second rule");
+    std::vector<HWND> fields;
+    Require(WaitUntil([&] { return (fields = ShownFields(w.ParamPanel)).size() == 2; }), "no number fields");
+    user.TypeInto(fields[0], "7", "the second rule's first field");
+    user.TypeInto(fields[1], "7", "the second rule's second field");
+
+    user.ClickOn(w.SourceButton);
+    AnswerOpenDialog(user, w, source);
+    user.ClickOn(w.FolderButton);
+    AnswerFolderChooser(user, w, temp.Path());
+
+    Log("-3 in the first field of a 0..2 rule, left by a click on another rule");
+    SelectRow(user, w, 1, 1, "the first rule");
+    user.TypeInto(fields[1], "2", "the first rule's second field");
+    user.TypeInto(fields[0], "-3", "the first rule's first field");
+    SelectRow(user, w, 2, 2, "the second rule");
+    SelectRow(user, w, 1, 1, "the first rule");
+    Require(TextOf(fields[0]) == "0", "the first field shows \"" + Ascii(TextOf(fields[0])) + "\"");
+    user.ClickOn(w.PreviewButton);
+    RequirePreview(user, w, "07.txt\r\n17.txt\r\n27.txt");
+
+    Log("-5 in the second field, left by a click on another rule");
+    user.TypeInto(fields[1], "-5", "the first rule's second field");
+    SelectRow(user, w, 2, 2, "the second rule");
+    user.ClickOn(w.PreviewButton);
+    RequirePreview(user, w, "07.txt");
+  });
 }
 
 }  // namespace
 
-int main() {
+// The scenario is named on the command line; without a name, the mouse's whole job.
+int main(int argc, char** argv) {
   startTick = GetTickCount();
+  const std::string scenario = argc > 1 ? argv[1] : "mouse";
   try {
     TTempFolder temp;
-    Run(temp);
+    if (scenario == "mouse") {
+      UserBuildsCopiesAndReruns(temp);
+    } else if (scenario == "keyboard") {
+      KeyboardOnlyJob(temp);
+    } else if (scenario == "keys") {
+      KeysInEveryEditor();
+    } else if (scenario == "clamp") {
+      ClampOnLeavingByTheTree(temp);
+    } else {
+      throw TFailure("no scenario \"" + scenario + "\"");
+    }
   } catch (const std::exception& error) {
     Log("FAILED: %s", Ascii(error.what()).c_str());
     return 1;
