@@ -833,8 +833,16 @@ void KeyboardOnlyJob(const TTempFolder& temp) {
     AnswerFolderChooser(user, w, output);
     RequireFocus(w, w.FolderButton, "the folder button after its dialog");
 
+    Log("Enter in a field presses nothing, though \"run\" could run now");
+    ShiftTab(user, w);
+    RequireFocus(w, w.FolderField, "the folder field");
+    user.Press(w.Form, VK_RETURN);
+    Sleep(300);
+    Require(FindTop(w.ProcessId, kDialogClass) == nullptr && ListFolder(output).empty(),
+            "Enter in the folder field started something");
+
     Log("Tab to \"preview\" and press it with Enter");
-    for (HWND next : {w.Tree, w.KindList, fields[0], fields[1], w.PreviewButton}) {
+    for (HWND next : {w.FolderButton, w.Tree, w.KindList, fields[0], fields[1], w.PreviewButton}) {
       Tab(user, w);
       RequireFocus(w, next, Describe(next));
     }
@@ -1008,6 +1016,11 @@ void ClampOnLeavingByTheTree(const TTempFolder& temp) {
     user.TypeInto(fields[1], "-5", "the first rule's second field");
     SelectRow(user, w, 2, 2, "the second rule");
     user.ClickOn(w.PreviewButton);
+    RequirePreview(user, w, "07.txt");
+
+    Log("the clicked button has the focus back after the preview, and Enter presses it");
+    RequireFocus(w, w.PreviewButton, "the preview button after the preview");
+    user.Press(w.Form, VK_RETURN);
     RequirePreview(user, w, "07.txt");
   });
 }
