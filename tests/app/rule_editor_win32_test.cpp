@@ -295,6 +295,66 @@ TEST_F(RuleEditorTest, TheButtonOpensTheMenuAtItsBottomLeftCorner) {
   EXPECT_EQ(Selected(), rule);
 }
 
+// The keyboard's menu (WM_CONTEXTMENU at (-1, -1), as Shift+F10 and the context-menu key send it)
+// opens right below the selected rule's label, whatever its depth, so the user sees which rule
+// the commands act on; with nothing selected, at the tree's top-left corner.
+TEST_F(RuleEditorTest, TheKeyboardOpensTheMenuBelowTheSelectedRule) {
+  const HTREEITEM rule = AddUnder(Root());
+  const HTREEITEM child = AddUnder(rule);
+  TreeView_Expand(form_.TreeView1, rule, TVE_EXPAND);
+  for (const HTREEITEM selected : {HTREEITEM{}, Root(), rule, child}) {
+    Select(selected);
+    POINT expected{0, 0};
+    if (selected) {
+      RECT label;
+      ASSERT_TRUE(TreeView_GetItemRect(form_.TreeView1, selected, &label, TRUE));
+      expected = POINT{label.left, label.bottom};
+    }
+    ClientToScreen(form_.TreeView1, &expected);
+    gMenuRect = RECT{};
+    SetTimer(nullptr, 0, 20, CloseMenu);
+    SendMessageA(form_.TreeView1, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form_.TreeView1), -1);
+    EXPECT_EQ(gMenuRect.left, expected.x) << (selected ? ItemText(selected) : "nothing selected");
+    EXPECT_EQ(gMenuRect.top, expected.y) << (selected ? ItemText(selected) : "nothing selected");
+    EXPECT_EQ(Selected(), selected);
+  }
+}
+
+// A deletion moves the selection while an editor of the deleted rule may have the focus. The
+// focus must not stay in an editor that the next rule hides: what is typed next would go,
+// unseen, into the record of the rule now selected.
+TEST_F(RuleEditorTest, DeletingTakesTheFocusFromTheDeletedRulesEditors) {
+  const HTREEITEM kept = AddUnder(Root());
+  Select(kept);
+  PickKind(ckAnyString);
+  Type(form_.Memo1, "keep\r");
+  const HTREEITEM deleted = AddUnder(kept);  // the selection goes back to its parent
+  Select(deleted);
+  SetFocus(EditOf(form_.SpinEditNumTo));
+  Type(form_.SpinEditNumTo, "-5");
+  Menu(TForm1::kDelete1);
+  ASSERT_EQ(Selected(), kept);
+  const HWND focus = GetFocus();
+  ASSERT_NE(focus, nullptr);
+  EXPECT_TRUE(IsWindowVisible(focus));
+  SendMessageA(focus, WM_CHAR, '7', 0);
+  EXPECT_EQ(Record(kept).AnyStrings, std::vector<std::string>{"keep"});
+  EXPECT_EQ(Record(kept).NumTo, 0);
+}
+
+// A wheel turned over the kind list changes the kind where the wheel goes to the window under the
+// pointer, while the focus stays in a number field that the new kind hides.
+TEST_F(RuleEditorTest, AKindChangeClampsTheNumberFieldItHides) {
+  const HTREEITEM rule = AddUnder(Root());
+  Select(rule);
+  SetFocus(EditOf(form_.SpinEditNumTo));
+  Type(form_.SpinEditNumTo, "-5");
+  PickKind(ckFixString);
+  EXPECT_EQ(Record(rule).NumTo, 0);
+  ASSERT_NE(GetFocus(), nullptr);
+  EXPECT_TRUE(IsWindowVisible(GetFocus()));
+}
+
 TEST_F(RuleEditorTest, TheTreeShowsItsHint) {
   char text[80] = {};
   TTTOOLINFOA tool{};
