@@ -33,6 +33,7 @@ const char kExistsText[] = "はすでに存在します。";
 const char kCopyDone[] = "ファイルのコピーが完了しました";
 const char kCopyStopped[] = "複製を中止しました";
 const char kPreviewClass[] = "TForm2";
+const char kPreviewListClass[] = "TNameView";
 const char kMenuClass[] = "#32768";
 const char kDialogClass[] = "#32770";
 const char kDropDownClass[] = "ComboLBox";
@@ -676,7 +677,7 @@ void UserBuildsCopiesAndReruns(const TTempFolder& temp) {
     Require(IsWindowEnabled(w.PreviewButton), "the preview button is disabled");
     user.ClickOn(w.PreviewButton);
     const HWND preview = WaitForTop(pid, kPreviewClass, nullptr, "preview");
-    const HWND list = FindWindowExA(preview, nullptr, "TNameView", nullptr);
+    const HWND list = FindWindowExA(preview, nullptr, kPreviewListClass, nullptr);
     Require(list != nullptr, "the preview has no list");
     const std::string expectedList = JoinNames(kExpectedNames, "\r\n");
     Require(WaitUntil([&] { return TextOf(list) == expectedList; }),
@@ -756,7 +757,7 @@ void RequireMenuOpenedOnce(const TMainWindow& w, HWND menu) {
 // The preview's list, read once the preview is up, and the preview closed with Escape.
 std::string ReadPreview(TUser& user, const TMainWindow& w, const std::string& expected) {
   const HWND preview = WaitForTop(w.ProcessId, kPreviewClass, nullptr, "preview");
-  const HWND list = FindWindowExA(preview, nullptr, "EDIT", nullptr);
+  const HWND list = FindWindowExA(preview, nullptr, kPreviewListClass, nullptr);
   Require(list != nullptr, "the preview has no list");
   std::string shown;
   WaitUntil([&] { return (shown = TextOf(list)) == expected; });
