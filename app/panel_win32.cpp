@@ -1,5 +1,7 @@
 #include "app/panel_win32.h"
 
+#include "widgets/reflect_win32.h"
+
 // The base of the messages a parent reflects to its controls.
 #ifndef OCM__BASE
 #define OCM__BASE (WM_USER + 0x1c00)
@@ -48,11 +50,12 @@ LRESULT TPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return reinterpret_cast<LRESULT>(font_);
     case WM_DRAWITEM:
     case WM_MEASUREITEM: {
-      // Owner-drawn controls draw themselves: the request goes back to the control first.
+      // Owner-drawn controls draw themselves: the request goes back to the control first, and
+      // what the control throws is this handler's failure.
       const HWND item = message == WM_DRAWITEM ? reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem
                         : wParam != 0          ? GetDlgItem(Handle(), static_cast<int>(wParam))
                                                : nullptr;
-      if (item && SendMessageA(item, OCM__BASE + message, wParam, lParam)) return TRUE;
+      if (item && SendReflected(item, message, wParam, lParam)) return TRUE;
       return SendMessageA(GetAncestor(Handle(), GA_ROOT), message, wParam, lParam);
     }
     case WM_CLOSE:

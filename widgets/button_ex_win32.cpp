@@ -2,13 +2,12 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <exception>
+#include <vector>
 
 #include "widgets/gdi_win32.h"
-
-#ifndef OCM__BASE
-#define OCM__BASE (WM_USER + 0x1c00)
-#endif
+#include "widgets/reflect_win32.h"
 
 namespace {
 
@@ -36,6 +35,29 @@ RECT Frame3D(HDC dc, RECT rect, COLORREF top, COLORREF bottom) {
   return RECT{rect.left + 3, rect.top + 3, rect.right - 3, rect.bottom - 3};
 }
 
+// Draws under the button what its parent shows there: its erase, then its client painting, with
+// the parent's origin moved to where it lies under the button.
+void PaintParentBackground(HWND button, HDC dc) {
+  const HWND parent = GetParent(button);
+  if (parent == nullptr) return;
+  RECT client;
+  GetClientRect(button, &client);
+  POINT origin{0, 0};
+  MapWindowPoints(button, parent, &origin, 1);
+  const int saved = SaveDC(dc);
+  IntersectClipRect(dc, client.left, client.top, client.right, client.bottom);
+  OffsetViewportOrgEx(dc, -origin.x, -origin.y, nullptr);
+  SendMessageA(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  SendMessageA(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  RestoreDC(dc, saved);
+}
+
+// The system tells an owner-drawn button nothing when the focus moves between other controls of
+// its window (no BM_SETSTYLE, no paint), so the buttons of a thread watch the focus through one
+// hook, there while at least one button lives.
+thread_local std::vector<TButtonEx*> threadButtons;
+thread_local HHOOK focusHook = nullptr;
+
 }  // namespace
 
 TButtonEx::TButtonEx(HWND parent, const std::string& caption, int x, int y, int width, int height, DWORD style,
@@ -46,11 +68,36 @@ TButtonEx::TButtonEx(HWND parent, const std::string& caption, int x, int y, int 
                             WS_CHILD | WS_VISIBLE | (style & ~BS_TYPEMASK) | BS_OWNERDRAW, x, y, width, height, parent,
                             nullptr, GetModuleHandleA(nullptr), nullptr);
   if (handle_) SetWindowSubclass(handle_, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  if (threadButtons.empty()) focusHook = SetWindowsHookExA(WH_CBT, FocusHookProc, nullptr, GetCurrentThreadId());
+  threadButtons.push_back(this);
 }
 
 // The window goes first: its last messages still reach this object.
 TButtonEx::~TButtonEx() {
   if (handle_) DestroyWindow(handle_);
+  threadButtons.erase(std::find(threadButtons.begin(), threadButtons.end(), this));
+  if (threadButtons.empty() && focusHook) {
+    UnhookWindowsHookEx(focusHook);
+    focusHook = nullptr;
+  }
+}
+
+LRESULT CALLBACK TButtonEx::FocusHookProc(int code, WPARAM wParam, LPARAM lParam) {
+  const LRESULT refused = CallNextHookEx(nullptr, code, wParam, lParam);
+  const HWND gaining = reinterpret_cast<HWND>(wParam), losing = reinterpret_cast<HWND>(lParam);
+  if (code != HCBT_SETFOCUS || refused || !gaining || !losing) return refused;
+  const HWND window = GetAncestor(gaining, GA_ROOT);
+  if (window != GetAncestor(losing, GA_ROOT)) return refused;
+  // A paint may make or destroy buttons: walk a copy, and skip those gone meanwhile.
+  const std::vector<TButtonEx*> buttons = threadButtons;
+  for (TButtonEx* button : buttons) {
+    if (std::find(threadButtons.begin(), threadButtons.end(), button) == threadButtons.end()) continue;
+    const HWND handle = button->handle_;
+    if (handle && GetAncestor(handle, GA_ROOT) == window) {
+      RedrawWindow(handle, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    }
+  }
+  return refused;
 }
 
 TButtonEx* TButtonEx::FromHandle(HWND window) {
@@ -59,7 +106,19 @@ TButtonEx* TButtonEx::FromHandle(HWND window) {
   return reinterpret_cast<TButtonEx*>(data);
 }
 
-COLORREF TButtonEx::Color() const { return colorSet_ ? color_ : GetSysColor(COLOR_BTNFACE); }
+COLORREF TButtonEx::Color() const {
+  if (colorSet_) return color_;
+  // The parent's answer is the brush the button class itself erases with.
+  const HWND parent = handle_ ? GetParent(handle_) : nullptr;
+  if (parent) {
+    TMemoryDC dc;
+    const auto brush = reinterpret_cast<HBRUSH>(
+        SendMessageA(parent, WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(dc.Get()), reinterpret_cast<LPARAM>(handle_)));
+    LOGBRUSH info{};
+    if (brush && GetObject(brush, sizeof info, &info) == sizeof info && info.lbStyle == BS_SOLID) return info.lbColor;
+  }
+  return GetSysColor(COLOR_BTNFACE);
+}
 
 void TButtonEx::SetColor(COLORREF color) {
   color_ = color;
@@ -77,8 +136,8 @@ void TButtonEx::SetTransparent(bool transparent) {
   Invalidate();
 }
 
-void TButtonEx::SetGlyph(HBITMAP bitmap) {
-  glyph_.AssignPicture(bitmap);
+void TButtonEx::SetGlyph(HBITMAP bitmap, COLORREF transparentColor) {
+  glyph_.AssignPicture(bitmap, transparentColor);
   Invalidate();
 }
 
@@ -116,7 +175,8 @@ void TButtonEx::Invalidate() const {
 }
 
 void TButtonEx::PaintFace(HDC dc, UINT itemState) {
-  const HFONT font = reinterpret_cast<HFONT>(SendMessageA(handle_, WM_GETFONT, 0, 0));
+  HFONT font = reinterpret_cast<HFONT>(SendMessageA(handle_, WM_GETFONT, 0, 0));
+  if (!font) font = reinterpret_cast<HFONT>(SendMessageA(GetParent(handle_), WM_GETFONT, 0, 0));
   TSelectObject selectedFont(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT));
   if (OnDraw) {
     OnDraw(*this, dc, itemState);
@@ -133,7 +193,8 @@ void TButtonEx::PaintFace(HDC dc, UINT itemState) {
     if (!IsWindowEnabled(handle_)) state = gsDisabled;
     if (itemState & ODS_FOCUS) DrawFocusRect(dc, &focus);
   }
-  const UINT biDi = (GetWindowLongA(handle_, GWL_EXSTYLE) & WS_EX_RTLREADING) ? DT_RTLREADING : 0;
+  const LONG exStyle = GetWindowLongA(handle_, GWL_EXSTYLE);
+  const UINT biDi = ((exStyle & WS_EX_RIGHT) ? DT_RIGHT : 0) | ((exStyle & WS_EX_RTLREADING) ? DT_RTLREADING : 0);
   glyph_.Paint(dc, client, offset, Caption(), layout_, margin_, spacing_, state, biDi);
 }
 
@@ -166,9 +227,22 @@ RECT TButtonEx::PaintFrame(HDC dc, bool pressed) {
 
 LRESULT TButtonEx::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case OCM__BASE + WM_DRAWITEM:
-      PaintFace(reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hDC, reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->itemState);
+    case OCM__BASE + WM_DRAWITEM: {
+      const auto& item = *reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+      if (transparent_) PaintParentBackground(handle_, item.hDC);
+      PaintFace(item.hDC, item.itemState);
       return TRUE;
+    }
+    case WM_ERASEBKGND:
+      // The class would fill a transparent button with its parent's brush; the paint itself
+      // draws what lies behind it.
+      if (transparent_) return TRUE;
+      break;
+    case WM_SETFONT: {
+      const LRESULT result = DefSubclassProc(handle_, message, wParam, lParam);
+      Invalidate();
+      return result;
+    }
     case OCM__BASE + WM_MEASUREITEM: {
       RECT rect;
       GetWindowRect(handle_, &rect);
@@ -178,8 +252,8 @@ LRESULT TButtonEx::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     }
     case BM_SETSTYLE:
-      // The dialog manager moves the default-button style around as the focus moves; the button
-      // stays owner-drawn, draws no default mark, and repaints at once.
+      // Whoever moves the default-button style around, the button stays owner-drawn, draws no
+      // default mark, and repaints at once.
       DefSubclassProc(handle_, message, (wParam & ~BS_TYPEMASK) | BS_OWNERDRAW, FALSE);
       RedrawWindow(handle_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
       return 0;
@@ -208,11 +282,12 @@ LRESULT CALLBACK TButtonEx::SubclassProc(HWND window, UINT message, WPARAM wPara
   auto* button = reinterpret_cast<TButtonEx*>(data);
   try {
     return button->HandleMessage(message, wParam, lParam);
-  } catch (const std::exception& error) {
-    OutputDebugStringA(error.what());
   } catch (...) {
-    OutputDebugStringA("TButtonEx: unknown exception");
+    // The parent reports it once the system's SendMessage has returned; a failed request counts
+    // as handled, so the parent forwards it nowhere else.
+    if (KeepReflectedError(std::current_exception())) return TRUE;
+    // Only a parent that reflects without SendReflected gets here: nobody could show the error.
+    OutputDebugStringA("TButtonEx: a request failed outside a reflected send");
   }
-  // A failed paint or request counts as handled, so nothing unwinds through the system.
   return message == WM_NCDESTROY ? DefSubclassProc(window, message, wParam, lParam) : 0;
 }

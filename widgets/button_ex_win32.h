@@ -12,7 +12,10 @@ enum class TButtonStyle : unsigned char { Normal = 0, Flat = 1, UltraFlat = 2, N
 
 // A flat push button: a real BUTTON window (so clicks, keys and focus stay the system's) that is
 // owner-drawn with a rounded face, a picture and a caption. Its parent must reflect WM_DRAWITEM and
-// WM_MEASUREITEM to it as OCM__BASE + message.
+// WM_MEASUREITEM to it with SendReflected (widgets/reflect_win32.h), which brings a failed paint
+// back to the parent's window procedure. A transparent button paints what its parent paints for
+// WM_ERASEBKGND and WM_PRINTCLIENT under its picture and caption. The window's right-to-left
+// styles (WS_EX_RIGHT, WS_EX_RTLREADING) mirror the layout and the reading order.
 class TButtonEx {
  public:
   // `style` adds window styles such as WS_TABSTOP; the transparent window style is fixed here.
@@ -27,7 +30,8 @@ class TButtonEx {
 
   HWND Handle() const { return handle_; }
 
-  // Follows the system's button face (the colour of our panels) until a colour is assigned.
+  // Follows the parent's colour (its WM_CTLCOLORBTN brush) until a colour is assigned. The font
+  // likewise is the parent's until one is set with WM_SETFONT.
   COLORREF Color() const;
   void SetColor(COLORREF color);
   TButtonStyle ButtonStyle() const { return buttonStyle_; }
@@ -36,7 +40,8 @@ class TButtonEx {
   bool Transparent() const { return transparent_; }
   void SetTransparent(bool transparent);
   HBITMAP Glyph() const { return glyph_.Picture(); }
-  void SetGlyph(HBITMAP bitmap);
+  // Pixels of `transparentColor` show the face; CLR_DEFAULT takes the bottom-left pixel's colour.
+  void SetGlyph(HBITMAP bitmap, COLORREF transparentColor = CLR_DEFAULT);
   int NumGlyphs() const { return glyph_.NumGlyphs(); }
   // Above 4 counts as 4; 0 (or less) leaves the count as it is.
   void SetNumGlyphs(int count);
@@ -61,6 +66,8 @@ class TButtonEx {
  private:
   static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                        DWORD_PTR data);
+  // Repaints the buttons of a window as the focus moves between its controls.
+  static LRESULT CALLBACK FocusHookProc(int code, WPARAM wParam, LPARAM lParam);
   // Fills and frames the face; returns the rectangle the focus mark goes on.
   RECT PaintFrame(HDC dc, bool pressed);
   void Invalidate() const;

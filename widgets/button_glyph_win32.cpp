@@ -34,9 +34,12 @@ TBitmapShape ShapeOf(HBITMAP bitmap) {
   return {info.bmWidth, info.bmHeight, info.bmPlanes * info.bmBitsPixel};
 }
 
-// A plain bitmap carries no transparent colour of its own: a two-colour one is taken to be drawn on
-// white, any other on the colour of its bottom-left pixel.
-COLORREF TransparentColorOf(HBITMAP bitmap) {
+// Without a colour set for it, a two-colour picture is taken to be drawn on white, any other on
+// the colour of its bottom-left pixel.
+COLORREF TransparentColorOf(HBITMAP bitmap, COLORREF explicitColor) {
+  if (explicitColor != CLR_DEFAULT) {
+    return explicitColor;
+  }
   const TBitmapShape shape = ShapeOf(bitmap);
   if (shape.bitsPerPixel == 1) {
     return kWhite;
@@ -78,14 +81,20 @@ void PaintWhereKey(HDC work, HDC cell, int width, int height, COLORREF key, int 
   BitBlt(work, dx, dy, width, height, maskDC.Get(), 0, 0, kPaintThroughMask);
 }
 
+// The disabled images are drawn in these; when the user changes them the images are out of date.
+std::array<COLORREF, 3> ButtonColors() {
+  return {GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_BTNHIGHLIGHT), GetSysColor(COLOR_BTNSHADOW)};
+}
+
 }  // namespace
 
 TGlyphCache* SharedGlyphCache() { return sharedCache.get(); }
 
 struct TButtonGlyph::TImpl {
   TGdiObject<HBITMAP> picture;
-  TGlyphList* imageList = nullptr;  // borrowed from the shared cache
-  std::array<int, 4> stateSlot = {-1, -1, -1, -1};
+  COLORREF pictureTransparentColor = CLR_DEFAULT;  // set with the picture, or none
+  TStateImagesOf<TGlyphList> images;
+  std::array<COLORREF, 3> imageColors = {};  // the button colours the images were built in
   COLORREF transparentColor = RGB(128, 128, 0);
 };
 
@@ -106,13 +115,14 @@ TButtonGlyph::~TButtonGlyph() {
 
 HBITMAP TButtonGlyph::Picture() const { return impl_->picture.Get(); }
 
-void TButtonGlyph::AssignPicture(HBITMAP bitmap) {
+void TButtonGlyph::AssignPicture(HBITMAP bitmap, COLORREF transparentColor) {
   ReleaseImages();
   impl_->picture.Reset(CopyPicture(bitmap));
+  impl_->pictureTransparentColor = impl_->picture.Get() != nullptr ? transparentColor : CLR_DEFAULT;
   HandlePictureChange();
   const TBitmapShape shape = ShapeOf(impl_->picture.Get());
   if (shape.height > 0) {
-    impl_->transparentColor = TransparentColorOf(impl_->picture.Get());
+    impl_->transparentColor = TransparentColorOf(impl_->picture.Get(), impl_->pictureTransparentColor);
     if (shape.width % shape.height == 0) {
       int count = shape.width / shape.height;
       // More than four square cells cannot be state cells: the strip is one picture.
@@ -134,7 +144,7 @@ void TButtonGlyph::ChangeNumGlyphs(int count) {
 
 void TButtonGlyph::HandlePictureChange() {
   if (impl_->picture.Get() != nullptr) {
-    impl_->transparentColor = TransparentColorOf(impl_->picture.Get());
+    impl_->transparentColor = TransparentColorOf(impl_->picture.Get(), impl_->pictureTransparentColor);
   }
   ReleaseImages();
   if (OnChange) {
@@ -142,26 +152,17 @@ void TButtonGlyph::HandlePictureChange() {
   }
 }
 
-void TButtonGlyph::ReleaseImages() {
-  for (int& slot : impl_->stateSlot) {
-    if (slot != -1) {
-      impl_->imageList->ReleaseSlot(slot);
-      slot = -1;
-    }
-  }
-  if (sharedCache) {
-    sharedCache->ReleaseList(impl_->imageList);
-  }
-  impl_->imageList = nullptr;
-}
+void TButtonGlyph::ReleaseImages() { impl_->images.Release(sharedCache.get()); }
 
 int TButtonGlyph::StateImage(TGlyphState state) {
   if (state == gsPressed && numGlyphs_ < 3) {
     state = gsNormal;
   }
-  int& slot = impl_->stateSlot[state];
-  if (slot != -1) {
-    return slot;
+  if (impl_->images.ImageList() != nullptr && impl_->imageColors != ButtonColors()) {
+    ReleaseImages();
+  }
+  if (impl_->images.Slot(state) != -1) {
+    return impl_->images.Slot(state);
   }
   const TBitmapShape shape = ShapeOf(impl_->picture.Get());
   if (shape.width == 0 && shape.height == 0) {
@@ -169,51 +170,49 @@ int TButtonGlyph::StateImage(TGlyphState state) {
   }
   const int width = shape.width / numGlyphs_;
   const int height = shape.height;
-  if (impl_->imageList == nullptr) {
-    if (!sharedCache) {
-      sharedCache = std::make_unique<TGlyphCache>();
-    }
-    impl_->imageList = &sharedCache->ListFor(width, height);
+  if (!sharedCache) {
+    sharedCache = std::make_unique<TGlyphCache>();
   }
+  impl_->imageColors = ButtonColors();
+  return impl_->images.Build(*sharedCache, state, width, height, [&](TGlyphList& list) {
+    const int cell = state < numGlyphs_ ? state : 0;
+    TGdiObject<HBITMAP> work(CreateColorBitmap(width, height));
+    COLORREF maskColor = impl_->pictureTransparentColor;
+    {
+      TMemoryDC pictureDC, workDC;
+      TSelectObject selectPicture(pictureDC.Get(), impl_->picture.Get());
+      TSelectObject selectWork(workDC.Get(), work.Get());
+      // A two-colour picture lands as black and white whatever the colours of the DC.
+      SetTextColor(workDC.Get(), kBlack);
+      SetBkColor(workDC.Get(), kWhite);
+      BitBlt(workDC.Get(), 0, 0, width, height, pictureDC.Get(), cell * width, 0, SRCCOPY);
 
-  const int cell = state < numGlyphs_ ? state : 0;
-  TGdiObject<HBITMAP> work(CreateColorBitmap(width, height));
-  COLORREF maskColor;
-  {
-    TMemoryDC pictureDC, workDC;
-    TSelectObject selectPicture(pictureDC.Get(), impl_->picture.Get());
-    TSelectObject selectWork(workDC.Get(), work.Get());
-    // A two-colour picture lands as black and white whatever the colours of the DC.
-    SetTextColor(workDC.Get(), kBlack);
-    SetBkColor(workDC.Get(), kWhite);
-    BitBlt(workDC.Get(), 0, 0, width, height, pictureDC.Get(), cell * width, 0, SRCCOPY);
-
-    if (state == gsDisabled) {
-      // The classes are decided on the cell as drawn, not on the work image the passes change.
-      TGdiObject<HBITMAP> source(CreateColorBitmap(width, height));
-      TMemoryDC sourceDC;
-      TSelectObject selectSource(sourceDC.Get(), source.Get());
-      BitBlt(sourceDC.Get(), 0, 0, width, height, workDC.Get(), 0, 0, SRCCOPY);
-      const COLORREF face = GetSysColor(COLOR_BTNFACE);
-      const COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
-      const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
-      if (numGlyphs_ >= 2) {
-        PaintWhereKey(workDC.Get(), sourceDC.Get(), width, height, kWhite, 0, 0, highlight);
-        PaintWhereKey(workDC.Get(), sourceDC.Get(), width, height, kGrey, 0, 0, shadow);
-        PaintWhereKey(workDC.Get(), sourceDC.Get(), width, height, impl_->transparentColor, 0, 0, face);
-      } else {
-        TGdiObject<HBRUSH> faceBrush(CreateSolidBrush(face));
-        RECT all = {0, 0, width, height};
-        FillRect(workDC.Get(), &all, faceBrush.Get());
-        PaintWhereKey(workDC.Get(), sourceDC.Get(), width, height, kBlack, 1, 1, highlight);
-        PaintWhereKey(workDC.Get(), sourceDC.Get(), width, height, kBlack, 0, 0, shadow);
+      if (state == gsDisabled) {
+        // The classes are decided on the cell as drawn, not on the work image the passes change.
+        TGdiObject<HBITMAP> source(CreateColorBitmap(width, height));
+        TMemoryDC sourceDC;
+        TSelectObject selectSource(sourceDC.Get(), source.Get());
+        BitBlt(sourceDC.Get(), 0, 0, width, height, workDC.Get(), 0, 0, SRCCOPY);
+        const auto [face, highlight, shadow] = impl_->imageColors;
+        if (numGlyphs_ >= 2) {
+          PaintWhereKey(workDC.Get(), sourceDC.Get(), width, height, kWhite, 0, 0, highlight);
+          PaintWhereKey(workDC.Get(), sourceDC.Get(), width, height, kGrey, 0, 0, shadow);
+          PaintWhereKey(workDC.Get(), sourceDC.Get(), width, height, impl_->transparentColor, 0, 0, face);
+        } else {
+          TGdiObject<HBRUSH> faceBrush(CreateSolidBrush(face));
+          RECT all = {0, 0, width, height};
+          FillRect(workDC.Get(), &all, faceBrush.Get());
+          PaintWhereKey(workDC.Get(), sourceDC.Get(), width, height, kBlack, 1, 1, highlight);
+          PaintWhereKey(workDC.Get(), sourceDC.Get(), width, height, kBlack, 0, 0, shadow);
+        }
+      }
+      // The disabled images are drawn on the face, so their own bottom-left pixel is transparent.
+      if (state == gsDisabled || maskColor == CLR_DEFAULT) {
+        maskColor = GetPixel(workDC.Get(), 0, height - 1);
       }
     }
-    // A plain bitmap has no transparent colour set, so the image's own bottom-left pixel decides.
-    maskColor = GetPixel(workDC.Get(), 0, height - 1);
-  }
-  slot = impl_->imageList->AddMaskedImage(work.Get(), maskColor);
-  return slot;
+    return list.AddMaskedImage(work.Get(), maskColor);
+  });
 }
 
 void TButtonGlyph::PaintGlyph(HDC dc, POINT position, TGlyphState state) {
@@ -223,7 +222,7 @@ void TButtonGlyph::PaintGlyph(HDC dc, POINT position, TGlyphState state) {
   }
   const int slot = StateImage(state);
   if (slot >= 0) {
-    ImageList_DrawEx(impl_->imageList->Handle(), slot, dc, position.x, position.y, 0, 0, CLR_NONE, CLR_NONE,
+    ImageList_DrawEx(impl_->images.ImageList()->Handle(), slot, dc, position.x, position.y, 0, 0, CLR_NONE, CLR_NONE,
                      ILD_TRANSPARENT);
   }
 }

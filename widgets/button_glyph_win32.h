@@ -1,6 +1,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <array>
 #include <functional>
@@ -28,7 +29,9 @@ class TButtonGlyph {
   std::function<void()> OnChange;
 
   // Takes a copy of `bitmap` (null clears the picture) and derives the cell count from its shape.
-  void AssignPicture(HBITMAP bitmap);
+  // Pixels of `transparentColor` leave the face visible; CLR_DEFAULT takes the colour of the
+  // bottom-left pixel (white for a two-colour picture).
+  void AssignPicture(HBITMAP bitmap, COLORREF transparentColor = CLR_DEFAULT);
   HBITMAP Picture() const;  // owned by the glyph object; null when empty
   int NumGlyphs() const { return numGlyphs_; }
   void ChangeNumGlyphs(int count);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -69,4 +70,47 @@ class TGlyphCacheOf {
 
  private:
   std::vector<std::unique_ptr<List>> lists_;
+};
+
+// The state images of one glyph object: the list it borrows from the cache and its slot there for
+// each state, -1 while not built. Holding a list with none of its own slots in use would be a
+// dangling pointer in waiting: the list's other users destroy it when they let go of their last
+// slot.
+template <class List>
+class TStateImagesOf {
+ public:
+  List* ImageList() const { return list_; }
+  int Slot(int state) const { return slots_[state]; }
+
+  // Builds the image of `state`: `add(list)` puts it into the cache's list of that size, borrowed
+  // on first need, and returns its slot. When `add` throws and no other state holds an image, the
+  // list goes back at once.
+  template <class Add>
+  int Build(TGlyphCacheOf<List>& cache, int state, int width, int height, Add add) {
+    if (list_ == nullptr) list_ = &cache.ListFor(width, height);
+    try {
+      slots_[state] = add(*list_);
+    } catch (...) {
+      if (std::count(slots_.begin(), slots_.end(), -1) == static_cast<int>(slots_.size())) {
+        cache.ReleaseList(list_);
+        list_ = nullptr;
+      }
+      throw;
+    }
+    return slots_[state];
+  }
+
+  // Gives every slot back, then the list, which `cache` destroys when nobody else uses it.
+  void Release(TGlyphCacheOf<List>* cache) {
+    for (int& slot : slots_) {
+      if (slot != -1) list_->ReleaseSlot(slot);
+      slot = -1;
+    }
+    if (cache != nullptr) cache->ReleaseList(list_);
+    list_ = nullptr;
+  }
+
+ private:
+  List* list_ = nullptr;
+  std::array<int, 4> slots_{{-1, -1, -1, -1}};
 };
