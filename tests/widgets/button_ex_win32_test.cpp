@@ -6,14 +6,19 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "app/form1_win32.h"
 #include "widgets/gdi_win32.h"
 #include "app/panel_win32.h"
 #include "tests/app/fake_dialogs.h"
+#include "tests/app/message_box_watcher_win32.h"
+#include "tests/support/windows_win32.h"
 #include "widgets/button_ex_win32.h"
+#include "widgets/reflect_win32.h"
 
 namespace {
 
@@ -93,7 +98,7 @@ RECT Shifted(RECT r, int d) { return RECT{r.left + d, r.top + d, r.right + d, r.
 class ButtonExTest : public testing::Test {
  protected:
   ButtonExTest() {
-    host_ = CreateWindowExA(WS_EX_NOACTIVATE, "STATIC", "", WS_POPUP | WS_VISIBLE, 50, 50, 100, 50, nullptr, nullptr,
+    host_ = CreateWindowExA(WS_EX_NOACTIVATE | WS_EX_TOPMOST, "STATIC", "", WS_POPUP | WS_VISIBLE, 50, 50, 100, 50, nullptr, nullptr,
                             GetModuleHandleA(nullptr), nullptr);
     SetWindowSubclass(host_, HostProc, 1, reinterpret_cast<DWORD_PTR>(this));
     panel_ = std::make_unique<TPanel>(host_, 0, 0, 100, 50, pbNone);
@@ -266,6 +271,7 @@ TEST_F(ButtonExTest, TransparentPaintsOnlyTheCaption) {
     EnableWindow(button_->Handle(), FALSE);
     const auto disabled = Paint(state);
     EXPECT_EQ(enabled->Pixels(), disabled->Pixels());
+    EXPECT_EQ(enabled->Pixels(), Paint(state & ~ODS_FOCUS)->Pixels()) << "no focus mark";
     const RECT ink = enabled->Bounds(RECT{0, 0, kW, kH}, [](COLORREF c) { return c != kPrior; });
     EXPECT_GT(ink.left, 1);
     EXPECT_GT(ink.top, 1);
@@ -306,6 +312,85 @@ TEST_F(ButtonExTest, SetStyleKeepsOwnerDrawAndRepaintsAtOnce) {
   }
 }
 
+// Every ring pixel the face and the outline leave visible has the colour of its side of its ring:
+// the right column and the bottom row, with the top-right and bottom-left corners, take the
+// bottom colour; the left column and the top row the top colour.
+TEST_F(ButtonExTest, EveryVisibleRingPixelHasTheColourOfItsSide) {
+  for (const TButtonStyle style : {TButtonStyle::Normal, TButtonStyle::Flat, TButtonStyle::UltraFlat}) {
+    Make(style);
+    for (const bool pressed : {false, true}) {
+      SCOPED_TRACE(testing::Message() << "style " << static_cast<int>(style) << (pressed ? " pressed" : ""));
+      const auto canvas = Paint(pressed ? ODS_SELECTED : 0);
+      const COLORREF top = pressed ? Shadow() : Highlight(), bottom = pressed ? Highlight() : Shadow();
+      int ringPixels = 0;
+      for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+          const COLORREF c = canvas->Pixel(x, y);
+          if (c != Highlight() && c != Shadow()) continue;
+          ++ringPixels;
+          const int k = std::min({x - 1, y - 1, kW - 2 - x, kH - 2 - y});
+          ASSERT_TRUE(k >= 0 && k < 3) << x << "," << y << " lies on no ring";
+          EXPECT_EQ(c, x == kW - 2 - k || y == kH - 2 - k ? bottom : top) << x << "," << y;
+        }
+      EXPECT_GT(ringPixels, 0);
+    }
+  }
+}
+
+// The caption goes over the focus mark: where the two cross, the caption's ink stays as it is.
+TEST_F(ButtonExTest, CaptionIsDrawnOverTheFocusRectangle) {
+  Make(TButtonStyle::UltraFlat);
+  SetWindowTextA(button_->Handle(), "MMMMMMMM");  // wider than the button: crosses the mark's sides
+  const auto plain = Paint(0);
+  const auto focused = Paint(ODS_FOCUS);
+  const RECT focus{4, 4, kW - 4, kH - 4};
+  int crossings = 0;
+  for (int y = focus.top; y < focus.bottom; ++y)
+    for (int x = focus.left; x < focus.right; ++x) {
+      const bool onBorder = x == focus.left || x == focus.right - 1 || y == focus.top || y == focus.bottom - 1;
+      if (!onBorder || plain->Pixel(x, y) != kBlack) continue;
+      ++crossings;
+      EXPECT_EQ(focused->Pixel(x, y), kBlack) << x << "," << y;
+    }
+  EXPECT_GT(crossings, 0);
+}
+
+// Each write that changes the face leaves the button to be repainted.
+TEST_F(ButtonExTest, WritesThatChangeTheFaceInvalidateIt) {
+  TButtonEx& button = Make(TButtonStyle::UltraFlat);
+  TGdiObject<HBITMAP> picture(CreateBitmap(32, 16, 1, 1, nullptr));
+  const std::pair<const char*, std::function<void()>> writes[] = {
+      {"ButtonStyle", [&] { button.SetButtonStyle(TButtonStyle::Flat); }},
+      {"Color", [&] { button.SetColor(RGB(1, 2, 3)); }},
+      {"Transparent", [&] { button.SetTransparent(true); }},
+      {"Glyph", [&] { button.SetGlyph(picture.Get()); }},
+      {"NumGlyphs", [&] { button.SetNumGlyphs(1); }},
+      {"Layout", [&] { button.SetLayout(blGlyphTop); }},
+      {"Margin", [&] { button.SetMargin(2); }},
+      {"Spacing", [&] { button.SetSpacing(1); }},
+      {"Font", [&] { SendMessageA(button.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE); }},
+  };
+  for (const auto& write : writes) {
+    ValidateRect(button.Handle(), nullptr);
+    write.second();
+    EXPECT_TRUE(GetUpdateRect(button.Handle(), nullptr, FALSE)) << write.first;
+  }
+}
+
+// A right-to-left button puts a left picture on the right of its caption.
+TEST_F(ButtonExTest, RightToLeftStyleSwapsPictureAndCaption) {
+  TButtonEx& button = Make(TButtonStyle::NoFrame);
+  const std::vector<DWORD> red(8 * 8, 0x00FF0000);  // 32-bit pixels are 0x00RRGGBB
+  TGdiObject<HBITMAP> picture(CreateBitmap(8, 8, 1, 32, red.data()));
+  button.SetGlyph(picture.Get(), RGB(0, 0, 255));
+  button.SetMargin(2);
+  EXPECT_EQ(Paint(0)->Pixel(2, 8), RGB(255, 0, 0));
+  SetWindowLongA(button.Handle(), GWL_EXSTYLE, WS_EX_RIGHT);
+  const auto mirrored = Paint(0);
+  EXPECT_EQ(mirrored->Pixel(kW - 3, 8), RGB(255, 0, 0));
+  EXPECT_NE(mirrored->Pixel(2, 8), RGB(255, 0, 0));
+}
+
 TEST_F(ButtonExTest, DoubleClickGivesTwoClicks) {
   Make(TButtonStyle::UltraFlat);
   const HWND button = button_->Handle();
@@ -318,6 +403,14 @@ TEST_F(ButtonExTest, DoubleClickGivesTwoClicks) {
 }
 
 TEST_F(ButtonExTest, PropertiesClampAndFollow) {
+  TButtonEx button0(panel_->Handle(), "▼", 10, 10, kW, kH, 0);
+  SendMessageA(panel_->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+  HGDIOBJ drawnWith = nullptr;
+  button0.OnDraw = [&](TButtonEx&, HDC dc, UINT) { drawnWith = GetCurrentObject(dc, OBJ_FONT); };
+  TBitmapCanvas canvas(kW, kH, kPrior);
+  button0.PaintFace(canvas.Dc(), 0);
+  EXPECT_EQ(drawnWith, font_.Get()) << "the panel's font until one is set";
+
   TButtonEx& button = Make(TButtonStyle::UltraFlat);
   EXPECT_EQ(button.Color(), Face()) << "follows the panels' colour until set";
   button.SetColor(RGB(1, 2, 3));
@@ -347,6 +440,152 @@ TEST(Form1ButtonEx, TheRuleMenuButtonIsAnUltraFlatButtonInTheHeader) {
   GetWindowRect(form.ButtonEx1, &rect);
   MapWindowPoints(HWND_DESKTOP, form.Panel1->Handle(), reinterpret_cast<POINT*>(&rect), 2);
   EXPECT_TRUE(SameRect(rect, RECT{157, 1, 182, 17}));
+}
+
+// Windows of tests running beside this one would hide parts of it, and what is hidden is not
+// painted: the windows that are painted for real go on top, away from the others.
+void OnTop(HWND window) { SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE); }
+
+// Runs what is queued, through the dialog keys as the program's message loop does.
+void Pump(HWND window) {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (IsDialogMessageA(window, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+// The system tells an owner-drawn button nothing when the focus moves between other controls of
+// its window; the button repaints at once all the same, however the focus moves.
+TEST(ButtonExFocus, RepaintsAsTheFocusMovesBetweenOtherControls) {
+  TTopLevelWindow window(RECT{720, 420, 980, 500});
+  OnTop(window.Handle());
+  TPanel panel(window.Handle(), 0, 0, 240, 60, pbNone);
+  const auto edit = [&](int x, int id) {
+    return CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER, x, 5, 60, 20,
+                           panel.Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+  };
+  const HWND first = edit(5, 1), second = edit(70, 2);
+  TButtonEx button(panel.Handle(), "▼", 140, 5, kW, kH, 0);
+  int paints = 0;
+  button.OnDraw = [&](TButtonEx&, HDC, UINT) { ++paints; };
+  SetFocus(first);
+  Pump(window.Handle());
+
+  paints = 0;
+  SetFocus(second);
+  EXPECT_EQ(GetFocus(), second);
+  EXPECT_GT(paints, 0) << "SetFocus";
+
+  paints = 0;
+  PostMessageA(second, WM_KEYDOWN, VK_TAB, 0);
+  Pump(window.Handle());
+  EXPECT_EQ(GetFocus(), first);
+  EXPECT_GT(paints, 0) << "Tab";
+
+  paints = 0;
+  PostMessageA(second, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  PostMessageA(second, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  Pump(window.Handle());
+  EXPECT_EQ(GetFocus(), second);
+  EXPECT_GT(paints, 0) << "click";
+}
+
+int drawItemsAtTop = 0;
+LRESULT CALLBACK CountDrawItems(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+  if (message == WM_DRAWITEM) ++drawItemsAtTop;
+  return DefSubclassProc(window, message, wParam, lParam);
+}
+
+// A paint that fails is reported in the application's error box by the panel, like the failure of
+// any handler; the request goes no further, and the program goes on.
+TEST(ButtonExErrors, AFailedPaintReachesTheErrorBox) {
+  TTopLevelWindow window(RECT{720, 520, 920, 600});
+  OnTop(window.Handle());
+  SetWindowSubclass(window.Handle(), CountDrawItems, 1, 0);
+  drawItemsAtTop = 0;
+  TPanel panel(window.Handle(), 0, 0, 200, 40, pbNone);
+  TButtonEx button(panel.Handle(), "▼", 10, 10, kW, kH, 0);
+  TGdiObject<HBITMAP> picture(CreateBitmap(3, 16, 1, 1, nullptr));
+  button.SetGlyph(picture.Get());
+  button.SetNumGlyphs(4);  // cells 0 pixels wide
+  {
+    TMessageBoxWatcher watcher({IDOK});
+    UpdateWindow(button.Handle());
+    ASSERT_EQ(watcher.Seen().size(), 1u);
+    const TMessageBoxSeen& box = watcher.Seen()[0];
+    EXPECT_EQ(box.Caption, "Tandelo(仮)");
+    EXPECT_EQ(box.Text, "イメージサイズが正しくありません.");
+    EXPECT_TRUE(box.IconShown);
+    EXPECT_EQ(box.Buttons, std::vector<int>{IDOK});
+  }
+  EXPECT_EQ(drawItemsAtTop, 0);
+  button.SetNumGlyphs(1);
+  TMessageBoxWatcher none({});
+  UpdateWindow(button.Handle());
+  EXPECT_TRUE(none.Seen().empty());
+  RemoveWindowSubclass(window.Handle(), CountDrawItems, 1);
+}
+
+// A parent that paints itself red and answers WM_CTLCOLORBTN with red.
+LRESULT CALLBACK RedParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  static const HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  switch (message) {
+    case WM_DRAWITEM:
+      return SendReflected(reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem, message, wParam, lParam);
+    case WM_CTLCOLORBTN:
+      return reinterpret_cast<LRESULT>(red);
+    case WM_ERASEBKGND:
+    case WM_PRINTCLIENT: {
+      RECT all;
+      GetClientRect(window, &all);
+      FillRect(reinterpret_cast<HDC>(wParam), &all, red);
+      return 1;
+    }
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// On the screen over a red parent: a transparent button shows the red around its caption, and an
+// opaque one takes the parent's colour for its face.
+TEST(ButtonExOnScreen, TransparentShowsTheParentAndOpaqueTakesItsColour) {
+  WNDCLASSA parentClass{};
+  parentClass.lpfnWndProc = RedParentProc;
+  parentClass.hInstance = GetModuleHandleA(nullptr);
+  parentClass.lpszClassName = "ButtonExRedParent";
+  RegisterClassA(&parentClass);
+  TTopLevelWindow window(RECT{720, 620, 880, 700});
+  OnTop(window.Handle());
+  const HWND parent = CreateWindowExA(0, "ButtonExRedParent", "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 50,
+                                      window.Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
+  TGdiObject<HFONT> font(CreateProgramFont());
+  for (const bool transparent : {true, false}) {
+    SCOPED_TRACE(transparent ? "transparent" : "opaque");
+    TButtonEx button(parent, "▼", 10, 10, kW, kH, 0, transparent);
+    button.SetButtonStyle(TButtonStyle::UltraFlat);
+    SendMessageA(button.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+    UpdateWindow(window.Handle());
+    Pump(window.Handle());
+    const HDC screen = GetDC(button.Handle());
+    if (transparent) {
+      int red = 0, ink = 0;
+      for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+          const COLORREF c = GetPixel(screen, x, y);
+          red += c == RGB(255, 0, 0);
+          ink += c == kBlack;
+          EXPECT_TRUE(c == RGB(255, 0, 0) || c == kBlack) << x << "," << y;
+        }
+      EXPECT_GT(red, kW * kH / 2);
+      EXPECT_GT(ink, 5);
+    } else {
+      EXPECT_EQ(GetPixel(screen, 12, 2), RGB(255, 0, 0));
+      EXPECT_EQ(GetPixel(screen, 0, 8), kBlack);
+    }
+    ReleaseDC(button.Handle(), screen);
+  }
+  DestroyWindow(parent);
 }
 
 }  // namespace

@@ -175,6 +175,33 @@ TEST(ButtonGlyph, DisabledCellIsRecoloured) {
   EXPECT_EQ(canvas.At(10, 10), kCanvas);
 }
 
+// The face pass comes last: where the picture's transparent colour is white or grey, those pixels
+// of the disabled cell become face, not highlight or shadow.
+TEST(ButtonGlyph, DisabledCellFaceWinsOverWhiteAndGrey) {
+  for (const COLORREF background : {kWhite, kGrey}) {
+    // Cell 0 in the background colour, which so becomes the transparent colour; cell 1 teal with
+    // one pixel of it at (5,5).
+    auto color = [background](int x, int y) { return x < 16 || (x == 21 && y == 5) ? background : kTeal; };
+    TButtonGlyph glyph;
+    Assign(glyph, MakePicture(32, 16, color));
+    TCanvas canvas(16, 16);
+    PaintPicture(glyph, canvas, gsDisabled);
+    EXPECT_EQ(canvas.At(5, 5), GetSysColor(COLOR_BTNFACE)) << std::hex << background;
+    EXPECT_EQ(canvas.At(0, 0), kCanvas);  // teal, the image's bottom-left colour
+  }
+}
+
+// A transparent colour given with the picture replaces its bottom-left pixel's.
+TEST(ButtonGlyph, GivenTransparentColourIsTheMask) {
+  TButtonGlyph glyph;
+  TGdiObject<HBITMAP> picture(MakePicture(16, 16, Cells));
+  glyph.AssignPicture(picture.Get(), kRed);
+  TCanvas canvas(16, 16);
+  PaintPicture(glyph, canvas, gsNormal);
+  EXPECT_EQ(canvas.At(0, 15), kTeal);
+  EXPECT_EQ(canvas.At(8, 8), kCanvas);
+}
+
 // Every pixel of the shadow copy is where the normal caption has ink; the highlight copy shows
 // one pixel right and down of it where the shadow does not cover it.
 TEST(ButtonGlyph, DisabledCaptionIsDrawnTwice) {

@@ -113,3 +113,25 @@ TEST(GlyphCache, ButtonsOfOneCellSizeShareAListThatLivesWhileUsed) {
 }
 
 }  // namespace
+
+// A glyph object whose first image fails must not keep the list: when the list's other user lets
+// go of its last slot the list is destroyed, and the next build would write into freed memory.
+// With an image of its own in the list, the object keeps it.
+TEST(StateImages, AFailedBuildKeepsTheListOnlyForImagesAlreadyInIt) {
+  const auto add = [](int image) { return [image](TFakeList& list) { return list.AddMaskedImage(image); }; };
+  const auto fail = [](TFakeList&) -> int { throw std::runtime_error("イメージの置き換えができません"); };
+  TFakeCache cache;
+  TStateImagesOf<TFakeList> first, second;
+  second.Build(cache, 0, 16, 16, add(1));
+  EXPECT_THROW(first.Build(cache, 0, 16, 16, fail), std::runtime_error);
+  EXPECT_EQ(first.ImageList(), nullptr);
+  second.Release(&cache);
+  EXPECT_TRUE(cache.IsEmpty());
+  EXPECT_EQ(first.Build(cache, 0, 16, 16, add(2)), 0);
+  EXPECT_EQ(first.ImageList(), &cache.ListFor(16, 16));
+
+  EXPECT_THROW(first.Build(cache, 1, 16, 16, fail), std::runtime_error);
+  EXPECT_EQ(first.ImageList(), &cache.ListFor(16, 16));
+  EXPECT_EQ(first.Slot(0), 0);
+  EXPECT_EQ(cache.ListFor(16, 16).UsedCount(), 1);
+}
