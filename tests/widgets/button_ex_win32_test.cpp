@@ -548,14 +548,17 @@ TEST(ButtonExErrors, AFailedPaintReachesTheErrorBox) {
   RemoveWindowSubclass(window.Handle(), CountDrawItems, 1);
 }
 
-// A parent that paints itself red and answers WM_CTLCOLORBTN with red.
+// A parent that paints itself red; it answers WM_CTLCOLORBTN with red only when asked to, and
+// otherwise leaves the answer to the system (the button face).
+bool answerRed = false;
 LRESULT CALLBACK RedParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   static const HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
   switch (message) {
     case WM_DRAWITEM:
       return SendReflected(reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem, message, wParam, lParam);
     case WM_CTLCOLORBTN:
-      return reinterpret_cast<LRESULT>(red);
+      if (answerRed) return reinterpret_cast<LRESULT>(red);
+      break;
     case WM_ERASEBKGND:
     case WM_PRINTCLIENT: {
       RECT all;
@@ -567,8 +570,8 @@ LRESULT CALLBACK RedParentProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// On the screen over a red parent: a transparent button shows the red around its caption, and an
-// opaque one takes the parent's colour for its face.
+// On the screen over a red parent: a transparent button shows the red around its caption, also
+// when it is repainted alone; an opaque one takes the colour its parent answers for buttons.
 TEST(ButtonExOnScreen, TransparentShowsTheParentAndOpaqueTakesItsColour) {
   WNDCLASSA parentClass{};
   parentClass.lpfnWndProc = RedParentProc;
@@ -580,31 +583,39 @@ TEST(ButtonExOnScreen, TransparentShowsTheParentAndOpaqueTakesItsColour) {
   const HWND parent = CreateWindowExA(0, "ButtonExRedParent", "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 50,
                                       window.Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
   TGdiObject<HFONT> font(CreateProgramFont());
+  const auto onScreen = [](HWND button, int x, int y) {
+    const HDC dc = GetDC(button);
+    const COLORREF color = GetPixel(dc, x, y);
+    ReleaseDC(button, dc);
+    return color;
+  };
+  const auto count = [&](HWND button, COLORREF color) {
+    int n = 0;
+    for (int y = 0; y < kH; ++y)
+      for (int x = 0; x < kW; ++x) n += onScreen(button, x, y) == color;
+    return n;
+  };
   for (const bool transparent : {true, false}) {
     SCOPED_TRACE(transparent ? "transparent" : "opaque");
+    answerRed = !transparent;
     TButtonEx button(parent, "▼", 10, 10, kW, kH, 0, transparent);
     button.SetButtonStyle(TButtonStyle::UltraFlat);
     SendMessageA(button.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
     UpdateWindow(window.Handle());
     Pump(window.Handle());
-    const HDC screen = GetDC(button.Handle());
     if (transparent) {
-      int red = 0, ink = 0;
-      for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) {
-          const COLORREF c = GetPixel(screen, x, y);
-          red += c == RGB(255, 0, 0);
-          ink += c == kBlack;
-          EXPECT_TRUE(c == RGB(255, 0, 0) || c == kBlack) << x << "," << y;
-        }
-      EXPECT_GT(red, kW * kH / 2);
+      const int red = count(button.Handle(), RGB(255, 0, 0)), ink = count(button.Handle(), kBlack);
       EXPECT_GT(ink, 5);
+      EXPECT_EQ(red + ink, kW * kH);
+      SetWindowTextA(button.Handle(), "");  // repainted alone: the old caption goes with it
+      UpdateWindow(button.Handle());
+      EXPECT_EQ(count(button.Handle(), RGB(255, 0, 0)), kW * kH);
     } else {
-      EXPECT_EQ(GetPixel(screen, 12, 2), RGB(255, 0, 0));
-      EXPECT_EQ(GetPixel(screen, 0, 8), kBlack);
+      EXPECT_EQ(onScreen(button.Handle(), 12, 2), RGB(255, 0, 0));
+      EXPECT_EQ(onScreen(button.Handle(), 0, 8), kBlack);
     }
-    ReleaseDC(button.Handle(), screen);
   }
+  answerRed = false;
   DestroyWindow(parent);
 }
 
