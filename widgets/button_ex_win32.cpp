@@ -202,7 +202,8 @@ RECT TButtonEx::PaintFrame(HDC dc, bool pressed) {
   RECT client;
   GetClientRect(handle_, &client);
   const int w = client.right, h = client.bottom;
-  TGdiObject<HBRUSH> face(CreateSolidBrush(Color()));
+  const COLORREF color = Color();  // asks the parent each time until assigned
+  TGdiObject<HBRUSH> face(CreateSolidBrush(color));
   FillRect(dc, &client, face.Get());
   RECT focus{1, 1, w - 1, h - 1};
   if (buttonStyle_ == TButtonStyle::NoFrame) return focus;
@@ -214,7 +215,7 @@ RECT TButtonEx::PaintFrame(HDC dc, bool pressed) {
   static const int kInset[] = {3, 2, 1};
   const int b = kInset[static_cast<int>(buttonStyle_)];
   {
-    TGdiObject<HPEN> facePen(CreatePen(PS_SOLID, 1, Color()));
+    TGdiObject<HPEN> facePen(CreatePen(PS_SOLID, 1, color));
     TSelectObject pen(dc, facePen.Get());
     TSelectObject brush(dc, face.Get());
     RoundRect(dc, b, b, w - b, h - b, kCornerSize, kCornerSize);
