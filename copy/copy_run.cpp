@@ -73,11 +73,9 @@ TTooManyNames::TTooManyNames(std::uint64_t count) : std::runtime_error(TooManyNa
 bool PrepareFileNames(const TRuleTree& tree, bool join, const std::string& source,
                       std::vector<std::string>& fileNames, IMessageSink& messages) {
   if (!CheckCopyInfo(tree, messages)) return false;
-  if (const std::uint64_t count = CountNames(tree); count > kMaxFileNames) {
-    fileNames.clear();
-    fileNames.shrink_to_fit();
-    throw TTooManyNames(count);
-  }
+  const std::uint64_t count = NamesHeld(tree, join);
+  std::vector<std::string>().swap(fileNames);
+  if (count > kMaxFileNames) throw TTooManyNames(count);
   fileNames = MakeFileNames(tree, join, source);
   return true;
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "naming/generation.h"
 #include "naming/rule_tree.h"
 #include "naming/validation.h"
 
@@ -62,19 +63,17 @@ std::string FailurePrompt(const std::string& source, const std::string& destinat
 bool CopyFiles(const std::string& source, const std::string& folder, const std::vector<std::string>& names,
                TCopyServices& services);
 
-// The most names one preview or run makes. A 32-bit program holds the list, and for a preview its
-// text twice more, in 2 GiB; far longer lists also take hours to copy.
-constexpr std::uint64_t kMaxFileNames = 5'000'000;
-
-// Thrown instead of generating a list that cannot be held; the text gives the count.
+// Thrown instead of generating a list that cannot be held; the text gives the count and the
+// limit (kMaxFileNames).
 class TTooManyNames : public std::runtime_error {
  public:
   explicit TTooManyNames(std::uint64_t count);
 };
 
 // What both run buttons do first: validate (false when a rule is bad, `fileNames` untouched), then
-// count the names without making them and refuse a list longer than kMaxFileNames (`fileNames`
-// left empty, TTooManyNames thrown), then rebuild `fileNames`.
+// count the names that generation would hold at once without making them and refuse more than
+// kMaxFileNames (`fileNames` left empty, TTooManyNames thrown), then rebuild `fileNames`. The
+// previous list is freed before the new one is made, so the two are never held together.
 bool PrepareFileNames(const TRuleTree& tree, bool join, const std::string& source,
                       std::vector<std::string>& fileNames, IMessageSink& messages);
 

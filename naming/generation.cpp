@@ -67,6 +67,20 @@ std::uint64_t PieceCount(const TCopyInfo& info) {
   return 0;
 }
 
+// How many of a rule's pieces are empty: only texts can be (numbers have digits, letters are
+// letters of the table).
+std::uint64_t EmptyPieceCount(const TCopyInfo& info) {
+  switch (info.Kind) {
+    case ckFixString:
+      return info.FixString.empty() ? 1 : 0;
+    case ckAnyString:
+      return static_cast<std::uint64_t>(
+          std::count_if(info.AnyStrings.begin(), info.AnyStrings.end(), [](const std::string& s) { return s.empty(); }));
+    default:
+      return 0;
+  }
+}
+
 constexpr std::uint64_t kCountMax = std::numeric_limits<std::uint64_t>::max();
 
 std::uint64_t SaturatingMul(std::uint64_t a, std::uint64_t b) {
@@ -88,6 +102,9 @@ struct TCountedTree {
   // Names made by a rule with its subtree: its pieces times the names below one piece (a rule
   // without pieces hides its subtree, which is then never expanded). For [0]: the names below it.
   std::vector<std::uint64_t> Names;
+  // Of those, the names that are not empty: a name is empty when every piece on its path is.
+  // Counted rather than taken from the empty ones, so that a count that saturates stays a bound.
+  std::vector<std::uint64_t> NotEmpty;
   // Per node, the children that make at least one name, as indices into Nodes; those of node i
   // are Yielding[YieldingBegin[i]] up to Yielding[YieldingBegin[i + 1]].
   std::vector<std::size_t> YieldingBegin;
@@ -106,16 +123,31 @@ TCountedTree CountTree(const TRuleNode& start) {
   }
   const std::size_t count = t.Nodes.size();
   t.Names.assign(count, 0);
+  t.NotEmpty.assign(count, 0);
   // Children come after their parent, so walking backwards finishes every subtree first.
   for (std::size_t i = count; i-- > 0;) {
     const TRuleNode& node = *t.Nodes[i];
-    std::uint64_t below = 0;
-    for (std::size_t c = 0; c < node.ChildCount(); ++c) below = SaturatingAdd(below, t.Names[t.FirstChild[i] + c]);
+    std::uint64_t below = 0, notEmptyBelow = 0;
+    for (std::size_t c = t.FirstChild[i]; c < t.FirstChild[i] + node.ChildCount(); ++c) {
+      below = SaturatingAdd(below, t.Names[c]);
+      notEmptyBelow = SaturatingAdd(notEmptyBelow, t.NotEmpty[c]);
+    }
     if (i == 0) {
       t.Names[i] = below;
+      t.NotEmpty[i] = notEmptyBelow;
     } else {
-      const std::uint64_t pieces = PieceCount(*node.Data());
-      t.Names[i] = node.HasChildren() && pieces != 0 ? SaturatingMul(pieces, below) : pieces;
+      const TCopyInfo& info = *node.Data();
+      const std::uint64_t pieces = PieceCount(info);
+      const std::uint64_t emptyPieces = EmptyPieceCount(info);
+      if (node.HasChildren() && pieces != 0) {
+        t.Names[i] = SaturatingMul(pieces, below);
+        // A piece with text makes every name below it a name with text; an empty piece only the
+        // names below that have text.
+        t.NotEmpty[i] = SaturatingAdd(SaturatingMul(pieces - emptyPieces, below), SaturatingMul(emptyPieces, notEmptyBelow));
+      } else {
+        t.Names[i] = pieces;
+        t.NotEmpty[i] = pieces - emptyPieces;
+      }
     }
   }
   return t;
@@ -169,10 +201,18 @@ struct TFrame {
   std::uint64_t PieceCount = 0;
 };
 
-// Expands the children of t.Nodes[0] below `prefix`. Only rules that make names are walked, so
-// every piece appended leads to at least one name: the work is bounded by the names made times
-// the depth, plus the rules passed over at the starting level.
-void Expand(TCountedTree& t, const std::string& prefix, TNameList& list) {
+// How a walk stores what it makes.
+struct TKeep {
+  // Empty names are stored too, where the join needs every position. Otherwise they are never
+  // stored, and rules whose every name would be empty are not walked below an empty prefix.
+  bool EmptyNames = true;
+  std::string_view Suffix;  // appended to every name stored
+};
+
+// Expands the children of t.Nodes[0] below `prefix`. Only rules that make names (that are kept)
+// are walked, so every piece appended leads to at least one name: with empty names kept the work
+// is bounded by the names made times the depth, plus the rules passed over at the starting level.
+void Expand(TCountedTree& t, const std::string& prefix, TNameList& list, const TKeep& keep) {
   ListYieldingChildren(t);
   // The starting level looks at every child, so that each one handled with an empty prefix still
   // records its group end; deeper levels see only the children that make names.
@@ -180,6 +220,7 @@ void Expand(TCountedTree& t, const std::string& prefix, TNameList& list) {
   for (std::size_t c = 0; c < startChildren.size(); ++c) startChildren[c] = t.FirstChild[0] + c;
 
   std::string buffer = prefix;
+  std::string name;
   std::vector<TFrame> stack;
   stack.push_back(TFrame{startChildren.data(), startChildren.data() + startChildren.size(), buffer.size()});
   char text[16];
@@ -189,13 +230,15 @@ void Expand(TCountedTree& t, const std::string& prefix, TNameList& list) {
       const TRuleNode& node = *t.Nodes[frame.Current];
       const TCopyInfo& info = *node.Data();
       if (!node.HasChildren()) {
-        // A leaf's pieces all become names at once: the hot loop of large lists.
+        // A leaf's pieces all become names at once: the hot loop of large lists. Each name is put
+        // together in `name` and stored as a copy, whose buffer is exactly as long as the name:
+        // the list's memory is mostly these buffers.
         const std::string_view base(buffer.data(), frame.PrefixLength);
+        const bool dropEmpty = !keep.EmptyNames && base.empty();
         ForEachPiece(info, [&](std::string_view piece) {
-          std::string name;
-          name.reserve(base.size() + piece.size());
-          name.append(base).append(piece);
-          list.FileNames.push_back(std::move(name));
+          if (dropEmpty && piece.empty()) return;
+          name.assign(base).append(piece).append(keep.Suffix);
+          list.FileNames.push_back(name);
         });
         list.Work += frame.PieceCount;
         frame.Piece = frame.PieceCount;
@@ -221,8 +264,10 @@ void Expand(TCountedTree& t, const std::string& prefix, TNameList& list) {
       continue;
     }
     const std::size_t child = *frame.Next++;
-    if (t.Names[child] == 0) {
-      ++list.Work;  // passed over: only at the starting level
+    // Below an empty prefix, a rule whose names are all empty makes nothing that is kept.
+    const bool onlyEmpty = !keep.EmptyNames && frame.PrefixLength == 0 && t.NotEmpty[child] == 0;
+    if (t.Names[child] == 0 || onlyEmpty) {
+      ++list.Work;  // passed over
       if (frame.PrefixLength == 0) list.GroupEnds.push_back(list.FileNames.size());
       continue;
     }
@@ -236,7 +281,7 @@ void Expand(TCountedTree& t, const std::string& prefix, TNameList& list) {
 
 void AddNames(const TRuleNode& node, const std::string& prefix, TNameList& list) {
   TCountedTree counted = CountTree(node);
-  Expand(counted, prefix, list);
+  Expand(counted, prefix, list, TKeep{});
 }
 
 void JoinGroups(std::vector<std::string>& names, const std::vector<std::size_t>& groupEnds) {
@@ -274,16 +319,43 @@ std::string ExtractFileExt(std::string_view path) {
 std::vector<std::string> MakeFileNames(const TRuleTree& tree, bool join, std::string_view sourcePath) {
   TNameList list;
   TCountedTree counted = CountTree(tree.Root());
+  const std::string ext = ExtractFileExt(sourcePath);
+  if (!join) {
+    // Without the join no name needs its position: empty names are never stored, and each name
+    // is made with its extension, so that its buffer is made once and to size.
+    const std::uint64_t expected = counted.NotEmpty[0];
+    if (expected <= list.FileNames.max_size()) list.FileNames.reserve(static_cast<std::size_t>(expected));
+    Expand(counted, std::string(), list, TKeep{false, ext});
+    return std::move(list.FileNames);
+  }
   const std::uint64_t expected = counted.Names[0];
   if (expected <= list.FileNames.max_size()) list.FileNames.reserve(static_cast<std::size_t>(expected));
-  Expand(counted, std::string(), list);
-  if (join) JoinGroups(list.FileNames, list.GroupEnds);
+  Expand(counted, std::string(), list, TKeep{});
+  JoinGroups(list.FileNames, list.GroupEnds);
   RemoveEmptyNames(list.FileNames);
-  const std::string ext = ExtractFileExt(sourcePath);
+  // The positions of the empty names are not kept for the life of the list.
+  list.FileNames.shrink_to_fit();
   if (!ext.empty()) {
-    for (std::string& name : list.FileNames) name.append(ext);
+    std::string full;
+    for (std::string& name : list.FileNames) {
+      if (name.capacity() >= name.size() + ext.size()) {
+        name.append(ext);
+      } else {
+        // Appending would double the buffer: a new one of the right size instead.
+        full.assign(name).append(ext);
+        name = std::string(full);
+      }
+    }
   }
   return std::move(list.FileNames);
 }
 
-std::uint64_t CountNames(const TRuleTree& tree) { return CountTree(tree.Root()).Names[0]; }
+TNameCount CountNames(const TRuleTree& tree) {
+  const TCountedTree counted = CountTree(tree.Root());
+  return {counted.Names[0], counted.NotEmpty[0]};
+}
+
+std::uint64_t NamesHeld(const TRuleTree& tree, bool join) {
+  const TNameCount count = CountNames(tree);
+  return join ? count.Made : count.NotEmpty;
+}

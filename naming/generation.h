@@ -45,6 +45,20 @@ std::string ExtractFileExt(std::string_view path);
 // With the join and a root without children the list is empty.
 std::vector<std::string> MakeFileNames(const TRuleTree& tree, bool join, std::string_view sourcePath);
 
-// How many names AddNames makes from the root (empty ones included) without making them; used to
-// refuse a list that cannot be held and to size the list up front. Saturates at the maximum.
-std::uint64_t CountNames(const TRuleTree& tree);
+// How many names AddNames makes from the root, counted without making them: all of them, and
+// those that are not empty (a name is empty when every piece on its path is empty). Both
+// saturate at the maximum, which then stands for that many or more.
+struct TNameCount {
+  std::uint64_t Made = 0;
+  std::uint64_t NotEmpty = 0;
+};
+TNameCount CountNames(const TRuleTree& tree);
+
+// The most names MakeFileNames holds at once: without the join the names that are not empty
+// (empty ones are never stored), with the join every name made, since the join needs every
+// position before the empty ones are dropped.
+std::uint64_t NamesHeld(const TRuleTree& tree, bool join);
+
+// The most names one generation may hold (NamesHeld), for the program and for namegen alike.
+// bench/capacity_probe measures what the 32-bit build can hold.
+constexpr std::uint64_t kMaxFileNames = 10'000'000;

@@ -335,7 +335,7 @@ TEST_F(Form1RunTest, ATreeTooLargeToHoldIsRefusedForPreviewAndRun) {
   form_.AddRuleNode(second);
   form_.Rules().Root().Child(0).Child(0).Data()->NumTo = 999;
   form_.Rules().Root().Child(0).Child(0).Child(0).Data()->NumTo = 999;
-  const std::string text = "作成されるファイル名が多すぎます（1,000,000,000件）。一度に扱えるファイル名は5,000,000件までです";
+  const std::string text = "作成されるファイル名が多すぎます（1,000,000,000件）。一度に扱えるファイル名は10,000,000件までです";
   Click(form_.Button4);
   Click(form_.Button3);
   EXPECT_EQ(dialogs_.Errors, (std::vector<std::string>{text, text}));

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "copy/copy_run.h"
 #include "copy/file_name_check.h"
 #include "tests/copy/copy_fakes.h"
@@ -262,20 +264,45 @@ TEST(PrepareFileNamesTest, RefusesAListThatCannotBeHeldWithoutMakingIt) {
     FAIL() << "no error";
   } catch (const TTooManyNames& error) {
     EXPECT_EQ(std::string(error.what()),
-              "作成されるファイル名が多すぎます（1,000,000,000件）。一度に扱えるファイル名は5,000,000件までです");
+              "作成されるファイル名が多すぎます（1,000,000,000件）。一度に扱えるファイル名は10,000,000件までです");
   }
   EXPECT_TRUE(fileNames.empty());
   EXPECT_TRUE(run.Copier.Attempts.empty());
   EXPECT_TRUE(run.Messages.Messages.empty());
 }
 
-TEST(PrepareFileNamesTest, TakesAListAtTheLimit) {
+TEST(PrepareFileNamesTest, ACountTooLargeToCountIsSaidSo) {
   TRuleTree tree;
-  Build(tree, {Num(1, 5, {Num(0, 999999)})});  // exactly 5,000,000
+  Build(tree, {Num(INT_MIN, INT_MAX, {Num(INT_MIN, INT_MAX, {Num(INT_MIN, INT_MAX)})})});
   TRecordingMessages messages;
   std::vector<std::string> fileNames;
+  try {
+    PrepareFileNames(tree, false, "a.txt", fileNames, messages);
+    FAIL() << "no error";
+  } catch (const TTooManyNames& error) {
+    EXPECT_EQ(std::string(error.what()), "作成されるファイル名が多すぎます（18,446,744,073,709,551,615件以上）。"
+                                         "一度に扱えるファイル名は10,000,000件までです");
+  }
+}
+
+// Exactly the limit of names with text, and two empty names beside them: empty names are never
+// held without the join, and the join holds every position until it is done.
+TEST(PrepareFileNamesTest, TakesWhatIsHeldAtTheLimitAndRefusesOneMore) {
+  static_assert(kMaxFileNames == 10'000'000);
+  TRuleTree tree;
+  Build(tree, {Num(1, 10, {Num(0, 999999)}), Any({"", ""})});
+  TRecordingMessages messages;
+  std::vector<std::string> fileNames{"before"};
   EXPECT_TRUE(PrepareFileNames(tree, false, "a.txt", fileNames, messages));
-  EXPECT_EQ(fileNames.size(), 5000000u);
+  EXPECT_EQ(fileNames.size(), kMaxFileNames);
+  try {
+    PrepareFileNames(tree, true, "a.txt", fileNames, messages);
+    FAIL() << "no error";
+  } catch (const TTooManyNames& error) {
+    EXPECT_EQ(std::string(error.what()),
+              "作成されるファイル名が多すぎます（10,000,002件）。一度に扱えるファイル名は10,000,000件までです");
+  }
+  EXPECT_TRUE(fileNames.empty());
 }
 
 TEST(PrepareFileNamesTest, ValidationComesBeforeTheCount) {

@@ -26,7 +26,7 @@ TEST(DeepTreeTest, HundredThousandLevelsAreCountedGeneratedCheckedAndFreed) {
     node->Data()->NumTo = 1;
     ASSERT_EQ(tree.Count(), kLevels + 1);
 
-    EXPECT_EQ(CountNames(tree), 2u);
+    EXPECT_EQ(CountNames(tree).Made, 2u);
     const std::string zeros(kLevels - 1, '0');
     const std::vector<std::string> expected{zeros + "0.txt", zeros + "1.txt"};
     EXPECT_EQ(MakeFileNames(tree, false, "report.txt"), expected);
@@ -39,7 +39,7 @@ TEST(DeepTreeTest, HundredThousandLevelsAreCountedGeneratedCheckedAndFreed) {
     EXPECT_FALSE(CheckCopyInfo(tree, sink));
     EXPECT_EQ(sink.Messages, std::vector<std::string>{kNumberInvalidMessage});
     EXPECT_EQ(tree.AbsoluteIndex(*node), kLevels);
-    EXPECT_EQ(CountNames(tree), 0u);
+    EXPECT_EQ(CountNames(tree).Made, 0u);
   }
   EXPECT_EQ(TCopyInfo::LiveCount(), before);
 }

@@ -186,7 +186,9 @@ TEST(CountNamesTest, CountsWhatExpansionMakesBeforeEmptyNamesAreDropped) {
     }
     TNameList list;
     AddNames(tree.Root(), "", list);
-    ASSERT_EQ(CountNames(tree), list.FileNames.size()) << "round " << round;
+    ASSERT_EQ(CountNames(tree).Made, list.FileNames.size()) << "round " << round;
+    ASSERT_EQ(CountNames(tree).NotEmpty, list.FileNames.size() - std::count(list.FileNames.begin(), list.FileNames.end(), ""))
+        << "round " << round;
   }
 }
 
@@ -261,7 +263,7 @@ TEST(GenerationWorkTest, WorkStaysWithinNamesTimesDepthAndNamesMatchTheReference
     ASSERT_EQ(list.FileNames, reference.FileNames) << "round " << round;
     const std::uint64_t rules = tree.Count() - 1;
     ASSERT_LE(list.Work, list.FileNames.size() * depth + rules) << "round " << round;
-    ASSERT_EQ(CountNames(tree), list.FileNames.size()) << "round " << round;
+    ASSERT_EQ(CountNames(tree).Made, list.FileNames.size()) << "round " << round;
     // Group ends may differ only by repeats of the end before them: empty groups, which leave
     // the join as it was.
     auto dropRepeats = [](std::vector<std::size_t> ends) {
@@ -273,6 +275,17 @@ TEST(GenerationWorkTest, WorkStaysWithinNamesTimesDepthAndNamesMatchTheReference
     JoinGroups(joined, list.GroupEnds);
     JoinGroups(joinedReference, reference.GroupEnds);
     ASSERT_EQ(joined, joinedReference) << "round " << round;
+    // The whole generation, which stores no empty name without the join and gives each name its
+    // extension as it is made: the reference's names, empty ones dropped, then the extension.
+    const auto finished = [](Names names) {
+      RemoveEmptyNames(names);
+      for (std::string& name : names) name += ".txt";
+      return names;
+    };
+    ASSERT_EQ(MakeFileNames(tree, false, "a.txt"), finished(reference.FileNames)) << "round " << round;
+    ASSERT_EQ(MakeFileNames(tree, true, "a.txt"), finished(joinedReference)) << "round " << round;
+    ASSERT_EQ(NamesHeld(tree, false), finished(reference.FileNames).size()) << "round " << round;
+    ASSERT_EQ(NamesHeld(tree, true), reference.FileNames.size()) << "round " << round;
     if (reference.FileNames.size() < rules) ++withYieldlessRules;
   }
   EXPECT_GT(withYieldlessRules, 200);  // the trees do exercise rules that make nothing
@@ -307,7 +320,7 @@ TEST_P(YieldlessRuleTest, RulesThatMakeNoNamesAreNotWalked) {
   TNameList list;
   AddNames(tree.Root(), "", list);
   EXPECT_EQ(list.FileNames.size(), GetParam().NameCount);
-  EXPECT_EQ(CountNames(tree), list.FileNames.size());
+  EXPECT_EQ(CountNames(tree).Made, list.FileNames.size());
   EXPECT_LE(list.Work, list.FileNames.size() * GetParam().Depth + (tree.Count() - 1));
 }
 
@@ -319,12 +332,54 @@ INSTANTIATE_TEST_SUITE_P(Cases, YieldlessRuleTest, testing::ValuesIn(kYieldlessC
 TEST(CountNamesTest, CountsHugeTreesWithoutMakingThem) {
   TRuleTree tree;
   Build(tree, {Num(0, 999, {Num(0, 999, {Num(0, 999)})})});
-  EXPECT_EQ(CountNames(tree), 1000000000u);
+  EXPECT_EQ(CountNames(tree).Made, 1000000000u);
+  EXPECT_EQ(CountNames(tree).NotEmpty, 1000000000u);
 
   TRuleTree wide;
   Build(wide, {Num(INT_MIN, INT_MAX, {Num(INT_MIN, INT_MAX, {Num(INT_MIN, INT_MAX)})})});
-  EXPECT_EQ(CountNames(wide), UINT64_MAX);  // saturates instead of wrapping
+  EXPECT_EQ(CountNames(wide).Made, UINT64_MAX);  // saturates instead of wrapping
+  EXPECT_EQ(CountNames(wide).NotEmpty, UINT64_MAX);
 }
+
+// Each rule a list of two empty lines, nested `levels` deep: 2^levels names, all empty.
+TRuleDraft EmptyLines(int levels) {
+  TRuleDraft draft = Any({"", ""});
+  for (int i = 1; i < levels; ++i) draft = Any({"", ""}, {draft});
+  return draft;
+}
+
+struct THeldCase {
+  const char* Name;
+  std::vector<TRuleDraft> Rules;
+  std::uint64_t Plain;   // held without the join
+  std::uint64_t Joined;  // held with the join
+  std::size_t Made;      // names that MakeFileNames returns without the join
+};
+
+const THeldCase kHeldCases[] = {
+    // Two groups of three, joined into three: the join holds all six until it is done.
+    {"JoinHoldsEveryPosition", {Num(1, 3), Num(4, 6)}, 6, 6, 6},
+    {"EmptyNamesAreNotHeldWithoutTheJoin", {Any({"", "a", ""}, {Any({"", "b"})})}, 4, 6, 4},
+    // A thousand million million empty names: without the join nothing of them is held, and the
+    // walk never goes below the rules that make only them.
+    {"OnlyEmptyBelowAnEmptyPrefix", {EmptyLines(60), Fix("k")}, 1, (std::uint64_t{1} << 60) + 1, 1},
+    {"SaturatedCountOfEmptyNames", {EmptyLines(70), Fix("k")}, 1, UINT64_MAX, 1},
+};
+
+void PrintTo(const THeldCase& c, std::ostream* os) { *os << c.Name; }
+
+class NamesHeldTest : public testing::TestWithParam<THeldCase> {};
+
+TEST_P(NamesHeldTest, CountsTheNamesHeldAtThePeakOfEachMode) {
+  TRuleTree tree;
+  Build(tree, GetParam().Rules);
+  EXPECT_EQ(NamesHeld(tree, false), GetParam().Plain);
+  EXPECT_EQ(NamesHeld(tree, true), GetParam().Joined);
+  EXPECT_EQ(MakeFileNames(tree, false, "").size(), GetParam().Made);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, NamesHeldTest, testing::ValuesIn(kHeldCases),
+                         [](const testing::TestParamInfo<THeldCase>& info) { return std::string(info.param.Name); });
 
 TEST(GenerationTest, MillionNameTreeStartsWithUnpaddedNumbers) {
   TRuleTree tree;

@@ -24,11 +24,6 @@ namespace {
 constexpr int kRulesInvalid = 1;
 constexpr int kFailure = 2;
 
-// About as many short names as the 32-bit build can hold together with their joined copy. A
-// larger list is refused up front: being killed half-way through building it helps nobody, and
-// a list within the limit that still does not fit ends in a message, not a crash.
-constexpr std::uint64_t kMaxNames = 20'000'000;
-
 const char kUsage[] =
     "usage: namegen [--join] [--source PATH] [--utf8] FILE\n"
     "Expands the rule file FILE ('-' reads standard input) and prints one name per line.\n"
@@ -114,11 +109,13 @@ int Run(const TOptions& options, TLineWriter& out, TLineWriter& err) {
     for (const std::string& message : sink.Messages) err.Line(message);
     return kRulesInvalid;
   }
-  if (const std::uint64_t count = CountNames(tree); count > kMaxNames) {
+  // The program's limit: a larger list is refused up front, since being killed half-way through
+  // building it helps nobody, and a list within it that still does not fit ends in a message.
+  if (const std::uint64_t count = NamesHeld(tree, options.Join); count > kMaxFileNames) {
     // The count stops at the largest 64-bit number; there it stands for that many or more.
     const bool saturated = count == std::numeric_limits<std::uint64_t>::max();
     err.Line("namegen: the rules make " + std::to_string(count) + (saturated ? " or more" : "") +
-             " names; at most " + std::to_string(kMaxNames) + " fit in memory");
+             " names; at most " + std::to_string(kMaxFileNames) + " fit in memory");
     return kFailure;
   }
   for (const std::string& name : MakeFileNames(tree, options.Join, options.Source)) out.Line(name);
