@@ -11,3 +11,10 @@ if(WIN32)
   # One executable that imports only system DLLs.
   target_link_options(tandelo_options INTERFACE -static -static-libgcc -static-libstdc++)
 endif()
+
+if(WIN32)
+  # For the executables that hold the list of names: 4 GiB of address space instead of 2 GiB on
+  # 64-bit Windows, where the list is what fills it.
+  add_library(tandelo_large_address_aware INTERFACE)
+  target_link_options(tandelo_large_address_aware INTERFACE -Wl,--large-address-aware)
+endif()

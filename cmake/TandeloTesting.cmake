@@ -26,3 +26,10 @@ function(tandelo_add_test name)
     DISCOVERY_TIMEOUT 60
     PROPERTIES TIMEOUT 60)
 endfunction()
+
+# tandelo_check_large_address_aware(NAME TARGET): a test that TARGET's executable is linked
+# large-address-aware.
+function(tandelo_check_large_address_aware name target)
+  add_test(NAME ${name}
+    COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:${target}> -P ${PROJECT_SOURCE_DIR}/cmake/CheckLargeAddressAware.cmake)
+endfunction()
