@@ -58,13 +58,19 @@ BOOL CALLBACK EndModalWindow(HWND window, LPARAM mainWindow) {
 // in after every copy and before every box, so the run stops before its next copy and shows
 // nothing more. Without this, a request sent or posted during the copies would wait until the
 // next box's message loop, and the copies would go on until then.
+//
+// The copies run on this thread without a message loop. The system calls a window whose thread
+// has not looked at its queue for five seconds hung, and offers to end the program in the middle
+// of a copy: so the run looks at the queue, without taking anything out of it, between copies and
+// between the chunks of one long copy, at most every kLookInterval.
 class TForm1::TRunServices : public IFileCopier, public ICopyPrompt, public IMessageSink {
  public:
-  explicit TRunServices(TForm1& form) : form_(form) {}
+  explicit TRunServices(TForm1& form) : form_(form), copier_([this] { ShowAlive(); }) {}
 
   TCopyOutcome Copy(const std::string& source, const std::string& destination) override {
     TCopyOutcome outcome = copier_.Copy(source, destination);
     form_.TakeCloseRequests();
+    ShowAlive();
     return outcome;
   }
   int Ask(const std::string& text, const std::string& caption, unsigned flags) override {
@@ -77,8 +83,19 @@ class TForm1::TRunServices : public IFileCopier, public ICopyPrompt, public IMes
   TCopyServices Services() { return TCopyServices{*this, *this, *this, &form_.closeRequested_}; }
 
  private:
+  static constexpr DWORD kLookInterval = 200;  // milliseconds
+
+  void ShowAlive() {
+    const DWORD now = GetTickCount();
+    if (now - lastLook_ < kLookInterval) return;
+    lastLook_ = now;
+    MSG message;
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+  }
+
   TForm1& form_;
   TWin32FileCopier copier_;
+  DWORD lastLook_ = GetTickCount();
 };
 
 void SetControlText(HWND control, const std::string& text) {

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <utility>
+
 namespace {
 
 // Large enough that a big source takes few system calls, small enough to allocate once per run.
@@ -39,8 +41,10 @@ bool Discard(HANDLE created) {
   return SetFileInformationByHandle(created, FileDispositionInfo, &disposition, sizeof disposition) != 0;
 }
 
-// Copies the rest of `in` to `out`. On failure says which side failed and why.
-bool CopyContent(HANDLE in, HANDLE out, char* buffer, TCopyResult& failure, DWORD& error) {
+// Copies the rest of `in` to `out`, calling `stillWorking` (if set) after every chunk. On failure
+// says which side failed and why.
+bool CopyContent(HANDLE in, HANDLE out, char* buffer, const std::function<void()>& stillWorking,
+                 TCopyResult& failure, DWORD& error) {
   for (;;) {
     DWORD got = 0;
     if (!ReadFile(in, buffer, kBufferSize, &got, nullptr)) {
@@ -61,6 +65,7 @@ bool CopyContent(HANDLE in, HANDLE out, char* buffer, TCopyResult& failure, DWOR
       }
       done += put;
     }
+    if (stillWorking) stillWorking();
   }
 }
 
@@ -77,7 +82,7 @@ std::string SystemErrorText(unsigned long error) {
   return text;
 }
 
-TWin32FileCopier::TWin32FileCopier() = default;
+TWin32FileCopier::TWin32FileCopier(std::function<void()> stillWorking) : stillWorking_(std::move(stillWorking)) {}
 TWin32FileCopier::~TWin32FileCopier() = default;
 
 TCopyOutcome TWin32FileCopier::Copy(const std::string& source, const std::string& destination) {
@@ -105,7 +110,7 @@ TCopyOutcome TWin32FileCopier::Copy(const std::string& source, const std::string
   if (!buffer_) buffer_.reset(new char[kBufferSize]);
   TCopyResult failure = TCopyResult::Failed;
   DWORD error = 0;
-  bool copied = CopyContent(in.Get(), out.Get(), buffer_.get(), failure, error);
+  bool copied = CopyContent(in.Get(), out.Get(), buffer_.get(), stillWorking_, failure, error);
   if (copied) {
     // Zero leaves a time as the system set it: the copy is created now and read now.
     basic.CreationTime.QuadPart = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -21,7 +22,10 @@
 // and system attributes; the attributes are set last, so a failure never leaves a read-only part.
 class TWin32FileCopier : public IFileCopier {
  public:
-  TWin32FileCopier();
+  // `stillWorking`, when given, is called after every chunk of a copy, on the copying thread: a
+  // copy of a large file can take longer than the system waits before it calls a program that
+  // does not look at its messages hung.
+  explicit TWin32FileCopier(std::function<void()> stillWorking = {});
   ~TWin32FileCopier() override;
   TWin32FileCopier(const TWin32FileCopier&) = delete;
   TWin32FileCopier& operator=(const TWin32FileCopier&) = delete;
@@ -30,6 +34,7 @@ class TWin32FileCopier : public IFileCopier {
 
  private:
   std::unique_ptr<char[]> buffer_;  // allocated on the first copy, kept for the rest of the run
+  std::function<void()> stillWorking_;
 };
 
 // The system's description of an error code (FormatMessageA), without line breaks at the end.

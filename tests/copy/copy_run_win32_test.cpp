@@ -145,6 +145,26 @@ TEST_F(CopyRunOnDiskTest, ACopyCarriesTheContentTheLastWriteTimeAndTheReadOnlyFl
   EXPECT_TRUE(prompt_.Questions.empty());
 }
 
+// A copy of a large file can outlast the system's patience with a program that does not look at
+// its messages: the copier says it is still working after every chunk, while the copy goes on.
+TEST(LongCopyTest, SaysItIsStillWorkingBetweenTheChunksOfOneCopy) {
+  TTempFolder folder;
+  const std::string source = folder / "large.bin";
+  const std::string destination = folder / "copy.bin";
+  std::string content(3 * (1 << 20) + 12345, 'x');
+  for (std::size_t i = 0; i < content.size(); i += 4096) content[i] = static_cast<char>(i / 4096);
+  PutFile(source, content);
+  std::vector<unsigned long> writtenAtEachCall;
+  TWin32FileCopier copier([&] {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExA(destination.c_str(), GetFileExInfoStandard, &data);
+    writtenAtEachCall.push_back(data.nFileSizeLow);
+  });
+  EXPECT_EQ(copier.Copy(source, destination).Result, TCopyResult::Copied);
+  EXPECT_EQ(writtenAtEachCall, (std::vector<unsigned long>{1 << 20, 2 << 20, 3 << 20, content.size()}));
+  EXPECT_EQ(FileContent(destination), content);
+}
+
 // The user's files 2.dat and 3.dat are in the folder; the run makes 1.dat to 3.dat. While the
 // prompt for 2.dat is open the source goes away (deleted, renamed, or its folder renamed as when
 // a drive is removed), and the prompt is answered Yes. The copy to 3.dat must fail on the source
