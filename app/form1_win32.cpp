@@ -59,10 +59,11 @@ BOOL CALLBACK EndModalWindow(HWND window, LPARAM mainWindow) {
 // nothing more. Without this, a request sent or posted during the copies would wait until the
 // next box's message loop, and the copies would go on until then.
 //
-// The copies run on this thread without a message loop. The system calls a window whose thread
-// has not looked at its queue for five seconds hung, and offers to end the program in the middle
-// of a copy: so the run looks at the queue, without taking anything out of it, between copies and
-// between the chunks of one long copy, at most every kLookInterval.
+// The names are made and copied on this thread without a message loop. The system calls a window
+// whose thread has not looked at its queue for five seconds hung, and offers to end the program
+// in the middle of a copy: so the run looks at the queue, without taking anything out of it, now
+// and then while the names are freed and made, between copies and between the chunks of one long
+// copy, at most every kLookInterval.
 class TForm1::TRunServices : public IFileCopier, public ICopyPrompt, public IMessageSink {
  public:
   explicit TRunServices(TForm1& form) : form_(form), copier_([this] { ShowAlive(); }) {}
@@ -70,7 +71,6 @@ class TForm1::TRunServices : public IFileCopier, public ICopyPrompt, public IMes
   TCopyOutcome Copy(const std::string& source, const std::string& destination) override {
     TCopyOutcome outcome = copier_.Copy(source, destination);
     form_.TakeCloseRequests();
-    ShowAlive();
     return outcome;
   }
   int Ask(const std::string& text, const std::string& caption, unsigned flags) override {
@@ -80,10 +80,9 @@ class TForm1::TRunServices : public IFileCopier, public ICopyPrompt, public IMes
     if (!form_.TakeCloseRequests()) form_.dialogs_.ShowMessage(text);
   }
 
-  TCopyServices Services() { return TCopyServices{*this, *this, *this, &form_.closeRequested_}; }
-
- private:
-  static constexpr DWORD kLookInterval = 200;  // milliseconds
+  TCopyServices Services() {
+    return TCopyServices{*this, *this, *this, &form_.closeRequested_, [this] { ShowAlive(); }};
+  }
 
   void ShowAlive() {
     const DWORD now = GetTickCount();
@@ -92,6 +91,9 @@ class TForm1::TRunServices : public IFileCopier, public ICopyPrompt, public IMes
     MSG message;
     PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
   }
+
+ private:
+  static constexpr DWORD kLookInterval = 200;  // milliseconds
 
   TForm1& form_;
   TWin32FileCopier copier_;
@@ -356,7 +358,8 @@ void TForm1::Button3Click() {
 
 void TForm1::Button4Click() {
   TRunServices run(*this);
-  if (PrepareFileNames(rules_, Join(), ControlText(Edit1), *fileNames_, run) && !TakeCloseRequests()) {
+  if (PrepareFileNames(rules_, Join(), ControlText(Edit1), *fileNames_, run, [&run] { run.ShowAlive(); }) &&
+      !TakeCloseRequests()) {
     dialogs_.ShowPreview(*fileNames_);
   }
 }

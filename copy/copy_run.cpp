@@ -38,6 +38,7 @@ bool CopyFiles(const std::string& source, const std::string& folder, const std::
     std::string problem = FileNameProblem(names[i]);
     const TCopyOutcome outcome = problem.empty() ? services.Copier.Copy(source, destination)
                                                  : TCopyOutcome{TCopyResult::Failed, std::move(problem)};
+    if (services.StillWorking) services.StillWorking();
     if (outcome.Result == TCopyResult::Copied) continue;
     const int answer =
         services.Prompt.Ask(FailurePrompt(source, destination, outcome), kPromptCaption, kPromptYesNo);
@@ -71,17 +72,23 @@ std::string TooManyNamesText(std::uint64_t count) {
 TTooManyNames::TTooManyNames(std::uint64_t count) : std::runtime_error(TooManyNamesText(count)) {}
 
 bool PrepareFileNames(const TRuleTree& tree, bool join, const std::string& source,
-                      std::vector<std::string>& fileNames, IMessageSink& messages) {
+                      std::vector<std::string>& fileNames, IMessageSink& messages,
+                      const TStillWorking& stillWorking) {
   if (!CheckCopyInfo(tree, messages)) return false;
   const std::uint64_t count = NamesHeld(tree, join);
+  // Freeing millions of names takes a while too: name by name, saying so now and then.
+  while (!fileNames.empty()) {
+    fileNames.pop_back();
+    if (fileNames.size() % kStillWorkingEvery == 0 && stillWorking) stillWorking();
+  }
   std::vector<std::string>().swap(fileNames);
   if (count > kMaxFileNames) throw TTooManyNames(count);
-  fileNames = MakeFileNames(tree, join, source);
+  fileNames = MakeFileNames(tree, join, source, stillWorking);
   return true;
 }
 
 void RunCopy(const TRuleTree& tree, bool join, const std::string& source, const std::string& folder,
              std::vector<std::string>& fileNames, TCopyServices& services) {
-  if (!PrepareFileNames(tree, join, source, fileNames, services.Messages)) return;
+  if (!PrepareFileNames(tree, join, source, fileNames, services.Messages, services.StillWorking)) return;
   if (CopyFiles(source, folder, fileNames, services)) services.Messages.ShowMessage(kCopyDoneMessage);
 }

@@ -51,6 +51,9 @@ struct TCopyServices {
   // Set by the window while a run is under way when it is asked to close. The run reads it before
   // every copy and after every prompt, and when it is set stops at once and says nothing more.
   const bool* StopRequested = nullptr;
+  // Called now and then while the names are freed and made, and after every name of the copies:
+  // the window answers it by showing the system that the program is alive.
+  TStillWorking StillWorking = {};
 };
 
 // The prompt for a failed copy of `source` to `destination`.
@@ -75,7 +78,8 @@ class TTooManyNames : public std::runtime_error {
 // kMaxFileNames (`fileNames` left empty, TTooManyNames thrown), then rebuild `fileNames`. The
 // previous list is freed before the new one is made, so the two are never held together.
 bool PrepareFileNames(const TRuleTree& tree, bool join, const std::string& source,
-                      std::vector<std::string>& fileNames, IMessageSink& messages);
+                      std::vector<std::string>& fileNames, IMessageSink& messages,
+                      const TStillWorking& stillWorking = {});
 
 // The whole run of the "実行" button: prepare the names (nothing more when that fails), copy, and
 // report completion unless the user stopped the run.

@@ -207,7 +207,13 @@ struct TKeep {
   // stored, and rules whose every name would be empty are not walked below an empty prefix.
   bool EmptyNames = true;
   std::string_view Suffix;  // appended to every name stored
+  const TStillWorking* StillWorking = nullptr;
 };
+
+// Calls `stillWorking` when `done` is a multiple of kStillWorkingEvery.
+inline void Tick(const TStillWorking* stillWorking, std::size_t done) {
+  if (done % kStillWorkingEvery == 0 && stillWorking && *stillWorking) (*stillWorking)();
+}
 
 // Expands the children of t.Nodes[0] below `prefix`. Only rules that make names (that are kept)
 // are walked, so every piece appended leads to at least one name: with empty names kept the work
@@ -239,6 +245,7 @@ void Expand(TCountedTree& t, const std::string& prefix, TNameList& list, const T
           if (dropEmpty && piece.empty()) return;
           name.assign(base).append(piece).append(keep.Suffix);
           list.FileNames.push_back(name);
+          Tick(keep.StillWorking, list.FileNames.size());
         });
         list.Work += frame.PieceCount;
         frame.Piece = frame.PieceCount;
@@ -284,7 +291,8 @@ void AddNames(const TRuleNode& node, const std::string& prefix, TNameList& list)
   Expand(counted, prefix, list, TKeep{});
 }
 
-void JoinGroups(std::vector<std::string>& names, const std::vector<std::size_t>& groupEnds) {
+void JoinGroups(std::vector<std::string>& names, const std::vector<std::size_t>& groupEnds,
+                const TStillWorking& stillWorking) {
   if (groupEnds.empty()) {
     names.clear();
     return;
@@ -300,6 +308,7 @@ void JoinGroups(std::vector<std::string>& names, const std::vector<std::size_t>&
       piece.swap(names[p]);
       names[p].clear();
       names[p - start].append(piece);
+      Tick(&stillWorking, p);
     }
     start = std::max(start, end);
   }
@@ -316,7 +325,8 @@ std::string ExtractFileExt(std::string_view path) {
   return std::string(path.substr(at));
 }
 
-std::vector<std::string> MakeFileNames(const TRuleTree& tree, bool join, std::string_view sourcePath) {
+std::vector<std::string> MakeFileNames(const TRuleTree& tree, bool join, std::string_view sourcePath,
+                                       const TStillWorking& stillWorking) {
   TNameList list;
   TCountedTree counted = CountTree(tree.Root());
   const std::string ext = ExtractFileExt(sourcePath);
@@ -325,19 +335,21 @@ std::vector<std::string> MakeFileNames(const TRuleTree& tree, bool join, std::st
     // is made with its extension, so that its buffer is made once and to size.
     const std::uint64_t expected = counted.NotEmpty[0];
     if (expected <= list.FileNames.max_size()) list.FileNames.reserve(static_cast<std::size_t>(expected));
-    Expand(counted, std::string(), list, TKeep{false, ext});
+    Expand(counted, std::string(), list, TKeep{false, ext, &stillWorking});
     return std::move(list.FileNames);
   }
   const std::uint64_t expected = counted.Names[0];
   if (expected <= list.FileNames.max_size()) list.FileNames.reserve(static_cast<std::size_t>(expected));
-  Expand(counted, std::string(), list, TKeep{});
-  JoinGroups(list.FileNames, list.GroupEnds);
+  Expand(counted, std::string(), list, TKeep{true, {}, &stillWorking});
+  JoinGroups(list.FileNames, list.GroupEnds, stillWorking);
   RemoveEmptyNames(list.FileNames);
   // The positions of the empty names are not kept for the life of the list.
   list.FileNames.shrink_to_fit();
   if (!ext.empty()) {
     std::string full;
-    for (std::string& name : list.FileNames) {
+    for (std::size_t i = 0; i < list.FileNames.size(); ++i) {
+      std::string& name = list.FileNames[i];
+      Tick(&stillWorking, i);
       if (name.capacity() >= name.size() + ext.size()) {
         name.append(ext);
       } else {

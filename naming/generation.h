@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,9 +31,15 @@ struct TNameList {
 // nothing recurses per level.
 void AddNames(const TRuleNode& node, const std::string& prefix, TNameList& list);
 
+// Called now and then (every kStillWorkingEvery names) during a long generation, so that a
+// program generating on its window's thread can let the system see that it is alive.
+using TStillWorking = std::function<void()>;
+constexpr std::size_t kStillWorkingEvery = 1 << 16;
+
 // The old-version join: entry k becomes the k-th name of the first group followed by the k-th
 // names of the later groups. The list keeps its length; positions no group reaches become empty.
-void JoinGroups(std::vector<std::string>& names, const std::vector<std::size_t>& groupEnds);
+void JoinGroups(std::vector<std::string>& names, const std::vector<std::size_t>& groupEnds,
+                const TStillWorking& stillWorking = {});
 
 // Drops the empty names, keeping the order of the others.
 void RemoveEmptyNames(std::vector<std::string>& names);
@@ -43,7 +50,8 @@ std::string ExtractFileExt(std::string_view path);
 
 // The whole generation: expand, join when asked, drop empty names, append the source's extension.
 // With the join and a root without children the list is empty.
-std::vector<std::string> MakeFileNames(const TRuleTree& tree, bool join, std::string_view sourcePath);
+std::vector<std::string> MakeFileNames(const TRuleTree& tree, bool join, std::string_view sourcePath,
+                                       const TStillWorking& stillWorking = {});
 
 // How many names AddNames makes from the root, counted without making them: all of them, and
 // those that are not empty (a name is empty when every piece on its path is empty). Both

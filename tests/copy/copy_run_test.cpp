@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 
 #include "copy/copy_run.h"
@@ -303,6 +304,22 @@ TEST(PrepareFileNamesTest, TakesWhatIsHeldAtTheLimitAndRefusesOneMore) {
               "作成されるファイル名が多すぎます（10,000,002件）。一度に扱えるファイル名は10,000,000件までです");
   }
   EXPECT_TRUE(fileNames.empty());
+}
+
+// The window answers these calls by showing the system it is alive: they come while the last
+// list is freed and after every name of the run, however the copy of that name went.
+TEST(PrepareFileNamesTest, ARunSaysItIsStillWorkingWhileFreeingTheLastListAndAfterEveryName) {
+  TRuleTree tree;
+  Build(tree, {Any({"a", "b", "a", "c:"})});  // a copy, one that exists, one refused name
+  TRun run({kAnswerYes, kAnswerYes});
+  std::vector<std::string> fileNames(300000, "from the last run");
+  std::vector<std::size_t> attemptsAtEachCall;
+  run.Services.StillWorking = [&] { attemptsAtEachCall.push_back(run.Copier.Attempts.size()); };
+  RunCopy(tree, false, "C:\\src\\a.txt", "C:\\out", fileNames, run.Services);
+  const auto beforeCopies = std::count(attemptsAtEachCall.begin(), attemptsAtEachCall.end(), 0u);
+  EXPECT_GE(beforeCopies, static_cast<long>(300000 / kStillWorkingEvery));
+  EXPECT_EQ(std::vector<std::size_t>(attemptsAtEachCall.begin() + beforeCopies, attemptsAtEachCall.end()),
+            (std::vector<std::size_t>{1, 2, 3, 3}));
 }
 
 TEST(PrepareFileNamesTest, ValidationComesBeforeTheCount) {
