@@ -43,7 +43,7 @@ bool Discard(HANDLE created) {
 
 // Copies the rest of `in` to `out`, calling `stillWorking` (if set) after every chunk. On failure
 // says which side failed and why.
-bool CopyContent(HANDLE in, HANDLE out, char* buffer, const std::function<void()>& stillWorking,
+bool CopyContent(HANDLE in, HANDLE out, char* buffer, const TStillWorking& stillWorking,
                  TCopyResult& failure, DWORD& error) {
   for (;;) {
     DWORD got = 0;
@@ -82,7 +82,7 @@ std::string SystemErrorText(unsigned long error) {
   return text;
 }
 
-TWin32FileCopier::TWin32FileCopier(std::function<void()> stillWorking) : stillWorking_(std::move(stillWorking)) {}
+TWin32FileCopier::TWin32FileCopier(TStillWorking stillWorking) : stillWorking_(std::move(stillWorking)) {}
 TWin32FileCopier::~TWin32FileCopier() = default;
 
 TCopyOutcome TWin32FileCopier::Copy(const std::string& source, const std::string& destination) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -25,7 +24,7 @@ class TWin32FileCopier : public IFileCopier {
   // `stillWorking`, when given, is called after every chunk of a copy, on the copying thread: a
   // copy of a large file can take longer than the system waits before it calls a program that
   // does not look at its messages hung.
-  explicit TWin32FileCopier(std::function<void()> stillWorking = {});
+  explicit TWin32FileCopier(TStillWorking stillWorking = {});
   ~TWin32FileCopier() override;
   TWin32FileCopier(const TWin32FileCopier&) = delete;
   TWin32FileCopier& operator=(const TWin32FileCopier&) = delete;
@@ -34,7 +33,7 @@ class TWin32FileCopier : public IFileCopier {
 
  private:
   std::unique_ptr<char[]> buffer_;  // allocated on the first copy, kept for the rest of the run
-  std::function<void()> stillWorking_;
+  TStillWorking stillWorking_;
 };
 
 // The system's description of an error code (FormatMessageA), without line breaks at the end.
