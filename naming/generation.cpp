@@ -226,7 +226,6 @@ void Expand(TCountedTree& t, const std::string& prefix, TNameList& list, const T
   for (std::size_t c = 0; c < startChildren.size(); ++c) startChildren[c] = t.FirstChild[0] + c;
 
   std::string buffer = prefix;
-  std::string name;
   std::vector<TFrame> stack;
   stack.push_back(TFrame{startChildren.data(), startChildren.data() + startChildren.size(), buffer.size()});
   char text[16];
@@ -236,15 +235,17 @@ void Expand(TCountedTree& t, const std::string& prefix, TNameList& list, const T
       const TRuleNode& node = *t.Nodes[frame.Current];
       const TCopyInfo& info = *node.Data();
       if (!node.HasChildren()) {
-        // A leaf's pieces all become names at once: the hot loop of large lists. Each name is put
-        // together in `name` and stored as a copy, whose buffer is exactly as long as the name:
-        // the list's memory is mostly these buffers.
+        // A leaf's pieces all become names at once: the hot loop of large lists. Each name is
+        // made at its full length, so that its buffer is exactly as long as the name (appending
+        // would round it up or double it): the list's memory is mostly these buffers.
         const std::string_view base(buffer.data(), frame.PrefixLength);
         const bool dropEmpty = !keep.EmptyNames && base.empty();
         ForEachPiece(info, [&](std::string_view piece) {
           if (dropEmpty && piece.empty()) return;
-          name.assign(base).append(piece).append(keep.Suffix);
-          list.FileNames.push_back(name);
+          std::string& name = list.FileNames.emplace_back(base.size() + piece.size() + keep.Suffix.size(), '\0');
+          char* out = std::copy(base.begin(), base.end(), name.data());
+          out = std::copy(piece.begin(), piece.end(), out);
+          std::copy(keep.Suffix.begin(), keep.Suffix.end(), out);
           Tick(keep.StillWorking, list.FileNames.size());
         });
         list.Work += frame.PieceCount;
