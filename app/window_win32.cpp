@@ -1,9 +1,6 @@
 #include "app/window_win32.h"
 
-#include <new>
 #include <stdexcept>
-
-#include "app/app_title.h"
 
 TWindow::~TWindow() {
   if (handle_) {
@@ -57,16 +54,7 @@ LRESULT CALLBACK TWindow::WindowProc(HWND window, UINT message, WPARAM wParam, L
   } catch (const std::exception& error) {
     self->ReportError(DescribeError(error));
   } catch (...) {
-    self->ReportError("予期しないエラーが発生しました");
+    self->ReportError(kUnexpectedError);
   }
   return 0;
-}
-
-void ShowErrorBox(HWND owner, const std::string& text) {
-  MessageBoxA(owner, (text + ".").c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
-}
-
-std::string DescribeError(const std::exception& error) {
-  if (dynamic_cast<const std::bad_alloc*>(&error)) return "メモリが不足しています";
-  return error.what();
 }

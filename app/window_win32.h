@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "widgets/error_box_win32.h"
+
 // The base of the program's windows: the window procedure finds the object through
 // GWLP_USERDATA (stored at WM_NCCREATE) and forwards every message to HandleMessage. It is also
 // the boundary that no exception crosses: what a handler throws is reported with ReportError and
@@ -31,10 +33,3 @@ class TWindow {
 
   HWND handle_ = nullptr;
 };
-
-// The application's error box: the title as caption, an error icon, one OK button, the text with
-// "." appended.
-void ShowErrorBox(HWND owner, const std::string& text);
-
-// A handler's failure worded for the user.
-std::string DescribeError(const std::exception& error);

@@ -6,7 +6,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "app/app_title.h"
+#include "widgets/error_box_win32.h"
 
 namespace {
 
@@ -93,15 +93,11 @@ LRESULT CALLBACK TNameView::WindowProc(HWND hwnd, UINT message, WPARAM wParam, L
   }
   try {
     return view->HandleMessage(hwnd, message, wParam, lParam);
-  } catch (const std::bad_alloc&) {
-    // Only a copy of a long selection asks for much memory; the list and the clipboard stay.
-    MessageBoxA(GetAncestor(hwnd, GA_ROOT), "メモリが不足しています.", kApplicationTitle, MB_OK | MB_ICONERROR);
   } catch (const std::exception& error) {
-    MessageBoxA(GetAncestor(hwnd, GA_ROOT), (std::string(error.what()) + ".").c_str(), kApplicationTitle,
-                MB_OK | MB_ICONERROR);
+    // Only a copy of a long selection asks for much memory; the list and the clipboard stay.
+    ShowErrorBox(GetAncestor(hwnd, GA_ROOT), DescribeError(error));
   } catch (...) {
-    MessageBoxA(GetAncestor(hwnd, GA_ROOT), "予期しないエラーが発生しました.", kApplicationTitle,
-                MB_OK | MB_ICONERROR);
+    ShowErrorBox(GetAncestor(hwnd, GA_ROOT), kUnexpectedError);
   }
   return 0;
 }
