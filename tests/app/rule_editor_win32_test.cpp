@@ -272,11 +272,21 @@ TEST_F(RuleEditorTest, DeletingASubtreeFreesEveryRecord) {
   EXPECT_EQ(ItemText(TreeView_GetChild(form_.TreeView1, Root())), ItemText(kept));
 }
 
+// The visible menu window of this thread: a test running beside this one may show a menu too.
+BOOL CALLBACK FindMenuWindow(HWND window, LPARAM found) {
+  char className[16] = "";
+  GetClassNameA(window, className, sizeof className);
+  if (lstrcmpA(className, "#32768") != 0 || !IsWindowVisible(window)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
 // Reads where the rule menu opened and closes it, from inside the menu's own loop.
 RECT gMenuRect;
 void CALLBACK CloseMenu(HWND, UINT, UINT_PTR timer, DWORD) {
-  const HWND menu = FindWindowA("#32768", nullptr);
-  if (!menu || !IsWindowVisible(menu)) return;
+  HWND menu = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), FindMenuWindow, reinterpret_cast<LPARAM>(&menu));
+  if (!menu) return;
   GetWindowRect(menu, &gMenuRect);
   KillTimer(nullptr, timer);
   EndMenu();
