@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/folder_chooser_win32.h"
-#include "app/window_win32.h"
+#include "widgets/window_win32.h"
 #include "preview/preview_window_win32.h"
 
 namespace {

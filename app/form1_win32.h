@@ -14,7 +14,7 @@
 #include "app/panel_win32.h"
 #include "app/resources_win32.h"
 #include "app/spin_edit_win32.h"
-#include "app/window_win32.h"
+#include "widgets/window_win32.h"
 #include "naming/rule_tree.h"
 #include "widgets/button_ex_win32.h"
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/window_win32.h"
+#include "widgets/window_win32.h"
 
 // The bevels a panel can draw around its client area.
 enum TPanelBevel { pbNone, pbRaisedOuter, pbLoweredOuter, pbLoweredInner };

@@ -6,7 +6,6 @@
 #include <new>
 #include <stdexcept>
 
-#include "widgets/error_box_win32.h"
 
 namespace {
 
@@ -51,25 +50,15 @@ bool KeyHeld(int key) { return GetKeyState(key) < 0; }
 
 TNameView::TNameView(HWND parent, const RECT& at)
     : layout_(kNoNames, [this](unsigned code) { return CharWidth(code); }, 0), browser_(layout_) {
-  static const bool registered = [] {
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.style = CS_DBLCLKS;
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_IBEAM);
-    windowClass.lpszClassName = kNameViewClassName;
-    return RegisterClassExA(&windowClass) != 0;
-  }();
-  if (!registered) throw std::runtime_error("一覧のウィンドウクラスを登録できません");
-  CreateWindowExA(kExStyle, kNameViewClassName, "", kStyle, at.left, at.top, at.right - at.left, at.bottom - at.top,
-                  parent, nullptr, GetModuleHandleA(nullptr), this);
-  if (!handle_) throw std::runtime_error("一覧のウィンドウを作成できません");
-  ViewSetFont(handle_, nullptr, FALSE);
+  // Double clicks select a name; the view paints its whole client area itself.
+  Create(kNameViewClassName, kExStyle, "", kStyle, at.left, at.top, at.right - at.left, at.bottom - at.top, parent,
+         nullptr, TWindowClassLook{CS_DBLCLKS, reinterpret_cast<const char*>(IDC_IBEAM), nullptr});
+  ViewSetFont(Handle(), nullptr, FALSE);
 }
 
+// The window goes before the members its messages could still reach.
 TNameView::~TNameView() {
-  if (handle_) DestroyWindow(handle_);
+  if (Handle()) DestroyWindow(Handle());
 }
 
 void TNameView::SetNames(const std::vector<std::string>& names) {
@@ -78,31 +67,8 @@ void TNameView::SetNames(const std::vector<std::string>& names) {
   Changed();
 }
 
-LRESULT CALLBACK TNameView::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* view = static_cast<TNameView*>(reinterpret_cast<LPCREATESTRUCTA>(lParam)->lpCreateParams);
-    view->handle_ = hwnd;
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
-  }
-  auto* view = reinterpret_cast<TNameView*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (!view) return DefWindowProcA(hwnd, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-    view->handle_ = nullptr;
-    return DefWindowProcA(hwnd, message, wParam, lParam);
-  }
-  try {
-    return view->HandleMessage(hwnd, message, wParam, lParam);
-  } catch (const std::exception& error) {
-    // Only a copy of a long selection asks for much memory; the list and the clipboard stay.
-    ShowErrorBox(GetAncestor(hwnd, GA_ROOT), DescribeError(error));
-  } catch (...) {
-    ShowErrorBox(GetAncestor(hwnd, GA_ROOT), kUnexpectedError);
-  }
-  return 0;
-}
-
-LRESULT TNameView::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TNameView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  const HWND hwnd = Handle();
   switch (message) {
     HANDLE_MSG(hwnd, WM_SETFONT, ViewSetFont);
     HANDLE_MSG(hwnd, WM_SIZE, ViewSize);
@@ -213,15 +179,15 @@ void TNameView::ViewSize(HWND hwnd, UINT state, int width, int height) {
 }
 
 void TNameView::Changed() {
-  InvalidateRect(handle_, nullptr, FALSE);
+  InvalidateRect(Handle(), nullptr, FALSE);
   UpdateCaret();
 }
 
 void TNameView::UpdateCaret() {
-  if (GetFocus() != handle_) return;
+  if (GetFocus() != Handle()) return;
   const long row = browser_.CaretRow();
   RECT client;
-  GetClientRect(handle_, &client);
+  GetClientRect(Handle(), &client);
   const bool visible = row >= 0 && row * lineHeight_ < client.bottom;
   if (visible) {
     const int x = kMargin + layout_.XOf(browser_.Caret(), browser_.CaretLine());
@@ -229,9 +195,9 @@ void TNameView::UpdateCaret() {
   }
   if (visible != caretShown_) {
     if (visible) {
-      ShowCaret(handle_);
+      ShowCaret(Handle());
     } else {
-      HideCaret(handle_);
+      HideCaret(Handle());
     }
     caretShown_ = visible;
   }
@@ -334,7 +300,7 @@ void TNameView::ViewLButtonUp(HWND, int, int, UINT) {
 
 void TNameView::StopDragging() {
   dragging_ = false;
-  if (handle_) KillTimer(handle_, kDragTimer);
+  if (Handle()) KillTimer(Handle(), kDragTimer);
 }
 
 void TNameView::ViewTimer(HWND hwnd, UINT id) {
@@ -403,7 +369,7 @@ void TNameView::CopySelection() {
   TGlobalMemory locale(sizeof(LCID));
   *static_cast<LCID*>(GlobalLock(locale.Get())) = GetSystemDefaultLCID();
   GlobalUnlock(locale.Get());
-  if (!OpenClipboardSoon(handle_)) {
+  if (!OpenClipboardSoon(Handle())) {
     MessageBeep(MB_ICONWARNING);
     return;
   }
@@ -422,12 +388,12 @@ void TNameView::ViewPaint(HWND hwnd) {
 
 void TNameView::Paint(HDC dc, const RECT& area) {
   RECT client;
-  GetClientRect(handle_, &client);
+  GetClientRect(Handle(), &client);
   const TSelectObject font(dc, font_ ? font_ : GetStockObject(SYSTEM_FONT));
   const TSaveTextColors colors(dc);
   SetBkMode(dc, OPAQUE);
   // Like the edit control, the selection shows only while the view has the focus.
-  const bool selecting = GetFocus() == handle_ && browser_.HasSelection();
+  const bool selecting = GetFocus() == Handle() && browser_.HasSelection();
   const auto [from, to] = selecting ? browser_.Selection() : std::make_pair(TTextPos{}, TTextPos{});
   TDisplayLine line = browser_.Top();
   int y = 0;

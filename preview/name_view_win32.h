@@ -8,6 +8,7 @@
 
 #include "preview/name_layout.h"
 #include "widgets/gdi_win32.h"
+#include "widgets/window_win32.h"
 
 // The window class of the view; a test or a driver finds the view by it.
 inline constexpr char kNameViewClassName[] = "TNameView";
@@ -20,7 +21,7 @@ inline constexpr char kNameViewClassName[] = "TNameView";
 //
 // Its window text is the list joined by CR LF, made only when asked for (WM_GETTEXT); setting it
 // changes nothing. The font comes with WM_SETFONT and stays the sender's.
-class TNameView {
+class TNameView : public TWindow {
  public:
   static constexpr DWORD kStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
   static constexpr DWORD kExStyle = WS_EX_CLIENTEDGE;
@@ -28,11 +29,7 @@ class TNameView {
   static constexpr int kMargin = 2;
 
   TNameView(HWND parent, const RECT& at);
-  ~TNameView();
-  TNameView(const TNameView&) = delete;
-  TNameView& operator=(const TNameView&) = delete;
-
-  HWND Handle() const { return handle_; }
+  ~TNameView() override;
 
   // Shows `names` from the top with nothing selected. The list is read while it is shown: it must
   // stay unchanged until the view is gone or shows another list.
@@ -41,9 +38,10 @@ class TNameView {
   // Draws the lines that meet `area` of the client area.
   void Paint(HDC dc, const RECT& area);
 
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
   void ViewSetFont(HWND hwnd, HFONT font, BOOL redraw);
   void ViewSize(HWND hwnd, UINT state, int width, int height);
@@ -66,7 +64,6 @@ class TNameView {
   void CopySelection();
   void DrawLine(HDC dc, TDisplayLine line, int y, int right, TTextPos selectedFrom, TTextPos selectedTo);
 
-  HWND handle_ = nullptr;
   HFONT font_ = nullptr;
   TMemoryDC measureDc_;  // holds the font, for the widths of characters
   std::unique_ptr<TSelectObject> measureFont_;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/message_box_win32.h"
-#include "app/window_win32.h"
+#include "widgets/window_win32.h"
 #include "tests/app/message_box_watcher_win32.h"
 #include "tests/support/windows_win32.h"
 

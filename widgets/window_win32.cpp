@@ -1,4 +1,4 @@
-#include "app/window_win32.h"
+#include "widgets/window_win32.h"
 
 #include <stdexcept>
 
@@ -10,17 +10,18 @@ TWindow::~TWindow() {
 }
 
 void TWindow::Create(const char* className, DWORD exStyle, const char* title, DWORD style, int x, int y,
-                     int width, int height, HWND parent, HMENU menu) {
+                     int width, int height, HWND parent, HMENU menu, const TWindowClassLook& look) {
   const HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSEXA existing{};
   existing.cbSize = sizeof existing;
   if (!GetClassInfoExA(instance, className, &existing)) {
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof windowClass;
+    windowClass.style = look.Style;
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.hCursor = LoadCursorA(nullptr, look.Cursor);
+    windowClass.hbrBackground = look.Background;
     windowClass.lpszClassName = className;
     windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
     if (!RegisterClassExA(&windowClass)) throw std::runtime_error("RegisterClassEx failed");
@@ -34,7 +35,7 @@ LRESULT TWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcA(handle_, message, wParam, lParam);
 }
 
-void TWindow::ReportError(const std::string& text) { ShowErrorBox(handle_, text); }
+void TWindow::ReportError(const std::string& text) { ShowErrorBox(GetAncestor(handle_, GA_ROOT), text); }
 
 LRESULT CALLBACK TWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
