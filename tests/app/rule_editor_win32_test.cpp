@@ -292,16 +292,22 @@ void CALLBACK CloseMenu(HWND, UINT, UINT_PTR timer, DWORD) {
   EndMenu();
 }
 
+// The top-left corner of the menu that the message opens, read from inside the menu's loop.
+POINT MenuCornerAfter(HWND target, UINT message, WPARAM wParam, LPARAM lParam) {
+  gMenuRect = RECT{};
+  SetTimer(nullptr, 0, 20, CloseMenu);
+  SendMessageA(target, message, wParam, lParam);
+  return POINT{gMenuRect.left, gMenuRect.top};
+}
+
 TEST_F(RuleEditorTest, TheButtonOpensTheMenuAtItsBottomLeftCorner) {
   const HTREEITEM rule = AddUnder(Root());
   Select(rule);
-  gMenuRect = RECT{};
-  SetTimer(nullptr, 0, 20, CloseMenu);
-  SendMessageA(form_.ButtonEx1, BM_CLICK, 0, 0);
+  const POINT opened = MenuCornerAfter(form_.ButtonEx1, BM_CLICK, 0, 0);
   POINT corner{157, 17};
   ClientToScreen(form_.Panel1->Handle(), &corner);
-  EXPECT_EQ(gMenuRect.left, corner.x);
-  EXPECT_EQ(gMenuRect.top, corner.y);
+  EXPECT_EQ(opened.x, corner.x);
+  EXPECT_EQ(opened.y, corner.y);
   EXPECT_EQ(Selected(), rule);
 }
 
@@ -321,11 +327,10 @@ TEST_F(RuleEditorTest, TheKeyboardOpensTheMenuBelowTheSelectedRule) {
       expected = POINT{label.left, label.bottom};
     }
     ClientToScreen(form_.TreeView1, &expected);
-    gMenuRect = RECT{};
-    SetTimer(nullptr, 0, 20, CloseMenu);
-    SendMessageA(form_.TreeView1, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form_.TreeView1), -1);
-    EXPECT_EQ(gMenuRect.left, expected.x) << (selected ? ItemText(selected) : "nothing selected");
-    EXPECT_EQ(gMenuRect.top, expected.y) << (selected ? ItemText(selected) : "nothing selected");
+    const POINT opened =
+        MenuCornerAfter(form_.TreeView1, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form_.TreeView1), -1);
+    EXPECT_EQ(opened.x, expected.x) << (selected ? ItemText(selected) : "nothing selected");
+    EXPECT_EQ(opened.y, expected.y) << (selected ? ItemText(selected) : "nothing selected");
     EXPECT_EQ(Selected(), selected);
   }
 }

@@ -590,6 +590,23 @@ void WithProgram(Body body) {
   }
 }
 
+// The preview's list, read once the preview is up, and the preview closed with Escape.
+std::string ReadPreview(TUser& user, const TMainWindow& w, const std::string& expected) {
+  const HWND preview = WaitForTop(w.ProcessId, kPreviewClass, nullptr, "preview");
+  const HWND list = FindWindowExA(preview, nullptr, kPreviewListClass, nullptr);
+  Require(list != nullptr, "the preview has no list");
+  std::string shown;
+  WaitUntil([&] { return (shown = TextOf(list)) == expected; });
+  user.Press(preview, VK_ESCAPE);
+  WaitGone(preview, "the preview");
+  return shown;
+}
+
+void RequirePreview(TUser& user, const TMainWindow& w, const std::string& expected) {
+  const std::string shown = ReadPreview(user, w, expected);
+  Require(shown == expected, "the preview lists \"" + Ascii(shown) + "\", expected \"" + Ascii(expected) + "\"");
+}
+
 // The mouse's way through a whole job: rules, source, folder, preview, two runs.
 void UserBuildsCopiesAndReruns(const TTempFolder& temp) {
   const std::string source = temp.Path() + "\\report.txt";
@@ -676,14 +693,7 @@ void UserBuildsCopiesAndReruns(const TTempFolder& temp) {
     Log("show the preview");
     Require(IsWindowEnabled(w.PreviewButton), "the preview button is disabled");
     user.ClickOn(w.PreviewButton);
-    const HWND preview = WaitForTop(pid, kPreviewClass, nullptr, "preview");
-    const HWND list = FindWindowExA(preview, nullptr, kPreviewListClass, nullptr);
-    Require(list != nullptr, "the preview has no list");
-    const std::string expectedList = JoinNames(kExpectedNames, "\r\n");
-    Require(WaitUntil([&] { return TextOf(list) == expectedList; }),
-            "the preview lists \"" + Ascii(TextOf(list)) + "\"");
-    user.Press(preview, VK_ESCAPE);
-    WaitGone(preview, "the preview");
+    RequirePreview(user, w, JoinNames(kExpectedNames, "\r\n"));
 
     Log("run the copy");
     Require(WaitUntil([&] { return IsWindowEnabled(w.RunButton) != FALSE; }), "the run button is disabled");
@@ -752,23 +762,6 @@ void RequireMenuOpenedOnce(const TMainWindow& w, HWND menu) {
   WaitGone(menu, "the rule menu");
   Sleep(300);
   Require(FindTop(w.ProcessId, kMenuClass) == nullptr, "the rule menu opened a second time");
-}
-
-// The preview's list, read once the preview is up, and the preview closed with Escape.
-std::string ReadPreview(TUser& user, const TMainWindow& w, const std::string& expected) {
-  const HWND preview = WaitForTop(w.ProcessId, kPreviewClass, nullptr, "preview");
-  const HWND list = FindWindowExA(preview, nullptr, kPreviewListClass, nullptr);
-  Require(list != nullptr, "the preview has no list");
-  std::string shown;
-  WaitUntil([&] { return (shown = TextOf(list)) == expected; });
-  user.Press(preview, VK_ESCAPE);
-  WaitGone(preview, "the preview");
-  return shown;
-}
-
-void RequirePreview(TUser& user, const TMainWindow& w, const std::string& expected) {
-  const std::string shown = ReadPreview(user, w, expected);
-  Require(shown == expected, "the preview lists \"" + Ascii(shown) + "\", expected \"" + Ascii(expected) + "\"");
 }
 
 // A whole job without the mouse: Tab to the tree, a rule from the keyboard's rule menu, its
