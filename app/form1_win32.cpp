@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "app/app_title.h"
 #include "app/folder_levels.h"
@@ -113,16 +114,15 @@ std::string ControlText(HWND control) {
 TForm1::TForm1(IDialogs& dialogs) : dialogs_(dialogs), font_(CreateProgramFont()) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_TREEVIEW_CLASSES | ICC_UPDOWN_CLASS};
   InitCommonControlsEx(&controls);
-  // The outer size that gives the designed client area, centred on the desktop's work area.
+  // The outer size that gives the designed client area, centred on the desktop (the whole primary
+  // screen, whatever a taskbar takes of it).
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
   const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
   RECT frame{0, 0, kClientWidth, kClientHeight};
   AdjustWindowRectEx(&frame, style, FALSE, exStyle);
   const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  RECT work;
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-  Create("TandeloForm1", exStyle, kCaption, style, work.left + (work.right - work.left - width) / 2,
-         work.top + (work.bottom - work.top - height) / 2, width, height, nullptr);
+  Create("TandeloForm1", exStyle, kCaption, style, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+         (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr);
   CreateControls();
   FormCreate();
 }

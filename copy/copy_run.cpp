@@ -69,8 +69,6 @@ std::string TooManyNamesText(std::uint64_t count) {
 
 }  // namespace
 
-TTooManyNames::TTooManyNames(std::uint64_t count) : std::runtime_error(TooManyNamesText(count)) {}
-
 bool PrepareFileNames(const TRuleTree& tree, bool join, const std::string& source,
                       std::vector<std::string>& fileNames, IMessageSink& messages,
                       const TStillWorking& stillWorking) {
@@ -82,7 +80,10 @@ bool PrepareFileNames(const TRuleTree& tree, bool join, const std::string& sourc
     if (fileNames.size() % kStillWorkingEvery == 0 && stillWorking) stillWorking();
   }
   std::vector<std::string>().swap(fileNames);
-  if (count > kMaxFileNames) throw TTooManyNames(count);
+  if (count > kMaxFileNames) {
+    messages.ShowMessage(TooManyNamesText(count));
+    return false;
+  }
   fileNames = MakeFileNames(tree, join, source, stillWorking);
   return true;
 }

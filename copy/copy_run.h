@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -66,17 +65,11 @@ std::string FailurePrompt(const std::string& source, const std::string& destinat
 bool CopyFiles(const std::string& source, const std::string& folder, const std::vector<std::string>& names,
                TCopyServices& services);
 
-// Thrown instead of generating a list that cannot be held; the text gives the count and the
-// limit (kMaxFileNames).
-class TTooManyNames : public std::runtime_error {
- public:
-  explicit TTooManyNames(std::uint64_t count);
-};
-
 // What both run buttons do first: validate (false when a rule is bad, `fileNames` untouched), then
 // count the names that generation would hold at once without making them and refuse more than
-// kMaxFileNames (`fileNames` left empty, TTooManyNames thrown), then rebuild `fileNames`. The
-// previous list is freed before the new one is made, so the two are never held together.
+// kMaxFileNames (false, `fileNames` left empty, a plain message giving the count and the limit),
+// then rebuild `fileNames`. The previous list is freed before the new one is made, so the two are
+// never held together.
 bool PrepareFileNames(const TRuleTree& tree, bool join, const std::string& source,
                       std::vector<std::string>& fileNames, IMessageSink& messages,
                       const TStillWorking& stillWorking = {});

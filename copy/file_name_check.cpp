@@ -22,43 +22,53 @@ bool SameLetters(std::string_view text, std::string_view upper) {
   return true;
 }
 
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
 std::string CharacterProblem(char c) {
-  if (c == '\\' || c == '/') return std::string("ファイル名にフォルダの区切り「") + c + "」は使えません。";
+  if (c < 0x20 && c >= 0) return "ファイル名に制御文字は使えません。";
   if (c == ':') return "ファイル名にドライブの区切り「:」は使えません。";
   return std::string("ファイル名に「") + c + "」は使えません。";
+}
+
+// What is wrong with one part of the path, between two separators.
+std::string PartProblem(std::string_view part, std::size_t deviceEnd) {
+  if (part.empty()) return "ファイル名に空のフォルダ名（先頭や末尾の「\\」、続けて並んだ「\\」）は使えません。";
+  if (part == "." || part == "..") return "「" + std::string(part) + "」はフォルダを表す名前のため、ファイル名に使えません。";
+  // The device part is what comes before the first dot, trailing spaces dropped, as the system
+  // reads it: "nul.txt" and "com1.tar.gz" are devices too.
+  std::string_view device = part.substr(0, deviceEnd);
+  while (!device.empty() && device.back() == ' ') device.remove_suffix(1);
+  for (const std::string_view reserved : kDeviceNames) {
+    if (SameLetters(device, reserved)) {
+      return "「" + std::string(device) + "」は装置の名前のため、拡張子を付けてもファイル名やフォルダ名にできません。";
+    }
+  }
+  return {};
 }
 
 }  // namespace
 
 std::string FileNameProblem(std::string_view name) {
   if (name.empty()) return "ファイル名が空です。";
-  // The device part is what comes before the first dot, trailing spaces dropped, as the system
-  // reads it: "nul.txt" and "com1.tar.gz" are devices too.
-  std::size_t deviceEnd = std::string_view::npos;
   std::string problem;
-  ForEachSingleByte(name, [&](std::size_t i) {
-    const auto c = static_cast<unsigned char>(name[i]);
-    if (c < 0x20) {
-      problem = "ファイル名に制御文字は使えません。";
-    } else if (std::string_view("\\/:*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos) {
-      problem = CharacterProblem(static_cast<char>(c));
-    } else if (c == '.' && deviceEnd == std::string_view::npos) {
-      deviceEnd = i;
-    }
+  std::size_t partStart = 0;
+  std::size_t deviceEnd = std::string_view::npos;  // the first dot of the part, from its start
+  const auto endPart = [&](std::size_t end) {
+    problem = PartProblem(name.substr(partStart, end - partStart), deviceEnd);
+    partStart = end + 1;
+    deviceEnd = std::string_view::npos;
     return problem.empty();
-  });
-  if (!problem.empty()) return problem;
-  if (name == "." || name == "..") return "「" + std::string(name) + "」はフォルダを表す名前のため、ファイル名にできません。";
-  // A second byte is never a space or a dot, so the last byte tells.
-  if (name.back() == ' ' || name.back() == '.') {
-    return "ファイル名の末尾の空白や「.」はシステムに取り除かれるため、この名前では作成できません。";
-  }
-  std::string_view device = name.substr(0, deviceEnd);
-  while (!device.empty() && device.back() == ' ') device.remove_suffix(1);
-  for (const std::string_view reserved : kDeviceNames) {
-    if (SameLetters(device, reserved)) {
-      return "「" + std::string(device) + "」は装置の名前のため、拡張子を付けてもファイル名にできません。";
+  };
+  ForEachSingleByte(name, [&](std::size_t i) {
+    const char c = name[i];
+    if (IsSeparator(c)) return endPart(i);
+    if (static_cast<unsigned char>(c) < 0x20 || std::string_view(":*?\"<>|").find(c) != std::string_view::npos) {
+      problem = CharacterProblem(c);
+      return false;
     }
-  }
-  return {};
+    if (c == '.' && deviceEnd == std::string_view::npos) deviceEnd = i - partStart;
+    return true;
+  });
+  if (problem.empty()) endPart(name.size());
+  return problem;
 }

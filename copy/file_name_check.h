@@ -3,13 +3,15 @@
 #include <string>
 #include <string_view>
 
-// Why `name` cannot be a file directly in the chosen folder under exactly that name, as one
-// sentence in Japanese ending in "。" for the failure prompt; empty when it can.
+// Why `name` cannot be created below the chosen folder, as one sentence in Japanese ending in
+// "。" for the failure prompt; empty when it can.
 //
-// Refused: an empty name; a folder or drive separator ("\", "/", ":"), the other characters no
-// Windows file name holds (* ? " < > |) and control characters, since each would either reach
-// outside the folder, open something that is not a file, or fail with a vaguer system text;
-// "." and ".."; a device name (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, CONIN$, CONOUT$) with or
-// without extensions; and a name ending in a space or a dot, which the system drops silently.
-// The second byte of a double-byte character (表 ends in the byte of "\") is not a separator.
+// A name may reach into a sub-folder that exists ("sub\x.txt"; "/" separates as "\" does), but
+// never out of the chosen folder or to anything but a file. Refused in any part of the path: an
+// empty part (a leading, trailing or doubled separator), "." and "..", a drive colon, the other
+// characters no Windows file name holds (* ? " < > |) and control characters, and a device name
+// (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, CONIN$, CONOUT$) with or without extensions. A name
+// ending in a space or a dot is left to the system, which drops them: "a." then meets "a" as an
+// existing file. The second byte of a double-byte character (表 ends in the byte of "\") is not a
+// separator.
 std::string FileNameProblem(std::string_view name);

@@ -137,6 +137,24 @@ TEST_F(Form1Test, CaptionFrameAndFont) {
   }
 }
 
+// A taskbar takes part of the screen: the window still stands in the middle of the whole screen.
+TEST(Form1PlaceTest, OpensCentredOnTheScreenWhateverTheWorkArea) {
+  RECT saved;
+  ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &saved, 0));
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  RECT work{screenWidth / 3, 0, screenWidth, screenHeight * 2 / 3};
+  ASSERT_TRUE(SystemParametersInfoA(SPI_SETWORKAREA, 0, &work, 0));
+  RECT window{};
+  {
+    TFakeDialogs dialogs;
+    TForm1 form(dialogs);
+    GetWindowRect(form.Handle(), &window);
+  }
+  SystemParametersInfoA(SPI_SETWORKAREA, 0, &saved, 0);
+  EXPECT_NEAR(window.left + window.right, screenWidth, 1);
+  EXPECT_NEAR(window.top + window.bottom, screenHeight, 1);
+}
+
 TEST_F(Form1Test, TabOrderFollowsEachParentsChildren) {
   const auto tabStops = [](HWND parent) {
     std::vector<HWND> order;
@@ -338,7 +356,8 @@ TEST_F(Form1RunTest, ATreeTooLargeToHoldIsRefusedForPreviewAndRun) {
   const std::string text = "作成されるファイル名が多すぎます（1,000,000,000件）。一度に扱えるファイル名は10,000,000件までです";
   Click(form_.Button4);
   Click(form_.Button3);
-  EXPECT_EQ(dialogs_.Errors, (std::vector<std::string>{text, text}));
+  EXPECT_EQ(dialogs_.Messages, (std::vector<std::string>{text, text}));  // plain messages, not the error box
+  EXPECT_TRUE(dialogs_.Errors.empty());
   EXPECT_TRUE(dialogs_.Previews.empty());
   EXPECT_TRUE(form_.FileNames()->empty());
   EXPECT_EQ(ListFolder(folder_.Path()), "");

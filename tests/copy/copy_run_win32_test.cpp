@@ -94,23 +94,45 @@ TEST_F(CopyRunOnDiskTest, AMissingFolderSaysWhatTheSystemSaid) {
 }
 
 // Left to the system, "nul" is copied to the null device and counted as done, "aux" is said to
-// exist, "..\\up" lands beside the chosen folder and "sub\\x" inside another one.
-TEST_F(CopyRunOnDiskTest, NamesThatAreNotPlainFilesInTheFolderAreRefused) {
+// exist and "..\\up" lands beside the chosen folder. A sub-folder that exists is reached, one that
+// does not is the system's failure: the run makes no folder.
+TEST_F(CopyRunOnDiskTest, NamesReachSubFoldersThatExistAndNothingOutside) {
   TTempFolder parent;
   const std::string chosen = parent / "chosen";
   MakeFolder(chosen);
   MakeFolder(chosen + "\\sub");
-  const std::vector<std::string> refused{"nul", "aux", "..\\up", "sub\\x", "c:x", "a?b"};
-  Run({Any({"nul", "aux", "..\\up", "sub\\x", "c:x", "a?b", "表"})}, {}, chosen);
+  const std::vector<std::string> refused{"nul", "aux", "..\\up", "c:x", "a?b", "sub\\..\\..\\up"};
+  Run({Any({"nul", "aux", "..\\up", "sub\\x", "sub/表", "c:x", "missing\\x", "a?b", "sub\\..\\..\\up"})}, {},
+      chosen);
   EXPECT_EQ(ListFolder(parent.Path()), "chosen");
-  EXPECT_EQ(ListFolder(chosen), "sub 表.dat");
-  EXPECT_EQ(ListFolder(chosen + "\\sub"), "");
+  EXPECT_EQ(ListFolder(chosen), "sub");
+  EXPECT_EQ(ListFolder(chosen + "\\sub"), "x.dat 表.dat");
+  EXPECT_EQ(FileContent(chosen + "\\sub\\表.dat"), kSourceContent);
   std::vector<std::string> expected;
   for (const std::string& name : refused) {
-    expected.push_back(chosen + "\\" + name + ".dat" + "を作成できませんでした。" + FileNameProblem(name + ".dat") + kQuestion);
+    const std::string text = chosen + "\\" + name + ".dat" + "を作成できませんでした。" + FileNameProblem(name + ".dat") + kQuestion;
+    expected.push_back(text);
+    if (name == "c:x") {
+      expected.push_back(chosen + "\\missing\\x.dat" + "を作成できませんでした。" +
+                         SystemErrorText(ERROR_PATH_NOT_FOUND) + kQuestion);
+    }
   }
   EXPECT_EQ(Texts(), expected);
   EXPECT_EQ(messages_.Messages, kDone);
+}
+
+// The system drops a name's trailing dots and spaces: "a." and "a " are "a", which is there.
+TEST_F(CopyRunOnDiskTest, ANameEndingInADotOrSpaceMeetsTheFileWithoutThem) {
+  PutFile(out_ / "a", "precious");
+  TRuleTree tree;
+  Build(tree, {Any({"a.", "a "})});
+  fileNames_ = MakeFileNames(tree, false, "");
+  TCopyServices services{copier_, prompt_, messages_};
+  EXPECT_TRUE(CopyFiles(source_, out_.Path(), fileNames_, services));
+  EXPECT_EQ(ListFolder(out_.Path()), "a");
+  EXPECT_EQ(FileContent(out_ / "a"), "precious");
+  EXPECT_EQ(Texts(), (std::vector<std::string>{out_ / "a." + "はすでに存在します。" + kQuestion,
+                                               out_ / "a " + "はすでに存在します。" + kQuestion}));
 }
 
 TEST_F(CopyRunOnDiskTest, ARemovedSourceIsNamedInEveryPromptAndTouchesNoExistingFile) {

@@ -202,6 +202,30 @@ TEST(ButtonGlyph, GivenTransparentColourIsTheMask) {
   EXPECT_EQ(canvas.At(8, 8), kCanvas);
 }
 
+// Only the bottom-left pixel decides the colours: the picture's, for what a disabled cell turns to
+// face, and the cell's own, for what the image list leaves out. Blue stands in the other corners of
+// the picture, red in the top-left of the cell, and both must show.
+TEST(ButtonGlyph, TheBottomLeftPixelIsTheTransparentColour) {
+  auto corners = [](int x, int y) {
+    const bool corner = (x == 0 || x == 31) && (y == 0 || y == 15) && !(x == 0 && y == 15);
+    return corner || (x == 21 && y == 5) ? kBlue : kTeal;
+  };
+  TButtonGlyph disabled;
+  Assign(disabled, MakePicture(32, 16, corners));
+  TCanvas grey(16, 16);
+  PaintPicture(disabled, grey, gsDisabled);
+  EXPECT_EQ(grey.At(5, 5), kBlue);
+  EXPECT_EQ(grey.At(15, 15), kBlue);
+  EXPECT_EQ(grey.At(8, 8), kCanvas);
+
+  TButtonGlyph normal;
+  Assign(normal, MakePicture(16, 16, [](int x, int y) { return x == 0 && y == 0 ? kRed : kTeal; }));
+  TCanvas canvas(16, 16);
+  PaintPicture(normal, canvas, gsNormal);
+  EXPECT_EQ(canvas.At(0, 0), kRed);
+  EXPECT_EQ(canvas.At(8, 8), kCanvas);
+}
+
 // Every pixel of the shadow copy is where the normal caption has ink; the highlight copy shows
 // one pixel right and down of it where the shadow does not cover it.
 TEST(ButtonGlyph, DisabledCaptionIsDrawnTwice) {

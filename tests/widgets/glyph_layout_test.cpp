@@ -32,6 +32,8 @@ const TLayoutCase kCases[] = {
     {"RightToLeftSwapsRight", kFace, kGlyph, kCaption, lkGlyphRight, 5, 4, kLayoutRightToLeft, {5, 2, 25, 4}},
     {"RightToLeftKeepsTop", {40, 60}, kGlyph, kCaption, lkGlyphTop, 5, 4, kLayoutRightToLeft, {12, 5, 5, 25}},
     {"GlyphTop", {40, 60}, kGlyph, kCaption, lkGlyphTop, -1, -1, 0, {12, 10, 5, 36}},
+    // Odd room across: the half pixel goes to the left, (41 - 30 + 1) / 2 = 6.
+    {"GlyphTopOddRoom", {41, 60}, kGlyph, kCaption, lkGlyphTop, -1, -1, 0, {13, 10, 6, 36}},
     {"GlyphBottom", {40, 60}, kGlyph, kCaption, lkGlyphBottom, 5, 4, 0, {12, 39, 5, 23}},
     // Too small a face: the free room is negative and divides toward zero, (-5 - 46) / 3 = -17 and
     // (10 - 12 + 1) / 2 = 0, not -1.
