@@ -16,14 +16,19 @@ else()
 endif()
 include(GoogleTest)
 
-# tandelo_add_test(NAME SOURCES... LIBS libs...): a GoogleTest executable registered with CTest.
+# tandelo_add_test(NAME SOURCES... LIBS libs... [FILTER gtest-filter]): a GoogleTest executable
+# registered with CTest, one test each, or only those FILTER selects.
 function(tandelo_add_test name)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "SOURCES;LIBS")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "FILTER" "SOURCES;LIBS")
+  if(arg_FILTER)
+    set(filter TEST_FILTER ${arg_FILTER})
+  endif()
   add_executable(${name} ${arg_SOURCES})
   target_link_libraries(${name} PRIVATE ${arg_LIBS} tandelo_options GTest::gtest GTest::gtest_main)
   gtest_discover_tests(${name}
     DISCOVERY_MODE ${TANDELO_DISCOVERY_MODE}
     DISCOVERY_TIMEOUT 60
+    ${filter}
     PROPERTIES TIMEOUT 60)
 endfunction()
 

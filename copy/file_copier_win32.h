@@ -1,38 +1,31 @@
 #pragma once
 
-#include <memory>
 #include <string>
 
 #include "copy/copy_run.h"
 
-// The file copy of a run, by hand rather than with CopyFileA, so that the copier knows for a
-// fact which file it made.
+// The file copy of a run: the system's own copy (CopyFileExA), failing when the destination
+// exists, so nothing is ever replaced, and whatever of the source travels with its content
+// (times, attributes, other streams such as the mark of a downloaded file, sparse or compressed
+// layout, a copy the volume or server makes itself) is the system's to decide.
 //
-// The destination is created with CREATE_NEW and no sharing, so nothing is ever replaced and no
-// one else opens it while it is written. When anything fails after that (a full disk, a lost
-// share, a source that stops being readable), the half-written file is removed through that same
-// handle: read-only cleared and delete-on-close set on the handle, never by name. A file that was
-// there before is never opened for writing, so it can never be removed, whatever error a copy
-// ends with. The platform copy gives no such proof: whether a failed CopyFileA made the file it
-// leaves behind can only be guessed from its error, and the notice of a created destination that
-// CopyFileExA can give (its progress routine) is never sent by Wine.
+// What a copy that fails part-way leaves is removed only through the handle the system hands
+// the progress routine when it creates the destination (TCopyProgress), never by name. A
+// platform that never calls the routine may leave a part: it is not removed, and the reason
+// says that one may be left.
 //
-// Like the platform copy, the copy carries the source's last-write time and its read-only, hidden
-// and system attributes; the attributes are set last, so a failure never leaves a read-only part.
+// The outcome comes from the system's error after the call: a destination that exists, a
+// source that cannot be read (opened again only after a failure, to tell it from a destination
+// that cannot be written), or another failure with the system's description of it.
 class TWin32FileCopier : public IFileCopier {
  public:
-  // `stillWorking`, when given, is called after every chunk of a copy, on the copying thread: a
-  // copy of a large file can take longer than the system waits before it calls a program that
-  // does not look at its messages hung.
+  // `stillWorking`, when given, is called after every chunk of a copy, on the copying thread, by
+  // a platform that reports a copy's progress.
   explicit TWin32FileCopier(TStillWorking stillWorking = {});
-  ~TWin32FileCopier() override;
-  TWin32FileCopier(const TWin32FileCopier&) = delete;
-  TWin32FileCopier& operator=(const TWin32FileCopier&) = delete;
 
   TCopyOutcome Copy(const std::string& source, const std::string& destination) override;
 
  private:
-  std::unique_ptr<char[]> buffer_;  // allocated on the first copy, kept for the rest of the run
   TStillWorking stillWorking_;
 };
 

@@ -167,26 +167,6 @@ TEST_F(CopyRunOnDiskTest, ACopyCarriesTheContentTheLastWriteTimeAndTheReadOnlyFl
   EXPECT_TRUE(prompt_.Questions.empty());
 }
 
-// A copy of a large file can outlast the system's patience with a program that does not look at
-// its messages: the copier says it is still working after every chunk, while the copy goes on.
-TEST(LongCopyTest, SaysItIsStillWorkingBetweenTheChunksOfOneCopy) {
-  TTempFolder folder;
-  const std::string source = folder / "large.bin";
-  const std::string destination = folder / "copy.bin";
-  std::string content(3 * (1 << 20) + 12345, 'x');
-  for (std::size_t i = 0; i < content.size(); i += 4096) content[i] = static_cast<char>(i / 4096);
-  PutFile(source, content);
-  std::vector<unsigned long> writtenAtEachCall;
-  TWin32FileCopier copier([&] {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    GetFileAttributesExA(destination.c_str(), GetFileExInfoStandard, &data);
-    writtenAtEachCall.push_back(data.nFileSizeLow);
-  });
-  EXPECT_EQ(copier.Copy(source, destination).Result, TCopyResult::Copied);
-  EXPECT_EQ(writtenAtEachCall, (std::vector<unsigned long>{1 << 20, 2 << 20, 3 << 20, content.size()}));
-  EXPECT_EQ(FileContent(destination), content);
-}
-
 // The user's files 2.dat and 3.dat are in the folder; the run makes 1.dat to 3.dat. While the
 // prompt for 2.dat is open the source goes away (deleted, renamed, or its folder renamed as when
 // a drive is removed), and the prompt is answered Yes. The copy to 3.dat must fail on the source
@@ -300,10 +280,13 @@ TEST_F(CopyRunOnDiskTest, BadRulesCopyNothingAndKeepTheLastList) {
 }
 
 // Run by tests/copy/partial-copy.sh with a file-size limit below the source's size, so the copy
-// fails part-way; without that set-up there is nothing to test.
-TEST(PartialCopyTest, AFailedCopyLeavesNoTruncatedFile) {
+// fails part-way; without that set-up there is nothing to test. The part goes where the platform
+// hands the progress routine the destination's handle; where it does not (Wine 8), the part stays
+// and the reason says it may.
+TEST(PartialCopyTest, AFailedCopyLeavesNoPartUnsaid) {
   const char* folder = std::getenv("TANDELO_PARTIAL_COPY_FOLDER");
   if (!folder) GTEST_SKIP() << "needs the file-size limit that partial-copy.sh sets";
+  const std::string mayBeLeft = "途中まで書き込まれたファイルが残っている可能性があります。";
   // big.bin is writable, big-ro.bin read-only (its partial copy is read-only too).
   for (const char* name : {"big.bin", "big-ro.bin"}) {
     SCOPED_TRACE(name);
@@ -312,8 +295,12 @@ TEST(PartialCopyTest, AFailedCopyLeavesNoTruncatedFile) {
     TWin32FileCopier copier;
     const TCopyOutcome outcome = copier.Copy(source, destination);
     EXPECT_EQ(outcome.Result, TCopyResult::Failed);
-    EXPECT_FALSE(outcome.Reason.empty());
-    EXPECT_FALSE(FileExists(destination));
+    const bool left = FileExists(destination);
+    const std::size_t note = outcome.Reason.find(mayBeLeft);
+    EXPECT_EQ(note != std::string::npos, left) << outcome.Reason;
+    if (left) {
+      EXPECT_GT(note, 0u) << "the system's reason comes first";
+    }
     EXPECT_TRUE(FileExists(source));
   }
 }

@@ -15,5 +15,5 @@ export TANDELO_PARTIAL_COPY_FOLDER="Z:${folder//\//\\}"
 . "$(dirname "$0")/../../scripts/env.sh"
 wineserver -p10 2>/dev/null || true
 trap '' XFSZ      # a write past the limit fails instead of ending the process
-ulimit -f 1024    # 512 KiB, in 512-byte blocks
+ulimit -f 1024    # 1 MiB: bash counts this limit in 1024-byte blocks
 "$@" --gtest_filter='PartialCopyTest.*'

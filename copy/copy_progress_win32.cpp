@@ -1,0 +1,53 @@
+#include "copy/copy_progress_win32.h"
+
+#include <utility>
+
+TCopyProgress::~TCopyProgress() {
+  if (destination_) CloseHandle(destination_);
+}
+
+DWORD CALLBACK TCopyProgress::Routine(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD,
+                                      DWORD reason, HANDLE, HANDLE destination, LPVOID data) {
+  return static_cast<TCopyProgress*>(data)->Progress(reason, destination);
+}
+
+DWORD TCopyProgress::Progress(DWORD reason, HANDLE destination) {
+  // Only the first handle is the file itself: later stream switches hand over its other streams.
+  if (!destination_ && destination && destination != INVALID_HANDLE_VALUE) {
+    const HANDLE self = GetCurrentProcess();
+    // The system's own handle may lack the rights a removal needs; ask for them, and keep the
+    // handle as it is when they are refused (its rights may still be enough).
+    if (!DuplicateHandle(self, destination, self, &destination_,
+                         DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | SYNCHRONIZE, FALSE, 0) &&
+        !DuplicateHandle(self, destination, self, &destination_, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+      destination_ = nullptr;
+    }
+  }
+  if (reason != CALLBACK_CHUNK_FINISHED || !stillWorking_) return PROGRESS_CONTINUE;
+  // An exception must not unwind through the system's copy.
+  try {
+    stillWorking_();
+    return PROGRESS_CONTINUE;
+  } catch (...) {
+    hookFailure_ = std::current_exception();
+    return PROGRESS_CANCEL;
+  }
+}
+
+bool TCopyProgress::DiscardDestination() {
+  if (!destination_) return false;
+  FILE_BASIC_INFO basic{};
+  basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;  // a read-only file cannot be set for deletion
+  SetFileInformationByHandle(destination_, FileBasicInfo, &basic, sizeof basic);
+  FILE_DISPOSITION_INFO disposition{};
+  disposition.DeleteFile = TRUE;
+  if (SetFileInformationByHandle(destination_, FileDispositionInfo, &disposition, sizeof disposition)) return true;
+  // The system may have removed its part already, in a way that refuses a second request.
+  FILE_STANDARD_INFO standard{};
+  return GetFileInformationByHandleEx(destination_, FileStandardInfo, &standard, sizeof standard) &&
+         standard.DeletePending;
+}
+
+void TCopyProgress::RethrowHookFailure() {
+  if (hookFailure_) std::rethrow_exception(std::exchange(hookFailure_, nullptr));
+}
