@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 
 #include "naming/mbcs.h"
 
@@ -10,6 +11,48 @@ namespace {
 const std::vector<std::string> kNoNames;
 
 bool IsSpace(char c) { return c == ' '; }
+
+std::size_t CharLength(std::string_view text, std::size_t at) {
+  return IsLeadByte(static_cast<unsigned char>(text[at])) && at + 1 < text.size() ? 2 : 1;
+}
+
+// What a character is to the words of a Japanese system's edit control.
+enum class TCharKind { Space, Single, Double };
+
+TCharKind KindAt(std::string_view text, std::size_t at) {
+  if (CharLength(text, at) == 2) return TCharKind::Double;
+  return IsSpace(text[at]) ? TCharKind::Space : TCharKind::Single;
+}
+
+// True when a word starts at a character of kind `here` that follows one of kind `before`: spaces
+// join the word before them, single-byte characters the run they are in.
+bool StartsWord(TCharKind before, TCharKind here) {
+  return here != TCharKind::Space && (before != TCharKind::Single || here == TCharKind::Double);
+}
+
+// The first word start after the character at `at`, or the text's end.
+std::size_t NextWordStart(std::string_view text, std::size_t at) {
+  TCharKind before = KindAt(text, at);
+  for (at += CharLength(text, at); at < text.size(); at += CharLength(text, at)) {
+    const TCharKind here = KindAt(text, at);
+    if (StartsWord(before, here)) return at;
+    before = here;
+  }
+  return text.size();
+}
+
+// The start of the word of the character at `at`. Double-byte text can only be read forwards: this
+// walks from the text's start.
+std::size_t WordStartAt(std::string_view text, std::size_t at) {
+  std::size_t start = 0;
+  TCharKind before = TCharKind::Space;
+  for (std::size_t next = 0; next <= at && next < text.size(); next += CharLength(text, next)) {
+    const TCharKind here = KindAt(text, next);
+    if (next > 0 && StartsWord(before, here)) start = next;
+    before = here;
+  }
+  return start;
+}
 
 }  // namespace
 
@@ -37,10 +80,6 @@ std::string_view TNameLayout::Name(std::size_t name) const {
   return name < names_->size() ? std::string_view((*names_)[name]) : std::string_view();
 }
 
-std::size_t TNameLayout::CharLength(std::string_view text, std::size_t at) const {
-  return IsLeadByte(static_cast<unsigned char>(text[at])) && at + 1 < text.size() ? 2 : 1;
-}
-
 int TNameLayout::CharWidthAt(std::string_view text, std::size_t at) const {
   unsigned code = static_cast<unsigned char>(text[at]);
   if (CharLength(text, at) == 2) code = code << 8 | static_cast<unsigned char>(text[at + 1]);
@@ -51,20 +90,25 @@ std::size_t TNameLayout::NextBreak(std::string_view name, std::size_t start) con
   // Generated names are short: most fit even if every byte were the widest character.
   if (widestChar_ > 0 && static_cast<long long>(name.size() - start) * widestChar_ <= width_) return name.size();
   int x = 0;
-  std::size_t at = start;
-  std::size_t lastSpace = std::string_view::npos;
-  while (at < name.size()) {
-    const int advance = CharWidthAt(name, at);
-    if (IsSpace(name[at])) lastSpace = at;  // a space that does not fit hangs past the edge
-    if (x + advance > width_ && at > start) break;
-    x += advance;
-    at += CharLength(name, at);
+  std::size_t lastWordStart = std::string_view::npos;
+  TCharKind before = TCharKind::Space;
+  for (std::size_t at = start; at < name.size(); at += CharLength(name, at)) {
+    const TCharKind here = KindAt(name, at);
+    const bool wordStart = at > start && StartsWord(before, here);
+    x += CharWidthAt(name, at);
+    if (x > width_ && at > start) {
+      if (here == TCharKind::Space) {
+        // Spaces that do not fit hang past the edge: the next line starts with the next word.
+        while (at < name.size() && IsSpace(name[at])) ++at;
+        return at;
+      }
+      if (wordStart || lastWordStart == std::string_view::npos) return at;
+      return lastWordStart;
+    }
+    if (wordStart) lastWordStart = at;
+    before = here;
   }
-  if (at >= name.size()) return name.size();
-  if (lastSpace == std::string_view::npos) return at;
-  std::size_t end = lastSpace + 1;
-  while (end < name.size() && IsSpace(name[end])) ++end;
-  return end;
+  return name.size();
 }
 
 const std::vector<std::size_t>& TNameLayout::LineStarts(std::size_t name) const {
@@ -132,17 +176,23 @@ int TNameLayout::XOf(TTextPos pos, TDisplayLine line) const {
   return x;
 }
 
-TTextPos TNameLayout::PosAt(TDisplayLine line, int x) const {
+TTextPos TNameLayout::PosAt(TDisplayLine line, int x) const { return Place(line, x, true); }
+
+TTextPos TNameLayout::CharAt(TDisplayLine line, int x) const { return Place(line, x, false); }
+
+TTextPos TNameLayout::Place(TDisplayLine line, int x, bool nearest) const {
   const std::string_view text = Name(line.Name);
   const auto [first, end] = LineBytes(line);
   int left = 0;
+  std::size_t last = first;
   for (std::size_t at = first; at < end; at += CharLength(text, at)) {
     const int advance = CharWidthAt(text, at);
-    // The nearer edge of the character under `x`.
-    if (x < left + (advance + 1) / 2) return {line.Name, at};
+    // The nearer edge of the character under `x`, or that character's start.
+    if (x < left + (nearest ? (advance + 1) / 2 : advance)) return {line.Name, at};
     left += advance;
+    last = at;
   }
-  return {line.Name, end};
+  return {line.Name, nearest ? end : last};
 }
 
 TTextPos TNameLayout::End() const {
@@ -169,24 +219,19 @@ TTextPos TNameLayout::PrevChar(TTextPos pos) const {
 TTextPos TNameLayout::NextWord(TTextPos pos) const {
   const std::string_view text = Name(pos.Name);
   if (pos.Byte >= text.size()) return NextChar(pos);
-  std::size_t at = pos.Byte;
-  while (at < text.size() && !IsSpace(text[at])) at += CharLength(text, at);
-  while (at < text.size() && IsSpace(text[at])) ++at;
-  return {pos.Name, at};
+  return {pos.Name, NextWordStart(text, pos.Byte)};
 }
 
 TTextPos TNameLayout::PrevWord(TTextPos pos) const {
   if (pos.Byte == 0) return PrevChar(pos);
+  return {pos.Name, WordStartAt(Name(pos.Name), PrevChar(pos).Byte)};
+}
+
+std::pair<TTextPos, TTextPos> TNameLayout::WordAt(TTextPos pos) const {
   const std::string_view text = Name(pos.Name);
-  // The start of the last word that begins before `pos`, or the name's start.
-  std::size_t wordStart = 0;
-  bool inSpace = true;
-  for (std::size_t at = 0; at < pos.Byte; at += CharLength(text, at)) {
-    const bool space = IsSpace(text[at]);
-    if (inSpace && !space) wordStart = at;
-    inSpace = space;
-  }
-  return {pos.Name, wordStart};
+  if (text.empty()) return {pos, pos};
+  const std::size_t at = pos.Byte < text.size() ? pos.Byte : PrevChar(pos).Byte;
+  return {{pos.Name, WordStartAt(text, at)}, {pos.Name, NextWordStart(text, at)}};
 }
 
 std::size_t TNameLayout::TextSize(TTextPos from, TTextPos to) const {
@@ -228,6 +273,7 @@ void TNameBrowser::Reset() {
   caret_ = anchor_ = {};
   caretAtLineEnd_ = false;
   goalX_ = -1;
+  wordFrom_ = wordTo_ = {};
 }
 
 void TNameBrowser::Resize(int width, int rows) {
@@ -373,12 +419,32 @@ void TNameBrowser::SelectAll() {
   caretAtLineEnd_ = false;
 }
 
-void TNameBrowser::SelectName(TTextPos pos) {
+TTextPos TNameBrowser::CharPlaceAt(long row, int x) const {
+  TDisplayLine line = top_;
+  layout_.Step(line, row);
+  return layout_.CharAt(line, x);
+}
+
+void TNameBrowser::SelectWord(TTextPos pos) {
   goalX_ = -1;
-  anchor_ = {pos.Name, 0};
-  caret_ = {pos.Name, layout_.Name(pos.Name).size()};
-  caretAtLineEnd_ = false;
+  std::tie(wordFrom_, wordTo_) = layout_.WordAt(pos);
+  anchor_ = wordFrom_;
+  // A word that ends where its line wraps keeps the caret on its own line.
+  SetCaret(wordTo_, true, true);
+}
+
+bool TNameBrowser::ExtendByWords(TTextPos pos) {
+  const auto [from, to] = layout_.WordAt(pos);
+  // The word picked first stays selected, whichever way the drag goes.
+  const bool back = from < wordFrom_;
+  const TTextPos anchor = back ? wordTo_ : wordFrom_;
+  const TTextPos caret = back ? from : to;
+  if (anchor == anchor_ && caret == caret_) return false;
+  goalX_ = -1;
+  anchor_ = anchor;
+  SetCaret(caret, !back, true);
   ScrollCaretIntoView();
+  return true;
 }
 
 std::size_t TNameBrowser::SelectionSize() const {

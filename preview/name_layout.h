@@ -41,10 +41,14 @@ inline bool operator<(TDisplayLine a, TDisplayLine b) {
 // lead byte times 256 plus the second byte of a double-byte one.
 using TCharWidth = std::function<int(unsigned code)>;
 
-// Where each name's display lines break at a given width, and the places on those lines. A name
-// breaks after the last space that fits (spaces after it stay on the line, past the edge if need
-// be), else before the first character that does not fit, never inside a double-byte character;
-// every line holds at least one character.
+// Where each name's display lines break at a given width, and the places on those lines.
+//
+// Words are those of a Japanese system's edit control: a run of single-byte characters other
+// than spaces is one word, each double-byte character is a word of its own, and spaces belong to
+// the word before them. A line breaks before the last word that starts on it when the next
+// character does not fit (spaces after it stay on the line, past the edge if need be); only a
+// word wider than the whole line breaks inside, before its first character that does not fit,
+// never inside a double-byte character. Every line holds at least one character.
 class TNameLayout {
  public:
   // `widestChar` bounds every character's advance: a name whose bytes times it fit the width is
@@ -82,6 +86,9 @@ class TNameLayout {
   int XOf(TTextPos pos, TDisplayLine line) const;
   // The place on `line` nearest to `x` pixels from its start.
   TTextPos PosAt(TDisplayLine line, int x) const;
+  // The place before the character under `x` pixels from the start of `line`: its last character
+  // past its end, its start when it is empty.
+  TTextPos CharAt(TDisplayLine line, int x) const;
 
   TTextPos End() const;
   TTextPos NextChar(TTextPos pos) const;
@@ -90,6 +97,9 @@ class TNameLayout {
   TTextPos NextWord(TTextPos pos) const;
   // To the start of this word, or of the one before when already there, or to the name before.
   TTextPos PrevWord(TTextPos pos) const;
+  // The word of the character at `pos` (of the last one at the name's end) with the spaces after
+  // it: [its start, the next word's start).
+  std::pair<TTextPos, TTextPos> WordAt(TTextPos pos) const;
 
   // The text between two places, names separated by CR LF, as copying gives it.
   std::size_t TextSize(TTextPos from, TTextPos to) const;
@@ -99,7 +109,7 @@ class TNameLayout {
 
  private:
   std::size_t NextBreak(std::string_view name, std::size_t start) const;
-  std::size_t CharLength(std::string_view text, std::size_t at) const;
+  TTextPos Place(TDisplayLine line, int x, bool nearest) const;
   int CharWidthAt(std::string_view text, std::size_t at) const;
 
   const std::vector<std::string>* names_;
@@ -161,8 +171,15 @@ class TNameBrowser {
   // Puts the caret at `pos` (a place from PlaceAt), scrolled into view.
   void PlaceCaret(TTextPos pos, bool atLineEnd, bool extend);
   void SelectAll();
-  // Selects the whole name that `pos` lies in.
-  void SelectName(TTextPos pos);
+  // The place before the character at `x` on the display line `row` rows below the top, as a
+  // double-click there picks its word.
+  TTextPos CharPlaceAt(long row, int x) const;
+  // Selects the word of the character at `pos` with its trailing spaces, the caret at its end,
+  // and scrolls nothing: a double-click. A drag that follows goes on by words (ExtendByWords).
+  void SelectWord(TTextPos pos);
+  // Extends the selection by whole words to the word of the character at `pos`, keeping the word
+  // SelectWord picked selected; false when the selection stays as it was.
+  bool ExtendByWords(TTextPos pos);
   // The row of the caret's line below the top, or -1 when it is not on screen.
   long CaretRow() const;
 
@@ -184,4 +201,5 @@ class TNameBrowser {
   TTextPos anchor_;
   bool caretAtLineEnd_ = false;
   int goalX_ = -1;  // where vertical moves aim, kept over a run of them
+  TTextPos wordFrom_, wordTo_;  // the word SelectWord picked
 };

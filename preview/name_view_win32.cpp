@@ -14,7 +14,7 @@ const std::vector<std::string> kNoNames;
 constexpr UINT_PTR kDragTimer = 1;
 constexpr UINT kDragInterval = 50;  // ms between lines scrolled while a drag holds beyond an edge
 
-enum : UINT { kCopyCommand = 1, kSelectAllCommand = 2 };
+enum : UINT { kUndoCommand = 1, kCutCommand, kCopyCommand, kPasteCommand, kDeleteCommand, kSelectAllCommand };
 
 // Memory for the clipboard, freed unless the clipboard took it.
 class TGlobalMemory {
@@ -50,7 +50,7 @@ bool KeyHeld(int key) { return GetKeyState(key) < 0; }
 
 TNameView::TNameView(HWND parent, const RECT& at)
     : layout_(kNoNames, [this](unsigned code) { return CharWidth(code); }, 0), browser_(layout_) {
-  // Double clicks select a name; the view paints its whole client area itself.
+  // Double clicks select a word; the view paints its whole client area itself.
   Create(kNameViewClassName, kExStyle, "", kStyle, at.left, at.top, at.right - at.left, at.bottom - at.top, parent,
          nullptr, TWindowClassLook{CS_DBLCLKS, reinterpret_cast<const char*>(IDC_IBEAM), nullptr});
   ViewSetFont(Handle(), nullptr, FALSE);
@@ -257,31 +257,46 @@ void TNameView::ViewKeyDown(HWND hwnd, UINT key, BOOL, int, UINT) {
   }
 }
 
-TTextPos TNameView::PlaceAtPoint(int x, int y, bool& atLineEnd) const {
+long TNameView::RowAt(int y) const {
   // Rows above the top count from -1, so a drag above the view reaches the line before it.
-  const long row = y >= 0 ? y / lineHeight_ : -1 - (-y - 1) / lineHeight_;
-  return browser_.PlaceAt(row, x - kMargin, atLineEnd);
+  return y >= 0 ? y / lineHeight_ : -1 - (-y - 1) / lineHeight_;
+}
+
+TTextPos TNameView::PlaceAtPoint(int x, int y, bool& atLineEnd) const {
+  return browser_.PlaceAt(RowAt(y), x - kMargin, atLineEnd);
 }
 
 void TNameView::ViewLButtonDown(HWND hwnd, BOOL doubleClick, int x, int y, UINT keys) {
   SetFocus(hwnd);
-  bool atLineEnd = false;
-  const TTextPos pos = PlaceAtPoint(x, y, atLineEnd);
-  if (doubleClick) {
-    browser_.SelectName(pos);
+  draggingWords_ = doubleClick != FALSE;
+  if (draggingWords_) {
+    // The press before it may have scrolled a line half in view: the word is on the line that
+    // press was on, which has moved from under the pointer.
+    browser_.SelectWord(pressScrolled_ ? layout_.CharAt(browser_.CaretLine(), x - kMargin)
+                                       : browser_.CharPlaceAt(RowAt(y), x - kMargin));
   } else {
+    const TDisplayLine top = browser_.Top();
+    bool atLineEnd = false;
+    const TTextPos pos = PlaceAtPoint(x, y, atLineEnd);
     browser_.PlaceCaret(pos, atLineEnd, (keys & MK_SHIFT) != 0);
-    dragging_ = true;
-    SetCapture(hwnd);
+    pressScrolled_ = browser_.Top() != top;
   }
+  dragging_ = true;
+  SetCapture(hwnd);
   Changed();
 }
 
 void TNameView::ViewMouseMove(HWND hwnd, int x, int y, UINT) {
   if (!dragging_) return;
-  bool atLineEnd = false;
-  const TTextPos pos = PlaceAtPoint(x, y, atLineEnd);
-  browser_.PlaceCaret(pos, atLineEnd, true);
+  // A pointer still over the word it was on changes nothing, so a double-click scrolls nothing.
+  bool changed = true;
+  if (draggingWords_) {
+    changed = browser_.ExtendByWords(browser_.CharPlaceAt(RowAt(y), x - kMargin));
+  } else {
+    bool atLineEnd = false;
+    const TTextPos pos = PlaceAtPoint(x, y, atLineEnd);
+    browser_.PlaceCaret(pos, atLineEnd, true);
+  }
   RECT client;
   GetClientRect(hwnd, &client);
   if (y < 0 || y >= client.bottom) {
@@ -289,7 +304,7 @@ void TNameView::ViewMouseMove(HWND hwnd, int x, int y, UINT) {
   } else {
     KillTimer(hwnd, kDragTimer);
   }
-  Changed();
+  if (changed) Changed();
 }
 
 void TNameView::ViewLButtonUp(HWND, int, int, UINT) {
@@ -339,9 +354,19 @@ void TNameView::ViewContextMenu(HWND hwnd, LPARAM at) {
   const bool everything = from == TTextPos{} && to == layout_.End();
   const TMenu menu(CreatePopupMenu());
   if (!menu.Get()) return;
-  AppendMenuA(menu.Get(), MF_STRING | (browser_.HasSelection() ? MF_ENABLED : MF_GRAYED), kCopyCommand, "コピー");
+  // The edit control's own menu, so its access keys work here as the user knows them; what would
+  // change the list stays greyed.
+  const auto add = [&](UINT command, const char* text, bool enabled) {
+    AppendMenuA(menu.Get(), MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED), command, text);
+  };
+  add(kUndoCommand, "元に戻す(&U)", false);
   AppendMenuA(menu.Get(), MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(menu.Get(), MF_STRING | (everything ? MF_GRAYED : MF_ENABLED), kSelectAllCommand, "すべて選択");
+  add(kCutCommand, "切り取り(&T)", false);
+  add(kCopyCommand, "コピー(&C)", browser_.HasSelection());
+  add(kPasteCommand, "貼り付け(&P)", false);
+  add(kDeleteCommand, "削除(&D)", false);
+  AppendMenuA(menu.Get(), MF_SEPARATOR, 0, nullptr);
+  add(kSelectAllCommand, "すべて選択(&A)", !everything);
   const UINT command = static_cast<UINT>(TrackPopupMenu(
       menu.Get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, point.x, point.y, 0,
       hwnd, nullptr));

@@ -16,8 +16,10 @@ inline constexpr char kNameViewClassName[] = "TNameView";
 // A read-only view of a list of names, one name per line, wrapped at its width, without scroll
 // bars: it reads the names from the list it was given and draws only the lines on screen, so it
 // costs the same for ten names as for millions. It browses, selects and copies as a read-only
-// multi-line edit does (caret keys, pages, Home/End, the wheel, click, drag, Shift, Ctrl+A,
-// Ctrl+C and a context menu with "コピー" and "すべて選択"); nothing can be typed into it.
+// multi-line edit of a Japanese system does (caret keys, pages, Home/End, Ctrl with the arrows by
+// words, the wheel, click, drag, Shift, a double-click on a word and a drag by words after it,
+// Ctrl+A, Ctrl+C and the edit's context menu with its access keys, the editing items greyed);
+// nothing can be typed into it.
 //
 // Its window text is the list joined by CR LF, made only when asked for (WM_GETTEXT); setting it
 // changes nothing. The font comes with WM_SETFONT and stays the sender's.
@@ -59,6 +61,7 @@ class TNameView : public TWindow {
   int CharWidth(unsigned code);
   void Changed();
   void UpdateCaret();
+  long RowAt(int y) const;
   TTextPos PlaceAtPoint(int x, int y, bool& atLineEnd) const;
   void StopDragging();
   void CopySelection();
@@ -73,5 +76,7 @@ class TNameView : public TWindow {
   TNameBrowser browser_;
   bool caretShown_ = false;
   bool dragging_ = false;
+  bool draggingWords_ = false;  // the drag began with a double-click
+  bool pressScrolled_ = false;  // the last single press scrolled the view
   int wheelDelta_ = 0;  // what is left of the wheel's turns below one notch
 };

@@ -57,7 +57,11 @@ INSTANTIATE_TEST_SUITE_P(
                     TWrapCase{"SpacesHangTogether", "ab    cd", 30, {"ab    ", "cd"}},
                     TWrapCase{"DoubleByte", "表示ソフト能力", 50, {"表示", "ソフ", "ト能", "力"}},
                     TWrapCase{"MixedWidths", "a表bc示", 30, {"a表", "bc", "示"}},
-                    TWrapCase{"NarrowerThanOneCharacter", "a表", 5, {"a", "表"}}),
+                    TWrapCase{"NarrowerThanOneCharacter", "a表", 5, {"a", "表"}},
+                    // Each double-byte character is a word: lines break beside them, not only at spaces.
+                    TWrapCase{"JapaneseFollowsWords", "ab ab 表示表示", 100, {"ab ab 表示", "表示"}},
+                    TWrapCase{"LettersBetweenJapaneseStayWhole", "xx表xx表", 50, {"xx表", "xx表"}},
+                    TWrapCase{"OnlyAWordWiderThanTheLineBreaksInside", "表abcdefg", 40, {"表", "abcd", "efg"}}),
     [](const testing::TestParamInfo<TWrapCase>& info) { return std::string(info.param.Case); });
 
 // A list to browse at 40 pixels (four letters) a line: the second name wraps onto three lines.
@@ -155,12 +159,29 @@ TEST_F(NameBrowse, SelectAllCopiesTheListAsTheEditWould) {
   EXPECT_EQ(std::string(head, sizeof head), "ab\r\na") << "a short buffer takes the beginning";
 }
 
-TEST_F(NameBrowse, DoubleClickPlaceSelectsTheWholeName) {
-  bool atLineEnd = false;
-  const TTextPos pos = browser_.PlaceAt(1, 15, atLineEnd);  // second row: "abcd", between b and c
-  EXPECT_EQ(pos, (TTextPos{1, 2}));
-  browser_.SelectName(pos);
-  EXPECT_EQ(Selected(), "abcdefghjk");
+// Ctrl+Right and Ctrl+Left stop where lines may break: after a run of letters and its spaces, and
+// beside each double-byte character.
+TEST(NameWords, CtrlArrowsStepOverJapaneseCharacterByCharacter) {
+  const std::vector<std::string> names = {"ab 表示cd  e", "z"};  // 表 at byte 3, 示 at 5, c at 7, e at 11
+  TNameLayout layout(names, Advance, kWidest);
+  const std::vector<TTextPos> stops = {{0, 0}, {0, 3}, {0, 5}, {0, 7}, {0, 11}, {0, 12}, {1, 0}};
+  for (std::size_t i = 0; i + 1 < stops.size(); ++i) {
+    EXPECT_EQ(layout.NextWord(stops[i]), stops[i + 1]) << "right from stop " << i;
+    EXPECT_EQ(layout.PrevWord(stops[i + 1]), stops[i]) << "left from stop " << i + 1;
+  }
+}
+
+TEST_F(NameBrowse, ADoubleClickSelectsTheWordUnderThePointerAndScrollsNothing) {
+  // Row and x of the click: the right half of the space in "x y", 表 of "表.t", past the end of a
+  // long word's last line below the view.
+  const std::vector<std::pair<std::pair<long, int>, std::string>> clicks = {
+      {{5, 15}, "x "}, {{4, 5}, "表"}, {{3, 300}, "abcdefghjk"}};
+  for (const auto& [at, word] : clicks) {
+    browser_.SelectWord(browser_.CharPlaceAt(at.first, at.second));
+    EXPECT_EQ(Selected(), word);
+    EXPECT_EQ(browser_.Caret(), browser_.Selection().second) << word;
+    EXPECT_EQ(browser_.Top(), (TDisplayLine{0, 0})) << word;
+  }
 }
 
 TEST_F(NameBrowse, APlacePastAWrappedLineIsItsEnd) {

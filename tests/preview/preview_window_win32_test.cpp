@@ -27,18 +27,26 @@ std::string ClassOf(HWND window) {
   return name;
 }
 
-BOOL CALLBACK FindPreviewIn(HWND window, LPARAM found) {
-  if (ClassOf(window) != kPreviewClassName) return TRUE;
-  *reinterpret_cast<HWND*>(found) = window;
+struct TFound {
+  const char* ClassName;
+  HWND Window;
+};
+
+BOOL CALLBACK FindClassIn(HWND window, LPARAM found) {
+  TFound& sought = *reinterpret_cast<TFound*>(found);
+  if (ClassOf(window) != sought.ClassName) return TRUE;
+  sought.Window = window;
   return FALSE;
 }
 
-// A preview window of this thread, or null.
-HWND FindPreview() {
-  HWND found = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), FindPreviewIn, reinterpret_cast<LPARAM>(&found));
-  return found;
+// A window of the class of this thread, or null: a test running beside this one may show one too.
+HWND FindThreadWindow(const char* className) {
+  TFound found{className, nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), FindClassIn, reinterpret_cast<LPARAM>(&found));
+  return found.Window;
 }
+
+HWND FindPreview() { return FindThreadWindow(kPreviewClassName); }
 
 HWND Memo1Of(HWND preview) { return GetWindow(preview, GW_CHILD); }
 
@@ -374,19 +382,76 @@ TEST(PreviewWindow, CopiesASelection) {
   });
 }
 
-TEST(PreviewWindow, SelectsANameWithADoubleClickAndExtendsWithShiftClick) {
+TEST(PreviewWindow, SelectsAWordWithADoubleClickDragsByWordsAndExtendsWithShiftClick) {
   TTopLevelWindow owner;
   const std::vector<std::string> names = {"copy1.txt", "copy 2.txt", "copy3.txt"};
   ShowAndInspect(owner.Handle(), names, [&](HWND preview) {
     const HWND memo = Memo1Of(preview);
     SendMessageA(memo, WM_LBUTTONDBLCLK, MK_LBUTTON, RowPoint(memo, 1, 8));
-    SendMessageA(memo, WM_LBUTTONUP, 0, RowPoint(memo, 1, 8));
-    EXPECT_EQ(CopyFrom(memo, owner.Handle(), "copy 2.txt"), "copy 2.txt");
+    EXPECT_EQ(CopyFrom(memo, owner.Handle(), "copy "), "copy ") << "the word with its space";
+    SendMessageA(memo, WM_MOUSEMOVE, MK_LBUTTON, RowPoint(memo, 1, 1000));
+    EXPECT_EQ(CopyFrom(memo, owner.Handle(), "copy 2.txt"), "copy 2.txt") << "dragged right by a word";
+    SendMessageA(memo, WM_MOUSEMOVE, MK_LBUTTON, RowPoint(memo, 0, 8));
+    SendMessageA(memo, WM_LBUTTONUP, 0, RowPoint(memo, 0, 8));
+    EXPECT_EQ(CopyFrom(memo, owner.Handle(), "copy1.txt\r\ncopy "), "copy1.txt\r\ncopy ") << "left, keeping the word";
     SendMessageA(memo, WM_LBUTTONDOWN, MK_LBUTTON, RowPoint(memo, 0, 0));
     SendMessageA(memo, WM_LBUTTONUP, 0, RowPoint(memo, 0, 0));
     SendMessageA(memo, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, RowPoint(memo, 2, 1000));
     SendMessageA(memo, WM_LBUTTONUP, MK_SHIFT, RowPoint(memo, 2, 1000));
     EXPECT_EQ(CopyFrom(memo, owner.Handle(), JoinPreviewLines(names)), JoinPreviewLines(names));
+  });
+}
+
+// The context menu's items as it showed them ("" for a separator, "~" before a greyed item), read
+// from inside the menu's own loop, which is then given the access key `gMenuKey`.
+char gMenuKey;
+std::vector<std::string> gMenuItems;
+
+void CALLBACK AnswerMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+  const HWND window = FindThreadWindow("#32768");
+  if (!window || !IsWindowVisible(window)) return;
+  KillTimer(nullptr, timer);
+  const HMENU menu = reinterpret_cast<HMENU>(SendMessageA(window, MN_GETHMENU, 0, 0));
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    char text[64] = "";
+    GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
+    const bool greyed = *text && (GetMenuState(menu, i, MF_BYPOSITION) & MF_GRAYED);
+    gMenuItems.push_back((greyed ? "~" : "") + std::string(text));
+  }
+  PostMessageA(window, WM_CHAR, static_cast<WPARAM>(gMenuKey), 0);
+}
+
+// Opens the view's context menu from the keyboard and types `key` into it.
+std::vector<std::string> AnswerContextMenu(HWND view, char key) {
+  gMenuKey = key;
+  gMenuItems.clear();
+  SetTimer(nullptr, 0, 20, AnswerMenu);
+  SendMessageA(view, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(view), -1);
+  return gMenuItems;
+}
+
+TEST(PreviewWindow, TheContextMenuIsTheEditsAndAnswersItsAccessKeys) {
+  TTopLevelWindow owner;
+  const std::vector<std::string> names = {"copy1.txt", "copy2.txt"};
+  ShowAndInspect(owner.Handle(), names, [&](HWND preview) {
+    const HWND memo = Memo1Of(preview);
+    EXPECT_EQ(AnswerContextMenu(memo, 'a'),
+              (std::vector<std::string>{"~元に戻す(&U)", "", "~切り取り(&T)", "~コピー(&C)", "~貼り付け(&P)",
+                                        "~削除(&D)", "", "すべて選択(&A)"}))
+        << "nothing selected";
+    const std::string all = JoinPreviewLines(names);
+    EXPECT_EQ(CopyFrom(memo, owner.Handle(), all), all) << "A selected everything";
+    std::vector<std::string> items;
+    std::string copied;
+    for (int attempt = 0; attempt < 3 && copied != all; ++attempt) {  // the clipboard is shared
+      PutOnClipboard(owner.Handle(), "kept");
+      items = AnswerContextMenu(memo, 'c');
+      copied = ClipboardText(owner.Handle());
+    }
+    EXPECT_EQ(copied, all) << "C copied";
+    ASSERT_EQ(items.size(), 8u);
+    EXPECT_EQ(items[3], "コピー(&C)");
+    EXPECT_EQ(items[7], "~すべて選択(&A)") << "everything selected";
   });
 }
 
