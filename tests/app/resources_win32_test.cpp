@@ -2,12 +2,14 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "app/app_title.h"
+#include "app/res/resource.h"
 #include "app/resources_win32.h"
 
 namespace {
@@ -141,7 +143,29 @@ TEST_P(AppIconTest, DrawsPagesAndTheArrowOverTheBackground) {
   EXPECT_GE(CountPixels(canvas, size, size, IsRed), share);
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, AppIconTest, ::testing::Values(32, 16));
+// Windows scales the nearest image for a size the icon lacks, blurred: each size the shell shows
+// is drawn, 256 (written as 0) for the largest views of Explorer.
+TEST(AppIconTest, HoldsAnImageForEachSizeTheShellShows) {
+#pragma pack(push, 2)
+  struct TGroupEntry {
+    BYTE Width, Height, Colours, Reserved;
+    WORD Planes, BitCount;
+    DWORD Bytes;
+    WORD Id;
+  };
+#pragma pack(pop)
+  HRSRC found = FindResourceA(ThisModule(), MAKEINTRESOURCEA(IDI_APPICON), RT_GROUP_ICON);
+  ASSERT_NE(found, nullptr);
+  const auto* group = static_cast<const WORD*>(LockResource(LoadResource(ThisModule(), found)));
+  ASSERT_NE(group, nullptr);
+  const auto* entries = reinterpret_cast<const TGroupEntry*>(group + 3);
+  std::vector<int> sizes;
+  for (int i = 0; i < group[2]; ++i) sizes.push_back(entries[i].Width == 0 ? 256 : entries[i].Width);
+  std::sort(sizes.begin(), sizes.end());
+  EXPECT_EQ(sizes, (std::vector<int>{16, 32, 48, 256}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, AppIconTest, ::testing::Values(256, 48, 32, 16));
 
 // --- The rule tree's pictures ----------------------------------------------------------------------
 
