@@ -281,6 +281,12 @@ TEST_F(VersionInfoTest, NamesTheProductInJapanese) {
   EXPECT_EQ(WideText(L"FileDescription"), L"\u30d5\u30a1\u30a4\u30eb\u8907\u88fd\u30c4\u30fc\u30eb");
 }
 
+// Explorer's properties show these beside the version: the licence's own copyright line.
+TEST_F(VersionInfoTest, CarriesTheLicencesCopyright) {
+  EXPECT_EQ(Text("LegalCopyright"), TANDELO_TEST_COPYRIGHT);
+  EXPECT_EQ(WideText(L"CompanyName"), L"Tandelo(\u4eee) developers");
+}
+
 // --- Manifest --------------------------------------------------------------------------------------
 
 std::string LowerCase(std::string text) {
