@@ -311,4 +311,17 @@ TEST(ManifestTest, LoadsVersionSixOfTheCommonControls) {
   EXPECT_NE(lower.find("_6."), std::string::npos) << path;
 }
 
+// Without the systems listed, Windows 7 and later run the program with the behaviour of Vista.
+TEST(ManifestTest, ListsTheSupportedSystemsFromVistaToEleven) {
+  HRSRC found = FindResourceA(ThisModule(), CREATEPROCESS_MANIFEST_RESOURCE_ID, RT_MANIFEST);
+  ASSERT_NE(found, nullptr);
+  const std::string manifest(static_cast<const char*>(LockResource(LoadResource(ThisModule(), found))),
+                             SizeofResource(ThisModule(), found));
+  for (const char* id : {"e2011457-1546-43c5-a5fe-008deee3d3f0", "35138b9a-5d96-4fbd-8e2d-a2440225f93a",
+                         "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38", "1f676c76-80e1-4239-95bb-83d0f6d0da78",
+                         "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"})
+    EXPECT_NE(manifest.find(std::string("<supportedOS Id=\"{") + id + "}\"/>"), std::string::npos) << id;
+  EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
+}
+
 }  // namespace
