@@ -10,13 +10,14 @@
 #include "app/app_title.h"
 #include "app/folder_levels.h"
 #include "app/folder_system_win32.h"
+#include "app/res/version.h"
 #include "app/text_lines.h"
 #include "copy/file_copier_win32.h"
 #include "preview/preview_window_win32.h"
 
 namespace {
 
-const char kCaption[] = "Tandelo(仮) Ver1.10";
+const char kCaption[] = TANDELO_CAPTION;
 const char kCannotCreateFolder[] = "ディレクトリを作成できません";
 const char kRootNotDeletable[] = "全複製情報は削除できません";
 const char kTreeHint[] = "右クリックで、「追加」、「削除」を選択";

@@ -7,28 +7,18 @@ if(WIN32)
     enable_language(RC)
   endif()
 
-  # The version of project() is the only one: the version resource and the manifest take it from
-  # here. A two-part version leaves PATCH and TWEAK empty; the resources want four numbers.
-  foreach(part MAJOR MINOR PATCH TWEAK)
-    set(TANDELO_VERSION_${part} "${PROJECT_VERSION_${part}}")
-    if(TANDELO_VERSION_${part} STREQUAL "")
-      set(TANDELO_VERSION_${part} 0)
-    endif()
-  endforeach()
-  set(TANDELO_VERSION_QUAD
-      "${TANDELO_VERSION_MAJOR}.${TANDELO_VERSION_MINOR}.${TANDELO_VERSION_PATCH}.${TANDELO_VERSION_TWEAK}")
-
+  # The version and copyright come from cmake/TandeloVersion.cmake, which writes version.h.
   set(tandelo_res_generated ${CMAKE_CURRENT_BINARY_DIR}/res)
-  configure_file(res/version.h.in ${tandelo_res_generated}/version.h @ONLY)
   configure_file(res/app.manifest.in ${tandelo_res_generated}/app.manifest @ONLY)
 
   # An object library, not a static one: the linker would drop resource objects from an archive,
   # since no code refers to them.
   add_library(app_resources OBJECT res/tandelo.rc)
-  target_include_directories(app_resources PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/res ${tandelo_res_generated})
+  target_include_directories(app_resources PRIVATE
+    ${CMAKE_CURRENT_SOURCE_DIR}/res ${tandelo_res_generated} ${TANDELO_VERSION_HEADER_DIR}/app/res)
   # windres writes no dependency file: without these, edited pictures or headers would not rebuild.
   set_source_files_properties(res/tandelo.rc PROPERTIES OBJECT_DEPENDS
-    "${CMAKE_CURRENT_SOURCE_DIR}/res/resource.h;${CMAKE_CURRENT_SOURCE_DIR}/res/tandelo.ico;${CMAKE_CURRENT_SOURCE_DIR}/res/rule_images.bmp;${tandelo_res_generated}/version.h;${tandelo_res_generated}/app.manifest")
+    "${CMAKE_CURRENT_SOURCE_DIR}/res/resource.h;${CMAKE_CURRENT_SOURCE_DIR}/res/tandelo.ico;${CMAKE_CURRENT_SOURCE_DIR}/res/rule_images.bmp;${TANDELO_VERSION_HEADER_DIR}/app/res/version.h;${tandelo_res_generated}/app.manifest")
 
   add_library(app_resource_loader STATIC resources_win32.cpp)
   target_link_libraries(app_resource_loader PUBLIC tandelo_options comctl32)

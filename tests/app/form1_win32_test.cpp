@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/form1_win32.h"
+#include "app/res/version.h"
 #include "preview/preview_window_win32.h"
 #include "tests/app/fake_dialogs.h"
 #include "tests/app/message_box_watcher_win32.h"
@@ -124,7 +125,7 @@ TEST_F(Form1Test, EveryControlStandsInItsPlace) {
 TEST_F(Form1Test, CaptionFrameAndFont) {
   char caption[64];
   GetWindowTextA(form_.Handle(), caption, sizeof caption);
-  EXPECT_STREQ(caption, "Tandelo(仮) Ver1.10");
+  EXPECT_STREQ(caption, TANDELO_CAPTION);
   const LONG style = GetWindowLongA(form_.Handle(), GWL_STYLE);
   EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
   EXPECT_TRUE(GetWindowLongA(form_.Handle(), GWL_EXSTYLE) & WS_EX_DLGMODALFRAME);

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "app/res/version.h"
 #include "tests/support/windows_win32.h"
 
 namespace {
@@ -40,7 +41,7 @@ TEST(ProgramTest, StartsWithItsMainWindowAndEndsWhenItIsClosed) {
   // The window exists before it is shown: wait for both.
   HWND window = nullptr;
   for (int i = 0; i < 150 && !(window && IsWindowVisible(window)); ++i) {
-    window = FindProgramWindow(program.Id(), "Tandelo(仮) Ver1.10");
+    window = FindProgramWindow(program.Id(), TANDELO_CAPTION);
     Sleep(100);
   }
   ASSERT_NE(window, nullptr);

@@ -2,12 +2,14 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "app/app_title.h"
+#include "app/res/resource.h"
 #include "app/resources_win32.h"
 
 namespace {
@@ -141,7 +143,29 @@ TEST_P(AppIconTest, DrawsPagesAndTheArrowOverTheBackground) {
   EXPECT_GE(CountPixels(canvas, size, size, IsRed), share);
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, AppIconTest, ::testing::Values(32, 16));
+// Windows scales the nearest image for a size the icon lacks, blurred: each size the shell shows
+// is drawn, 256 (written as 0) for the largest views of Explorer.
+TEST(AppIconTest, HoldsAnImageForEachSizeTheShellShows) {
+#pragma pack(push, 2)
+  struct TGroupEntry {
+    BYTE Width, Height, Colours, Reserved;
+    WORD Planes, BitCount;
+    DWORD Bytes;
+    WORD Id;
+  };
+#pragma pack(pop)
+  HRSRC found = FindResourceA(ThisModule(), MAKEINTRESOURCEA(IDI_APPICON), RT_GROUP_ICON);
+  ASSERT_NE(found, nullptr);
+  const auto* group = static_cast<const WORD*>(LockResource(LoadResource(ThisModule(), found)));
+  ASSERT_NE(group, nullptr);
+  const auto* entries = reinterpret_cast<const TGroupEntry*>(group + 3);
+  std::vector<int> sizes;
+  for (int i = 0; i < group[2]; ++i) sizes.push_back(entries[i].Width == 0 ? 256 : entries[i].Width);
+  std::sort(sizes.begin(), sizes.end());
+  EXPECT_EQ(sizes, (std::vector<int>{16, 32, 48, 256}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, AppIconTest, ::testing::Values(256, 48, 32, 16));
 
 // --- The rule tree's pictures ----------------------------------------------------------------------
 
@@ -257,6 +281,12 @@ TEST_F(VersionInfoTest, NamesTheProductInJapanese) {
   EXPECT_EQ(WideText(L"FileDescription"), L"\u30d5\u30a1\u30a4\u30eb\u8907\u88fd\u30c4\u30fc\u30eb");
 }
 
+// Explorer's properties show these beside the version: the licence's own copyright line.
+TEST_F(VersionInfoTest, CarriesTheLicencesCopyright) {
+  EXPECT_EQ(Text("LegalCopyright"), TANDELO_TEST_COPYRIGHT);
+  EXPECT_EQ(WideText(L"CompanyName"), L"Tandelo(\u4eee) developers");
+}
+
 // --- Manifest --------------------------------------------------------------------------------------
 
 std::string LowerCase(std::string text) {
@@ -279,6 +309,19 @@ TEST(ManifestTest, LoadsVersionSixOfTheCommonControls) {
   EXPECT_NE(lower.find("\\winsxs\\"), std::string::npos) << path;
   EXPECT_NE(lower.find("microsoft.windows.common-controls"), std::string::npos) << path;
   EXPECT_NE(lower.find("_6."), std::string::npos) << path;
+}
+
+// Without the systems listed, Windows 7 and later run the program with the behaviour of Vista.
+TEST(ManifestTest, ListsTheSupportedSystemsFromVistaToEleven) {
+  HRSRC found = FindResourceA(ThisModule(), CREATEPROCESS_MANIFEST_RESOURCE_ID, RT_MANIFEST);
+  ASSERT_NE(found, nullptr);
+  const std::string manifest(static_cast<const char*>(LockResource(LoadResource(ThisModule(), found))),
+                             SizeofResource(ThisModule(), found));
+  for (const char* id : {"e2011457-1546-43c5-a5fe-008deee3d3f0", "35138b9a-5d96-4fbd-8e2d-a2440225f93a",
+                         "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38", "1f676c76-80e1-4239-95bb-83d0f6d0da78",
+                         "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"})
+    EXPECT_NE(manifest.find(std::string("<supportedOS Id=\"{") + id + "}\"/>"), std::string::npos) << id;
+  EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
 }
 
 }  // namespace

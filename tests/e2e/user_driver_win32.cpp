@@ -18,12 +18,13 @@
 #include <string>
 #include <vector>
 
+#include "app/res/version.h"
 #include "tests/copy/temp_folder_win32.h"
 #include "tests/support/windows_win32.h"
 
 namespace {
 
-const char kMainCaption[] = "Tandelo(仮) Ver1.10";
+const char kMainCaption[] = TANDELO_CAPTION;
 const char kTitle[] = "Tandelo(仮)";
 const char kChooserCaption[] = "ディレクトリの選択";
 const char kCreateCaption[] = "確認";

@@ -7,7 +7,9 @@ Rerun after changing a drawing, from the repository's root:
 
 and commit what it writes: the build takes the pictures from app/res/ and never needs Python.
 
-  app/res/tandelo.ico         the program's icon: 32 x 32 and 16 x 16, 256 colours with a mask
+  app/res/tandelo.ico         the program's icon: 32 x 32 and 16 x 16 drawn pixel by pixel in 256
+                              colours; 48 x 48 (32-bit) and 256 x 256 (PNG) drawn from the same
+                              design as shapes, with smooth edges
   app/res/rule_images.bmp     the rule tree's pictures, 16 x 16 each side by side (book, sheets);
                               magenta marks the transparent pixels
   docs/images/*.png           the same pictures enlarged eight times, for the README
@@ -206,9 +208,121 @@ def sheets():
     return canvas
 
 
+# --- The icon at large sizes ------------------------------------------------------------------------
+# The 32-pixel design as shapes on a 32-unit grid, filled at any size with smooth edges. Edges and
+# lines keep a thickness in pixels that suits the size rather than growing with it.
+
+def offset(points, distance):
+    """The polygon with every edge moved `distance` outwards (inwards when negative), corners
+    mitred; for small distances against the shape's features."""
+    area = sum(x1 * y2 - x2 * y1 for (x1, y1), (x2, y2) in zip(points, points[1:] + points[:1]))
+    sign = 1 if area > 0 else -1
+    lines = []
+    for (x1, y1), (x2, y2) in zip(points, points[1:] + points[:1]):
+        length = ((x2 - x1) ** 2 + (y2 - y1) ** 2) ** 0.5
+        nx, ny = -sign * (y2 - y1) / length, sign * (x2 - x1) / length
+        lines.append(((x1 - nx * distance, y1 - ny * distance), (x2 - x1, y2 - y1)))
+    result = []
+    for (p, d), (q, e) in zip(lines[-1:] + lines[:-1], lines):
+        cross = d[0] * e[1] - d[1] * e[0]
+        t = ((q[0] - p[0]) * e[1] - (q[1] - p[1]) * e[0]) / cross
+        result.append((p[0] + t * d[0], p[1] + t * d[1]))
+    return result
+
+
+def rect(left, top, right, bottom):
+    return [(left, top), (right, top), (right, bottom), (left, bottom)]
+
+
+class Shapes:
+    """Polygons filled in order on a grid of `samples` x `samples` points a pixel."""
+
+    def __init__(self, size, samples):
+        self.size = size
+        self.samples = samples
+        self.grid = size * samples
+        self.scale = self.grid / 32
+        self.points = [[None] * self.grid for _ in range(self.grid)]
+        # One pixel, in units of the 32-unit design.
+        self.pixel = 32 / size
+
+    def fill(self, polygon, colour):
+        """Colours every grid point whose centre lies inside the polygon (even-odd rule)."""
+        scaled = [(x * self.scale, y * self.scale) for x, y in polygon]
+        for row in range(self.grid):
+            py = row + 0.5
+            crossings = sorted(x1 + (py - y1) * (x2 - x1) / (y2 - y1)
+                               for (x1, y1), (x2, y2) in zip(scaled, scaled[-1:] + scaled[:-1])
+                               if (y1 > py) != (y2 > py))
+            line = self.points[row]
+            for start, end in zip(crossings[0::2], crossings[1::2]):
+                for column in range(max(0, int(start + 0.5)), min(self.grid, int(end + 0.5))):
+                    line[column] = colour
+
+    def framed(self, polygon, edge, colour, width):
+        self.fill(polygon, edge)
+        self.fill(offset(polygon, -width), colour)
+
+    def canvas(self):
+        """The pixels as RGBA quadruples: the mean colour of the covered points, and how many
+        points are covered as the alpha."""
+        result = Canvas(self.size, self.size)
+        n = self.samples
+        for y in range(self.size):
+            for x in range(self.size):
+                covered = [self.points[y * n + j][x * n + i] for j in range(n) for i in range(n)]
+                covered = [c for c in covered if c is not None]
+                if covered:
+                    mean = tuple(round(sum(c[k] for c in covered) / len(covered)) for k in range(3))
+                    result.put(x, y, mean + (round(255 * len(covered) / (n * n)),))
+        return result
+
+
+def smooth_page(shapes, left, top, width, height, lines, fold=0):
+    edge = max(1, round(shapes.size / 64)) * shapes.pixel
+    right, bottom = left + width, top + height
+    corner = [(right - fold, top), (right, top + fold)] if fold else [(right, top)]
+    outline_points = [(left, top)] + corner + [(right, bottom), (left, bottom)]
+    shapes.framed(outline_points, PAGE_EDGE, WHITE, edge)
+    shapes.fill(rect(right - 2 * edge, top + fold + edge, right - edge, bottom - edge), PAGE_SHADE)
+    shapes.fill(rect(left + edge, bottom - 2 * edge, right - edge, bottom - edge), PAGE_SHADE)
+    if fold:
+        shapes.framed([(right - fold, top), (right - fold, top + fold), (right, top + fold)], PAGE_EDGE, FOLD, edge)
+    text_left, text_right = left + 2.5, right - 2.5
+    for n, share in enumerate(lines):
+        y = top + 3.5 + 2 * n
+        if share <= 0 or y > bottom - 3:
+            continue
+        end = text_left + (text_right - text_left) * share
+        if fold and y <= top + fold + 1:
+            end = min(end, right - fold - 1.5)
+        shapes.fill(rect(text_left, y - 0.35, end, y + 0.35), TEXT_LINE if n % 3 != 2 else TEXT_LINE_LIGHT)
+
+
+def smooth_arrow(shapes):
+    """The arrow of the 32-pixel icon: down from the top, turning right, the head at the right."""
+    edge = max(1, round(shapes.size / 64)) * shapes.pixel
+    body = [(2, 9), (7, 9), (7, 23), (21, 23), (21, 19.5), (28.5, 25.5), (21, 31.5), (21, 28), (2, 28)]
+    shapes.fill(offset(body, edge), ARROW_EDGE)
+    shapes.fill(body, ARROW)
+    light = 2 * edge
+    shapes.fill(rect(2, 9, 2 + light, 28 - light), ARROW_LIGHT)
+    shapes.fill(rect(2, 23, 21, 23 + light), ARROW_LIGHT)
+
+
+def smooth_app_icon(size):
+    shapes = Shapes(size, 4)
+    smooth_page(shapes, 15, 1, 16, 20, [0.8, 1, 0.6, 1, 0.9, 0.4, 1, 0.7])
+    smooth_page(shapes, 11, 5, 16, 20, [0.9, 0.6, 1, 0.8, 0.5, 1, 0.7, 0.9])
+    smooth_page(shapes, 7, 9, 16, 20, [1, 0.7, 0.9, 0.5, 1, 0.8, 0.6, 0.9], fold=4)
+    smooth_arrow(shapes)
+    return shapes.canvas()
+
+
 # --- File formats --------------------------------------------------------------------------------
 
 def palette_of(canvases):
+    canvases = [c for c in canvases if not is_rgba(c)]
     colours = sorted({c for canvas in canvases for row in canvas.pixels for c in row if c is not None})
     # Index 0 is black: transparent pixels are black in the colour image so the mask shows through.
     colours = [(0, 0, 0)] + [c for c in colours if c != (0, 0, 0)]
@@ -240,15 +354,46 @@ def icon_image(canvas, palette):
     return header + colours + colour_rows + mask_rows
 
 
+def is_rgba(canvas):
+    return any(c is not None and len(c) == 4 for row in canvas.pixels for c in row)
+
+
+def rgba_icon_image(canvas):
+    """One 32-bit image of an icon file: colour rows with their alpha, then the mask rows (1 where
+    the pixel is fully transparent), both bottom up."""
+    colour_rows = b""
+    mask_rows = b""
+    for y in reversed(range(canvas.height)):
+        row = canvas.pixels[y]
+        colour_rows += b"".join(b"\0\0\0\0" if c is None else bytes((c[2], c[1], c[0], c[3])) for c in row)
+        bits = 0
+        for c in row:
+            bits = (bits << 1) | (c is None)
+        mask_rows += padded(bits.to_bytes((canvas.width + 7) // 8, "big"))
+    header = struct.pack("<IiiHHIIiiII", 40, canvas.width, 2 * canvas.height, 1, 32, 0,
+                         len(colour_rows) + len(mask_rows), 0, 0, 0, 0)
+    return header + colour_rows + mask_rows
+
+
 def write_ico(path, canvases):
+    """256-colour images for the pixel-drawn sizes, 32-bit ones for the smooth sizes, and PNG for
+    256 x 256, as the system reads it from Vista on."""
     palette = palette_of(canvases)
-    images = [icon_image(c, palette) for c in canvases]
+    images = []
+    for canvas in canvases:
+        if canvas.width == 256:
+            images.append((32, png_data(canvas, 1)))
+        elif is_rgba(canvas):
+            images.append((32, rgba_icon_image(canvas)))
+        else:
+            images.append((8, icon_image(canvas, palette)))
     data = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
-    for canvas, image in zip(canvases, images):
-        data += struct.pack("<BBBBHHII", canvas.width, canvas.height, 0, 0, 1, 8, len(image), offset)
+    for canvas, (bits, image) in zip(canvases, images):
+        # A size of 256 does not fit the byte and is written as 0.
+        data += struct.pack("<BBBBHHII", canvas.width % 256, canvas.height % 256, 0, 0, 1, bits, len(image), offset)
         offset += len(image)
-    write(path, data + b"".join(images))
+    write(path, data + b"".join(image for _, image in images))
 
 
 def write_bmp(path, canvas):
@@ -266,6 +411,10 @@ def write_bmp(path, canvas):
 
 
 def write_png(path, canvas, scale):
+    write(path, png_data(canvas, scale))
+
+
+def png_data(canvas, scale):
     """The picture enlarged `scale` times, transparent where the picture is."""
     raw = b""
     for y in range(canvas.height * scale):
@@ -275,14 +424,14 @@ def write_png(path, canvas, scale):
             if c is None:
                 raw += b"\0\0\0\0"
             else:
-                raw += bytes(c) + b"\xff"
+                raw += bytes(c) + (b"" if len(c) == 4 else b"\xff")
 
     def chunk(kind, body):
         return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
 
     ihdr = struct.pack(">IIBBBBB", canvas.width * scale, canvas.height * scale, 8, 6, 0, 0, 0)
-    write(path, b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr) + chunk(b"IDAT", zlib.compress(raw, 9))
-          + chunk(b"IEND", b""))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr) + chunk(b"IDAT", zlib.compress(raw, 9))
+            + chunk(b"IEND", b""))
 
 
 def write(path, data):
@@ -304,11 +453,13 @@ def side_by_side(canvases, gap):
 
 def main():
     icon32, icon16 = app_icon(32), app_icon(16)
-    write_ico("app/res/tandelo.ico", [icon32, icon16])
+    icon256 = smooth_app_icon(256)
+    write_ico("app/res/tandelo.ico", [icon256, smooth_app_icon(48), icon32, icon16])
     rule_images = side_by_side([book(), sheets()], 0)
     write_bmp("app/res/rule_images.bmp", rule_images)
     write_png("docs/images/icon-x8.png", icon32, 8)
     write_png("docs/images/icon16-x8.png", icon16, 8)
+    write_png("docs/images/icon256.png", icon256, 1)
     write_png("docs/images/rule-images-x8.png", side_by_side([book(), sheets()], 4), 8)
 
 

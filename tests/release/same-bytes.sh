@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# The same commit gives the same release, byte for byte: makes it here, then again from a copy of
+# the checkout in another folder, made later and with new file times, and compares the two zips.
+# Fails on any time stamp, file time or folder of the machine that ends up in the release.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+cd "$root"
+
+first=$(scripts/release | tail -n 1)
+
+copy=$(mktemp -d /tmp/tandelo-release.XXXXXX)
+trap 'rm -rf "$copy"' EXIT
+# What the checkout holds now, committed or not (the comparison is of two builds of the same
+# files); extracted with new file times (-m).
+git ls-files -z --cached --others --exclude-standard |
+  while IFS= read -r -d '' file; do [ -e "$file" ] && printf '%s\0' "$file"; done |
+  tar --null -T - -cf - | tar -xmf - -C "$copy"
+# The copy has no history of its own: it is given the commit's time, which is all it may depend on.
+second=$(env -u TANDELO_BUILD SOURCE_DATE_EPOCH="$(git log -1 --format=%ct)" "$copy/scripts/release" | tail -n 1)
+
+if cmp -s "$first" "$second"; then
+  echo "same-bytes: $(basename "$first") is the same from $root and from $copy"
+  exit 0
+fi
+echo "same-bytes: the two releases differ: $first $second" >&2
+mkdir "$copy/a" "$copy/b"
+(cd "$copy/a" && unzip -q "$first") && (cd "$copy/b" && unzip -q "$second")
+diff <(zipinfo -lT "$first" | sed 1d) <(zipinfo -lT "$second" | sed 1d) >&2 || true
+for file in "$copy"/a/*; do
+  cmp "$file" "$copy/b/$(basename "$file")" >&2 || true
+done
+exit 1

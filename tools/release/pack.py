@@ -1,0 +1,86 @@
+#!/usr/bin/env python3
+"""Packs the release zip from a built, stripped program; only the standard library is used.
+
+    pack.py EXE VERSION_TXT OUTPUT_FOLDER
+
+The zip holds Tandelo.exe, readme.txt (Shift-JIS, CR LF, from docs/readme.txt), LICENSE.txt
+(Shift-JIS, CR LF) and SHA256SUMS for the three. Every byte of it depends only on its inputs and on
+SOURCE_DATE_EPOCH, the commit's time, which dates the entries and readme.txt's history: the same
+commit gives the same zip wherever and whenever it is packed. Prints the zip's path.
+"""
+
+import datetime
+import hashlib
+import os
+import re
+import sys
+import zipfile
+
+ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
+
+# Dates as a user in Japan reads them; fixed, so that the packing machine's zone does not matter.
+JAPAN = datetime.timezone(datetime.timedelta(hours=9))
+
+
+def read_settings(path):
+    with open(path, encoding="utf-8") as f:
+        return dict(line.rstrip("\n").split("=", 1) for line in f if "=" in line)
+
+
+def windows_text(text, encoding):
+    """CR LF line ends in `encoding`; a character the encoding lacks stops the release."""
+    lines = text.replace("\r\n", "\n").split("\n")
+    return "\r\n".join(lines).encode(encoding)
+
+
+def readme(settings, when):
+    with open(os.path.join(ROOT, "docs", "readme.txt"), encoding="utf-8") as f:
+        text = f.read()
+    for key, value in (("VERSION", settings["VERSION"]), ("COPYRIGHT", settings["COPYRIGHT"]),
+                       ("DATE", when.strftime("%Y/%m/%d"))):
+        text = text.replace("@" + key + "@", value)
+    left = re.search(r"@[A-Z]+@", text)
+    if left:
+        raise SystemExit(f"pack: readme.txt keeps the placeholder {left.group()}")
+    return windows_text(text, "cp932")
+
+
+def entry(name, when):
+    info = zipfile.ZipInfo(name, date_time=when.timetuple()[:6])
+    # Made on "MS-DOS" with only the archive attribute: no owner or permissions of the packing
+    # machine end up in the zip.
+    info.create_system = 0
+    info.external_attr = 0x20
+    info.compress_type = zipfile.ZIP_DEFLATED
+    return info
+
+
+def main():
+    exe_path, settings_path, output = sys.argv[1:4]
+    epoch = os.environ.get("SOURCE_DATE_EPOCH")
+    if not epoch:
+        raise SystemExit("pack: SOURCE_DATE_EPOCH (the commit's time) is not set")
+    when = datetime.datetime.fromtimestamp(int(epoch), JAPAN)
+    settings = read_settings(settings_path)
+
+    with open(exe_path, "rb") as f:
+        files = [("Tandelo.exe", f.read())]
+    files.append(("readme.txt", readme(settings, when)))
+    with open(os.path.join(ROOT, "LICENSE"), encoding="utf-8") as f:
+        # Shift-JIS like readme.txt: the holder's name is Japanese, and Notepad before Windows 10
+        # reads a text without a byte order mark in the ANSI code page.
+        files.append(("LICENSE.txt", windows_text(f.read(), "cp932")))
+    sums = "".join(f"{hashlib.sha256(data).hexdigest()}  {name}\n" for name, data in files)
+    files.append(("SHA256SUMS", windows_text(sums, "ascii")))
+
+    os.makedirs(output, exist_ok=True)
+    path = os.path.join(output, f"Tandelo-{settings['VERSION']}.zip")
+    with zipfile.ZipFile(path + ".part", "w") as archive:
+        for name, data in files:
+            archive.writestr(entry(name, when), data, compresslevel=9)
+    os.replace(path + ".part", path)
+    print(path)
+
+
+if __name__ == "__main__":
+    main()
