@@ -15,7 +15,7 @@ if(WIN32)
   # since no code refers to them.
   add_library(app_resources OBJECT res/tandelo.rc)
   target_include_directories(app_resources PRIVATE
-    ${CMAKE_CURRENT_SOURCE_DIR}/res ${tandelo_res_generated} ${TANDELO_VERSION_HEADER_DIR}/app/res)
+    ${CMAKE_CURRENT_SOURCE_DIR}/res ${tandelo_res_generated} ${TANDELO_VERSION_HEADER_DIR})
   # windres writes no dependency file: without these, edited pictures or headers would not rebuild.
   set_source_files_properties(res/tandelo.rc PROPERTIES OBJECT_DEPENDS
     "${CMAKE_CURRENT_SOURCE_DIR}/res/resource.h;${CMAKE_CURRENT_SOURCE_DIR}/res/tandelo.ico;${CMAKE_CURRENT_SOURCE_DIR}/res/rule_images.bmp;${TANDELO_VERSION_HEADER_DIR}/app/res/version.h;${tandelo_res_generated}/app.manifest")
