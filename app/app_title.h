@@ -1,4 +1,7 @@
 #pragma once
 
-// The program's name as the user sees it: the caption of the main window and of its messages.
-inline constexpr char kApplicationTitle[] = "Tandelo(仮)";
+#include "app/res/version.h"
+
+// The program's name as the user sees it: the caption of its messages; the main window's
+// caption adds the version.
+inline constexpr char kApplicationTitle[] = TANDELO_TITLE;

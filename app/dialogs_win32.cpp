@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/app_title.h"
 #include "app/folder_chooser_win32.h"
 #include "widgets/window_win32.h"
 #include "preview/preview_window_win32.h"
@@ -76,6 +77,8 @@ bool TWin32Dialogs::OpenFile(const std::string& initialDir, std::string& fileNam
   fileName = lastFile_ = buffer.data();
   return true;
 }
+
+TWin32Dialogs::TWin32Dialogs() { SetErrorBoxTitle(kApplicationTitle); }
 
 bool TWin32Dialogs::ChooseFolder(std::string& folder) {
   folder.clear();

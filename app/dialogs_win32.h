@@ -14,6 +14,9 @@ class TWin32Dialogs : public IDialogs {
   // The window the dialogs belong to; set once the main window exists.
   HWND Owner = nullptr;
 
+  // Gives the error boxes of every window the program's title.
+  TWin32Dialogs();
+
   void ShowMessage(const std::string& text) override;
   int Ask(const std::string& text, const std::string& caption, unsigned flags) override;
   bool OpenFile(const std::string& initialDir, std::string& fileName) override;

@@ -12,6 +12,7 @@
 #include "app/folder_levels.h"
 #include "app/folder_system_win32.h"
 #include "naming/mbcs.h"
+#include "widgets/window_win32.h"
 
 namespace {
 
@@ -49,12 +50,6 @@ class TNoDiskPrompts {
  private:
   UINT old_;
 };
-
-std::string WindowText(HWND window) {
-  std::string text(GetWindowTextLengthA(window) + 1, '\0');
-  text.resize(GetWindowTextA(window, text.data(), static_cast<int>(text.size())));
-  return text;
-}
 
 std::string CurrentDirectory() {
   std::string path(GetCurrentDirectoryA(0, nullptr), '\0');

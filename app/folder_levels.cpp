@@ -12,13 +12,10 @@ bool EndsWithSeparator(const std::string& path) {
 
 std::vector<std::size_t> SeparatorPositions(const std::string& path) {
   std::vector<std::size_t> positions;
-  for (std::size_t i = 0; i < path.size(); ++i) {
-    if (IsLeadByte(static_cast<unsigned char>(path[i]))) {
-      ++i;
-    } else if (path[i] == '\\') {
-      positions.push_back(i);
-    }
-  }
+  ForEachSingleByte(path, [&](std::size_t i) {
+    if (path[i] == '\\') positions.push_back(i);
+    return true;
+  });
   return positions;
 }
 

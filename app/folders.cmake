@@ -7,5 +7,5 @@ if(WIN32)
   add_library(folders_win32 STATIC
     ${CMAKE_CURRENT_LIST_DIR}/folder_system_win32.cpp
     ${CMAKE_CURRENT_LIST_DIR}/folder_chooser_win32.cpp)
-  target_link_libraries(folders_win32 PUBLIC folder_levels user32 gdi32)
+  target_link_libraries(folders_win32 PUBLIC folder_levels window_win32 tandelo_version user32 gdi32)
 endif()

@@ -23,7 +23,6 @@ const char kRootNotDeletable[] = "全複製情報は削除できません";
 const char kTreeHint[] = "右クリックで、「追加」、「削除」を選択";
 constexpr int kNoRule = 99;
 constexpr int kComboBoxHeight = 20;
-constexpr UINT_PTR kTreeKeysSubclass = 1;
 
 bool HasClass(HWND window, const char* name) {
   char className[64] = "";
@@ -102,16 +101,6 @@ class TForm1::TRunServices : public IFileCopier, public ICopyPrompt, public IMes
   DWORD lastLook_ = GetTickCount();
 };
 
-void SetControlText(HWND control, const std::string& text) {
-  if (ControlText(control) != text) SetWindowTextA(control, text.c_str());
-}
-
-std::string ControlText(HWND control) {
-  std::string text(static_cast<std::size_t>(GetWindowTextLengthA(control)) + 1, '\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
 TForm1::TForm1(IDialogs& dialogs) : dialogs_(dialogs), font_(CreateProgramFont()) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_TREEVIEW_CLASSES | ICC_UPDOWN_CLASS};
   InitCommonControlsEx(&controls);
@@ -164,7 +153,7 @@ void TForm1::CreateControls() {
                              TVS_NOTOOLTIPS,
                          0, 17, 224, 211, WS_EX_CLIENTEDGE);
   TreeView_SetIndent(TreeView1, 19);
-  SetWindowSubclass(TreeView1, TreeKeysProc, kTreeKeysSubclass, 0);
+  SubclassControl(TreeView1, TreeKeys);
   images_ = CreateRuleImageList(GetModuleHandleA(nullptr));
   TreeView_SetImageList(TreeView1, images_.Get(), TVSIL_NORMAL);
   Panel1 = std::make_unique<TPanel>(Panel5->Handle(), 0, 0, 224, 17, pbLoweredOuter, "複製情報一覧");
@@ -223,9 +212,7 @@ void TForm1::CreateControls() {
   Label5 = AddControl(p3, "STATIC", "注意：固定文字列に関しては、旧ﾊﾞｰｼﾞｮﾝと互換性がありません", SS_LEFT, 2, 24, 318, 12);
   Button4 = AddControl(p3, "BUTTON", "テスト表示", button, 324, 8, 75, 25);
   Button3 = AddControl(p3, "BUTTON", "実行", button, 403, 8, 75, 25);
-  // The dialog keys find the button that Enter presses by its id, among all the window's controls.
-  int buttonId = kFirstButtonId;
-  for (HWND pushButton : {Button1, Button2, Button3, Button4}) SetWindowLongPtrA(pushButton, GWLP_ID, buttonId++);
+  keyboard_.SetPushButtons({Button1, Button2, Button3, Button4});
   CheckBox1 = AddControl(p3, "BUTTON", "親情報で作成した名称をつなげる（旧Verﾕｰｻﾞｰ対応用）",
                          WS_TABSTOP | BS_AUTOCHECKBOX, 3, 3, 306, 17);
 
@@ -336,7 +323,7 @@ void TForm1::EndModalWindows() {
 
 void TForm1::Button1Click() {
   std::string fileName;
-  if (dialogs_.OpenFile(ControlText(Edit1), fileName)) SetControlText(Edit1, fileName);
+  if (dialogs_.OpenFile(WindowText(Edit1), fileName)) SetWindowTextIfChanged(Edit1, fileName);
 }
 
 void TForm1::Button2Click() {
@@ -346,7 +333,7 @@ void TForm1::Button2Click() {
   // for every name of the next run.
   TWin32FolderSystem folders;
   if (!ForceDirectories(folder, folders)) throw std::runtime_error(kCannotCreateFolder);
-  SetControlText(Edit2, folder);
+  SetWindowTextIfChanged(Edit2, folder);
 }
 
 bool TForm1::Join() const { return SendMessageA(CheckBox1, BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -354,12 +341,12 @@ bool TForm1::Join() const { return SendMessageA(CheckBox1, BM_GETCHECK, 0, 0) ==
 void TForm1::Button3Click() {
   TRunServices run(*this);
   TCopyServices services = run.Services();
-  RunCopy(rules_, Join(), ControlText(Edit1), ControlText(Edit2), *fileNames_, services);
+  RunCopy(rules_, Join(), WindowText(Edit1), WindowText(Edit2), *fileNames_, services);
 }
 
 void TForm1::Button4Click() {
   TRunServices run(*this);
-  if (PrepareFileNames(rules_, Join(), ControlText(Edit1), *fileNames_, run, [&run] { run.ShowAlive(); }) &&
+  if (PrepareFileNames(rules_, Join(), WindowText(Edit1), *fileNames_, run, [&run] { run.ShowAlive(); }) &&
       !TakeCloseRequests()) {
     dialogs_.ShowPreview(*fileNames_);
   }
@@ -383,7 +370,7 @@ void TForm1::UpdateControls() {
     }
     if (index != 0) EnableWindow(ComboBox1, TRUE);
   }
-  const bool ready = !ControlText(Edit1).empty() && !ControlText(Edit2).empty() && count > 1;
+  const bool ready = !WindowText(Edit1).empty() && !WindowText(Edit2).empty() && count > 1;
   EnableWindow(Button3, ready);
   EnableWindow(Button4, ready);
 }
@@ -442,20 +429,20 @@ void TForm1::ShowCopyInfo(const TCopyInfo& info) {
   if (info.Kind < kCopyKindCount) ShowParamEditors(info.Kind);
   spinFrom_->SetValue(info.NumFrom);
   spinTo_->SetValue(info.NumTo);
-  SetControlText(EditALFrom, info.ALFrom);
-  SetControlText(EditALTo, info.ALTo);
-  SetControlText(EditFixString, info.FixString);
-  SetControlText(Memo1, JoinLines(info.AnyStrings));
+  SetWindowTextIfChanged(EditALFrom, info.ALFrom);
+  SetWindowTextIfChanged(EditALTo, info.ALTo);
+  SetWindowTextIfChanged(EditFixString, info.FixString);
+  SetWindowTextIfChanged(Memo1, JoinLines(info.AnyStrings));
 }
 
 void TForm1::StoreCopyInfo(TCopyInfo& info) {
   // Every parameter at once, whichever editor changed; the numbers as read, not clamped.
   info.NumFrom = spinFrom_->Value();
   info.NumTo = spinTo_->Value();
-  info.ALFrom = ControlText(EditALFrom);
-  info.ALTo = ControlText(EditALTo);
-  info.FixString = ControlText(EditFixString);
-  info.AnyStrings = SplitLines(ControlText(Memo1));
+  info.ALFrom = WindowText(EditALFrom);
+  info.ALTo = WindowText(EditALTo);
+  info.FixString = WindowText(EditFixString);
+  info.AnyStrings = SplitLines(WindowText(Memo1));
 }
 
 void TForm1::ComboBox1Click() {
@@ -475,19 +462,19 @@ void TForm1::ComboBox1Click() {
 }
 
 void TForm1::SpinEditNumChange(HWND field) {
-  if (loading_ || ControlText(field).empty()) return;
+  if (loading_ || WindowText(field).empty()) return;
   if (TCopyInfo* info = SelectedRecord()) StoreCopyInfo(*info);
 }
 
 void TForm1::SpinEditNumExit() {
-  if (ControlText(SpinEditNumFrom).empty()) spinFrom_->SetValue(0);
+  if (WindowText(SpinEditNumFrom).empty()) spinFrom_->SetValue(0);
 }
 
 void TForm1::EditALChange(HWND field) {
   if (loading_) return;
-  if (AlphabetIndex(ControlText(field)) < 0) {
+  if (AlphabetIndex(WindowText(field)) < 0) {
     // Not one of the letters: the field empties itself and the record keeps its letter.
-    SetControlText(field, "");
+    SetWindowTextIfChanged(field, "");
     return;
   }
   if (TCopyInfo* info = SelectedRecord()) StoreCopyInfo(*info);
@@ -559,52 +546,6 @@ void TForm1::TreeView1ContextPopup(HWND control, LPARAM position) {
   OpenRuleMenu(point);
 }
 
-void TForm1::NextControl(WPARAM wParam, LPARAM lParam) {
-  HWND target = nullptr;
-  if (LOWORD(lParam)) {
-    target = reinterpret_cast<HWND>(wParam);
-  } else {
-    const HWND focus = GetFocus();
-    target = GetNextDlgTabItem(Handle(), focus && IsChild(Handle(), focus) ? focus : nullptr, wParam != 0);
-  }
-  if (target && IsChild(Handle(), target)) FocusByKeyboard(target);
-}
-
-// An edit entered by the keyboard has its whole text selected, so typing replaces it.
-void TForm1::FocusByKeyboard(HWND control) {
-  if (SendMessageA(control, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageA(control, EM_SETSEL, 0, -1);
-  SetFocus(control);
-}
-
-void TForm1::SaveFocus() {
-  const HWND focus = GetFocus();
-  if (focus && IsChild(Handle(), focus)) savedFocus_ = focus;
-}
-
-// Back to the control that had the focus, or to the first in the tab order when that one is gone,
-// hidden or disabled meanwhile.
-void TForm1::RestoreFocus() {
-  HWND target = savedFocus_;
-  if (!target || !IsWindow(target) || !IsChild(Handle(), target) || !IsWindowVisible(target) ||
-      !IsWindowEnabled(target)) {
-    target = GetNextDlgTabItem(Handle(), nullptr, FALSE);
-    if (target) FocusByKeyboard(target);
-    return;
-  }
-  SetFocus(target);
-}
-
-// In a dialog the default button follows the focus among the push buttons and goes back to the
-// dialog's own default, none here, anywhere else: Enter presses the focused button and does
-// nothing in a field, where a "実行" pressed by Enter would copy files nobody asked for.
-LRESULT TForm1::DefaultButtonId() const {
-  const HWND focus = GetFocus();
-  for (HWND button : {Button1, Button2, Button3, Button4}) {
-    if (focus == button && IsWindowEnabled(button)) return MAKELRESULT(GetDlgCtrlID(button), DC_HASDEFID);
-  }
-  return 0;
-}
-
 // Moving the focus to the tree runs the editor's real focus-loss path at once: a number field
 // clamps its value and the change is stored in the record of the rule still selected.
 void TForm1::LeaveEditors() {
@@ -615,12 +556,7 @@ void TForm1::LeaveEditors() {
 // Wine's tree view keeps the system keys from the default window procedure: Alt+F4 would not
 // close the window and Shift+F10 would not ask for the context menu while the tree has the focus.
 // They go there directly, as Windows' tree lets them, so the menu opens once on either system.
-LRESULT CALLBACK TForm1::TreeKeysProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                      DWORD_PTR) {
-  if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(tree, TreeKeysProc, id);
-    return DefSubclassProc(tree, message, wParam, lParam);
-  }
+LRESULT TForm1::TreeKeys(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_SYSKEYDOWN || message == WM_SYSKEYUP || message == WM_SYSCHAR) {
     return DefWindowProcA(tree, message, wParam, lParam);
   }
@@ -670,6 +606,7 @@ void TForm1::OnNotify(const NMHDR& header) {
 }
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (LRESULT result; keyboard_.HandleMessage(Handle(), message, wParam, lParam, result)) return result;
   switch (message) {
     case WM_COMMAND:
       WhileBusy([&] {
@@ -689,24 +626,6 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return reinterpret_cast<const NMHDR*>(lParam)->code == NM_RCLICK ? TRUE : 0;
     case WM_CONTEXTMENU:
       WhileBusy([&] { TreeView1ContextPopup(reinterpret_cast<HWND>(wParam), lParam); });
-      return 0;
-    case WM_NEXTDLGCTL:
-      NextControl(wParam, lParam);
-      return 0;
-    case DM_GETDEFID:
-      return DefaultButtonId();
-    case DM_SETDEFID:
-    case DM_REPOSITION:
-      return 0;
-    case WM_ACTIVATE:
-      if (LOWORD(wParam) == WA_INACTIVE) {
-        SaveFocus();
-      } else if (!HIWORD(wParam)) {
-        RestoreFocus();
-      }
-      return 0;
-    case WM_SETFOCUS:
-      RestoreFocus();
       return 0;
     case WM_CLOSE:
       if (busy_ > 0) {

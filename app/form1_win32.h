@@ -17,6 +17,7 @@
 #include "widgets/window_win32.h"
 #include "naming/rule_tree.h"
 #include "widgets/button_ex_win32.h"
+#include "widgets/keyboard_host_win32.h"
 
 // The main window: source and folder pickers, the rule tree with its editors, and the two run
 // buttons. It owns the rule tree, the generated names and every control.
@@ -111,19 +112,10 @@ class TForm1 : public TWindow {
   void OpenRuleMenu(POINT screen);
   void TreeView1ContextPopup(HWND control, LPARAM position);
 
-  // The keyboard, as in a dialog: the focus walks the tab order across the panels, is kept while
-  // the window is inactive, and a focused push button is the one that Enter presses.
-  static constexpr int kFirstButtonId = 101;  // Button1 to Button4, in that order
-  void NextControl(WPARAM wParam, LPARAM lParam);
-  void FocusByKeyboard(HWND control);
-  void SaveFocus();
-  void RestoreFocus();
-  LRESULT DefaultButtonId() const;
   // Takes the focus from the parameter editors before the selection moves, so that an editor's
   // leaving rule acts on the rule it shows.
   void LeaveEditors();
-  static LRESULT CALLBACK TreeKeysProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                       DWORD_PTR);
+  static LRESULT TreeKeys(HWND tree, UINT message, WPARAM wParam, LPARAM lParam);
   // The node of a tree item, or null (no item, or an item being deleted).
   TRuleNode* NodeOf(HTREEITEM item) const;
   // The record of the selected node, or null when nothing or the root is selected.
@@ -139,7 +131,7 @@ class TForm1 : public TWindow {
   std::unique_ptr<TSpinEdit> spinFrom_, spinTo_;  // SpinEditNumFrom and SpinEditNumTo
   std::unique_ptr<TButtonEx> buttonEx1_;  // ButtonEx1
   HWND treeHint_ = nullptr;
-  HWND savedFocus_ = nullptr;  // the control that had the focus when the window went inactive
+  TKeyboardHost keyboard_;  // Button1 to Button4 are the push buttons that Enter presses
   TRuleTree rules_;
   std::unique_ptr<std::vector<std::string>> fileNames_;
   int busy_ = 0;  // handlers under way, one inside another when a dialog's loop brings a command
@@ -148,7 +140,3 @@ class TForm1 : public TWindow {
   bool loading_ = false;
   bool shown_ = false;
 };
-
-// Sets a control's text only when it differs, so setting the same text raises no change event.
-void SetControlText(HWND control, const std::string& text);
-std::string ControlText(HWND control);

@@ -2,11 +2,6 @@
 
 #include "widgets/reflect_win32.h"
 
-// The base of the messages a parent reflects to its controls.
-#ifndef OCM__BASE
-#define OCM__BASE (WM_USER + 0x1c00)
-#endif
-
 TPanel::TPanel(HWND parent, int x, int y, int width, int height, TPanelBevel bevel, const std::string& caption)
     : bevel_(bevel), caption_(caption) {
   // WS_EX_CONTROLPARENT lets the dialog keys walk into the panel's controls in their tab order.

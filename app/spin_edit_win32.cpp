@@ -14,14 +14,7 @@ namespace {
 
 constexpr int kArrowWidth = 15;
 constexpr UINT_PTR kRepeatTimer = 1;
-constexpr UINT_PTR kEditSubclass = 1;
 constexpr int kEditId = 1;
-
-std::string TextOf(HWND window) {
-  std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
 
 // Read at every key, so a change of the user's settings takes effect at once.
 char DecimalSeparator() {
@@ -44,7 +37,9 @@ TSpinEdit::TSpinEdit(HWND parent, int x, int y, int width, int height) {
   SendMessageA(edit_, EM_LIMITTEXT, kSpinMaxLength, 0);
   // Full-width digits from an input method would pass by the filter of typed characters.
   ImmAssociateContext(edit_, nullptr);
-  SetWindowSubclass(edit_, EditProc, kEditSubclass, reinterpret_cast<DWORD_PTR>(this));
+  SubclassControl(edit_, [this](HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+    return HandleEditMessage(edit, message, wParam, lParam);
+  });
 }
 
 // The window goes while the members that its messages reach still exist.
@@ -52,12 +47,9 @@ TSpinEdit::~TSpinEdit() {
   if (Handle()) DestroyWindow(Handle());
 }
 
-int TSpinEdit::Value() const { return ReadSpinValue(TextOf(edit_)); }
+int TSpinEdit::Value() const { return ReadSpinValue(WindowText(edit_)); }
 
-void TSpinEdit::SetValue(int value) {
-  const std::string text = std::to_string(ClampSpinValue(value));
-  if (TextOf(edit_) != text) SetWindowTextA(edit_, text.c_str());
-}
+void TSpinEdit::SetValue(int value) { SetWindowTextIfChanged(edit_, std::to_string(ClampSpinValue(value))); }
 
 void TSpinEdit::Step(int delta) { SetValue(StepSpinValue(Value(), delta)); }
 
@@ -141,7 +133,7 @@ LRESULT TSpinEdit::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       case WM_SETTEXT: {
         // The same text again is no change and raises no event.
         const char* text = lParam ? reinterpret_cast<const char*>(lParam) : "";
-        if (TextOf(edit_) == text) return TRUE;
+        if (WindowText(edit_) == text) return TRUE;
         return SendMessageA(edit_, message, wParam, lParam);
       }
       case WM_COMMAND:
@@ -195,23 +187,6 @@ LRESULT TSpinEdit::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
   }
   return TWindow::HandleMessage(message, wParam, lParam);
-}
-
-LRESULT CALLBACK TSpinEdit::EditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                     DWORD_PTR self) {
-  if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(edit, EditProc, id);
-    return DefSubclassProc(edit, message, wParam, lParam);
-  }
-  auto* field = reinterpret_cast<TSpinEdit*>(self);
-  try {
-    return field->HandleEditMessage(edit, message, wParam, lParam);
-  } catch (const std::exception& error) {
-    field->ReportError(DescribeError(error));
-  } catch (...) {
-    field->ReportError("予期しないエラーが発生しました");
-  }
-  return 0;
 }
 
 LRESULT TSpinEdit::HandleEditMessage(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {

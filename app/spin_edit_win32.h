@@ -33,8 +33,6 @@ class TSpinEdit : public TWindow {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  static LRESULT CALLBACK EditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                   DWORD_PTR self);
   LRESULT HandleEditMessage(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
 
   void Step(int delta);

@@ -11,17 +11,17 @@
 // decides; elsewhere the Shift-JIS lead-byte ranges 0x81-0x9F and 0xE0-0xFC apply.
 bool IsLeadByte(unsigned char c);
 
+// The bytes of the character that starts at `at`: 2 for a lead byte with a byte after it, else 1.
+inline std::size_t CharLength(std::string_view text, std::size_t at) {
+  return IsLeadByte(static_cast<unsigned char>(text[at])) && at + 1 < text.size() ? 2 : 1;
+}
+
 // Calls `visit(position)` for each single-byte character of `text` in order, passing over both
 // bytes of every double-byte character, until `visit` returns false. False when it stopped early.
 template <typename Visit>
 bool ForEachSingleByte(std::string_view text, Visit&& visit) {
-  for (std::size_t i = 0; i < text.size();) {
-    if (IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) {
-      i += 2;
-      continue;
-    }
-    if (!visit(i)) return false;
-    ++i;
+  for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) {
+    if (CharLength(text, i) == 1 && !visit(i)) return false;
   }
   return true;
 }

@@ -12,10 +12,6 @@ const std::vector<std::string> kNoNames;
 
 bool IsSpace(char c) { return c == ' '; }
 
-std::size_t CharLength(std::string_view text, std::size_t at) {
-  return IsLeadByte(static_cast<unsigned char>(text[at])) && at + 1 < text.size() ? 2 : 1;
-}
-
 // What a character is to the words of a Japanese system's edit control.
 enum class TCharKind { Space, Single, Double };
 

@@ -79,27 +79,17 @@ std::string JoinPreviewLines(const std::vector<std::string>& names) {
 }
 
 TForm2::TForm2(HWND owner) : owner_(owner) {
-  static const bool registered = [] {
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kPreviewClassName;
-    // The program's icon, as on the main window (none in a program without it).
-    windowClass.hIcon = LoadIconA(windowClass.hInstance, MAKEINTRESOURCEA(1));
-    return RegisterClassExA(&windowClass) != 0;
-  }();
-  if (!registered) throw std::runtime_error("プレビューのウィンドウクラスを登録できません");
   const POINT at = CentredOn(owner, kWidth, kHeight);
-  CreateWindowExA(0, kPreviewClassName, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, at.x, at.y, kWidth, kHeight,
-                  owner, nullptr, GetModuleHandleA(nullptr), this);
-  if (!handle_) throw std::runtime_error("プレビューのウィンドウを作成できません");
+  try {
+    Create(kPreviewClassName, 0, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, at.x, at.y, kWidth, kHeight, owner);
+  } catch (const std::runtime_error&) {
+    throw std::runtime_error("プレビューのウィンドウを作成できません");
+  }
 }
 
+// The window goes while the view and the font it draws with still exist.
 TForm2::~TForm2() {
-  if (handle_) DestroyWindow(handle_);
+  if (Handle()) DestroyWindow(Handle());
 }
 
 void TForm2::SetNames(const std::vector<std::string>& names) {
@@ -109,11 +99,11 @@ void TForm2::SetNames(const std::vector<std::string>& names) {
 void TForm2::ShowModal(const std::function<void(HWND preview)>& afterFirstPaint) {
   closeRequested_ = false;
   {
-    const TDisabledWindows disabled(owner_, handle_);
-    ShowWindow(handle_, SW_SHOWNORMAL);
+    const TDisabledWindows disabled(owner_, Handle());
+    ShowWindow(Handle(), SW_SHOWNORMAL);
     bool painted = false;
     MSG message;
-    while (handle_ && !closeRequested_) {
+    while (Handle() && !closeRequested_) {
       const BOOL got = GetMessageA(&message, nullptr, 0, 0);
       if (got == -1) break;
       if (got == 0) {
@@ -121,57 +111,40 @@ void TForm2::ShowModal(const std::function<void(HWND preview)>& afterFirstPaint)
         PostQuitMessage(static_cast<int>(message.wParam));
         break;
       }
-      if (IsEscapeFor(message, handle_)) {
-        SendMessageA(handle_, WM_CLOSE, 0, 0);
+      if (IsEscapeFor(message, Handle())) {
+        SendMessageA(Handle(), WM_CLOSE, 0, 0);
         continue;
       }
       TranslateMessage(&message);
       DispatchMessageA(&message);
       if (!painted && memo1_ && message.hwnd == Memo1() && message.message == WM_PAINT) {
         painted = true;
-        if (afterFirstPaint) afterFirstPaint(handle_);
+        if (afterFirstPaint) afterFirstPaint(Handle());
       }
     }
   }
   // The windows are enabled again while the preview still stands, and the owner is activated
   // before the preview goes: otherwise the system would pass activation to whichever window
   // stands next below the preview, which need not be the owner.
-  if (handle_ && owner_ && GetActiveWindow() == handle_) SetActiveWindow(owner_);
-  if (handle_) ShowWindow(handle_, SW_HIDE);
-  if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
+  if (Handle() && owner_ && GetActiveWindow() == Handle()) SetActiveWindow(owner_);
+  if (Handle()) ShowWindow(Handle(), SW_HIDE);
+  if (failure_) throw std::runtime_error(*std::exchange(failure_, std::nullopt));
 }
 
-LRESULT CALLBACK TForm2::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* form = static_cast<TForm2*>(reinterpret_cast<LPCREATESTRUCTA>(lParam)->lpCreateParams);
-    form->handle_ = hwnd;
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-  }
-  auto* form = reinterpret_cast<TForm2*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (!form) return DefWindowProcA(hwnd, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-    form->handle_ = nullptr;
-    return DefWindowProcA(hwnd, message, wParam, lParam);
-  }
-  try {
-    return form->HandleMessage(hwnd, message, wParam, lParam);
-  } catch (...) {
-    // Nothing unwinds through the system: the error ends the showing and is rethrown from it.
-    if (!form->error_) form->error_ = std::current_exception();
-    form->closeRequested_ = true;
-    return 0;
-  }
+void TForm2::ReportError(const std::string& text) {
+  if (!failure_) failure_ = text;
+  closeRequested_ = true;
 }
 
-LRESULT TForm2::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  const HWND hwnd = Handle();
   switch (message) {
     HANDLE_MSG(hwnd, WM_CREATE, FormCreate);
     HANDLE_MSG(hwnd, WM_SIZE, FormResize);
     HANDLE_MSG(hwnd, WM_SETFOCUS, FormSetFocus);
     HANDLE_MSG(hwnd, WM_CLOSE, FormClose);
     default:
-      return DefWindowProcA(hwnd, message, wParam, lParam);
+      return TWindow::HandleMessage(message, wParam, lParam);
   }
 }
 

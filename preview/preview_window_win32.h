@@ -2,14 +2,15 @@
 
 #include <windows.h>
 
-#include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "preview/name_view_win32.h"
 #include "widgets/gdi_win32.h"
+#include "widgets/window_win32.h"
 
 // The window class of every preview window; a test finds leftover previews by it.
 inline constexpr char kPreviewClassName[] = "TForm2";
@@ -29,18 +30,15 @@ void ShowPreviewWindow(HWND owner, const std::vector<std::string>& names,
 std::string JoinPreviewLines(const std::vector<std::string>& names);
 
 // The preview window: `Memo1`, a read-only view of the names filling the client area.
-class TForm2 {
+class TForm2 : public TWindow {
  public:
   static constexpr int kWidth = 427;
   static constexpr int kHeight = 413;
 
   // Creates the window hidden, centred on `owner` and kept on the owner's screen.
   explicit TForm2(HWND owner);
-  ~TForm2();
-  TForm2(const TForm2&) = delete;
-  TForm2& operator=(const TForm2&) = delete;
+  ~TForm2() override;
 
-  HWND Handle() const { return handle_; }
   HWND Memo1() const { return memo1_ ? memo1_->Handle() : nullptr; }
 
   // Shows `names`, which must stay unchanged while this window shows them.
@@ -49,19 +47,20 @@ class TForm2 {
   // stays until this object goes.
   void ShowModal(const std::function<void(HWND preview)>& afterFirstPaint);
 
- private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  // Nothing is shown here: the failure ends the showing, and ShowModal throws it to its caller.
+  void ReportError(const std::string& text) override;
 
+ private:
   BOOL FormCreate(HWND hwnd, LPCREATESTRUCT create);
   void FormResize(HWND hwnd, UINT state, int width, int height);
   void FormSetFocus(HWND hwnd, HWND previous);
   void FormClose(HWND hwnd);
 
   HWND owner_;
-  HWND handle_ = nullptr;
   TGdiObject<HFONT> font_{CreateProgramFont()};  // outlives Memo1, which draws with it
   std::unique_ptr<TNameView> memo1_;
   bool closeRequested_ = false;
-  std::exception_ptr error_;  // from a message handler, rethrown once the showing has ended
+  std::optional<std::string> failure_;  // the first of a showing, thrown once it has ended
 };

@@ -8,6 +8,7 @@
 
 #include "widgets/gdi_win32.h"
 #include "widgets/reflect_win32.h"
+#include "widgets/window_win32.h"
 
 namespace {
 
@@ -164,11 +165,7 @@ void TButtonEx::SetSpacing(int spacing) {
   Invalidate();
 }
 
-std::string TButtonEx::Caption() const {
-  std::string text(GetWindowTextLengthA(handle_) + 1, '\0');
-  text.resize(GetWindowTextA(handle_, &text[0], static_cast<int>(text.size())));
-  return text;
-}
+std::string TButtonEx::Caption() const { return WindowText(handle_); }
 
 void TButtonEx::Invalidate() const {
   if (handle_) InvalidateRect(handle_, nullptr, FALSE);

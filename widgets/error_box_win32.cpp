@@ -2,12 +2,21 @@
 
 #include <new>
 
-#include "app/app_title.h"
+namespace {
+
+std::string& Title() {
+  static std::string title;
+  return title;
+}
+
+}  // namespace
 
 const char kUnexpectedError[] = "予期しないエラーが発生しました";
 
+void SetErrorBoxTitle(const std::string& title) { Title() = title; }
+
 void ShowErrorBox(HWND owner, const std::string& text) {
-  MessageBoxA(owner, (text + ".").c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
+  MessageBoxA(owner, (text + ".").c_str(), Title().c_str(), MB_OK | MB_ICONERROR);
 }
 
 std::string DescribeError(const std::exception& error) {

@@ -1,6 +1,24 @@
 #include "widgets/window_win32.h"
 
+#include <commctrl.h>
+
 #include <stdexcept>
+#include <utility>
+
+struct TWindow::TSubclass {
+  TWindow& Owner;
+  TControlProc Proc;
+};
+
+std::string WindowText(HWND window) {
+  std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+void SetWindowTextIfChanged(HWND window, const std::string& text) {
+  if (WindowText(window) != text) SetWindowTextA(window, text.c_str());
+}
 
 TWindow::~TWindow() {
   if (handle_) {
@@ -37,6 +55,38 @@ LRESULT TWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void TWindow::ReportError(const std::string& text) { ShowErrorBox(GetAncestor(handle_, GA_ROOT), text); }
 
+template <typename THandler>
+LRESULT TWindow::Guarded(THandler&& handler) {
+  try {
+    return handler();
+  } catch (const std::exception& error) {
+    ReportError(DescribeError(error));
+  } catch (...) {
+    ReportError(kUnexpectedError);
+  }
+  return 0;
+}
+
+void TWindow::SubclassControl(HWND control, TControlProc proc) {
+  auto* subclass = new TSubclass{*this, std::move(proc)};
+  if (!SetWindowSubclass(control, ControlProc, reinterpret_cast<UINT_PTR>(subclass),
+                         reinterpret_cast<DWORD_PTR>(subclass))) {
+    delete subclass;
+    throw std::runtime_error("SetWindowSubclass failed");
+  }
+}
+
+LRESULT CALLBACK TWindow::ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                      DWORD_PTR data) {
+  auto* subclass = reinterpret_cast<TSubclass*>(data);
+  if (message == WM_NCDESTROY) {
+    RemoveWindowSubclass(control, ControlProc, id);
+    delete subclass;
+    return DefSubclassProc(control, message, wParam, lParam);
+  }
+  return subclass->Owner.Guarded([&] { return subclass->Proc(control, message, wParam, lParam); });
+}
+
 LRESULT CALLBACK TWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* self = static_cast<TWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
@@ -50,12 +100,5 @@ LRESULT CALLBACK TWindow::WindowProc(HWND window, UINT message, WPARAM wParam, L
     self->handle_ = nullptr;
     return DefWindowProcA(window, message, wParam, lParam);
   }
-  try {
-    return self->HandleMessage(message, wParam, lParam);
-  } catch (const std::exception& error) {
-    self->ReportError(DescribeError(error));
-  } catch (...) {
-    self->ReportError(kUnexpectedError);
-  }
-  return 0;
+  return self->Guarded([&] { return self->HandleMessage(message, wParam, lParam); });
 }

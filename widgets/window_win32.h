@@ -2,9 +2,15 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "widgets/error_box_win32.h"
+
+// A window's text (an edit's contents, a button's caption).
+std::string WindowText(HWND window);
+// Sets a window's text only when it differs, so setting the same text raises no change event.
+void SetWindowTextIfChanged(HWND window, const std::string& text);
 
 // What a window class gives its windows before they paint: class style bits, cursor and the
 // brush that erases the background (null: the window paints all of it itself).
@@ -14,10 +20,14 @@ struct TWindowClassLook {
   HBRUSH Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
 };
 
+// A control's messages as a window subclasses them; what it leaves alone goes on to
+// DefSubclassProc.
+using TControlProc = std::function<LRESULT(HWND control, UINT message, WPARAM wParam, LPARAM lParam)>;
+
 // The base of the program's windows: the window procedure finds the object through
 // GWLP_USERDATA (stored at WM_NCCREATE) and forwards every message to HandleMessage. It is also
-// the boundary that no exception crosses: what a handler throws is reported with ReportError and
-// the message counts as handled.
+// the boundary that no exception crosses, for the window and for the controls it subclasses: what
+// a handler throws is reported with ReportError and the message counts as handled.
 class TWindow {
  public:
   TWindow() = default;
@@ -33,12 +43,20 @@ class TWindow {
               int height, HWND parent, HMENU menu = nullptr, const TWindowClassLook& look = TWindowClassLook());
 
   virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  // Shows what escaped a handler; by default in the application's error box, over the top-level
-  // window.
+  // The failure policy: what escaped a handler, worded for the user. By default it is shown in
+  // the application's error box, over the top-level window.
   virtual void ReportError(const std::string& text);
+  // Puts `proc` in front of `control`'s window procedure until the control goes, inside this
+  // window's boundary.
+  void SubclassControl(HWND control, TControlProc proc);
 
  private:
+  struct TSubclass;
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                      DWORD_PTR subclass);
+  template <typename THandler>
+  LRESULT Guarded(THandler&& handler);
 
   HWND handle_ = nullptr;
 };

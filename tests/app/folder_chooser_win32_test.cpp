@@ -12,18 +12,13 @@
 #include "app/folder_system_win32.h"
 #include "tests/app/message_box_watcher_win32.h"
 #include "tests/copy/temp_folder_win32.h"
+#include "widgets/window_win32.h"
 
 namespace {
 
 const std::string kCaption = "ディレクトリの選択";
 constexpr unsigned kOptions = sdAllowCreate | sdPerformCreate | sdPrompt;
 constexpr unsigned kHelpContext = 1000;
-
-std::string Text(HWND window) {
-  char text[1024] = "";
-  GetWindowTextA(window, text, sizeof text);
-  return text;
-}
 
 std::string CurrentFolder() {
   char path[MAX_PATH] = "";
@@ -46,7 +41,7 @@ std::vector<std::string> ListItems(HWND list) {
 void ExpectShown(HWND dialog, const std::string& name, const std::vector<std::string>& folders,
                  const std::string& selected, const std::vector<std::string>& files) {
   HWND field = GetDlgItem(dialog, fcNameEdit);
-  EXPECT_EQ(Text(field), name);
+  EXPECT_EQ(WindowText(field), name);
   DWORD start = 1, end = 0;
   SendMessageA(field, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
   EXPECT_EQ(start, 0u);
@@ -79,7 +74,7 @@ void OpenFolderEntry(HWND dialog, const std::string& name, bool byEnter) {
 BOOL CALLBACK FindChooser(HWND window, LPARAM found) {
   char className[16] = "";
   GetClassNameA(window, className, sizeof className);
-  if (std::string(className) == "#32770" && Text(window) == kCaption) {
+  if (std::string(className) == "#32770" && WindowText(window) == kCaption) {
     *reinterpret_cast<HWND*>(found) = window;
     return FALSE;
   }
@@ -161,7 +156,7 @@ class FolderChooserTest : public testing::Test {
 TEST_F(FolderChooserTest, OpensAtTheCurrentFolderWithItsContents) {
   std::string directory;
   EXPECT_FALSE(TChooserRun([&](HWND dialog) {
-                 EXPECT_EQ(Text(dialog), kCaption);
+                 EXPECT_EQ(WindowText(dialog), kCaption);
                  RECT client{}, window{};
                  GetClientRect(dialog, &client);
                  EXPECT_EQ(client.right, 424);
@@ -174,7 +169,7 @@ TEST_F(FolderChooserTest, OpensAtTheCurrentFolderWithItsContents) {
                    EXPECT_EQ(GetFocus(), GetDlgItem(dialog, fcFolderList));
                  }
                  ExpectShown(dialog, start_, Entries({"a", "b"}), Entries({}).back(), {"f.txt", "g.txt"});
-                 EXPECT_EQ(Text(GetDlgItem(dialog, fcDriveList)).substr(0, 2), start_.substr(0, 2));
+                 EXPECT_EQ(WindowText(GetDlgItem(dialog, fcDriveList)).substr(0, 2), start_.substr(0, 2));
                  HMODULE network = GetModuleHandleA("mpr.dll");
                  EXPECT_EQ(GetDlgItem(dialog, fcNetwork) != nullptr, network && GetProcAddress(network, "WNetConnectionDialog"));
                  EXPECT_NE(GetDlgItem(dialog, fcHelp), nullptr);
@@ -234,7 +229,7 @@ TEST_F(FolderChooserTest, OkOnAMissingFolderAsksAndKeepsTheTypedText) {
                 watcher.emplace(std::vector<int>{IDNO, IDYES});
                 SetDlgItemTextA(dialog, fcNameEdit, typed.c_str());
                 Command(dialog, IDOK);
-                EXPECT_EQ(Text(GetDlgItem(dialog, fcNameEdit)), typed);
+                EXPECT_EQ(WindowText(GetDlgItem(dialog, fcNameEdit)), typed);
                 EXPECT_TRUE(IsWindowVisible(dialog)) << "still open: a dialog that ends is hidden at once";
                 Command(dialog, IDOK);
               }).Run(directory));
@@ -274,9 +269,9 @@ TEST_F(FolderChooserTest, ChoosingADriveMovesTheListThere) {
     ASSERT_GE(index, 0) << "Wine maps Z: to the machine's root";
     SendMessageA(drives, CB_SETCURSEL, index, 0);
     Command(dialog, fcDriveList, CBN_SELENDOK);
-    EXPECT_EQ(Text(GetDlgItem(dialog, fcNameEdit)).substr(0, 3), "Z:\\");
+    EXPECT_EQ(WindowText(GetDlgItem(dialog, fcNameEdit)).substr(0, 3), "Z:\\");
     EXPECT_EQ(ListItems(GetDlgItem(dialog, fcFolderList)).at(0), "Z:\\");
-    EXPECT_EQ(Text(drives).substr(0, 2), "Z:");
+    EXPECT_EQ(WindowText(drives).substr(0, 2), "Z:");
     Command(dialog, IDCANCEL);
   }).Run(directory);
   EXPECT_EQ(CurrentFolder().substr(0, 3), "Z:\\");

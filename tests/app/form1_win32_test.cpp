@@ -198,8 +198,8 @@ TEST_F(Form1Test, ThePreviewCarriesTheProgramsIcon) {
 }
 
 TEST_F(Form1Test, StartsWithTheRootAloneAndEverythingOff) {
-  EXPECT_EQ(ControlText(form_.Edit1), "");
-  EXPECT_EQ(ControlText(form_.Edit2), "");
+  EXPECT_EQ(WindowText(form_.Edit1), "");
+  EXPECT_EQ(WindowText(form_.Edit2), "");
   EXPECT_EQ(TreeView_GetCount(form_.TreeView1), 1u);
   EXPECT_EQ(TreeView_GetSelection(form_.TreeView1), nullptr);
   char root[32] = {};
@@ -212,7 +212,7 @@ TEST_F(Form1Test, StartsWithTheRootAloneAndEverythingOff) {
   EXPECT_STREQ(root, "全複製情報");
   EXPECT_EQ(item.iImage, 0);
   EXPECT_FALSE(Enabled(form_.ComboBox1));
-  EXPECT_EQ(ControlText(form_.ComboBox1), "連番");
+  EXPECT_EQ(WindowText(form_.ComboBox1), "連番");
   for (HWND editor : {form_.EditALFrom, form_.EditALTo, form_.EditFixString, form_.Memo1, form_.SpinEditNumFrom,
                       form_.SpinEditNumTo, form_.Label3}) {
     EXPECT_FALSE(IsWindowVisible(editor));
@@ -227,8 +227,8 @@ TEST_F(Form1Test, StartsWithTheRootAloneAndEverythingOff) {
 TEST_F(Form1Test, RunButtonsNeedASourceAFolderAndARule) {
   ChooseSource("C:\\src\\a.txt");
   ChooseFolder(folder_.Path());
-  EXPECT_EQ(ControlText(form_.Edit1), "C:\\src\\a.txt");
-  EXPECT_EQ(ControlText(form_.Edit2), folder_.Path());
+  EXPECT_EQ(WindowText(form_.Edit1), "C:\\src\\a.txt");
+  EXPECT_EQ(WindowText(form_.Edit2), folder_.Path());
   EXPECT_FALSE(RunButtonsEnabled());  // the root alone
 
   const HTREEITEM rule = form_.AddRuleNode(Root());
@@ -255,7 +255,7 @@ TEST_F(Form1Test, ADifferentSourceRecomputesTheStates) {
   EXPECT_TRUE(Enabled(form_.ComboBox1));  // no node selected and a rule present
   dialogs_.Files.push_back(std::nullopt);  // cancelled: nothing changes
   Click(form_.Button1);
-  EXPECT_EQ(ControlText(form_.Edit1), "C:\\src\\a.txt");
+  EXPECT_EQ(WindowText(form_.Edit1), "C:\\src\\a.txt");
   EXPECT_EQ(dialogs_.OpenFileStarts.back(), "C:\\src\\a.txt");  // starts at the whole path chosen before
 }
 
@@ -276,7 +276,7 @@ TEST_F(Form1Test, EnabledAndShownStatesAreSeparate) {
 TEST_F(Form1Test, TheChosenFolderIsCreatedLevelByLevel) {
   const std::string deep = folder_ / "a\\表\\ソフト";  // second bytes 0x5C on the way
   ChooseFolder(deep);
-  EXPECT_EQ(ControlText(form_.Edit2), deep);
+  EXPECT_EQ(WindowText(form_.Edit2), deep);
   EXPECT_TRUE(FileExists(deep));
   EXPECT_TRUE(dialogs_.Errors.empty());
 }
@@ -284,7 +284,7 @@ TEST_F(Form1Test, TheChosenFolderIsCreatedLevelByLevel) {
 TEST_F(Form1Test, ShortPathsAndDriveRootsAreTakenAsTheyAre) {
   for (const std::string path : {"C:\\", "表", "ab"}) {
     ChooseFolder(path);
-    EXPECT_EQ(ControlText(form_.Edit2), path);
+    EXPECT_EQ(WindowText(form_.Edit2), path);
   }
   EXPECT_TRUE(dialogs_.Errors.empty());
 }
@@ -297,7 +297,7 @@ TEST_F(Form1Test, AFolderThatCannotBeMadeIsReportedAndEdit2Stays) {
     dialogs_.Errors.clear();
     ChooseFolder(path);
     EXPECT_EQ(dialogs_.Errors, std::vector<std::string>{"ディレクトリを作成できません"});
-    EXPECT_EQ(ControlText(form_.Edit2), folder_.Path());
+    EXPECT_EQ(WindowText(form_.Edit2), folder_.Path());
   }
 }
 

@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include "widgets/window_win32.h"
+
 namespace {
 
 constexpr UINT_PTR kTimerId = 0x7A11;
@@ -12,12 +14,6 @@ constexpr UINT kGiveUpAfterMs = 1000;
 constexpr int kTextId = 0xFFFF;
 
 thread_local TMessageBoxWatcher* activeWatcher = nullptr;
-
-std::string WindowText(HWND window) {
-  std::string text(GetWindowTextLengthA(window) + 1, '\0');
-  text.resize(GetWindowTextA(window, text.data(), static_cast<int>(text.size())));
-  return text;
-}
 
 bool HasClass(HWND window, const char* name) {
   char className[64] = "";

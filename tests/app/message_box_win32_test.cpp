@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/dialogs_win32.h"
 #include "app/message_box_win32.h"
 #include "widgets/window_win32.h"
 #include "tests/app/message_box_watcher_win32.h"
@@ -84,7 +85,8 @@ TEST(PlainMessageTest, IsCentredOnTheScreen) {
 TEST(ErrorBoxTest, ShowsTheTextWithAFullStopAndAnErrorIcon) {
   TMessageBoxWatcher watcher({IDOK});
 
-  ShowErrorBox(nullptr, "ディレクトリを作成できません");
+  TWin32Dialogs dialogs;
+  dialogs.ShowError("ディレクトリを作成できません");
 
   ASSERT_EQ(watcher.Seen().size(), 1u);
   const TMessageBoxSeen& box = watcher.Seen()[0];

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "app/app_title.h"
 #include "app/res/resource.h"
 #include "app/resources_win32.h"
 
@@ -274,7 +273,7 @@ TEST_F(VersionInfoTest, AnnouncesJapaneseInCodePage932) {
 // The ANSI strings are Shift-JIS bytes (the literals here are compiled to them); the wide ones
 // are what Explorer shows, so they must be the right characters and not misread UTF-8.
 TEST_F(VersionInfoTest, NamesTheProductInJapanese) {
-  EXPECT_EQ(Text("ProductName"), kApplicationTitle);
+  EXPECT_EQ(Text("ProductName"), "Tandelo(仮)");
   EXPECT_EQ(Text("FileDescription"), "ファイル複製ツール");
   EXPECT_EQ(Text("OriginalFilename"), "Tandelo.exe");
   EXPECT_EQ(WideText(L"ProductName"), L"Tandelo(\u4eee)");

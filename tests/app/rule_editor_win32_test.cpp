@@ -80,12 +80,12 @@ TEST_F(RuleEditorTest, AFreshRuleShowsAZeroToZeroNumberRange) {
   EXPECT_EQ(Selected(), Root());  // adding selects nothing new
   EXPECT_EQ(ItemText(rule), "連番");
   Select(rule);
-  EXPECT_EQ(ControlText(form_.ComboBox1), "連番");
-  EXPECT_EQ(ControlText(form_.SpinEditNumFrom), "0");
-  EXPECT_EQ(ControlText(form_.SpinEditNumTo), "0");
-  EXPECT_EQ(ControlText(form_.EditALFrom), "");
-  EXPECT_EQ(ControlText(form_.EditFixString), "");
-  EXPECT_EQ(ControlText(form_.Memo1), "");
+  EXPECT_EQ(WindowText(form_.ComboBox1), "連番");
+  EXPECT_EQ(WindowText(form_.SpinEditNumFrom), "0");
+  EXPECT_EQ(WindowText(form_.SpinEditNumTo), "0");
+  EXPECT_EQ(WindowText(form_.EditALFrom), "");
+  EXPECT_EQ(WindowText(form_.EditFixString), "");
+  EXPECT_EQ(WindowText(form_.Memo1), "");
   EXPECT_TRUE(Shown(form_.SpinEditNumFrom) && Shown(form_.SpinEditNumTo) && Shown(form_.Label3));
   EXPECT_FALSE(Shown(form_.EditFixString) || Shown(form_.Memo1) || Shown(form_.EditALFrom));
 }
@@ -100,8 +100,8 @@ TEST_F(RuleEditorTest, SelectingARuleChangesNoRecord) {
   info.AnyStrings = {"a", "", "b"};
   const TCopyInfo before = info;
   Select(rule);
-  EXPECT_EQ(ControlText(form_.SpinEditNumFrom), "0");
-  EXPECT_EQ(ControlText(form_.SpinEditNumTo), "999");
+  EXPECT_EQ(WindowText(form_.SpinEditNumFrom), "0");
+  EXPECT_EQ(WindowText(form_.SpinEditNumTo), "999");
   EXPECT_EQ(info.NumFrom, before.NumFrom);
   EXPECT_EQ(info.NumTo, before.NumTo);
   EXPECT_EQ(info.ALFrom, before.ALFrom);
@@ -117,7 +117,7 @@ TEST_F(RuleEditorTest, TheRootHidesTheEditorsAndTheRuleComesBackUnchanged) {
   EXPECT_FALSE(IsWindowEnabled(form_.ComboBox1));
   EXPECT_FALSE(Shown(form_.SpinEditNumFrom) || Shown(form_.SpinEditNumTo) || Shown(form_.Label3));
   Select(rule);
-  EXPECT_EQ(ControlText(form_.SpinEditNumTo), "7");
+  EXPECT_EQ(WindowText(form_.SpinEditNumTo), "7");
   EXPECT_EQ(Record(rule).NumTo, 7);
 }
 
@@ -127,7 +127,7 @@ TEST_F(RuleEditorTest, AddingKeepsTheSelectionAndNestsUnderIt) {
   Type(form_.SpinEditNumTo, "3");
   Menu(TForm1::kN2);  // under the selected rule
   EXPECT_EQ(Selected(), first);
-  EXPECT_EQ(ControlText(form_.SpinEditNumTo), "3");
+  EXPECT_EQ(WindowText(form_.SpinEditNumTo), "3");
   ASSERT_NE(TreeView_GetChild(form_.TreeView1, first), nullptr);
   EXPECT_EQ(form_.Rules().Root().Child(0).ChildCount(), 1u);
 }
@@ -161,7 +161,7 @@ TEST_F(RuleEditorTest, ANonLetterEmptiesTheFieldAndTheRecordKeepsItsLetter) {
     Erase(form_.EditALTo);
     EXPECT_EQ(Record(rule).ALTo, "c");
     Type(form_.EditALTo, typed);
-    EXPECT_EQ(ControlText(form_.EditALTo), "") << typed;
+    EXPECT_EQ(WindowText(form_.EditALTo), "") << typed;
     EXPECT_EQ(Record(rule).ALTo, "c") << typed;
   }
   // Deleting a letter stores nothing; the next letter stores the emptied field with it.
@@ -184,7 +184,7 @@ TEST_F(RuleEditorTest, KindChangeKeepsTheOtherParameters) {
   EXPECT_EQ(Record(rule).NumTo, 12);
   PickKind(ckNumber);
   EXPECT_EQ(ItemText(rule), "連番");
-  EXPECT_EQ(ControlText(form_.SpinEditNumTo), "12");
+  EXPECT_EQ(WindowText(form_.SpinEditNumTo), "12");
 }
 
 TEST_F(RuleEditorTest, AKindPickWithoutARuleChangesNothing) {
@@ -217,10 +217,10 @@ TEST_F(RuleEditorTest, NumbersAreStoredAsTypedAndAnEmptyFromBecomesZero) {
   SendMessageA(GetParent(form_.SpinEditNumFrom), WM_COMMAND,
                MAKEWPARAM(GetDlgCtrlID(form_.SpinEditNumFrom), EN_KILLFOCUS),
                reinterpret_cast<LPARAM>(form_.SpinEditNumFrom));
-  EXPECT_EQ(ControlText(form_.SpinEditNumFrom), "0");
+  EXPECT_EQ(WindowText(form_.SpinEditNumFrom), "0");
   EXPECT_EQ(Record(rule).NumFrom, 0);
   Type(form_.SpinEditNumTo, "1.5");
-  EXPECT_EQ(ControlText(form_.SpinEditNumTo), "1.5");
+  EXPECT_EQ(WindowText(form_.SpinEditNumTo), "1.5");
   EXPECT_EQ(Record(rule).NumTo, 0);
 }
 
@@ -231,11 +231,11 @@ TEST_F(RuleEditorTest, LeavingANegativeNumberShowsAndStoresZero) {
   Type(form_.SpinEditNumTo, "-5");
   EXPECT_EQ(Record(rule).NumTo, -5);
   SetFocus(EditOf(form_.SpinEditNumFrom));  // leaves the field
-  EXPECT_EQ(ControlText(form_.SpinEditNumTo), "0");
+  EXPECT_EQ(WindowText(form_.SpinEditNumTo), "0");
   EXPECT_EQ(Record(rule).NumTo, 0);
   Erase(form_.SpinEditNumFrom);
   SetFocus(EditOf(form_.SpinEditNumTo));  // an empty "from" becomes 0 on leaving; "to" would stay empty
-  EXPECT_EQ(ControlText(form_.SpinEditNumFrom), "0");
+  EXPECT_EQ(WindowText(form_.SpinEditNumFrom), "0");
 }
 
 TEST_F(RuleEditorTest, DeletingTheRootIsRefused) {

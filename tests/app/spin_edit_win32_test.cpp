@@ -15,12 +15,6 @@ namespace {
 
 constexpr int kSpinId = 7;
 
-std::string TextOf(HWND window) {
-  char text[64] = {};
-  GetWindowTextA(window, text, sizeof text);
-  return text;
-}
-
 struct TNotice {
   int Code;
   int Id;
@@ -54,7 +48,7 @@ class TRecorder : public TWindow {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
     if (message != WM_COMMAND) return TWindow::HandleMessage(message, wParam, lParam);
     const auto sender = reinterpret_cast<HWND>(lParam);
-    Notices.push_back({HIWORD(wParam), LOWORD(wParam), sender, sender ? TextOf(sender) : "", GetTickCount()});
+    Notices.push_back({HIWORD(wParam), LOWORD(wParam), sender, sender ? WindowText(sender) : "", GetTickCount()});
     if (OnCommand) OnCommand(Notices.back());
     return 0;
   }
@@ -69,7 +63,7 @@ class SpinEditTest : public testing::Test {
   }
 
   HWND Spin() const { return spin_.Handle(); }
-  std::string Text() const { return TextOf(Spin()); }
+  std::string Text() const { return WindowText(Spin()); }
   void SetText(const std::string& text) { SetWindowTextA(Spin(), text.c_str()); }
   int Changes() const { return static_cast<int>(parent_.Of(EN_CHANGE).size()); }
   void Key(UINT key) { SendMessageA(spin_.Edit(), WM_KEYDOWN, key, 1); }
@@ -111,7 +105,7 @@ class SpinEditReading : public SpinEditTest, public testing::WithParamInterface<
 
 TEST_P(SpinEditReading, ReadsTheTextSetThroughTheField) {
   SetText(GetParam().Text);
-  EXPECT_EQ(TextOf(spin_.Edit()), GetParam().Text);
+  EXPECT_EQ(WindowText(spin_.Edit()), GetParam().Text);
   EXPECT_EQ(GetWindowTextLengthA(Spin()), static_cast<int>(std::strlen(GetParam().Text)));
   EXPECT_EQ(spin_.Value(), GetParam().Value);
 }

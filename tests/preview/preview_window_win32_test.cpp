@@ -12,14 +12,9 @@
 
 #include "preview/preview_window_win32.h"
 #include "tests/support/windows_win32.h"
+#include "widgets/window_win32.h"
 
 namespace {
-
-std::string TextOf(HWND window) {
-  std::string text(GetWindowTextLengthA(window) + 1, '\0');
-  text.resize(GetWindowTextA(window, text.data(), static_cast<int>(text.size())));
-  return text;
-}
 
 std::string ClassOf(HWND window) {
   char name[64] = "";
@@ -160,7 +155,7 @@ LPARAM RowPoint(HWND view, int row, int x = 4) { return MAKELPARAM(x, row * Line
 TEST(PreviewWindow, LooksAsDesigned) {
   TTopLevelWindow owner;
   ShowAndInspect(owner.Handle(), {"copy1.txt"}, [&](HWND preview) {
-    EXPECT_EQ(TextOf(preview), "複製予定ファイル名一覧");
+    EXPECT_EQ(WindowText(preview), "複製予定ファイル名一覧");
     EXPECT_EQ(GetWindow(preview, GW_OWNER), owner.Handle());
     const LONG style = GetWindowLongA(preview, GWL_STYLE);
     for (const LONG bit : {WS_CAPTION, WS_THICKFRAME, WS_SYSMENU, WS_MINIMIZEBOX, WS_MAXIMIZEBOX}) {
@@ -247,7 +242,7 @@ class PreviewText : public testing::TestWithParam<TTextCase> {};
 TEST_P(PreviewText, HoldsTheNamesOnePerLine) {
   TTopLevelWindow owner;
   ShowAndInspect(owner.Handle(), GetParam().Names,
-                 [](HWND preview) { EXPECT_EQ(TextOf(Memo1Of(preview)), GetParam().Text); });
+                 [](HWND preview) { EXPECT_EQ(WindowText(Memo1Of(preview)), GetParam().Text); });
 }
 
 // The second bytes of 表, ソ and 能 are 0x5C, the path separator: names must pass as bytes.
@@ -270,7 +265,7 @@ TEST(PreviewWindow, HoldsAListBeyondTheEditsDefaultLimit) {
   ShowAndInspect(owner.Handle(), names, [&](HWND preview) {
     const HWND memo = Memo1Of(preview);
     EXPECT_EQ(static_cast<std::size_t>(GetWindowTextLengthA(memo)), expected.size());
-    EXPECT_TRUE(TextOf(memo) == expected) << "the list's text differs";
+    EXPECT_TRUE(WindowText(memo) == expected) << "the list's text differs";
   });
 }
 
@@ -289,13 +284,13 @@ TEST_P(PreviewInput, LeavesTheListUnchanged) {
   const std::vector<std::string> names = {"copy1.txt", "表示2.txt"};
   ShowAndInspect(owner.Handle(), names, [&](HWND preview) {
     const HWND memo = Memo1Of(preview);
-    const std::string before = TextOf(memo);
+    const std::string before = WindowText(memo);
     for (const int from : {0, 3}) {
       Press(memo, VK_HOME, false, true);
       for (int i = 0; i < from; ++i) Press(memo, VK_RIGHT);
       for (int i = 0; i < 14; ++i) Press(memo, VK_RIGHT, true);  // across the line end
       GetParam().Send(memo);
-      EXPECT_EQ(TextOf(memo), before) << "selection from " << from;
+      EXPECT_EQ(WindowText(memo), before) << "selection from " << from;
     }
   });
 }
@@ -525,7 +520,7 @@ TEST(PreviewWindow, AnEmptyListShowsAnEmptyView) {
     Press(memo, 'A', false, true);
     const TPicture picture = PictureOf(memo);
     EXPECT_EQ(picture.Count(0, picture.Height, GetSysColor(COLOR_WINDOW), true), 0);
-    EXPECT_EQ(TextOf(memo), "");
+    EXPECT_EQ(WindowText(memo), "");
   });
 }
 
@@ -573,7 +568,7 @@ TEST_P(PreviewWrap, WrapsAWideNameWithoutChangingIt) {
   TTopLevelWindow owner;
   ShowAndInspect(owner.Handle(), names, [&](HWND preview) {
     const HWND memo = Memo1Of(preview);
-    EXPECT_EQ(TextOf(memo), names[0] + "\r\n" + names[1] + "\r\n" + names[2]);
+    EXPECT_EQ(WindowText(memo), names[0] + "\r\n" + names[1] + "\r\n" + names[2]);
     // Two lines down from the top is still the wide name, at the start of its second line.
     Press(memo, VK_HOME, false, true);
     Press(memo, VK_DOWN);
@@ -651,7 +646,7 @@ TEST(PreviewWindow, EachShowingHasItsOwnList) {
   for (const std::vector<std::string>& names :
        {std::vector<std::string>{"copy1.txt", "copy2.txt"}, std::vector<std::string>{"表示a"}}) {
     ShowAndInspect(owner.Handle(), names, [&](HWND preview) {
-      EXPECT_EQ(TextOf(Memo1Of(preview)), names.size() == 2 ? "copy1.txt\r\ncopy2.txt" : "表示a");
+      EXPECT_EQ(WindowText(Memo1Of(preview)), names.size() == 2 ? "copy1.txt\r\ncopy2.txt" : "表示a");
     });
     EXPECT_EQ(FindPreview(), nullptr);
   }

@@ -530,6 +530,7 @@ TEST(ButtonExErrors, AFailedPaintReachesTheErrorBox) {
   TGdiObject<HBITMAP> picture(CreateBitmap(3, 16, 1, 1, nullptr));
   button.SetGlyph(picture.Get());
   button.SetNumGlyphs(4);  // cells 0 pixels wide
+  SetErrorBoxTitle("Tandelo(仮)");
   {
     TMessageBoxWatcher watcher({IDOK});
     UpdateWindow(button.Handle());
