@@ -20,6 +20,15 @@ void SetWindowTextIfChanged(HWND window, const std::string& text) {
   if (WindowText(window) != text) SetWindowTextA(window, text.c_str());
 }
 
+HWND CreateControl(HWND parent, const char* className, const std::string& text, DWORD style, int x, int y, int width,
+                   int height, HFONT font, DWORD exStyle) {
+  const HWND control = CreateWindowExA(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, x, y, width,
+                                       height, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+  if (!control) throw std::runtime_error("CreateWindowEx failed");
+  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return control;
+}
+
 TWindow::~TWindow() {
   if (handle_) {
     SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);

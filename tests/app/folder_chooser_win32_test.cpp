@@ -10,8 +10,9 @@
 #include <vector>
 
 #include "app/folder_system_win32.h"
-#include "tests/app/message_box_watcher_win32.h"
-#include "tests/copy/temp_folder_win32.h"
+#include "tests/support/message_box_watcher_win32.h"
+#include "tests/support/temp_folder_win32.h"
+#include "tests/support/windows_win32.h"
 #include "widgets/window_win32.h"
 
 namespace {
@@ -71,16 +72,6 @@ void OpenFolderEntry(HWND dialog, const std::string& name, bool byEnter) {
   }
 }
 
-BOOL CALLBACK FindChooser(HWND window, LPARAM found) {
-  char className[16] = "";
-  GetClassNameA(window, className, sizeof className);
-  if (std::string(className) == "#32770" && WindowText(window) == kCaption) {
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 // Runs the chooser with a script that plays the user: called once, from the chooser's own message
 // loop, as soon as the chooser is on the screen; the script ends it with OK or Cancel. A chooser the script
 // left open is cancelled, and the test fails.
@@ -103,8 +94,8 @@ class TChooserRun {
   static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     TChooserRun* run = active_;
     if (!run || run->running_) return;  // the script's own message boxes run this loop too
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindChooser, reinterpret_cast<LPARAM>(&dialog));
+    const HWND dialog = FindThreadWindow(
+        GetCurrentThreadId(), [](HWND window) { return HasClass(window, "#32770") && WindowText(window) == kCaption; });
     if (!dialog || !IsWindowVisible(dialog)) return;
     if (run->ran_) {
       run->leftOpen_ = true;

@@ -12,9 +12,9 @@
 #include "app/form1_win32.h"
 #include "app/res/version.h"
 #include "preview/preview_window_win32.h"
-#include "tests/app/fake_dialogs.h"
-#include "tests/app/message_box_watcher_win32.h"
-#include "tests/copy/temp_folder_win32.h"
+#include "tests/support/fake_dialogs.h"
+#include "tests/support/message_box_watcher_win32.h"
+#include "tests/support/temp_folder_win32.h"
 
 namespace {
 
@@ -31,8 +31,8 @@ class Form1Test : public testing::Test {
     dialogs_.Folders.push_back(path);
     Click(form_.Button2);
   }
-  HTREEITEM Root() { return TreeView_GetRoot(form_.TreeView1); }
-  void Select(HTREEITEM item) { TreeView_SelectItem(form_.TreeView1, item); }
+  HTREEITEM Root() { return TreeView_GetRoot(form_.Editor().TreeView1); }
+  void Select(HTREEITEM item) { TreeView_SelectItem(form_.Editor().TreeView1, item); }
   bool Enabled(HWND control) { return IsWindowEnabled(control) != FALSE; }
   bool RunButtonsEnabled() {
     EXPECT_EQ(Enabled(form_.Button3), Enabled(form_.Button4));
@@ -44,53 +44,44 @@ class Form1Test : public testing::Test {
   TTempFolder folder_;
 };
 
+// Where each control and panel stands, by the name the user's design gives it.
 struct TPlace {
   const char* Name;
-  HWND TForm1::*Control;
-  std::unique_ptr<TPanel> TForm1::*Parent;  // null: the form itself
-  RECT Rect;                                // left, top, right, bottom in the parent's client area
+  HWND (*Control)(TForm1&);
+  HWND (*Parent)(TForm1&);
+  RECT Rect;  // left, top, right, bottom in the parent's client area
 };
 
 const TPlace kPlaces[] = {
-    {"Label1", &TForm1::Label1, &TForm1::Panel2, {8, 12, 91, 24}},
-    {"Label2", &TForm1::Label2, &TForm1::Panel2, {8, 32, 93, 44}},
-    {"Edit1", &TForm1::Edit1, &TForm1::Panel2, {96, 8, 449, 28}},
-    {"Edit2", &TForm1::Edit2, &TForm1::Panel2, {96, 29, 449, 49}},
-    {"Button2", &TForm1::Button2, &TForm1::Panel2, {450, 29, 475, 49}},
-    {"Button1", &TForm1::Button1, &TForm1::Panel2, {450, 8, 475, 28}},
-    {"Label5", &TForm1::Label5, &TForm1::Panel3, {2, 24, 320, 36}},
-    {"Button4", &TForm1::Button4, &TForm1::Panel3, {324, 8, 399, 33}},
-    {"Button3", &TForm1::Button3, &TForm1::Panel3, {403, 8, 478, 33}},
-    {"CheckBox1", &TForm1::CheckBox1, &TForm1::Panel3, {3, 3, 309, 20}},
-    {"TreeView1", &TForm1::TreeView1, &TForm1::Panel5, {0, 17, 224, 228}},
-    {"ButtonEx1", &TForm1::ButtonEx1, &TForm1::Panel1, {157, 1, 182, 17}},
-    {"Label4", &TForm1::Label4, &TForm1::Panel7, {8, 8, 62, 20}},
-    {"ComboBox1", &TForm1::ComboBox1, &TForm1::Panel7, {72, 5, 217, 25}},
-    {"Label3", &TForm1::Label3, &TForm1::Panel8, {110, 20, 122, 32}},
-    {"EditALFrom", &TForm1::EditALFrom, &TForm1::Panel8, {24, 16, 49, 36}},
-    {"EditALTo", &TForm1::EditALTo, &TForm1::Panel8, {184, 16, 209, 36}},
-    {"EditFixString", &TForm1::EditFixString, &TForm1::Panel8, {24, 16, 209, 36}},
-    {"Memo1", &TForm1::Memo1, &TForm1::Panel8, {24, 16, 217, 185}},
-    {"SpinEditNumFrom", &TForm1::SpinEditNumFrom, &TForm1::Panel8, {24, 16, 81, 37}},
-    {"SpinEditNumTo", &TForm1::SpinEditNumTo, &TForm1::Panel8, {152, 16, 209, 37}},
-};
-
-struct TPanelPlace {
-  const char* Name;
-  std::unique_ptr<TPanel> TForm1::*Panel;
-  std::unique_ptr<TPanel> TForm1::*Parent;
-  RECT Rect;
-};
-
-const TPanelPlace kPanelPlaces[] = {
-    {"Panel2", &TForm1::Panel2, nullptr, {0, 0, 481, 65}},
-    {"Panel3", &TForm1::Panel3, nullptr, {0, 295, 481, 336}},
-    {"Panel4", &TForm1::Panel4, nullptr, {0, 65, 481, 295}},
-    {"Panel5", &TForm1::Panel5, &TForm1::Panel4, {1, 1, 225, 229}},
-    {"Panel1", &TForm1::Panel1, &TForm1::Panel5, {0, 0, 224, 17}},
-    {"Panel6", &TForm1::Panel6, &TForm1::Panel4, {225, 1, 480, 229}},
-    {"Panel7", &TForm1::Panel7, &TForm1::Panel6, {0, 0, 255, 29}},
-    {"Panel8", &TForm1::Panel8, &TForm1::Panel6, {0, 29, 255, 228}},
+    {"Label1", [](TForm1& f) { return f.Label1; }, [](TForm1& f) { return f.Panel2->Handle(); }, {8, 12, 91, 24}},
+    {"Label2", [](TForm1& f) { return f.Label2; }, [](TForm1& f) { return f.Panel2->Handle(); }, {8, 32, 93, 44}},
+    {"Edit1", [](TForm1& f) { return f.Edit1; }, [](TForm1& f) { return f.Panel2->Handle(); }, {96, 8, 449, 28}},
+    {"Edit2", [](TForm1& f) { return f.Edit2; }, [](TForm1& f) { return f.Panel2->Handle(); }, {96, 29, 449, 49}},
+    {"Button2", [](TForm1& f) { return f.Button2; }, [](TForm1& f) { return f.Panel2->Handle(); }, {450, 29, 475, 49}},
+    {"Button1", [](TForm1& f) { return f.Button1; }, [](TForm1& f) { return f.Panel2->Handle(); }, {450, 8, 475, 28}},
+    {"Label5", [](TForm1& f) { return f.Label5; }, [](TForm1& f) { return f.Panel3->Handle(); }, {2, 24, 320, 36}},
+    {"Button4", [](TForm1& f) { return f.Button4; }, [](TForm1& f) { return f.Panel3->Handle(); }, {324, 8, 399, 33}},
+    {"Button3", [](TForm1& f) { return f.Button3; }, [](TForm1& f) { return f.Panel3->Handle(); }, {403, 8, 478, 33}},
+    {"CheckBox1", [](TForm1& f) { return f.CheckBox1; }, [](TForm1& f) { return f.Panel3->Handle(); }, {3, 3, 309, 20}},
+    {"TreeView1", [](TForm1& f) { return f.Editor().TreeView1; }, [](TForm1& f) { return f.Editor().Panel5->Handle(); }, {0, 17, 224, 228}},
+    {"ButtonEx1", [](TForm1& f) { return f.Editor().ButtonEx1; }, [](TForm1& f) { return f.Editor().Panel1->Handle(); }, {157, 1, 182, 17}},
+    {"Label4", [](TForm1& f) { return f.Editor().Label4; }, [](TForm1& f) { return f.Editor().Panel7->Handle(); }, {8, 8, 62, 20}},
+    {"ComboBox1", [](TForm1& f) { return f.Editor().ComboBox1; }, [](TForm1& f) { return f.Editor().Panel7->Handle(); }, {72, 5, 217, 25}},
+    {"Label3", [](TForm1& f) { return f.Editor().Label3; }, [](TForm1& f) { return f.Editor().Panel8->Handle(); }, {110, 20, 122, 32}},
+    {"EditALFrom", [](TForm1& f) { return f.Editor().EditALFrom; }, [](TForm1& f) { return f.Editor().Panel8->Handle(); }, {24, 16, 49, 36}},
+    {"EditALTo", [](TForm1& f) { return f.Editor().EditALTo; }, [](TForm1& f) { return f.Editor().Panel8->Handle(); }, {184, 16, 209, 36}},
+    {"EditFixString", [](TForm1& f) { return f.Editor().EditFixString; }, [](TForm1& f) { return f.Editor().Panel8->Handle(); }, {24, 16, 209, 36}},
+    {"Memo1", [](TForm1& f) { return f.Editor().Memo1; }, [](TForm1& f) { return f.Editor().Panel8->Handle(); }, {24, 16, 217, 185}},
+    {"SpinEditNumFrom", [](TForm1& f) { return f.Editor().SpinEditNumFrom; }, [](TForm1& f) { return f.Editor().Panel8->Handle(); }, {24, 16, 81, 37}},
+    {"SpinEditNumTo", [](TForm1& f) { return f.Editor().SpinEditNumTo; }, [](TForm1& f) { return f.Editor().Panel8->Handle(); }, {152, 16, 209, 37}},
+    {"Panel2", [](TForm1& f) { return f.Panel2->Handle(); }, [](TForm1& f) { return f.Handle(); }, {0, 0, 481, 65}},
+    {"Panel3", [](TForm1& f) { return f.Panel3->Handle(); }, [](TForm1& f) { return f.Handle(); }, {0, 295, 481, 336}},
+    {"Panel4", [](TForm1& f) { return f.Editor().Handle(); }, [](TForm1& f) { return f.Handle(); }, {0, 65, 481, 295}},
+    {"Panel5", [](TForm1& f) { return f.Editor().Panel5->Handle(); }, [](TForm1& f) { return f.Editor().Handle(); }, {1, 1, 225, 229}},
+    {"Panel1", [](TForm1& f) { return f.Editor().Panel1->Handle(); }, [](TForm1& f) { return f.Editor().Panel5->Handle(); }, {0, 0, 224, 17}},
+    {"Panel6", [](TForm1& f) { return f.Editor().Panel6->Handle(); }, [](TForm1& f) { return f.Editor().Handle(); }, {225, 1, 480, 229}},
+    {"Panel7", [](TForm1& f) { return f.Editor().Panel7->Handle(); }, [](TForm1& f) { return f.Editor().Panel6->Handle(); }, {0, 0, 255, 29}},
+    {"Panel8", [](TForm1& f) { return f.Editor().Panel8->Handle(); }, [](TForm1& f) { return f.Editor().Panel6->Handle(); }, {0, 29, 255, 228}},
 };
 
 RECT PlaceInParent(HWND control) {
@@ -110,14 +101,9 @@ TEST_F(Form1Test, EveryControlStandsInItsPlace) {
   GetClientRect(form_.Handle(), &client);
   EXPECT_EQ(client.right, 481);
   EXPECT_EQ(client.bottom, 336);
-  for (const TPanelPlace& p : kPanelPlaces) {
-    const HWND panel = (form_.*p.Panel)->Handle();
-    EXPECT_EQ(GetParent(panel), p.Parent ? (form_.*p.Parent)->Handle() : form_.Handle()) << p.Name;
-    EXPECT_EQ(Describe(PlaceInParent(panel)), Describe(p.Rect)) << p.Name;
-  }
   for (const TPlace& p : kPlaces) {
-    const HWND control = form_.*p.Control;
-    EXPECT_EQ(GetParent(control), (form_.*p.Parent)->Handle()) << p.Name;
+    const HWND control = p.Control(form_);
+    EXPECT_EQ(GetParent(control), p.Parent(form_)) << p.Name;
     EXPECT_EQ(Describe(PlaceInParent(control)), Describe(p.Rect)) << p.Name;
   }
 }
@@ -131,7 +117,7 @@ TEST_F(Form1Test, CaptionFrameAndFont) {
   EXPECT_TRUE(GetWindowLongA(form_.Handle(), GWL_EXSTYLE) & WS_EX_DLGMODALFRAME);
   for (const TPlace& p : kPlaces) {
     LOGFONTA font{};
-    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(form_.*p.Control, WM_GETFONT, 0, 0)), sizeof font, &font);
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(p.Control(form_), WM_GETFONT, 0, 0)), sizeof font, &font);
     EXPECT_STREQ(font.lfFaceName, "ＭＳ Ｐゴシック") << p.Name;
     EXPECT_EQ(font.lfHeight, -12) << p.Name;
     EXPECT_EQ(font.lfCharSet, SHIFTJIS_CHARSET) << p.Name;
@@ -169,10 +155,10 @@ TEST_F(Form1Test, TabOrderFollowsEachParentsChildren) {
   };
   EXPECT_EQ(tabStops(form_.Panel2->Handle()), (std::vector<HWND>{form_.Edit1, form_.Button1, form_.Edit2, form_.Button2}));
   EXPECT_EQ(tabStops(form_.Panel3->Handle()), (std::vector<HWND>{form_.Button4, form_.Button3, form_.CheckBox1}));
-  EXPECT_EQ(tabStops(form_.Panel8->Handle()),
-            (std::vector<HWND>{form_.EditALFrom, form_.EditALTo, form_.EditFixString, form_.Memo1,
-                               form_.SpinEditNumFrom, form_.SpinEditNumTo}));
-  EXPECT_FALSE(GetWindowLongA(form_.ButtonEx1, GWL_STYLE) & WS_TABSTOP);
+  EXPECT_EQ(tabStops(form_.Editor().Panel8->Handle()),
+            (std::vector<HWND>{form_.Editor().EditALFrom, form_.Editor().EditALTo, form_.Editor().EditFixString, form_.Editor().Memo1,
+                               form_.Editor().SpinEditNumFrom, form_.Editor().SpinEditNumTo}));
+  EXPECT_FALSE(GetWindowLongA(form_.Editor().ButtonEx1, GWL_STYLE) & WS_TABSTOP);
 }
 
 // A kana-mode input method would turn a typed "a" into あ, which the letter fields empty silently.
@@ -182,9 +168,9 @@ TEST_F(Form1Test, LetterFieldsTakeKeysWithoutAnInputMethod) {
     if (context) ImmReleaseContext(control, context);
     return context != nullptr;
   };
-  EXPECT_TRUE(hasInputContext(form_.EditFixString));  // Japanese text is typed here
-  EXPECT_FALSE(hasInputContext(form_.EditALFrom));
-  EXPECT_FALSE(hasInputContext(form_.EditALTo));
+  EXPECT_TRUE(hasInputContext(form_.Editor().EditFixString));  // Japanese text is typed here
+  EXPECT_FALSE(hasInputContext(form_.Editor().EditALFrom));
+  EXPECT_FALSE(hasInputContext(form_.Editor().EditALTo));
 }
 
 TEST_F(Form1Test, ThePreviewCarriesTheProgramsIcon) {
@@ -200,23 +186,23 @@ TEST_F(Form1Test, ThePreviewCarriesTheProgramsIcon) {
 TEST_F(Form1Test, StartsWithTheRootAloneAndEverythingOff) {
   EXPECT_EQ(WindowText(form_.Edit1), "");
   EXPECT_EQ(WindowText(form_.Edit2), "");
-  EXPECT_EQ(TreeView_GetCount(form_.TreeView1), 1u);
-  EXPECT_EQ(TreeView_GetSelection(form_.TreeView1), nullptr);
+  EXPECT_EQ(TreeView_GetCount(form_.Editor().TreeView1), 1u);
+  EXPECT_EQ(TreeView_GetSelection(form_.Editor().TreeView1), nullptr);
   char root[32] = {};
   TVITEMA item{};
   item.mask = TVIF_TEXT | TVIF_IMAGE;
   item.hItem = Root();
   item.pszText = root;
   item.cchTextMax = sizeof root;
-  TreeView_GetItem(form_.TreeView1, &item);
+  TreeView_GetItem(form_.Editor().TreeView1, &item);
   EXPECT_STREQ(root, "全複製情報");
   EXPECT_EQ(item.iImage, 0);
-  EXPECT_FALSE(Enabled(form_.ComboBox1));
-  EXPECT_EQ(WindowText(form_.ComboBox1), "連番");
-  for (HWND editor : {form_.EditALFrom, form_.EditALTo, form_.EditFixString, form_.Memo1, form_.SpinEditNumFrom,
-                      form_.SpinEditNumTo, form_.Label3}) {
+  EXPECT_FALSE(Enabled(form_.Editor().ComboBox1));
+  EXPECT_EQ(WindowText(form_.Editor().ComboBox1), "連番");
+  for (HWND editor : {form_.Editor().EditALFrom, form_.Editor().EditALTo, form_.Editor().EditFixString, form_.Editor().Memo1, form_.Editor().SpinEditNumFrom,
+                      form_.Editor().SpinEditNumTo, form_.Editor().Label3}) {
     EXPECT_FALSE(IsWindowVisible(editor));
-    if (editor != form_.Label3) {
+    if (editor != form_.Editor().Label3) {
       EXPECT_FALSE(Enabled(editor));
     }
   }
@@ -231,28 +217,28 @@ TEST_F(Form1Test, RunButtonsNeedASourceAFolderAndARule) {
   EXPECT_EQ(WindowText(form_.Edit2), folder_.Path());
   EXPECT_FALSE(RunButtonsEnabled());  // the root alone
 
-  const HTREEITEM rule = form_.AddRuleNode(Root());
+  const HTREEITEM rule = form_.Editor().AddRuleNode(Root());
   EXPECT_FALSE(RunButtonsEnabled());  // adding recomputes nothing
   ChooseSource("C:\\src\\a.txt");
   EXPECT_FALSE(RunButtonsEnabled());  // the same file changes no text
   Select(rule);
   EXPECT_TRUE(RunButtonsEnabled());
-  EXPECT_TRUE(Enabled(form_.ComboBox1));
-  EXPECT_TRUE(Enabled(form_.SpinEditNumFrom));
-  EXPECT_TRUE(IsWindowVisible(form_.SpinEditNumFrom));
+  EXPECT_TRUE(Enabled(form_.Editor().ComboBox1));
+  EXPECT_TRUE(Enabled(form_.Editor().SpinEditNumFrom));
+  EXPECT_TRUE(IsWindowVisible(form_.Editor().SpinEditNumFrom));
 
   Select(Root());  // the root: the kind list goes off, nothing else is recomputed
-  EXPECT_FALSE(Enabled(form_.ComboBox1));
-  EXPECT_FALSE(IsWindowVisible(form_.SpinEditNumFrom));
+  EXPECT_FALSE(Enabled(form_.Editor().ComboBox1));
+  EXPECT_FALSE(IsWindowVisible(form_.Editor().SpinEditNumFrom));
   EXPECT_TRUE(RunButtonsEnabled());
 }
 
 TEST_F(Form1Test, ADifferentSourceRecomputesTheStates) {
   ChooseFolder(folder_.Path());
-  form_.AddRuleNode(Root());
+  form_.Editor().AddRuleNode(Root());
   ChooseSource("C:\\src\\a.txt");
   EXPECT_TRUE(RunButtonsEnabled());
-  EXPECT_TRUE(Enabled(form_.ComboBox1));  // no node selected and a rule present
+  EXPECT_TRUE(Enabled(form_.Editor().ComboBox1));  // no node selected and a rule present
   dialogs_.Files.push_back(std::nullopt);  // cancelled: nothing changes
   Click(form_.Button1);
   EXPECT_EQ(WindowText(form_.Edit1), "C:\\src\\a.txt");
@@ -260,17 +246,17 @@ TEST_F(Form1Test, ADifferentSourceRecomputesTheStates) {
 }
 
 TEST_F(Form1Test, EnabledAndShownStatesAreSeparate) {
-  form_.SetParamsEnabled(true);
-  form_.ShowParamEditors(ckAlphabet);
-  EXPECT_TRUE(IsWindowVisible(form_.Label3));
-  EXPECT_TRUE(Enabled(form_.Label3));
-  form_.SetParamsEnabled(false);
-  EXPECT_TRUE(Enabled(form_.Label3));  // the range sign is not a parameter editor
-  EXPECT_FALSE(Enabled(form_.EditALFrom));
-  form_.ShowParamEditors(ckFixString);
-  EXPECT_FALSE(Enabled(form_.EditFixString));  // showing enables nothing
-  EXPECT_TRUE(IsWindowVisible(form_.EditFixString));
-  EXPECT_FALSE(IsWindowVisible(form_.EditALFrom));
+  form_.Editor().SetParamsEnabled(true);
+  form_.Editor().ShowParamEditors(ckAlphabet);
+  EXPECT_TRUE(IsWindowVisible(form_.Editor().Label3));
+  EXPECT_TRUE(Enabled(form_.Editor().Label3));
+  form_.Editor().SetParamsEnabled(false);
+  EXPECT_TRUE(Enabled(form_.Editor().Label3));  // the range sign is not a parameter editor
+  EXPECT_FALSE(Enabled(form_.Editor().EditALFrom));
+  form_.Editor().ShowParamEditors(ckFixString);
+  EXPECT_FALSE(Enabled(form_.Editor().EditFixString));  // showing enables nothing
+  EXPECT_TRUE(IsWindowVisible(form_.Editor().EditFixString));
+  EXPECT_FALSE(IsWindowVisible(form_.Editor().EditALFrom));
 }
 
 TEST_F(Form1Test, TheChosenFolderIsCreatedLevelByLevel) {
@@ -309,7 +295,7 @@ class Form1RunTest : public Form1Test {
     PutFile(source_, "content");
     ChooseSource(source_);
     ChooseFolder(folder_.Path());
-    rule_ = form_.AddRuleNode(Root());
+    rule_ = form_.Editor().AddRuleNode(Root());
     Select(rule_);
   }
   TCopyInfo& Rule() { return *form_.Rules().Root().Child(0).Data(); }
@@ -341,7 +327,7 @@ TEST_F(Form1RunTest, ABadRuleOpensNoPreview) {
 TEST_F(Form1RunTest, RunCopiesOntoDisk) {
   Rule().NumTo = 1;
   SendMessageA(form_.CheckBox1, BM_SETCHECK, BST_CHECKED, 0);
-  form_.AddRuleNode(Root());  // a second top-level rule, 0: joined onto the first name
+  form_.Editor().AddRuleNode(Root());  // a second top-level rule, 0: joined onto the first name
   Click(form_.Button3);
   EXPECT_EQ(ListFolder(folder_.Path()), "00.txt 1.txt");
   EXPECT_EQ(FileContent(folder_ / "00.txt"), "content");
@@ -350,8 +336,8 @@ TEST_F(Form1RunTest, RunCopiesOntoDisk) {
 
 TEST_F(Form1RunTest, ATreeTooLargeToHoldIsRefusedForPreviewAndRun) {
   Rule().NumTo = 999;
-  const HTREEITEM second = form_.AddRuleNode(rule_);
-  form_.AddRuleNode(second);
+  const HTREEITEM second = form_.Editor().AddRuleNode(rule_);
+  form_.Editor().AddRuleNode(second);
   form_.Rules().Root().Child(0).Child(0).Data()->NumTo = 999;
   form_.Rules().Root().Child(0).Child(0).Child(0).Data()->NumTo = 999;
   const std::string text = "作成されるファイル名が多すぎます（1,000,000,000件）。一度に扱えるファイル名は10,000,000件までです";

@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "app/dialogs_win32.h"
-#include "tests/copy/temp_folder_win32.h"
+#include "tests/support/real_input_win32.h"
+#include "tests/support/temp_folder_win32.h"
 
 namespace {
 
@@ -30,8 +31,6 @@ LRESULT TextLength(HWND window) {
   return static_cast<LRESULT>(length);
 }
 
-void SendKeys(std::vector<INPUT> inputs) { SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)); }
-
 // Types `text` into the open-file dialog of `thread`, once it is up, and presses Return when the
 // name field has taken all it takes. Gives up (and the dialog stays, to fail the test by its
 // timeout) when the dialog never comes.
@@ -51,25 +50,15 @@ void TypeIntoDialog(DWORD thread, const std::string& text) {
   }
   std::vector<INPUT> keys;
   for (char c : text) {
-    for (bool up : {false, true}) {
-      INPUT input{};
-      input.type = INPUT_KEYBOARD;
-      input.ki.wScan = static_cast<unsigned char>(c);
-      input.ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
-      keys.push_back(input);
-    }
+    for (bool up : {false, true}) keys.push_back(CharInput(c, up));
   }
-  SendKeys(keys);
+  SendInputs(keys);
   // Typed keys arrive one by one: wait until the field stops growing.
   for (LRESULT last = -1, now = 0; (now = TextLength(info.hwndFocus)) != last;) {
     last = now;
     Sleep(200);
   }
-  INPUT enter[2] = {};
-  enter[0].type = enter[1].type = INPUT_KEYBOARD;
-  enter[0].ki.wVk = enter[1].ki.wVk = VK_RETURN;
-  enter[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendKeys({enter[0], enter[1]});
+  SendInputs({KeyInput(VK_RETURN, false), KeyInput(VK_RETURN, true)});
 }
 
 // Under Wine a name past MAX_PATH characters, or a relative one that is so long with the folder

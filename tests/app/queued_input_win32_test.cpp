@@ -9,19 +9,11 @@
 #include <vector>
 
 #include "app/message_box_win32.h"
-#include "tests/app/message_box_watcher_win32.h"
+#include "tests/support/message_box_watcher_win32.h"
+#include "tests/support/real_input_win32.h"
 #include "tests/support/windows_win32.h"
 
 namespace {
-
-INPUT KeyInput(WORD key, bool up) {
-  INPUT input{};
-  input.type = INPUT_KEYBOARD;
-  input.ki.wVk = key;
-  input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
-  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-  return input;
-}
 
 // Presses and lets go of Return with `window` in front and holding the keyboard focus, and
 // returns once the press waits in this thread's queue; nothing here looks at the queue's
@@ -30,8 +22,7 @@ testing::AssertionResult QueueReturnPress(HWND window) {
   SetForegroundWindow(window);
   SetFocus(window);
   if (GetFocus() != window) return testing::AssertionFailure() << "the window did not get the keyboard focus";
-  INPUT inputs[] = {KeyInput(VK_RETURN, false), KeyInput(VK_RETURN, true)};
-  if (SendInput(2, inputs, sizeof(INPUT)) != 2) return testing::AssertionFailure() << "SendInput refused the keys";
+  if (!SendInputs({KeyInput(VK_RETURN, false), KeyInput(VK_RETURN, true)})) return testing::AssertionFailure() << "SendInput refused the keys";
   for (int i = 0; i < 100; ++i) {
     if (HIWORD(GetQueueStatus(QS_KEY)) & QS_KEY) return testing::AssertionSuccess();
     Sleep(10);

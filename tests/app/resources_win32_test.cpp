@@ -10,56 +10,12 @@
 
 #include "app/res/resource.h"
 #include "app/resources_win32.h"
+#include "tests/support/canvas_win32.h"
 
 namespace {
 
 // A colour no picture uses, so that every pixel showing it is one the picture left transparent.
 constexpr COLORREF kBackground = RGB(0, 128, 128);
-
-// A 32-bit top-down memory bitmap selected into a memory DC, filled with kBackground.
-class TCanvas {
- public:
-  TCanvas(int width, int height) : width_(width), dc_(CreateCompatibleDC(nullptr)) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bits_ = static_cast<const uint32_t*>(bits);
-    previous_ = SelectObject(dc_, bitmap_);
-    HBRUSH brush = CreateSolidBrush(kBackground);
-    RECT all = {0, 0, width, height};
-    FillRect(dc_, &all, brush);
-    DeleteObject(brush);
-  }
-  ~TCanvas() {
-    SelectObject(dc_, previous_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
-  }
-  TCanvas(const TCanvas&) = delete;
-  TCanvas& operator=(const TCanvas&) = delete;
-
-  HDC Dc() const { return dc_; }
-  bool Valid() const { return dc_ && bitmap_ && bits_; }
-
-  COLORREF Pixel(int x, int y) const {
-    GdiFlush();
-    uint32_t bgrx = bits_[y * width_ + x];
-    return RGB((bgrx >> 16) & 0xFF, (bgrx >> 8) & 0xFF, bgrx & 0xFF);
-  }
-
- private:
-  int width_;
-  HDC dc_;
-  HBITMAP bitmap_ = nullptr;
-  const uint32_t* bits_ = nullptr;
-  HGDIOBJ previous_ = nullptr;
-};
 
 bool IsRed(COLORREF c) { return GetRValue(c) >= 180 && GetGValue(c) <= 80 && GetBValue(c) <= 80; }
 bool IsWhite(COLORREF c) { return GetRValue(c) >= 240 && GetGValue(c) >= 240 && GetBValue(c) >= 240; }
@@ -132,7 +88,7 @@ TEST_P(AppIconTest, DrawsPagesAndTheArrowOverTheBackground) {
   const int size = GetParam();
   TIcon icon = LoadAppIcon(ThisModule(), size);
   ASSERT_NE(icon.Get(), nullptr);
-  TCanvas canvas(size, size);
+  TCanvas canvas(size, size, kBackground);
   ASSERT_TRUE(canvas.Valid());
   ASSERT_TRUE(DrawIconEx(canvas.Dc(), 0, 0, icon.Get(), size, size, 0, nullptr, DI_NORMAL));
 
@@ -195,7 +151,7 @@ TEST_P(RuleImageTest, DrawsMaskedWithItsOwnColours) {
   const TPictureCase& picture = GetParam();
   TImageList list = CreateRuleImageList(ThisModule());
   ASSERT_NE(list.Get(), nullptr);
-  TCanvas canvas(kRuleImageSize, kRuleImageSize);
+  TCanvas canvas(kRuleImageSize, kRuleImageSize, kBackground);
   ASSERT_TRUE(canvas.Valid());
   ASSERT_TRUE(ImageList_Draw(list.Get(), picture.Index, canvas.Dc(), 0, 0, ILD_NORMAL));
 

@@ -12,8 +12,8 @@
 #include <thread>
 
 #include "app/form1_win32.h"
-#include "tests/app/fake_dialogs.h"
-#include "tests/copy/temp_folder_win32.h"
+#include "tests/support/fake_dialogs.h"
+#include "tests/support/temp_folder_win32.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ TEST(RunAliveTest, ALongRunOfCopiesIsNeverTakenForAHungWindow) {
   SendMessageA(form.Button1, BM_CLICK, 0, 0);
   dialogs.Folders.push_back(folder.Path());
   SendMessageA(form.Button2, BM_CLICK, 0, 0);
-  form.AddRuleNode(TreeView_GetRoot(form.TreeView1));
+  form.Editor().AddRuleNode(TreeView_GetRoot(form.Editor().TreeView1));
   form.Rules().Root().Child(0).Data()->NumTo = 99999;  // far more copies than fit in the time
 
   // Asks every 200 ms, as the system's own checks do, then closes the window: the run stops

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "copy/copy_run.h"
+#include "tests/support/recording_messages.h"
 
 // Answers prompts from a script (Yes once the script runs out) and records every question.
 class TScriptedPrompt : public ICopyPrompt {
@@ -27,10 +28,4 @@ class TScriptedPrompt : public ICopyPrompt {
 
  private:
   std::vector<int> answers_;
-};
-
-class TRecordingMessages : public IMessageSink {
- public:
-  void ShowMessage(const std::string& text) override { Messages.push_back(text); }
-  std::vector<std::string> Messages;
 };

@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "copy/copy_progress_win32.h"
-#include "tests/copy/temp_folder_win32.h"
+#include "tests/support/temp_folder_win32.h"
 
 namespace {
 

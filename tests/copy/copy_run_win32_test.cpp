@@ -8,7 +8,7 @@
 #include "copy/file_copier_win32.h"
 #include "copy/file_name_check.h"
 #include "tests/copy/copy_fakes.h"
-#include "tests/copy/temp_folder_win32.h"
+#include "tests/support/temp_folder_win32.h"
 #include "tests/naming/tree_builder.h"
 
 namespace {

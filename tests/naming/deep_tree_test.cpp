@@ -5,14 +5,9 @@
 
 #include "naming/generation.h"
 #include "naming/validation.h"
+#include "tests/support/recording_messages.h"
 
 namespace {
-
-class TCollectingSink : public IMessageSink {
- public:
-  void ShowMessage(const std::string& text) override { Messages.push_back(text); }
-  std::vector<std::string> Messages;
-};
 
 // Rules nest to any depth. A walk that recursed once per level overflowed the 2 MB stack of the
 // 32-bit build at about 12,000 levels; this runs in both builds.
@@ -32,7 +27,7 @@ TEST(DeepTreeTest, HundredThousandLevelsAreCountedGeneratedCheckedAndFreed) {
     EXPECT_EQ(MakeFileNames(tree, false, "report.txt"), expected);
     EXPECT_EQ(MakeFileNames(tree, true, "report.txt"), expected);
 
-    TCollectingSink sink;
+    TRecordingMessages sink;
     EXPECT_TRUE(CheckCopyInfo(tree, sink));
     EXPECT_TRUE(sink.Messages.empty());
     node->Data()->NumFrom = 2;  // the deepest rule alone is wrong

@@ -4,14 +4,9 @@
 
 #include "naming/validation.h"
 #include "tests/naming/tree_builder.h"
+#include "tests/support/recording_messages.h"
 
 namespace {
-
-class TCollectingSink : public IMessageSink {
- public:
-  void ShowMessage(const std::string& text) override { Messages.push_back(text); }
-  std::vector<std::string> Messages;
-};
 
 const std::string kNumber = "連番情報に不正な値が設定されています";
 const std::string kMissing = "アルファベット情報に値が設定されていません";
@@ -50,7 +45,7 @@ TEST_P(ValidationTest, ReportsEachBadRuleOnceAndChangesNothing) {
   TRuleTree tree;
   Build(tree, GetParam().Rules);
   const std::size_t count = tree.Count();
-  TCollectingSink sink;
+  TRecordingMessages sink;
   EXPECT_EQ(CheckCopyInfo(tree, sink), GetParam().Messages.empty());
   EXPECT_EQ(sink.Messages, GetParam().Messages);
   EXPECT_EQ(tree.Count(), count);
@@ -67,7 +62,7 @@ TEST(ValidationTest, ChecksOnlyTheFieldsOfTheRulesKind) {
   node.Data()->NumFrom = 9;  // a stale reversed range left from before the kind changed
   node.Data()->NumTo = 1;
   node.Data()->Kind = ckFixString;
-  TCollectingSink sink;
+  TRecordingMessages sink;
   EXPECT_TRUE(CheckCopyInfo(tree, sink));
   node.Data()->Kind = ckNumber;
   EXPECT_FALSE(CheckCopyInfo(tree, sink));

@@ -11,34 +11,15 @@
 #include <vector>
 
 #include "preview/preview_window_win32.h"
+#include "tests/support/canvas_win32.h"
 #include "tests/support/windows_win32.h"
 #include "widgets/window_win32.h"
 
 namespace {
 
-std::string ClassOf(HWND window) {
-  char name[64] = "";
-  GetClassNameA(window, name, sizeof name);
-  return name;
-}
-
-struct TFound {
-  const char* ClassName;
-  HWND Window;
-};
-
-BOOL CALLBACK FindClassIn(HWND window, LPARAM found) {
-  TFound& sought = *reinterpret_cast<TFound*>(found);
-  if (ClassOf(window) != sought.ClassName) return TRUE;
-  sought.Window = window;
-  return FALSE;
-}
-
-// A window of the class of this thread, or null: a test running beside this one may show one too.
+// A window of the class of this thread, or null.
 HWND FindThreadWindow(const char* className) {
-  TFound found{className, nullptr};
-  EnumThreadWindows(GetCurrentThreadId(), FindClassIn, reinterpret_cast<LPARAM>(&found));
-  return found.Window;
+  return ::FindThreadWindow(GetCurrentThreadId(), [&](HWND window) { return ClassOf(window) == className; });
 }
 
 HWND FindPreview() { return FindThreadWindow(kPreviewClassName); }
@@ -473,23 +454,11 @@ TPicture PictureOf(HWND view) {
   TPicture picture;
   picture.Width = client.right;
   picture.Height = client.bottom;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = picture.Width;
-  info.bmiHeader.biHeight = -picture.Height;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  const HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  const HDC dc = CreateCompatibleDC(nullptr);
-  const HGDIOBJ old = SelectObject(dc, bitmap);
-  SendMessageA(view, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-  GdiFlush();
-  const auto* pixels = static_cast<const std::uint32_t*>(bits);
+  // Black where the view leaves anything unpainted.
+  const TCanvas canvas(picture.Width, picture.Height, RGB(0, 0, 0));
+  SendMessageA(view, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.Dc()), PRF_CLIENT);
+  const std::uint32_t* pixels = canvas.Bits();
   picture.Pixels.assign(pixels, pixels + picture.Width * picture.Height);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  DeleteObject(bitmap);
   return picture;
 }
 

@@ -2,9 +2,36 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
-// Small owners of what Windows tests create: a stand-in top-level window and a started program.
+// What Windows tests share about windows: their class, finding the test's own, a stand-in
+// top-level window and a started program.
+
+inline std::string ClassOf(HWND window) {
+  char name[64] = "";
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+inline bool HasClass(HWND window, const char* name) { return lstrcmpiA(ClassOf(window).c_str(), name) == 0; }
+
+// The first top-level window of `thread` that `match` accepts, or null. Tests look only at their
+// own thread's windows: a test running beside this one may show the same kind of window.
+inline HWND FindThreadWindow(DWORD thread, const std::function<bool(HWND)>& match) {
+  struct TSearch {
+    const std::function<bool(HWND)>& Match;
+    HWND Found;
+    static BOOL CALLBACK Visit(HWND window, LPARAM data) {
+      auto& sought = *reinterpret_cast<TSearch*>(data);
+      if (!sought.Match(window)) return TRUE;
+      sought.Found = window;
+      return FALSE;
+    }
+  } search{match, nullptr};
+  EnumThreadWindows(thread, TSearch::Visit, reinterpret_cast<LPARAM>(&search));
+  return search.Found;
+}
 
 // A visible top-level window of the test's thread, standing for one of the program's windows.
 class TTopLevelWindow {

@@ -13,9 +13,10 @@
 
 #include "app/form1_win32.h"
 #include "widgets/gdi_win32.h"
-#include "app/panel_win32.h"
-#include "tests/app/fake_dialogs.h"
-#include "tests/app/message_box_watcher_win32.h"
+#include "editor/panel_win32.h"
+#include "tests/support/canvas_win32.h"
+#include "tests/support/fake_dialogs.h"
+#include "tests/support/message_box_watcher_win32.h"
 #include "tests/support/windows_win32.h"
 #include "widgets/button_ex_win32.h"
 #include "widgets/reflect_win32.h"
@@ -24,65 +25,6 @@ namespace {
 
 constexpr int kW = 25, kH = 16;  // the program's button
 const COLORREF kPrior = RGB(10, 200, 30);  // what lies in the bitmap before a paint
-
-// A 32-bit top-down DIB section selected into its own memory DC.
-class TBitmapCanvas {
- public:
-  TBitmapCanvas(int width, int height, COLORREF fill) : width_(width), height_(height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    bitmap_.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    bits_ = static_cast<std::uint32_t*>(bits);
-    dc_ = CreateCompatibleDC(nullptr);
-    old_ = SelectObject(dc_, bitmap_.Get());
-    RECT all{0, 0, width, height};
-    TGdiObject<HBRUSH> brush(CreateSolidBrush(fill));
-    FillRect(dc_, &all, brush.Get());
-  }
-  ~TBitmapCanvas() {
-    SelectObject(dc_, old_);
-    DeleteDC(dc_);
-  }
-  TBitmapCanvas(const TBitmapCanvas&) = delete;
-  TBitmapCanvas& operator=(const TBitmapCanvas&) = delete;
-
-  HDC Dc() const { return dc_; }
-  COLORREF Pixel(int x, int y) const {
-    GdiFlush();
-    const std::uint32_t p = bits_[y * width_ + x];
-    return RGB((p >> 16) & 0xff, (p >> 8) & 0xff, p & 0xff);
-  }
-  std::vector<COLORREF> Pixels() const {
-    std::vector<COLORREF> all;
-    for (int y = 0; y < height_; ++y)
-      for (int x = 0; x < width_; ++x) all.push_back(Pixel(x, y));
-    return all;
-  }
-  // The bounding box (right and bottom exclusive) of the pixels in `area` that `match` accepts.
-  template <typename TMatch>
-  RECT Bounds(const RECT& area, TMatch match) const {
-    RECT box{area.right, area.bottom, area.left, area.top};
-    for (int y = area.top; y < area.bottom; ++y)
-      for (int x = area.left; x < area.right; ++x)
-        if (match(Pixel(x, y))) {
-          box.left = std::min<LONG>(box.left, x), box.top = std::min<LONG>(box.top, y);
-          box.right = std::max<LONG>(box.right, x + 1), box.bottom = std::max<LONG>(box.bottom, y + 1);
-        }
-    return box;
-  }
-
- private:
-  int width_, height_;
-  TGdiObject<HBITMAP> bitmap_;
-  std::uint32_t* bits_ = nullptr;
-  HDC dc_ = nullptr;
-  HGDIOBJ old_ = nullptr;
-};
 
 COLORREF Face() { return GetSysColor(COLOR_BTNFACE); }
 COLORREF Highlight() { return GetSysColor(COLOR_BTNHIGHLIGHT); }
@@ -116,13 +58,13 @@ class ButtonExTest : public testing::Test {
     SendMessageA(button_->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
     return *button_;
   }
-  std::unique_ptr<TBitmapCanvas> Paint(UINT itemState) {
-    auto canvas = std::make_unique<TBitmapCanvas>(kW, kH, kPrior);
+  std::unique_ptr<TCanvas> Paint(UINT itemState) {
+    auto canvas = std::make_unique<TCanvas>(kW, kH, kPrior);
     button_->PaintFace(canvas->Dc(), itemState);
     return canvas;
   }
   // The caption's ink: anything in the inner region that is not the face.
-  static RECT Ink(const TBitmapCanvas& canvas) {
+  static RECT Ink(const TCanvas& canvas) {
     return canvas.Bounds(kInner, [](COLORREF c) { return c != Face(); });
   }
 
@@ -407,7 +349,7 @@ TEST_F(ButtonExTest, PropertiesClampAndFollow) {
   SendMessageA(panel_->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
   HGDIOBJ drawnWith = nullptr;
   button0.OnDraw = [&](TButtonEx&, HDC dc, UINT) { drawnWith = GetCurrentObject(dc, OBJ_FONT); };
-  TBitmapCanvas canvas(kW, kH, kPrior);
+  TCanvas canvas(kW, kH, kPrior);
   button0.PaintFace(canvas.Dc(), 0);
   EXPECT_EQ(drawnWith, font_.Get()) << "the panel's font until one is set";
 
@@ -427,18 +369,18 @@ TEST_F(ButtonExTest, PropertiesClampAndFollow) {
 TEST(Form1ButtonEx, TheRuleMenuButtonIsAnUltraFlatButtonInTheHeader) {
   TFakeDialogs dialogs;
   TForm1 form(dialogs);
-  TButtonEx* button = TButtonEx::FromHandle(form.ButtonEx1);
+  TButtonEx* button = TButtonEx::FromHandle(form.Editor().ButtonEx1);
   ASSERT_NE(button, nullptr);
   EXPECT_EQ(button->ButtonStyle(), TButtonStyle::UltraFlat);
   EXPECT_FALSE(button->Transparent());
   EXPECT_EQ(button->Caption(), "▼");
-  const LONG style = GetWindowLongA(form.ButtonEx1, GWL_STYLE);
+  const LONG style = GetWindowLongA(form.Editor().ButtonEx1, GWL_STYLE);
   EXPECT_EQ(style & BS_TYPEMASK, BS_OWNERDRAW);
   EXPECT_FALSE(style & WS_TABSTOP);
-  EXPECT_EQ(GetParent(form.ButtonEx1), form.Panel1->Handle());
+  EXPECT_EQ(GetParent(form.Editor().ButtonEx1), form.Editor().Panel1->Handle());
   RECT rect;
-  GetWindowRect(form.ButtonEx1, &rect);
-  MapWindowPoints(HWND_DESKTOP, form.Panel1->Handle(), reinterpret_cast<POINT*>(&rect), 2);
+  GetWindowRect(form.Editor().ButtonEx1, &rect);
+  MapWindowPoints(HWND_DESKTOP, form.Editor().Panel1->Handle(), reinterpret_cast<POINT*>(&rect), 2);
   EXPECT_TRUE(SameRect(rect, RECT{157, 1, 182, 17}));
 }
 

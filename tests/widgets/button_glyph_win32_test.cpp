@@ -8,6 +8,7 @@
 #include <string>
 
 #include "widgets/glyph_list_win32.h"
+#include "tests/support/canvas_win32.h"
 
 namespace {
 
@@ -19,24 +20,6 @@ constexpr COLORREF kTeal = RGB(0, 128, 128);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kGrey = RGB(128, 128, 128);
-
-// A memory bitmap to paint into and read back.
-class TCanvas {
- public:
-  TCanvas(int width, int height, COLORREF fill = kCanvas)
-      : bitmap_(CreateColorBitmap(width, height)), select_(dc_.Get(), bitmap_.Get()) {
-    TGdiObject<HBRUSH> brush(CreateSolidBrush(fill));
-    RECT all = {0, 0, width, height};
-    FillRect(dc_.Get(), &all, brush.Get());
-  }
-  HDC DC() const { return dc_.Get(); }
-  COLORREF At(int x, int y) const { return GetPixel(dc_.Get(), x, y); }
-
- private:
-  TMemoryDC dc_;
-  TGdiObject<HBITMAP> bitmap_;
-  TSelectObject select_;
-};
 
 // A picture whose pixel colours come from `color`; a one-bit picture when `mono`.
 HBITMAP MakePicture(int width, int height, const std::function<COLORREF(int x, int y)>& color, bool mono = false) {
@@ -70,7 +53,7 @@ void PaintPicture(TButtonGlyph& glyph, TCanvas& canvas, TGlyphState state, POINT
     return b;
   }();
   const RECT client = {0, 0, info.bmWidth / glyph.NumGlyphs(), info.bmHeight};
-  glyph.Paint(canvas.DC(), client, offset, "", blGlyphLeft, 0, 0, state, 0);
+  glyph.Paint(canvas.Dc(), client, offset, "", blGlyphLeft, 0, 0, state, 0);
 }
 
 void Assign(TButtonGlyph& glyph, HBITMAP picture) {
@@ -108,15 +91,15 @@ TEST(ButtonGlyph, NormalAndPressedImages) {
     TButtonGlyph glyph;
     Assign(glyph, MakePicture(16 * c.cells, 16, Cells));
     ASSERT_EQ(glyph.NumGlyphs(), c.cells);
-    TCanvas canvas(20, 20);
+    TCanvas canvas(20, 20, kCanvas);
     PaintPicture(glyph, canvas, c.state, {c.offset, c.offset});
     const int from = 4 + c.offset;
     const int to = 11 + c.offset;
-    EXPECT_EQ(canvas.At(from - 1, from - 1), kCanvas) << c.state << " " << c.cells;
-    EXPECT_EQ(canvas.At(from, from), c.square) << c.state << " " << c.cells;
-    EXPECT_EQ(canvas.At(to, to), c.square) << c.state << " " << c.cells;
-    EXPECT_EQ(canvas.At(to + 1, to + 1), kCanvas) << c.state << " " << c.cells;
-    EXPECT_EQ(canvas.At(c.offset, 15 + c.offset), kCanvas) << c.state << " " << c.cells;
+    EXPECT_EQ(canvas.Pixel(from - 1, from - 1), kCanvas) << c.state << " " << c.cells;
+    EXPECT_EQ(canvas.Pixel(from, from), c.square) << c.state << " " << c.cells;
+    EXPECT_EQ(canvas.Pixel(to, to), c.square) << c.state << " " << c.cells;
+    EXPECT_EQ(canvas.Pixel(to + 1, to + 1), kCanvas) << c.state << " " << c.cells;
+    EXPECT_EQ(canvas.Pixel(c.offset, 15 + c.offset), kCanvas) << c.state << " " << c.cells;
   }
 }
 
@@ -134,17 +117,17 @@ TEST(ButtonGlyph, DisabledSingleCellEmbossesTheBlackPixels) {
     };
     TButtonGlyph glyph;
     Assign(glyph, MakePicture(16, 16, color, mono));
-    TCanvas canvas(16, 16);
+    TCanvas canvas(16, 16, kCanvas);
     PaintPicture(glyph, canvas, gsDisabled);
-    EXPECT_EQ(canvas.At(5, 5), shadow) << mono;
-    EXPECT_EQ(canvas.At(6, 6), shadow) << mono;  // a black pixel wins over a highlight below it
-    EXPECT_EQ(canvas.At(7, 7), highlight) << mono;
-    EXPECT_EQ(canvas.At(9, 5), shadow) << mono;
-    EXPECT_EQ(canvas.At(10, 6), highlight) << mono;
+    EXPECT_EQ(canvas.Pixel(5, 5), shadow) << mono;
+    EXPECT_EQ(canvas.Pixel(6, 6), shadow) << mono;  // a black pixel wins over a highlight below it
+    EXPECT_EQ(canvas.Pixel(7, 7), highlight) << mono;
+    EXPECT_EQ(canvas.Pixel(9, 5), shadow) << mono;
+    EXPECT_EQ(canvas.Pixel(10, 6), highlight) << mono;
     // Everything else is face, which is the image's transparent colour.
-    EXPECT_EQ(canvas.At(8, 8), kCanvas) << mono;
-    EXPECT_EQ(canvas.At(0, 0), kCanvas) << mono;
-    EXPECT_EQ(canvas.At(6, 5), kCanvas) << mono;
+    EXPECT_EQ(canvas.Pixel(8, 8), kCanvas) << mono;
+    EXPECT_EQ(canvas.Pixel(0, 0), kCanvas) << mono;
+    EXPECT_EQ(canvas.Pixel(6, 5), kCanvas) << mono;
   }
 }
 
@@ -166,13 +149,13 @@ TEST(ButtonGlyph, DisabledCellIsRecoloured) {
   TButtonGlyph glyph;
   Assign(glyph, MakePicture(32, 16, color));
   ASSERT_EQ(glyph.NumGlyphs(), 2);
-  TCanvas canvas(16, 16);
+  TCanvas canvas(16, 16, kCanvas);
   PaintPicture(glyph, canvas, gsDisabled);
-  EXPECT_EQ(canvas.At(3, 3), GetSysColor(COLOR_BTNHIGHLIGHT));
-  EXPECT_EQ(canvas.At(4, 4), GetSysColor(COLOR_BTNSHADOW));
-  EXPECT_EQ(canvas.At(5, 5), kRed);
-  EXPECT_EQ(canvas.At(0, 0), kCanvas);  // teal became face, and face is transparent
-  EXPECT_EQ(canvas.At(10, 10), kCanvas);
+  EXPECT_EQ(canvas.Pixel(3, 3), GetSysColor(COLOR_BTNHIGHLIGHT));
+  EXPECT_EQ(canvas.Pixel(4, 4), GetSysColor(COLOR_BTNSHADOW));
+  EXPECT_EQ(canvas.Pixel(5, 5), kRed);
+  EXPECT_EQ(canvas.Pixel(0, 0), kCanvas);  // teal became face, and face is transparent
+  EXPECT_EQ(canvas.Pixel(10, 10), kCanvas);
 }
 
 // The face pass comes last: where the picture's transparent colour is white or grey, those pixels
@@ -184,10 +167,10 @@ TEST(ButtonGlyph, DisabledCellFaceWinsOverWhiteAndGrey) {
     auto color = [background](int x, int y) { return x < 16 || (x == 21 && y == 5) ? background : kTeal; };
     TButtonGlyph glyph;
     Assign(glyph, MakePicture(32, 16, color));
-    TCanvas canvas(16, 16);
+    TCanvas canvas(16, 16, kCanvas);
     PaintPicture(glyph, canvas, gsDisabled);
-    EXPECT_EQ(canvas.At(5, 5), GetSysColor(COLOR_BTNFACE)) << std::hex << background;
-    EXPECT_EQ(canvas.At(0, 0), kCanvas);  // teal, the image's bottom-left colour
+    EXPECT_EQ(canvas.Pixel(5, 5), GetSysColor(COLOR_BTNFACE)) << std::hex << background;
+    EXPECT_EQ(canvas.Pixel(0, 0), kCanvas);  // teal, the image's bottom-left colour
   }
 }
 
@@ -196,10 +179,10 @@ TEST(ButtonGlyph, GivenTransparentColourIsTheMask) {
   TButtonGlyph glyph;
   TGdiObject<HBITMAP> picture(MakePicture(16, 16, Cells));
   glyph.AssignPicture(picture.Get(), kRed);
-  TCanvas canvas(16, 16);
+  TCanvas canvas(16, 16, kCanvas);
   PaintPicture(glyph, canvas, gsNormal);
-  EXPECT_EQ(canvas.At(0, 15), kTeal);
-  EXPECT_EQ(canvas.At(8, 8), kCanvas);
+  EXPECT_EQ(canvas.Pixel(0, 15), kTeal);
+  EXPECT_EQ(canvas.Pixel(8, 8), kCanvas);
 }
 
 // Only the bottom-left pixel decides the colours: the picture's, for what a disabled cell turns to
@@ -212,18 +195,18 @@ TEST(ButtonGlyph, TheBottomLeftPixelIsTheTransparentColour) {
   };
   TButtonGlyph disabled;
   Assign(disabled, MakePicture(32, 16, corners));
-  TCanvas grey(16, 16);
+  TCanvas grey(16, 16, kCanvas);
   PaintPicture(disabled, grey, gsDisabled);
-  EXPECT_EQ(grey.At(5, 5), kBlue);
-  EXPECT_EQ(grey.At(15, 15), kBlue);
-  EXPECT_EQ(grey.At(8, 8), kCanvas);
+  EXPECT_EQ(grey.Pixel(5, 5), kBlue);
+  EXPECT_EQ(grey.Pixel(15, 15), kBlue);
+  EXPECT_EQ(grey.Pixel(8, 8), kCanvas);
 
   TButtonGlyph normal;
   Assign(normal, MakePicture(16, 16, [](int x, int y) { return x == 0 && y == 0 ? kRed : kTeal; }));
-  TCanvas canvas(16, 16);
+  TCanvas canvas(16, 16, kCanvas);
   PaintPicture(normal, canvas, gsNormal);
-  EXPECT_EQ(canvas.At(0, 0), kRed);
-  EXPECT_EQ(canvas.At(8, 8), kCanvas);
+  EXPECT_EQ(canvas.Pixel(0, 0), kRed);
+  EXPECT_EQ(canvas.Pixel(8, 8), kCanvas);
 }
 
 // Every pixel of the shadow copy is where the normal caption has ink; the highlight copy shows
@@ -238,23 +221,23 @@ TEST(ButtonGlyph, DisabledCaptionIsDrawnTwice) {
   // Smoothed edges would blend the two copies; whole pixels keep the comparison exact.
   TGdiObject<HFONT> font(CreateFontA(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                      CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, DEFAULT_PITCH, "Tahoma"));
-  TSelectObject normalFont(normal.DC(), font.Get()), disabledFont(disabled.DC(), font.Get());
-  SetTextColor(normal.DC(), kInk);
-  const RECT normalRect = glyph.Paint(normal.DC(), client, {0, 0}, "AW", blGlyphLeft, -1, 4, gsNormal, 0);
-  const RECT disabledRect = glyph.Paint(disabled.DC(), client, {0, 0}, "AW", blGlyphLeft, -1, 4, gsDisabled, 0);
+  TSelectObject normalFont(normal.Dc(), font.Get()), disabledFont(disabled.Dc(), font.Get());
+  SetTextColor(normal.Dc(), kInk);
+  const RECT normalRect = glyph.Paint(normal.Dc(), client, {0, 0}, "AW", blGlyphLeft, -1, 4, gsNormal, 0);
+  const RECT disabledRect = glyph.Paint(disabled.Dc(), client, {0, 0}, "AW", blGlyphLeft, -1, 4, gsDisabled, 0);
   EXPECT_TRUE(EqualRect(&normalRect, &disabledRect));
   EXPECT_EQ(normalRect.left, (80 - (normalRect.right - normalRect.left) + 1) / 2);
   EXPECT_EQ(normalRect.top, (30 - (normalRect.bottom - normalRect.top) + 1) / 2);
-  EXPECT_EQ(GetTextColor(disabled.DC()), GetTextColor(TCanvas(1, 1).DC()));
+  EXPECT_EQ(GetTextColor(disabled.Dc()), GetTextColor(TCanvas(1, 1, kCanvas).Dc()));
 
   int ink = 0;
   for (int y = 1; y < 30; ++y) {
     for (int x = 1; x < 80; ++x) {
-      const bool here = normal.At(x, y) == kInk;
-      const bool upLeft = normal.At(x - 1, y - 1) == kInk;
+      const bool here = normal.Pixel(x, y) == kInk;
+      const bool upLeft = normal.Pixel(x - 1, y - 1) == kInk;
       ink += here;
       const COLORREF expected = here ? shadow : upLeft ? highlight : kBlack;
-      ASSERT_EQ(disabled.At(x, y), expected) << x << "," << y;
+      ASSERT_EQ(disabled.Pixel(x, y), expected) << x << "," << y;
     }
   }
   EXPECT_GT(ink, 10);
@@ -264,9 +247,9 @@ TEST(ButtonGlyph, CellsNoPixelWideAreRejected) {
   TButtonGlyph glyph;
   Assign(glyph, MakePicture(3, 16, [](int, int) { return kRed; }));
   glyph.ChangeNumGlyphs(4);
-  TCanvas canvas(16, 16);
+  TCanvas canvas(16, 16, kCanvas);
   try {
-    glyph.Paint(canvas.DC(), {0, 0, 16, 16}, {0, 0}, "", blGlyphLeft, -1, 4, gsNormal, 0);
+    glyph.Paint(canvas.Dc(), {0, 0, 16, 16}, {0, 0}, "", blGlyphLeft, -1, 4, gsNormal, 0);
     FAIL() << "no error";
   } catch (const std::runtime_error& e) {
     EXPECT_EQ(std::string(e.what()), "イメージサイズが正しくありません");
@@ -289,7 +272,7 @@ TEST(ButtonGlyph, SameCellSizeSharesOneListAndTheCacheGoesWithTheLast) {
   auto second = std::make_unique<TButtonGlyph>();
   Assign(*first, MakePicture(16, 16, Cells));
   Assign(*second, MakePicture(32, 16, Cells));  // two cells of 16 by 16
-  TCanvas canvas(16, 16);
+  TCanvas canvas(16, 16, kCanvas);
   PaintPicture(*first, canvas, gsNormal);
   PaintPicture(*second, canvas, gsNormal);
   PaintPicture(*second, canvas, gsNormal);  // built once, then reused

@@ -1,4 +1,4 @@
-#include "app/spin_edit_win32.h"
+#include "editor/spin_edit_win32.h"
 
 #include <commctrl.h>
 #include <imm.h>
@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/spin_value.h"
+#include "editor/spin_value.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/spin_value.h"
+#include "editor/spin_value.h"
 
 #include <gtest/gtest.h>
 

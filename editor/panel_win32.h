@@ -8,9 +8,9 @@
 enum TPanelBevel { pbNone, pbRaisedOuter, pbLoweredOuter, pbLoweredInner };
 
 // A plain container in the button-face colour with an optional bevel and a centred caption. The
-// notifications of its child controls go on to the top-level window, which handles them all, and
-// so do the requests a control makes of its dialog (moving the focus, the default button). A
-// control's request to close its parent is refused: only the top-level window closes.
+// notifications of its child controls go on to its parent, up to the first window that handles
+// them, and so do the requests a control makes of its dialog (moving the focus, the default
+// button). A control's request to close its parent is refused: only the top-level window closes.
 class TPanel : public TWindow {
  public:
   TPanel(HWND parent, int x, int y, int width, int height, TPanelBevel bevel, const std::string& caption = {});

@@ -1,4 +1,4 @@
-#include "tests/copy/temp_folder_win32.h"
+#include "tests/support/temp_folder_win32.h"
 
 #include <windows.h>
 

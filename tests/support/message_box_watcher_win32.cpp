@@ -1,9 +1,10 @@
-#include "tests/app/message_box_watcher_win32.h"
+#include "tests/support/message_box_watcher_win32.h"
 
 #include <algorithm>
 #include <stdexcept>
 #include <utility>
 
+#include "tests/support/windows_win32.h"
 #include "widgets/window_win32.h"
 
 namespace {
@@ -14,11 +15,6 @@ constexpr UINT kGiveUpAfterMs = 1000;
 constexpr int kTextId = 0xFFFF;
 
 thread_local TMessageBoxWatcher* activeWatcher = nullptr;
-
-bool HasClass(HWND window, const char* name) {
-  char className[64] = "";
-  return GetClassNameA(window, className, sizeof className) > 0 && lstrcmpiA(className, name) == 0;
-}
 
 struct TChildScan {
   std::vector<std::pair<LONG, int>> Buttons;  // left edge, id

@@ -1,4 +1,4 @@
-#include "app/text_lines.h"
+#include "editor/text_lines.h"
 
 std::vector<std::string> SplitLines(std::string_view text) {
   std::vector<std::string> lines;

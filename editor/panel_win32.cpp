@@ -1,4 +1,4 @@
-#include "app/panel_win32.h"
+#include "editor/panel_win32.h"
 
 #include "widgets/reflect_win32.h"
 
@@ -51,7 +51,7 @@ LRESULT TPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                         : wParam != 0          ? GetDlgItem(Handle(), static_cast<int>(wParam))
                                                : nullptr;
       if (item && SendReflected(item, message, wParam, lParam)) return TRUE;
-      return SendMessageA(GetAncestor(Handle(), GA_ROOT), message, wParam, lParam);
+      return SendMessageA(GetParent(Handle()), message, wParam, lParam);
     }
     case WM_CLOSE:
       // A multi-line edit asks its parent to close when Escape reaches it through the dialog
@@ -61,7 +61,8 @@ LRESULT TPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case DM_GETDEFID:
     case DM_SETDEFID:
     case DM_REPOSITION:
-      // The keyboard requests a control makes of its parent are the main window's to answer.
+      // The keyboard requests a control makes of its parent go up to the window that hosts the
+      // keyboard; a control's notices go up to the first window that handles them.
     case WM_COMMAND:
     case WM_NOTIFY:
     case WM_CONTEXTMENU:
@@ -70,7 +71,7 @@ LRESULT TPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORBTN:
     case WM_VSCROLL:
-      return SendMessageA(GetAncestor(Handle(), GA_ROOT), message, wParam, lParam);
+      return SendMessageA(GetParent(Handle()), message, wParam, lParam);
   }
   return TWindow::HandleMessage(message, wParam, lParam);
 }

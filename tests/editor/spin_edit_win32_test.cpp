@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "widgets/gdi_win32.h"
-#include "app/spin_edit_win32.h"
+#include "editor/spin_edit_win32.h"
+#include "tests/support/canvas_win32.h"
 
 namespace {
 
@@ -333,40 +334,14 @@ TEST_F(SpinEditTest, DisablingTheFieldDisablesTheEditAndTheArrows) {
   EXPECT_TRUE(IsWindowEnabled(spin_.Edit()));
 }
 
-// A white 32-bit memory bitmap of a window's client size, selected into a memory DC while it lives.
-class TCanvas {
- public:
-  explicit TCanvas(HWND window) : dc_(CreateCompatibleDC(nullptr)) {
-    GetClientRect(window, &Rect);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof info.bmiHeader, Rect.right, -Rect.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    bitmap_.Reset(CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    old_ = SelectObject(dc_, bitmap_.Get());
-    FillRect(dc_, &Rect, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  }
-  ~TCanvas() {
-    SelectObject(dc_, old_);
-    DeleteDC(dc_);
-  }
-  TCanvas(const TCanvas&) = delete;
-  TCanvas& operator=(const TCanvas&) = delete;
-
-  HDC Dc() const { return dc_; }
-  RECT Rect{};
-
- private:
-  HDC dc_;
-  TGdiObject<HBITMAP> bitmap_;
-  HGDIOBJ old_ = nullptr;
-};
-
 // How many pixels of each row of the upper (1) or lower (-1) arrow have the colour of button
 // text; rows without any are left out.
 std::vector<int> ArrowRows(const TSpinEdit& spin, int direction) {
-  const TCanvas canvas(spin.Handle());
+  RECT client;
+  GetClientRect(spin.Handle(), &client);
+  const TCanvas canvas(client.right, client.bottom, RGB(255, 255, 255));
   spin.PaintArrows(canvas.Dc());
-  const RECT& all = canvas.Rect;
+  const RECT all = canvas.Rect();
   const int top = direction > 0 ? 0 : all.bottom / 2, bottom = direction > 0 ? all.bottom / 2 : all.bottom;
   std::vector<int> rows;
   for (int y = top; y < bottom; ++y) {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/text_lines.h"
+#include "editor/text_lines.h"
 
 namespace {
 
