@@ -45,8 +45,8 @@ LRESULT TPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return reinterpret_cast<LRESULT>(font_);
     case WM_DRAWITEM:
     case WM_MEASUREITEM: {
-      // Owner-drawn controls draw themselves: the request goes back to the control first, and
-      // what the control throws is this handler's failure.
+      // Owner-drawn controls draw themselves: the request goes back to the control first; one
+      // that fails reports it through this panel, and the request counts as handled.
       const HWND item = message == WM_DRAWITEM ? reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem
                         : wParam != 0          ? GetDlgItem(Handle(), static_cast<int>(wParam))
                                                : nullptr;

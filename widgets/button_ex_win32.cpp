@@ -281,11 +281,9 @@ LRESULT CALLBACK TButtonEx::SubclassProc(HWND window, UINT message, WPARAM wPara
   try {
     return button->HandleMessage(message, wParam, lParam);
   } catch (...) {
-    // The parent reports it once the system's SendMessage has returned; a failed request counts
-    // as handled, so the parent forwards it nowhere else.
-    if (KeepReflectedError(std::current_exception())) return TRUE;
-    // Only a parent that reflects without SendReflected gets here: nobody could show the error.
-    OutputDebugStringA("TButtonEx: a request failed outside a reflected send");
+    TWindow::ReportCurrentFailure(window);
   }
-  return message == WM_NCDESTROY ? DefSubclassProc(window, message, wParam, lParam) : 0;
+  if (message == WM_NCDESTROY) return DefSubclassProc(window, message, wParam, lParam);
+  // A failed reflected request counts as handled, so the parent forwards it nowhere else.
+  return message == OCM__BASE + WM_DRAWITEM || message == OCM__BASE + WM_MEASUREITEM ? TRUE : 0;
 }

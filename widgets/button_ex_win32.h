@@ -12,8 +12,9 @@ enum class TButtonStyle : unsigned char { Normal = 0, Flat = 1, UltraFlat = 2, N
 
 // A flat push button: a real BUTTON window (so clicks, keys and focus stay the system's) that is
 // owner-drawn with a rounded face, a picture and a caption. Its parent must reflect WM_DRAWITEM and
-// WM_MEASUREITEM to it with SendReflected (widgets/reflect_win32.h), which brings a failed paint
-// back to the parent's window procedure. A transparent button paints what its parent paints for
+// WM_MEASUREITEM to it with SendReflected (widgets/reflect_win32.h). What fails in the button is
+// reported through the nearest window of the program that holds it (TWindow's failure policy). A
+// transparent button paints what its parent paints for
 // WM_ERASEBKGND and WM_PRINTCLIENT under its picture and caption. The window's right-to-left
 // styles (WS_EX_RIGHT, WS_EX_RTLREADING) mirror the layout and the reading order.
 class TButtonEx {

@@ -76,6 +76,29 @@ LRESULT TWindow::Guarded(THandler&& handler) {
   return 0;
 }
 
+TWindow* TWindow::FromHandle(HWND window) {
+  if (!window) return nullptr;
+  const auto proc = static_cast<ULONG_PTR>(GetClassLongPtrA(window, GCLP_WNDPROC));
+  if (proc != reinterpret_cast<ULONG_PTR>(&WindowProc)) return nullptr;
+  return reinterpret_cast<TWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+void TWindow::ReportCurrentFailure(HWND control) {
+  for (HWND window = control; window; window = GetParent(window)) {
+    if (TWindow* owner = FromHandle(window)) {
+      owner->Guarded([]() -> LRESULT { throw; });
+      return;
+    }
+  }
+  try {
+    throw;
+  } catch (const std::exception& error) {
+    ShowErrorBox(GetAncestor(control, GA_ROOT), DescribeError(error));
+  } catch (...) {
+    ShowErrorBox(GetAncestor(control, GA_ROOT), kUnexpectedError);
+  }
+}
+
 void TWindow::SubclassControl(HWND control, TControlProc proc) {
   auto* subclass = new TSubclass{*this, std::move(proc)};
   if (!SetWindowSubclass(control, ControlProc, reinterpret_cast<UINT_PTR>(subclass),

@@ -42,6 +42,13 @@ class TWindow {
 
   HWND Handle() const { return handle_; }
 
+  // The object behind a window made by this class, or null.
+  static TWindow* FromHandle(HWND window);
+  // For a system control that this class did not make (a subclassed button), from inside its
+  // catch block: reports the failure being handled through the nearest window of this class that
+  // holds `control`, or in the error box when there is none.
+  static void ReportCurrentFailure(HWND control);
+
  protected:
   // Registers `className` (once) with this class's window procedure and creates the window.
   void Create(const char* className, DWORD exStyle, const char* title, DWORD style, int x, int y, int width,
