@@ -11,6 +11,7 @@
 #include "widgets/gdi_win32.h"
 #include "editor/spin_edit_win32.h"
 #include "tests/support/canvas_win32.h"
+#include "tests/support/windows_win32.h"
 
 namespace {
 
@@ -77,16 +78,6 @@ class SpinEditTest : public testing::Test {
     Arrow(WM_LBUTTONDOWN, direction);
     Arrow(WM_LBUTTONUP, direction);
   }
-  // Runs the thread's messages, timers included, for `milliseconds`.
-  static void Pump(DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    for (DWORD elapsed = 0; elapsed < milliseconds; elapsed = GetTickCount() - start) {
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - elapsed, QS_ALLINPUT);
-      MSG message;
-      while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-    }
-  }
-
   TRecorder parent_;
   // Before the field in the tab order.
   HWND other_ = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 50, 20, parent_.Handle(),
@@ -269,10 +260,7 @@ TEST_F(SpinEditTest, EnterUnderTheDialogKeysBeepsOncePressingNothing) {
   MSG enter{spin_.Edit(), WM_KEYDOWN, VK_RETURN, MAKELPARAM(1, MapVirtualKeyA(VK_RETURN, MAPVK_VK_TO_VSC)), 0, {}};
   EXPECT_TRUE(IsDialogMessageA(parent_.Handle(), &enter));
   // The character that the key made, through the dialog keys as in the program's loop.
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (!IsDialogMessageA(parent_.Handle(), &message)) DispatchMessageA(&message);
-  }
+  PumpThroughDialogKeys(parent_.Handle());
   EXPECT_EQ(beeps_, 1);
   EXPECT_TRUE(parent_.Notices.empty()) << "no IDOK, no change";
   EXPECT_EQ(Text(), "0");
@@ -309,10 +297,10 @@ TEST_F(SpinEditTest, AHeldArrowRepeatsAfterADelayThenFaster) {
   const DWORD pressed = GetTickCount();
   Arrow(WM_LBUTTONDOWN, 1);
   EXPECT_EQ(Text(), "1") << "one step at once";
-  Pump(650);
+  PumpFor(650);
   Arrow(WM_LBUTTONUP, 1);
   const std::vector<TNotice> held = parent_.Of(EN_CHANGE);
-  Pump(150);
+  PumpFor(150);
   EXPECT_EQ(Changes(), static_cast<int>(held.size())) << "no step after the release";
 
   // At 0, 400, 500 and 600 ms: four steps, allowing for a late timer.

@@ -5,8 +5,8 @@
 #include <functional>
 #include <string>
 
-// What Windows tests share about windows: their class, finding the test's own, a stand-in
-// top-level window and a started program.
+// What Windows tests share about windows: their class, finding the test's own, running their
+// messages, a stand-in top-level window and a started program.
 
 inline std::string ClassOf(HWND window) {
   char name[64] = "";
@@ -31,6 +31,27 @@ inline HWND FindThreadWindow(DWORD thread, const std::function<bool(HWND)>& matc
   } search{match, nullptr};
   EnumThreadWindows(thread, TSearch::Visit, reinterpret_cast<LPARAM>(&search));
   return search.Found;
+}
+
+// Runs what is queued for the thread, through the dialog keys of `window` as the program's message
+// loop does.
+inline void PumpThroughDialogKeys(HWND window) {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (IsDialogMessageA(window, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+// Runs the thread's messages, timers included, for `milliseconds`.
+inline void PumpFor(DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  for (DWORD elapsed = 0; elapsed < milliseconds; elapsed = GetTickCount() - start) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - elapsed, QS_ALLINPUT);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+  }
 }
 
 // A visible top-level window of the test's thread, standing for one of the program's windows.

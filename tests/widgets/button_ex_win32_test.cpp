@@ -388,16 +388,6 @@ TEST(Form1ButtonEx, TheRuleMenuButtonIsAnUltraFlatButtonInTheHeader) {
 // painted: the windows that are painted for real go on top, away from the others.
 void OnTop(HWND window) { SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE); }
 
-// Runs what is queued, through the dialog keys as the program's message loop does.
-void Pump(HWND window) {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (IsDialogMessageA(window, &message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-}
-
 LRESULT CALLBACK CountDeactivations(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                     DWORD_PTR count) {
   if (message == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE) ++*reinterpret_cast<int*>(count);
@@ -424,7 +414,7 @@ TEST(ButtonExFocus, RepaintsAsTheFocusMovesBetweenOtherControls) {
   const auto moveFocus = [&](HWND from, const std::function<void()>& move) {
     for (int attempt = 0; attempt < 5; ++attempt) {
       SetFocus(from);
-      Pump(window.Handle());
+      PumpThroughDialogKeys(window.Handle());
       if (GetFocus() != from) continue;
       const int before = deactivations;
       paints = 0;
@@ -439,7 +429,7 @@ TEST(ButtonExFocus, RepaintsAsTheFocusMovesBetweenOtherControls) {
 
   moveFocus(second, [&] {
     PostMessageA(second, WM_KEYDOWN, VK_TAB, 0);
-    Pump(window.Handle());
+    PumpThroughDialogKeys(window.Handle());
   });
   EXPECT_EQ(GetFocus(), first);
   EXPECT_GT(paints, 0) << "Tab";
@@ -447,7 +437,7 @@ TEST(ButtonExFocus, RepaintsAsTheFocusMovesBetweenOtherControls) {
   moveFocus(first, [&] {
     PostMessageA(second, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     PostMessageA(second, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-    Pump(window.Handle());
+    PumpThroughDialogKeys(window.Handle());
   });
   EXPECT_EQ(GetFocus(), second);
   EXPECT_GT(paints, 0) << "click";
@@ -545,7 +535,7 @@ TEST(ButtonExOnScreen, TransparentShowsTheParentAndOpaqueTakesItsColour) {
     button.SetButtonStyle(TButtonStyle::UltraFlat);
     SendMessageA(button.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
     UpdateWindow(window.Handle());
-    Pump(window.Handle());
+    PumpThroughDialogKeys(window.Handle());
     if (transparent) {
       const int red = count(button.Handle(), RGB(255, 0, 0)), ink = count(button.Handle(), kBlack);
       EXPECT_GT(ink, 5);
