@@ -1,0 +1,90 @@
+// The window base's one boundary: what a handler of the window, or of a control it subclassed,
+// throws goes to the window's failure hook, and the program goes on.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "tests/support/message_box_watcher_win32.h"
+#include "tests/support/windows_win32.h"
+#include "widgets/window_win32.h"
+
+namespace {
+
+constexpr UINT kFail = WM_APP + 7;
+
+// A window whose failure hook records what it is told; kFail makes its own handler throw.
+class TRecordingWindow : public TWindow {
+ public:
+  explicit TRecordingWindow(HWND parent) {
+    Create("TandeloTestRecordingWindow", 0, "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 40, parent);
+  }
+  using TWindow::SubclassControl;
+  std::vector<std::string> Reported;
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == kFail) throw std::runtime_error("own");
+    return TWindow::HandleMessage(message, wParam, lParam);
+  }
+  void ReportError(const std::string& text) override { Reported.push_back(text); }
+};
+
+HWND AddEdit(HWND parent) {
+  return CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 0, 0, 50, 20, parent, nullptr, nullptr, nullptr);
+}
+
+TEST(WindowBoundary, WhatAHandlerOrASubclassedControlThrowsReachesTheFailureHook) {
+  TTopLevelWindow top;
+  TRecordingWindow window(top.Handle());
+  const HWND edit = AddEdit(window.Handle());
+  window.SubclassControl(edit, [](HWND control, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    if (message == kFail) throw std::bad_alloc();
+    if (message == kFail + 1) throw 42;
+    return DefSubclassProc(control, message, wParam, lParam);
+  });
+
+  EXPECT_EQ(SendMessageA(window.Handle(), kFail, 0, 0), 0);
+  EXPECT_EQ(SendMessageA(edit, kFail, 0, 0), 0);
+  EXPECT_EQ(SendMessageA(edit, kFail + 1, 0, 0), 0);
+  EXPECT_EQ(window.Reported, (std::vector<std::string>{"own", "メモリが不足しています", "予期しないエラーが発生しました"}));
+
+  // What the handler leaves alone is the control's own, and the control goes cleanly.
+  SetWindowTextA(edit, "abc");
+  EXPECT_EQ(WindowText(edit), "abc");
+  EXPECT_TRUE(DestroyWindow(edit));
+}
+
+// A system control that is no window of ours (the flat button) reports through the nearest one
+// above it, or in the error box when there is none.
+TEST(WindowBoundary, AForeignControlReportsThroughTheNearestWindowAbove) {
+  TTopLevelWindow top;
+  TRecordingWindow window(top.Handle());
+  const HWND inner = AddEdit(window.Handle());
+  const HWND alone = AddEdit(top.Handle());
+  const auto failIn = [](HWND control) {
+    try {
+      throw std::runtime_error("painted badly");
+    } catch (...) {
+      TWindow::ReportCurrentFailure(control);
+    }
+  };
+
+  failIn(inner);
+  EXPECT_EQ(window.Reported, std::vector<std::string>{"painted badly"});
+
+  SetErrorBoxTitle("Title");
+  TMessageBoxWatcher watcher({IDOK});
+  failIn(alone);
+  ASSERT_EQ(watcher.Seen().size(), 1u);
+  EXPECT_EQ(watcher.Seen()[0].Caption, "Title");
+  EXPECT_EQ(watcher.Seen()[0].Text, "painted badly.");
+  EXPECT_EQ(window.Reported.size(), 1u);
+}
+
+}  // namespace
