@@ -94,5 +94,5 @@ void TWin32Dialogs::ShowError(const std::string& text) {
 
 void TWin32Dialogs::ShowPreview(const std::vector<std::string>& names) {
   DiscardQueuedInput();
-  ShowPreviewWindow(Owner, names);
+  ShowPreviewWindow(Owner, font_.Get(), names);
 }

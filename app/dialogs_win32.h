@@ -6,6 +6,8 @@
 
 #include "app/dialogs.h"
 #include "app/message_box_win32.h"
+#include "app/program_font_win32.h"
+#include "widgets/gdi_win32.h"
 
 // The real dialogs: the system's open-file dialog, the folder chooser, message boxes and the
 // preview window, all modal to the main window.
@@ -25,6 +27,7 @@ class TWin32Dialogs : public IDialogs {
   void ShowPreview(const std::vector<std::string>& names) override;
 
  private:
+  TGdiObject<HFONT> font_{CreateProgramFont()};  // the preview's
   TPlainMessage plain_;
   TCopyPrompt prompt_;
   std::string lastFile_;  // the open-file dialog starts with the file it returned last time

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/app_title.h"
+#include "app/program_font_win32.h"
 #include "widgets/gdi_win32.h"
 #include "app/folder_levels.h"
 #include "app/folder_system_win32.h"

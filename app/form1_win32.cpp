@@ -6,6 +6,7 @@
 
 #include "app/folder_levels.h"
 #include "app/folder_system_win32.h"
+#include "app/program_font_win32.h"
 #include "app/res/version.h"
 #include "copy/file_copier_win32.h"
 #include "preview/preview_window_win32.h"

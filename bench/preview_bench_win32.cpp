@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "app/program_font_win32.h"
 #include "naming/generation.h"
 #include "naming/rule_tree.h"
 #include "preview/preview_window_win32.h"
@@ -162,9 +163,10 @@ struct TPreviewRun {
 TPreviewRun TimePreview(HWND owner, const std::vector<std::string>& names, bool more) {
   TPreviewRun run;
   TClock::time_point painted{};
+  const TGdiObject<HFONT> font(CreateProgramFont());
   const double before = CommittedMiB();
   const auto start = TClock::now();
-  ShowPreviewWindow(owner, names, [&](HWND preview) {
+  ShowPreviewWindow(owner, font.Get(), names, [&](HWND preview) {
     painted = TClock::now();
     run.Memory = CommittedMiB() - before;
     const HWND view = GetWindow(preview, GW_CHILD);

@@ -78,7 +78,7 @@ std::string JoinPreviewLines(const std::vector<std::string>& names) {
   return text;
 }
 
-TForm2::TForm2(HWND owner) : owner_(owner) {
+TForm2::TForm2(HWND owner, HFONT font) : owner_(owner), font_(font) {
   const POINT at = CentredOn(owner, kWidth, kHeight);
   try {
     Create(kPreviewClassName, 0, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, at.x, at.y, kWidth, kHeight, owner);
@@ -156,7 +156,7 @@ BOOL TForm2::FormCreate(HWND hwnd, LPCREATESTRUCT) {
   } catch (const std::exception&) {
     return FALSE;  // the window is not made, and its maker says so
   }
-  SendMessageA(memo1_->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+  SendMessageA(memo1_->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   return TRUE;
 }
 
@@ -176,11 +176,13 @@ void TForm2::FormClose(HWND) {
   closeRequested_ = true;
 }
 
-void ShowPreviewWindow(HWND owner, const std::vector<std::string>& names) { ShowPreviewWindow(owner, names, {}); }
+void ShowPreviewWindow(HWND owner, HFONT font, const std::vector<std::string>& names) {
+  ShowPreviewWindow(owner, font, names, {});
+}
 
-void ShowPreviewWindow(HWND owner, const std::vector<std::string>& names,
+void ShowPreviewWindow(HWND owner, HFONT font, const std::vector<std::string>& names,
                        const std::function<void(HWND preview)>& afterFirstPaint) {
-  TForm2 form(owner);
+  TForm2 form(owner, font);
   form.SetNames(names);
   form.ShowModal(afterFirstPaint);
 }

@@ -16,14 +16,14 @@
 inline constexpr char kPreviewClassName[] = "TForm2";
 
 // Shows the names a run would make in a new preview window owned by `owner` (the main window),
-// one name per line, and returns once the user has closed it: until then the owner and the
-// thread's other windows take no input. The window is gone when this returns; the names are read
-// until then, never copied. Throws std::runtime_error when the window cannot be made.
-void ShowPreviewWindow(HWND owner, const std::vector<std::string>& names);
+// one name per line in `font`, and returns once the user has closed it: until then the owner and
+// the thread's other windows take no input. The window is gone when this returns; the names are
+// read until then, never copied. Throws std::runtime_error when the window cannot be made.
+void ShowPreviewWindow(HWND owner, HFONT font, const std::vector<std::string>& names);
 
 // The same, for timing: `afterFirstPaint` runs once, with the preview, as soon as the list has
 // been painted for the first time; it may close the preview (WM_CLOSE) to end the showing.
-void ShowPreviewWindow(HWND owner, const std::vector<std::string>& names,
+void ShowPreviewWindow(HWND owner, HFONT font, const std::vector<std::string>& names,
                        const std::function<void(HWND preview)>& afterFirstPaint);
 
 // The names joined by CRLF, without a line end after the last: the text of the list.
@@ -35,8 +35,9 @@ class TForm2 : public TWindow {
   static constexpr int kWidth = 427;
   static constexpr int kHeight = 413;
 
-  // Creates the window hidden, centred on `owner` and kept on the owner's screen.
-  explicit TForm2(HWND owner);
+  // Creates the window hidden, centred on `owner` and kept on the owner's screen; the list shows
+  // in `font`, which must outlive the window.
+  TForm2(HWND owner, HFONT font);
   ~TForm2() override;
 
   HWND Memo1() const { return memo1_ ? memo1_->Handle() : nullptr; }
@@ -59,7 +60,7 @@ class TForm2 : public TWindow {
   void FormClose(HWND hwnd);
 
   HWND owner_;
-  TGdiObject<HFONT> font_{CreateProgramFont()};  // outlives Memo1, which draws with it
+  HFONT font_;
   std::unique_ptr<TNameView> memo1_;
   bool closeRequested_ = false;
   std::optional<std::string> failure_;  // the first of a showing, thrown once it has ended

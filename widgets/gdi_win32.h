@@ -114,9 +114,3 @@ class TSaveTextColors {
   COLORREF back_;
   int mode_;
 };
-
-// The program's font: "ＭＳ Ｐゴシック", 12-pixel character height, Shift-JIS.
-inline HFONT CreateProgramFont() {
-  return CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, "ＭＳ Ｐゴシック");
-}

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/form1_win32.h"
+#include "app/program_font_win32.h"
 #include "app/res/version.h"
 #include "preview/preview_window_win32.h"
 #include "tests/support/fake_dialogs.h"
@@ -175,7 +176,8 @@ TEST_F(Form1Test, LetterFieldsTakeKeysWithoutAnInputMethod) {
 
 TEST_F(Form1Test, ThePreviewCarriesTheProgramsIcon) {
   HICON icon = nullptr;
-  ShowPreviewWindow(form_.Handle(), {"a.txt"}, [&](HWND preview) {
+  const TGdiObject<HFONT> font(CreateProgramFont());
+  ShowPreviewWindow(form_.Handle(), font.Get(), {"a.txt"}, [&](HWND preview) {
     icon = reinterpret_cast<HICON>(GetClassLongPtrA(preview, GCLP_HICON));
     PostMessageA(preview, WM_CLOSE, 0, 0);
   });

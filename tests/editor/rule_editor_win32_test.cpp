@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/program_font_win32.h"
 #include "editor/rule_editor_win32.h"
 #include "widgets/gdi_win32.h"
 #include "tests/support/windows_win32.h"

@@ -10,12 +10,19 @@
 #include <string>
 #include <vector>
 
+#include "app/program_font_win32.h"
 #include "preview/preview_window_win32.h"
 #include "tests/support/canvas_win32.h"
 #include "tests/support/windows_win32.h"
 #include "widgets/window_win32.h"
 
 namespace {
+
+// The font the program gives its previews.
+HFONT ProgramFont() {
+  static const TGdiObject<HFONT> font(CreateProgramFont());
+  return font.Get();
+}
 
 // A window of the class of this thread, or null.
 HWND FindThreadWindow(const char* className) {
@@ -53,7 +60,7 @@ class TInspection {
   void Show(HWND owner, const std::vector<std::string>& names) {
     current_ = this;
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, Tick);
-    ShowPreviewWindow(owner, names);
+    ShowPreviewWindow(owner, ProgramFont(), names);
     KillTimer(nullptr, timer);
     current_ = nullptr;
     EXPECT_TRUE(inspected_) << "the preview was never shown";
@@ -624,7 +631,7 @@ TEST(PreviewWindow, EachShowingHasItsOwnList) {
 TEST(PreviewWindow, ReportsTheFirstPaintOnce) {
   TTopLevelWindow owner;
   int calls = 0;
-  ShowPreviewWindow(owner.Handle(), NumberedNames(10), [&](HWND preview) {
+  ShowPreviewWindow(owner.Handle(), ProgramFont(), NumberedNames(10), [&](HWND preview) {
     ++calls;
     EXPECT_TRUE(IsWindowVisible(preview));
     EXPECT_FALSE(GetUpdateRect(Memo1Of(preview), nullptr, FALSE)) << "the list is painted";

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/form1_win32.h"
+#include "app/program_font_win32.h"
 #include "widgets/gdi_win32.h"
 #include "editor/panel_win32.h"
 #include "tests/support/canvas_win32.h"
