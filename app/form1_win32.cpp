@@ -114,36 +114,32 @@ TForm1::~TForm1() {
   if (Handle()) DestroyWindow(Handle());
 }
 
-HWND TForm1::AddControl(HWND parent, const char* className, const std::string& text, DWORD style, int x, int y,
-                        int width, int height, DWORD exStyle) {
-  return CreateControl(parent, className, text, style, x, y, width, height, font_.Get(), exStyle);
-}
-
 // Controls are made parent by parent in their tab order: the creation order is the keyboard order.
 void TForm1::CreateControls() {
   const HWND form = Handle();
+  const HFONT font = font_.Get();
   const DWORD edit = WS_TABSTOP | ES_AUTOHSCROLL;
   const DWORD button = WS_TABSTOP | BS_PUSHBUTTON;
 
   Panel2 = std::make_unique<TPanel>(form, 0, 0, 481, 65, pbNone);
   const HWND p2 = Panel2->Handle();
-  Label1 = AddControl(p2, "STATIC", "複製元ファイル：", SS_LEFT, 8, 12, 83, 12);
-  Label2 = AddControl(p2, "STATIC", "複製先フォルダ：", SS_LEFT, 8, 32, 85, 12);
-  Edit1 = AddControl(p2, "EDIT", "", edit | ES_READONLY, 96, 8, 353, 20, WS_EX_CLIENTEDGE);
-  Button1 = AddControl(p2, "BUTTON", "...", button, 450, 8, 25, 20);
-  Edit2 = AddControl(p2, "EDIT", "", edit | ES_READONLY, 96, 29, 353, 20, WS_EX_CLIENTEDGE);
-  Button2 = AddControl(p2, "BUTTON", "...", button, 450, 29, 25, 20);
+  Label1 = CreateControl(font, p2, "STATIC", "複製元ファイル：", SS_LEFT, 8, 12, 83, 12);
+  Label2 = CreateControl(font, p2, "STATIC", "複製先フォルダ：", SS_LEFT, 8, 32, 85, 12);
+  Edit1 = CreateControl(font, p2, "EDIT", "", edit | ES_READONLY, 96, 8, 353, 20, WS_EX_CLIENTEDGE);
+  Button1 = CreateControl(font, p2, "BUTTON", "...", button, 450, 8, 25, 20);
+  Edit2 = CreateControl(font, p2, "EDIT", "", edit | ES_READONLY, 96, 29, 353, 20, WS_EX_CLIENTEDGE);
+  Button2 = CreateControl(font, p2, "BUTTON", "...", button, 450, 29, 25, 20);
 
   editor_ = std::make_unique<TRuleEditor>(form, 0, 65, static_cast<IRuleEditorHost&>(*this), font_.Get());
 
   Panel3 = std::make_unique<TPanel>(form, 0, 295, 481, 41, pbRaisedOuter);
   const HWND p3 = Panel3->Handle();
-  Label5 = AddControl(p3, "STATIC", "注意：固定文字列に関しては、旧ﾊﾞｰｼﾞｮﾝと互換性がありません", SS_LEFT, 2, 24, 318, 12);
-  Button4 = AddControl(p3, "BUTTON", "テスト表示", button, 324, 8, 75, 25);
-  Button3 = AddControl(p3, "BUTTON", "実行", button, 403, 8, 75, 25);
+  Label5 = CreateControl(font, p3, "STATIC", "注意：固定文字列に関しては、旧ﾊﾞｰｼﾞｮﾝと互換性がありません", SS_LEFT, 2, 24, 318, 12);
+  Button4 = CreateControl(font, p3, "BUTTON", "テスト表示", button, 324, 8, 75, 25);
+  Button3 = CreateControl(font, p3, "BUTTON", "実行", button, 403, 8, 75, 25);
   keyboard_.SetPushButtons({Button1, Button2, Button3, Button4});
-  CheckBox1 = AddControl(p3, "BUTTON", "親情報で作成した名称をつなげる（旧Verﾕｰｻﾞｰ対応用）",
-                         WS_TABSTOP | BS_AUTOCHECKBOX, 3, 3, 306, 17);
+  CheckBox1 = CreateControl(font, p3, "BUTTON", "親情報で作成した名称をつなげる（旧Verﾕｰｻﾞｰ対応用）",
+                            WS_TABSTOP | BS_AUTOCHECKBOX, 3, 3, 306, 17);
 
   for (TPanel* panel : {Panel2.get(), Panel3.get()}) {
     SendMessageA(panel->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);

@@ -54,8 +54,6 @@ class TForm1 : public TWindow, private IRuleEditorHost {
 
  private:
   void CreateControls();
-  HWND AddControl(HWND parent, const char* className, const std::string& text, DWORD style, int x, int y, int width,
-                  int height, DWORD exStyle = 0);
   void OnCommand(HWND control, int code);
 
   // Runs a command's handler, its own or the editor's; a close requested meanwhile takes effect

@@ -16,11 +16,6 @@ const char kTreeHint[] = "右クリックで、「追加」、「削除」を選
 constexpr int kNoRule = 99;
 constexpr int kComboBoxHeight = 20;
 
-HWND AddControl(HFONT font, HWND parent, const char* className, const std::string& text, DWORD style, int x, int y,
-                int width, int height, DWORD exStyle = 0) {
-  return CreateControl(parent, className, text, style, x, y, width, height, font, exStyle);
-}
-
 }  // namespace
 
 TRuleEditor::TRuleEditor(HWND parent, int x, int y, IRuleEditorHost& host, HFONT font)
@@ -38,11 +33,11 @@ void TRuleEditor::CreateControls(HFONT font) {
   const HWND root = GetAncestor(Handle(), GA_ROOT);
   const DWORD edit = WS_TABSTOP | ES_AUTOHSCROLL;
   Panel5 = std::make_unique<TPanel>(Handle(), 1, 1, 224, 228, pbNone);
-  TreeView1 = AddControl(font, Panel5->Handle(), WC_TREEVIEWA, "",
-                         // Whole-row selection: the tree control ignores it when lines are drawn.
-                         WS_TABSTOP | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_FULLROWSELECT |
-                             TVS_NOTOOLTIPS,
-                         0, 17, 224, 211, WS_EX_CLIENTEDGE);
+  TreeView1 = CreateControl(font, Panel5->Handle(), WC_TREEVIEWA, "",
+                            // Whole-row selection: the tree control ignores it when lines are drawn.
+                            WS_TABSTOP | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS |
+                                TVS_FULLROWSELECT | TVS_NOTOOLTIPS,
+                            0, 17, 224, 211, WS_EX_CLIENTEDGE);
   TreeView_SetIndent(TreeView1, 19);
   SubclassControl(TreeView1, TreeKeys);
   images_ = CreateRuleImageList(GetModuleHandleA(nullptr));
@@ -55,9 +50,9 @@ void TRuleEditor::CreateControls(HFONT font) {
 
   Panel6 = std::make_unique<TPanel>(Handle(), 225, 1, 255, 228, pbNone);
   Panel7 = std::make_unique<TPanel>(Panel6->Handle(), 0, 0, 255, 29, pbLoweredInner);
-  Label4 = AddControl(font, Panel7->Handle(), "STATIC", "複製情報：", SS_LEFT, 8, 8, 54, 12);
-  ComboBox1 = AddControl(font, Panel7->Handle(), "COMBOBOX", "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 72, 5, 145,
-                         200);
+  Label4 = CreateControl(font, Panel7->Handle(), "STATIC", "複製情報：", SS_LEFT, 8, 8, 54, 12);
+  ComboBox1 = CreateControl(font, Panel7->Handle(), "COMBOBOX", "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 72,
+                            5, 145, 200);
   for (int kind = 0; kind < kCopyKindCount; ++kind) {
     SendMessageA(ComboBox1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(KindName(TCopyKind(kind)).c_str()));
   }
@@ -76,12 +71,12 @@ void TRuleEditor::CreateControls(HFONT font) {
 
   Panel8 = std::make_unique<TPanel>(Panel6->Handle(), 0, 29, 255, 199, pbLoweredOuter);
   const HWND p8 = Panel8->Handle();
-  EditALFrom = AddControl(font, p8, "EDIT", "", edit, 24, 16, 25, 20, WS_EX_CLIENTEDGE);
-  EditALTo = AddControl(font, p8, "EDIT", "", edit, 184, 16, 25, 20, WS_EX_CLIENTEDGE);
-  EditFixString = AddControl(font, p8, "EDIT", "", edit, 24, 16, 185, 20, WS_EX_CLIENTEDGE);
+  EditALFrom = CreateControl(font, p8, "EDIT", "", edit, 24, 16, 25, 20, WS_EX_CLIENTEDGE);
+  EditALTo = CreateControl(font, p8, "EDIT", "", edit, 184, 16, 25, 20, WS_EX_CLIENTEDGE);
+  EditFixString = CreateControl(font, p8, "EDIT", "", edit, 24, 16, 185, 20, WS_EX_CLIENTEDGE);
   // Words wrap at the memo's width; no scroll bars, but typing past the bottom still scrolls.
-  Memo1 = AddControl(font, p8, "EDIT", "", WS_TABSTOP | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL, 24, 16, 193, 169,
-                     WS_EX_CLIENTEDGE);
+  Memo1 = CreateControl(font, p8, "EDIT", "", WS_TABSTOP | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL, 24, 16,
+                        193, 169, WS_EX_CLIENTEDGE);
   spinFrom_ = std::make_unique<TSpinEdit>(p8, 24, 16, 57, 21);
   spinTo_ = std::make_unique<TSpinEdit>(p8, 152, 16, 57, 21);
   SpinEditNumFrom = spinFrom_->Handle();
@@ -89,7 +84,7 @@ void TRuleEditor::CreateControls(HFONT font) {
   for (HWND spin : {SpinEditNumFrom, SpinEditNumTo}) {
     SendMessageA(spin, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
-  Label3 = AddControl(font, p8, "STATIC", "～", SS_LEFT, 110, 20, 12, 12);
+  Label3 = CreateControl(font, p8, "STATIC", "～", SS_LEFT, 110, 20, 12, 12);
   SendMessageA(EditALFrom, EM_LIMITTEXT, 1, 0);
   SendMessageA(EditALTo, EM_LIMITTEXT, 1, 0);
   // A letter is a plain letter: an input method in kana mode would turn "a" into あ, which the

@@ -20,8 +20,8 @@ void SetWindowTextIfChanged(HWND window, const std::string& text) {
   if (WindowText(window) != text) SetWindowTextA(window, text.c_str());
 }
 
-HWND CreateControl(HWND parent, const char* className, const std::string& text, DWORD style, int x, int y, int width,
-                   int height, HFONT font, DWORD exStyle) {
+HWND CreateControl(HFONT font, HWND parent, const char* className, const std::string& text, DWORD style, int x, int y,
+                   int width, int height, DWORD exStyle) {
   const HWND control = CreateWindowExA(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, x, y, width,
                                        height, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
   if (!control) throw std::runtime_error("CreateWindowEx failed");

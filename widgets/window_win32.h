@@ -12,10 +12,10 @@ std::string WindowText(HWND window);
 // Sets a window's text only when it differs, so setting the same text raises no change event.
 void SetWindowTextIfChanged(HWND window, const std::string& text);
 
-// Creates a visible child control of a system class with `font`; `style` adds to WS_CHILD and
-// WS_VISIBLE.
-HWND CreateControl(HWND parent, const char* className, const std::string& text, DWORD style, int x, int y, int width,
-                   int height, HFONT font, DWORD exStyle = 0);
+// Creates a visible child control of a system class showing its text in `font`; `style` adds to
+// WS_CHILD and WS_VISIBLE.
+HWND CreateControl(HFONT font, HWND parent, const char* className, const std::string& text, DWORD style, int x, int y,
+                   int width, int height, DWORD exStyle = 0);
 
 // What a window class gives its windows before they paint: class style bits, cursor and the
 // brush that erases the background (null: the window paints all of it itself).

@@ -52,7 +52,8 @@ TEST(WindowBoundary, WhatAHandlerOrASubclassedControlThrowsReachesTheFailureHook
   EXPECT_EQ(SendMessageA(window.Handle(), kFail, 0, 0), 0);
   EXPECT_EQ(SendMessageA(edit, kFail, 0, 0), 0);
   EXPECT_EQ(SendMessageA(edit, kFail + 1, 0, 0), 0);
-  EXPECT_EQ(window.Reported, (std::vector<std::string>{"own", "メモリが不足しています", "予期しないエラーが発生しました"}));
+  const std::vector<std::string> expected{"own", "メモリが不足しています", "予期しないエラーが発生しました"};
+  EXPECT_EQ(window.Reported, expected);
 
   // What the handler leaves alone is the control's own, and the control goes cleanly.
   SetWindowTextA(edit, "abc");
