@@ -7,6 +7,7 @@
 #include "app/folder_levels.h"
 #include "app/folder_system_win32.h"
 #include "app/program_font_win32.h"
+#include "app/resources_win32.h"
 #include "app/res/version.h"
 #include "copy/file_copier_win32.h"
 #include "preview/preview_window_win32.h"
@@ -130,7 +131,8 @@ void TForm1::CreateControls() {
   Edit2 = CreateControl(font, p2, "EDIT", "", edit | ES_READONLY, 96, 29, 353, 20, WS_EX_CLIENTEDGE);
   Button2 = CreateControl(font, p2, "BUTTON", "...", button, 450, 29, 25, 20);
 
-  editor_ = std::make_unique<TRuleEditor>(form, 0, 65, static_cast<IRuleEditorHost&>(*this), font_.Get());
+  editor_ = std::make_unique<TRuleEditor>(form, 0, 65, static_cast<IRuleEditorHost&>(*this), font,
+                                          CreateRuleImageList(GetModuleHandleA(nullptr)));
 
   Panel3 = std::make_unique<TPanel>(form, 0, 295, 481, 41, pbRaisedOuter);
   const HWND p3 = Panel3->Handle();

@@ -2,12 +2,8 @@
 
 #include <windows.h>
 
+#include "editor/rule_images.h"
 #include "widgets/gdi_win32.h"
-
-// Pictures of the rule tree's image list, by index.
-inline constexpr int kRootImage = 0;  // the closed book at the root of the tree
-inline constexpr int kRuleImage = 1;  // two sheets with text: one naming rule
-inline constexpr int kRuleImageSize = 16;
 
 // The program's icon at `size` x `size` pixels (32 for a window's large icon, 16 for its small
 // one; other sizes are scaled from the nearest), from the module `instance` whose resources

@@ -3,9 +3,9 @@
 #include <imm.h>
 #include <windowsx.h>
 
+#include <utility>
 #include <vector>
 
-#include "app/resources_win32.h"
 #include "editor/text_lines.h"
 #include "widgets/window_win32.h"
 
@@ -18,8 +18,8 @@ constexpr int kComboBoxHeight = 20;
 
 }  // namespace
 
-TRuleEditor::TRuleEditor(HWND parent, int x, int y, IRuleEditorHost& host, HFONT font)
-    : TPanel(parent, x, y, 481, 230, pbRaisedOuter), host_(host) {
+TRuleEditor::TRuleEditor(HWND parent, int x, int y, IRuleEditorHost& host, HFONT font, TImageList images)
+    : TPanel(parent, x, y, 481, 230, pbRaisedOuter), host_(host), images_(std::move(images)) {
   CreateControls(font);
 }
 
@@ -40,7 +40,6 @@ void TRuleEditor::CreateControls(HFONT font) {
                             0, 17, 224, 211, WS_EX_CLIENTEDGE);
   TreeView_SetIndent(TreeView1, 19);
   SubclassControl(TreeView1, TreeKeys);
-  images_ = CreateRuleImageList(GetModuleHandleA(nullptr));
   TreeView_SetImageList(TreeView1, images_.Get(), TVSIL_NORMAL);
   Panel1 = std::make_unique<TPanel>(Panel5->Handle(), 0, 0, 224, 17, pbLoweredOuter, "複製情報一覧");
   buttonEx1_ = std::make_unique<TButtonEx>(Panel1->Handle(), "▼", 157, 1, 25, 16, 0);

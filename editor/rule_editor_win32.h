@@ -9,6 +9,7 @@
 #include <string>
 
 #include "editor/panel_win32.h"
+#include "editor/rule_images.h"
 #include "editor/spin_edit_win32.h"
 #include "naming/rule_tree.h"
 #include "widgets/button_ex_win32.h"
@@ -32,7 +33,9 @@ class IRuleEditorHost {
 // handles its controls' notifications itself; only what it does not handle goes on to its parent.
 class TRuleEditor : public TPanel {
  public:
-  TRuleEditor(HWND parent, int x, int y, IRuleEditorHost& host, HFONT font);
+  // The tree shows `images` (kRootImage, kRuleImage), which the editor keeps; its controls show
+  // their text in `font`, which must outlive them.
+  TRuleEditor(HWND parent, int x, int y, IRuleEditorHost& host, HFONT font, TImageList images);
   ~TRuleEditor() override;
 
   TRuleTree& Rules() { return rules_; }
@@ -98,7 +101,7 @@ class TRuleEditor : public TPanel {
   HTREEITEM InsertItem(HTREEITEM parent, TRuleNode& node, int image);
 
   IRuleEditorHost& host_;
-  TImageList images_;  // the book of the root and the sheets of a rule
+  TImageList images_;  // outlives the tree, which shows it
   TMenu popupMenu_;
   std::unique_ptr<TSpinEdit> spinFrom_, spinTo_;  // SpinEditNumFrom and SpinEditNumTo
   std::unique_ptr<TButtonEx> buttonEx1_;          // ButtonEx1

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/program_font_win32.h"
+#include "app/resources_win32.h"
 #include "editor/rule_editor_win32.h"
 #include "widgets/gdi_win32.h"
 #include "tests/support/windows_win32.h"
@@ -103,7 +104,7 @@ class RuleEditorTest : public testing::Test {
 
   TEditorHost host_;
   TGdiObject<HFONT> font_{CreateProgramFont()};
-  TRuleEditor editor_{host_.Handle(), 0, 0, host_, font_.Get()};
+  TRuleEditor editor_{host_.Handle(), 0, 0, host_, font_.Get(), CreateRuleImageList(GetModuleHandleA(nullptr))};
 };
 
 TEST_F(RuleEditorTest, AFreshRuleShowsAZeroToZeroNumberRange) {
