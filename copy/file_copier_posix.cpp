@@ -143,21 +143,41 @@ TCopyOutcome TPosixFileCopier::Copy(const std::string& source, const std::string
   return {};
 }
 
+TPosixFileRemover::~TPosixFileRemover() {
+  if (folderFd_ >= 0) close(folderFd_);
+}
+
+int TPosixFileRemover::FolderOf(const std::string& path, std::string& name) {
+  const std::size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (folderFd_ < 0 || folder != folder_) {
+    if (folderFd_ >= 0) close(folderFd_);
+    folderFd_ = open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    folder_ = folder;
+  }
+  return folderFd_;
+}
+
 TFileState TPosixFileRemover::Inspect(const std::string& path) {
+  std::string name;
+  const int folder = FolderOf(path, name);
   struct stat st;
-  if (lstat(path.c_str(), &st) != 0) return {};
+  if (folder < 0 || fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return {};
   return {true, S_ISREG(st.st_mode), IdentityOf(st)};
 }
 
 bool TPosixFileRemover::RemoveIfSame(const std::string& path, const TFileIdentity& file, bool complete,
                                      std::string& problem) {
+  std::string name;
+  const int folder = FolderOf(path, name);
   struct stat st;
-  if (lstat(path.c_str(), &st) != 0 || !SameFile(st, file) ||
+  if (folder < 0 || fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !SameFile(st, file) ||
       (complete && (IdentityOf(st).Size != file.Size || IdentityOf(st).Time != file.Time))) {
     problem = "changed while undo looked at it";
     return false;
   }
-  if (unlink(path.c_str()) != 0) {
+  if (unlinkat(folder, name.c_str(), 0) != 0) {
     problem = std::strerror(errno);
     return false;
   }

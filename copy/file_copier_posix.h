@@ -31,13 +31,27 @@ class TPosixFileCopier : public IFileCopier {
   bool unnamedFirst_;
 };
 
-// Removes files for undo, comparing device and inode (lstat) just before unlink. Between the
-// two another program could put a different file at the name; Linux offers no removal by inode,
-// and the window is that of any rm.
+// Removes files for undo, comparing device and inode (and size and time) just before unlinking.
+// Both look the name up in a handle of its folder, kept while the next path is in the same
+// folder: the folder cannot be swapped in between, and each call walks one name instead of the
+// whole path. Between the look and the removal another program could still put a different file
+// at the name; Linux offers no removal by inode, and the window is that of any rm.
 class TPosixFileRemover : public IFileRemover {
  public:
+  TPosixFileRemover() = default;
+  ~TPosixFileRemover() override;
+  TPosixFileRemover(const TPosixFileRemover&) = delete;
+  TPosixFileRemover& operator=(const TPosixFileRemover&) = delete;
+
   TFileState Inspect(const std::string& path) override;
   bool RemoveIfSame(const std::string& path, const TFileIdentity& file, bool complete, std::string& problem) override;
+
+ private:
+  // The folder's handle for `path` (-1 when it cannot be opened) and the name within it.
+  int FolderOf(const std::string& path, std::string& name);
+
+  std::string folder_;
+  int folderFd_ = -1;
 };
 
 // A journal file created for this run only (O_EXCL: an existing file is never appended to or
