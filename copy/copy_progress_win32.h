@@ -30,6 +30,7 @@ class TCopyProgress {
                                 HANDLE destination, LPVOID data);
 
   bool HoldsDestination() const { return destination_ != nullptr; }
+  HANDLE Destination() const { return destination_; }
   // Sets the held destination for deletion, read-only cleared first. True when it will go (also
   // when the system had set it so already); false when nothing is held or the system refused.
   bool DiscardDestination();

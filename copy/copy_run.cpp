@@ -18,12 +18,16 @@ const std::string kContinueQuestion =
 
 }  // namespace
 
-std::string FailurePrompt(const std::string& source, const std::string& destination, const TCopyOutcome& outcome) {
+std::string FailureText(const std::string& source, const std::string& destination, const TCopyOutcome& outcome) {
   // Only a destination that exists is called so, and a source that cannot be read is named
   // itself: the user then looks at the file that is at fault, not at the name being made.
-  if (outcome.Result == TCopyResult::Exists) return destination + kExistsText + kContinueQuestion;
-  if (outcome.Result == TCopyResult::SourceUnreadable) return source + kNotReadText + outcome.Reason + kContinueQuestion;
-  return destination + kNotCreatedText + outcome.Reason + kContinueQuestion;
+  if (outcome.Result == TCopyResult::Exists) return destination + kExistsText;
+  if (outcome.Result == TCopyResult::SourceUnreadable) return source + kNotReadText + outcome.Reason;
+  return destination + kNotCreatedText + outcome.Reason;
+}
+
+std::string FailurePrompt(const std::string& source, const std::string& destination, const TCopyOutcome& outcome) {
+  return FailureText(source, destination, outcome) + kContinueQuestion;
 }
 
 bool CopyFiles(const std::string& source, const std::string& folder, const std::vector<std::string>& names,
@@ -39,6 +43,7 @@ bool CopyFiles(const std::string& source, const std::string& folder, const std::
     const TCopyOutcome outcome = problem.empty() ? services.Copier.Copy(source, destination)
                                                  : TCopyOutcome{TCopyResult::Failed, std::move(problem)};
     if (services.StillWorking) services.StillWorking();
+    if (services.NameDone) services.NameDone(i, outcome);
     if (outcome.Result == TCopyResult::Copied) continue;
     const int answer =
         services.Prompt.Ask(FailurePrompt(source, destination, outcome), kPromptCaption, kPromptYesNo);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,7 +55,14 @@ struct TCopyServices {
   // Called now and then while the names are freed and made, and after every name of the copies:
   // the window answers it by showing the system that the program is alive.
   TStillWorking StillWorking = {};
+  // Called after every name with its position in the list and what became of it, before any
+  // prompt: a name refused by FileNameProblem comes as Failed with the check's reason.
+  std::function<void(std::size_t index, const TCopyOutcome& outcome)> NameDone = {};
 };
+
+// What went wrong with the copy of `source` to `destination`, as the prompt says it before its
+// question.
+std::string FailureText(const std::string& source, const std::string& destination, const TCopyOutcome& outcome);
 
 // The prompt for a failed copy of `source` to `destination`.
 std::string FailurePrompt(const std::string& source, const std::string& destination, const TCopyOutcome& outcome);

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "copy/copy_progress_win32.h"
+#include "copy/file_identity_win32.h"
 
 namespace {
 
@@ -25,6 +26,17 @@ bool IsFile(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// The identity of the file at `path` now.
+bool IdentityByName(const std::string& path, TFileIdentity& file) {
+  const HANDLE handle = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  const bool known = IdentityOfHandle(handle, file);
+  CloseHandle(handle);
+  return known;
+}
+
 }  // namespace
 
 std::string SystemErrorText(unsigned long error) {
@@ -38,12 +50,21 @@ std::string SystemErrorText(unsigned long error) {
   return text;
 }
 
-TWin32FileCopier::TWin32FileCopier(TStillWorking stillWorking) : stillWorking_(std::move(stillWorking)) {}
+TWin32FileCopier::TWin32FileCopier(TStillWorking stillWorking, ICopyWitness* witness)
+    : stillWorking_(std::move(stillWorking)), witness_(witness) {}
 
 TCopyOutcome TWin32FileCopier::Copy(const std::string& source, const std::string& destination) {
   TCopyProgress progress(stillWorking_);
+  if (witness_) witness_->Creating(destination);
   if (CopyFileExA(source.c_str(), destination.c_str(), &TCopyProgress::Routine, &progress, nullptr,
                   COPY_FILE_FAIL_IF_EXISTS)) {
+    if (witness_) {
+      TFileIdentity file;
+      const bool known = progress.HoldsDestination()
+                             ? IdentityOfHandle(progress.Destination(), file)
+                             : IdentityByName(destination, file);
+      if (known) witness_->Created(destination, file);
+    }
     return {};
   }
   const DWORD error = GetLastError();

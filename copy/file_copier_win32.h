@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "copy/copy_journal.h"
 #include "copy/copy_run.h"
 
 // The file copy of a run: the system's own copy (CopyFileExA), failing when the destination
@@ -17,16 +18,23 @@
 // The outcome comes from the system's error after the call: a destination that exists, a
 // source that cannot be read (opened again only after a failure, to tell it from a destination
 // that cannot be written), or another failure with the system's description of it.
+//
+// A witness hears "creating" before the system's copy and "created" after it, with the identity
+// read from the handle the system created the file with where the progress routine handed it
+// over, and otherwise from the file opened by name at once: the copy refused an existing name, so
+// the file there is the one it made unless another program replaced it in between. A file whose
+// identity cannot be read goes unrecorded, and undo keeps it.
 class TWin32FileCopier : public IFileCopier {
  public:
   // `stillWorking`, when given, is called after every chunk of a copy, on the copying thread, by
   // a platform that reports a copy's progress.
-  explicit TWin32FileCopier(TStillWorking stillWorking = {});
+  explicit TWin32FileCopier(TStillWorking stillWorking = {}, ICopyWitness* witness = nullptr);
 
   TCopyOutcome Copy(const std::string& source, const std::string& destination) override;
 
  private:
   TStillWorking stillWorking_;
+  ICopyWitness* witness_;
 };
 
 // The system's description of an error code (FormatMessageA), without line breaks at the end.

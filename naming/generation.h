@@ -67,7 +67,7 @@ TNameCount CountNames(const TRuleTree& tree);
 // position before the empty ones are dropped.
 std::uint64_t NamesHeld(const TRuleTree& tree, bool join);
 
-// The most names one generation may hold (NamesHeld), for the program and for namegen alike.
+// The most names one generation may hold (NamesHeld), for the program and for tandelo-cli alike.
 // Measured by bench/capacity_probe in the 32-bit build under Wine: a 30-byte name with its
 // extension takes about 70 bytes, so about 58 million fit with the large-address-aware flag and
 // 29 million in 2 GiB without it (with the join, 82 and 42 million halves of 15 bytes). The limit

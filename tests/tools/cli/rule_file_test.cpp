@@ -1,4 +1,4 @@
-#include "tools/namegen/rule_file.h"
+#include "tools/cli/rule_file.h"
 
 #include <gtest/gtest.h>
 

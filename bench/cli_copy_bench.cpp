@@ -1,0 +1,224 @@
+// Times tandelo-cli's copy with the journal on (the copy run, the journal and the platform's
+// copier) against a bare loop of the platform's copy over the same names (Linux: open(O_EXCL) and
+// copy_file_range; Windows: CopyFileA with fail-if-exists), and undo of those copies (reading the
+// journal, checking and removing each file) against a bare loop of unlink or DeleteFileA, in one
+// program run, alternated, each into a fresh folder. Prints the medians and the median ratios.
+//
+// The file system's own work dominates at this size (a journal commit or a writeback can stall
+// either side for a second, and new files cost more just after many were freed), so all copies
+// come before all removals, on Linux every timed part starts after sync(), the two sides take
+// turns going first, and the bare removal goes in undo's order, the last copy first.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <exception>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "copy/copy_journal.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "copy/file_copier_win32.h"
+#include "copy/file_identity_win32.h"
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "copy/file_copier_posix.h"
+#endif
+
+namespace {
+
+using TClock = std::chrono::steady_clock;
+constexpr int kCopies = 10000;
+constexpr int kRepetitions = 7;
+
+class TQuiet : public ICopyPrompt, public IMessageSink {
+ public:
+  int Ask(const std::string&, const std::string&, unsigned) override { return kAnswerNo; }
+  void ShowMessage(const std::string&) override {}
+};
+
+double Seconds(TClock::time_point start) { return std::chrono::duration<double>(TClock::now() - start).count(); }
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+#ifdef _WIN32
+const char kSeparator = '\\';
+const char kBareCopy[] = "CopyFileA";
+const char kBareRemove[] = "DeleteFileA";
+using TJournalFile = TWin32JournalFile;
+using TRemover = TWin32FileRemover;
+
+std::string MakeBase() {
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  const std::string base =
+      std::string(temp) + "cli-bench-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount());
+  CreateDirectoryA(base.c_str(), nullptr);
+  return base;
+}
+void MakeFolder(const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); }
+void RemoveFolder(const std::string& path) { RemoveDirectoryA(path.c_str()); }
+void RemoveFile(const std::string& path) { DeleteFileA(path.c_str()); }
+void Settle() {}
+
+class TPlatformCopier {
+ public:
+  explicit TPlatformCopier(ICopyWitness& witness) : copier_({}, &witness) {}
+  IFileCopier& Get() { return copier_; }
+
+ private:
+  TWin32FileCopier copier_;
+};
+
+void BareCopy(const std::string& source, const std::string& destination) {
+  CopyFileA(source.c_str(), destination.c_str(), TRUE);
+}
+#else
+const char kSeparator = '/';
+const char kBareCopy[] = "open(O_EXCL)+copy_file_range";
+const char kBareRemove[] = "unlink";
+using TJournalFile = TPosixJournalFile;
+using TRemover = TPosixFileRemover;
+
+std::string MakeBase() {
+  char pattern[] = "/tmp/cli-bench-XXXXXX";
+  return mkdtemp(pattern);
+}
+void MakeFolder(const std::string& path) { mkdir(path.c_str(), 0755); }
+void RemoveFolder(const std::string& path) { rmdir(path.c_str()); }
+void RemoveFile(const std::string& path) { unlink(path.c_str()); }
+void Settle() { sync(); }  // nothing of the last part waits to be written back
+
+// The run joins names with "\", which the command's edge turns into "/": so does this copier.
+class TPlatformCopier : public IFileCopier {
+ public:
+  explicit TPlatformCopier(ICopyWitness& witness) : copier_(&witness) {}
+  IFileCopier& Get() { return *this; }
+  TCopyOutcome Copy(const std::string& source, const std::string& destination) override {
+    std::string path = destination;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return copier_.Copy(source, path);
+  }
+
+ private:
+  TPosixFileCopier copier_;
+};
+
+void BareCopy(const std::string& source, const std::string& destination) {
+  const int from = open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  const int to = open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  copy_file_range(from, nullptr, to, nullptr, 1 << 20, 0);
+  close(to);
+  close(from);
+}
+#endif
+
+}  // namespace
+
+int Measure() {
+  const std::string base = MakeBase();
+  const std::string source = base + kSeparator + "source.bin";
+  std::ofstream(source, std::ios::binary) << std::string(1024, 'x');
+  std::vector<std::string> names;
+  for (int i = 0; i < kCopies; ++i) names.push_back("copy" + std::to_string(i) + ".bin");
+
+  std::vector<double> run, bare, undo, removal, copyRatios, undoRatios;
+  const auto runFolder = [&](int r) { return base + kSeparator + "run" + std::to_string(r); };
+  const auto bareFolder = [&](int r) { return base + kSeparator + "bare" + std::to_string(r); };
+  const auto journalPath = [&](int r) { return runFolder(r) + ".journal"; };
+
+  // Every copy first, every removal after: a file system that has just freed thousands of files
+  // searches longer for each new one, which would charge one side for the other's removals.
+  for (int r = 0; r < kRepetitions; ++r) {
+    MakeFolder(runFolder(r));
+    MakeFolder(bareFolder(r));
+    const auto timeRun = [&] {
+      Settle();
+      const TClock::time_point start = TClock::now();
+      TJournalFile file(journalPath(r));
+      TCopyJournal journal(file);
+      TPlatformCopier platform(journal);
+      TJournalingCopier copier(platform.Get(), journal);
+      TQuiet quiet;
+      TCopyServices services{copier, quiet, quiet};
+      CopyFiles(source, runFolder(r), names, services);
+      run.push_back(Seconds(start));
+    };
+    const auto timeBare = [&] {
+      Settle();
+      const TClock::time_point start = TClock::now();
+      for (const std::string& name : names) BareCopy(source, bareFolder(r) + kSeparator + name);
+      bare.push_back(Seconds(start));
+    };
+    // Whichever goes second could still meet the first one's pages being written back: take turns.
+    if (r % 2 == 0) {
+      timeRun();
+      timeBare();
+    } else {
+      timeBare();
+      timeRun();
+    }
+    copyRatios.push_back(run.back() / bare.back());
+  }
+
+  for (int r = 0; r < kRepetitions; ++r) {
+    const auto timeUndo = [&] {
+      Settle();
+      const TClock::time_point start = TClock::now();
+      std::ifstream in(journalPath(r), std::ios::binary);
+      std::string text(static_cast<std::size_t>(in.seekg(0, std::ios::end).tellg()), '\0');
+      in.seekg(0).read(text.data(), static_cast<std::streamsize>(text.size()));
+      std::vector<TUndoItem> items;
+      std::string problem;
+      ReadJournal(text, items, problem);
+      TRemover remover;
+      std::size_t kept = 0;
+      UndoCopies(items, remover, false, [&kept](const TUndoReport& report) { kept += report.Result == TUndoResult::Kept; });
+      if (kept > 0) std::fprintf(stderr, "undo kept %zu files\n", kept);
+      undo.push_back(Seconds(start));
+    };
+    const auto timeRemoval = [&] {
+      Settle();
+      const TClock::time_point start = TClock::now();
+      // In undo's order, the last copy first: a folder's entries go faster in the order they came.
+      for (auto name = names.rbegin(); name != names.rend(); ++name) RemoveFile(bareFolder(r) + kSeparator + *name);
+      removal.push_back(Seconds(start));
+    };
+    if (r % 2 == 0) {
+      timeUndo();
+      timeRemoval();
+    } else {
+      timeRemoval();
+      timeUndo();
+    }
+    undoRatios.push_back(undo.back() / removal.back());
+    RemoveFolder(runFolder(r));
+    RemoveFolder(bareFolder(r));
+    RemoveFile(journalPath(r));
+  }
+  std::printf("%d copies of 1 KiB, journal on: %.3f s median, bare %s %.3f s; median ratio %.3f (target at most 1.1)\n",
+              kCopies, Median(run), kBareCopy, Median(bare), Median(copyRatios));
+  std::printf("undo of %d copies: %.3f s median, bare %s %.3f s; median ratio %.3f (target at most 1.2)\n", kCopies,
+              Median(undo), kBareRemove, Median(removal), Median(undoRatios));
+  RemoveFile(source);
+  RemoveFolder(base);
+  return 0;
+}
+
+int main() {
+  try {
+    return Measure();
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "cli_copy_bench: %s\n", error.what());
+    return 1;
+  }
+}

@@ -1,0 +1,201 @@
+#include "copy/file_copier_posix.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+// An owned file descriptor.
+class TFd {
+ public:
+  explicit TFd(int fd) : fd_(fd) {}
+  ~TFd() {
+    if (fd_ >= 0) close(fd_);
+  }
+  TFd(const TFd&) = delete;
+  TFd& operator=(const TFd&) = delete;
+  int Get() const { return fd_; }
+  // Closes now, reporting what close says: on some file systems a write error shows only here.
+  bool Close() {
+    const int fd = fd_;
+    fd_ = -1;
+    return close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+TFileIdentity IdentityOf(const struct stat& st) {
+  return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+          static_cast<std::uint64_t>(st.st_size),
+          static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+TCopyOutcome Failure(int error) { return {TCopyResult::Failed, std::strerror(error)}; }
+
+// Copies the whole of `from` into `to`, a clone where the file system can make one. errno set on
+// failure.
+bool CopyContent(int from, int to) {
+  for (;;) {
+    const ssize_t copied = copy_file_range(from, nullptr, to, nullptr, std::size_t{1} << 30, 0);
+    if (copied > 0) continue;
+    if (copied == 0) return true;
+    // Across file systems on older kernels, or where the call is missing: plain reads and writes
+    // from where it stopped.
+    if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) return false;
+    break;
+  }
+  std::vector<char> block(std::size_t{1} << 17);
+  for (;;) {
+    const ssize_t got = read(from, block.data(), block.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return false;
+    if (got == 0) return true;
+    for (ssize_t done = 0; done < got;) {
+      const ssize_t put = write(to, block.data() + done, static_cast<std::size_t>(got - done));
+      if (put < 0 && errno == EINTR) continue;
+      if (put < 0) return false;
+      done += put;
+    }
+  }
+}
+
+// Content, permission bits and times of the source; the identity of the result in `file`.
+bool Fill(int from, const struct stat& source, int to, TFileIdentity& file) {
+  const struct timespec times[2] = {source.st_atim, source.st_mtim};
+  struct stat result;
+  if (!CopyContent(from, to) || fchmod(to, source.st_mode & 0777) != 0 || futimens(to, times) != 0 ||
+      fstat(to, &result) != 0) {
+    return false;
+  }
+  file = IdentityOf(result);
+  return true;
+}
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool SameFile(const struct stat& st, const TFileIdentity& file) {
+  return static_cast<std::uint64_t>(st.st_dev) == file.Volume && static_cast<std::uint64_t>(st.st_ino) == file.Index;
+}
+
+// Removes the part this copy created at `path`, if the name still holds it.
+void RemovePart(const std::string& path, const TFileIdentity& file) {
+  struct stat st;
+  if (lstat(path.c_str(), &st) == 0 && SameFile(st, file)) unlink(path.c_str());
+}
+
+}  // namespace
+
+TCopyOutcome TPosixFileCopier::Copy(const std::string& source, const std::string& destination) {
+  TFd from(open(source.c_str(), O_RDONLY | O_CLOEXEC));
+  struct stat sourceState;
+  if (from.Get() < 0 || fstat(from.Get(), &sourceState) != 0) return {TCopyResult::SourceUnreadable, std::strerror(errno)};
+  if (S_ISDIR(sourceState.st_mode)) return {TCopyResult::SourceUnreadable, std::strerror(EISDIR)};
+  // A name that exists is told at once, not after a whole copy that linkat then refuses; linkat
+  // still refuses a name that appears in between.
+  struct stat existing;
+  if (lstat(destination.c_str(), &existing) == 0) return {TCopyResult::Exists, {}};
+
+  if (unnamedFirst_) {
+    TFd to(open(FolderOf(destination).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+    if (to.Get() >= 0) {
+      TFileIdentity file;
+      if (!Fill(from.Get(), sourceState, to.Get(), file)) return Failure(errno);
+      if (witness_) witness_->Created(destination, file);
+      const std::string self = "/proc/self/fd/" + std::to_string(to.Get());
+      if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, destination.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+        return errno == EEXIST ? TCopyOutcome{TCopyResult::Exists, {}} : Failure(errno);
+      }
+      return {};
+    }
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return Failure(errno);
+  }
+
+  if (witness_) witness_->Creating(destination);
+  TFd to(open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+  if (to.Get() < 0) return errno == EEXIST ? TCopyOutcome{TCopyResult::Exists, {}} : Failure(errno);
+  struct stat created;
+  if (fstat(to.Get(), &created) != 0) return Failure(errno);  // nothing proves the name is ours
+  TFileIdentity file = IdentityOf(created);
+  try {
+    if (witness_) witness_->Opened(destination, file);
+  } catch (...) {
+    RemovePart(destination, file);
+    throw;
+  }
+  if (!Fill(from.Get(), sourceState, to.Get(), file) || !to.Close()) {
+    const int error = errno;
+    RemovePart(destination, file);
+    return Failure(error);
+  }
+  if (witness_) witness_->Created(destination, file);
+  return {};
+}
+
+TPosixFileRemover::~TPosixFileRemover() {
+  if (folderFd_ >= 0) close(folderFd_);
+}
+
+int TPosixFileRemover::FolderOf(const std::string& path, std::string& name) {
+  const std::size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (folderFd_ < 0 || folder != folder_) {
+    if (folderFd_ >= 0) close(folderFd_);
+    folderFd_ = open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    folder_ = folder;
+  }
+  return folderFd_;
+}
+
+TFileState TPosixFileRemover::Inspect(const std::string& path) {
+  std::string name;
+  const int folder = FolderOf(path, name);
+  struct stat st;
+  if (folder < 0 || fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return {};
+  return {true, S_ISREG(st.st_mode), IdentityOf(st)};
+}
+
+bool TPosixFileRemover::RemoveIfSame(const std::string& path, const TFileIdentity& file, bool complete,
+                                     std::string& problem) {
+  std::string name;
+  const int folder = FolderOf(path, name);
+  struct stat st;
+  if (folder < 0 || fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !SameFile(st, file) ||
+      (complete && (IdentityOf(st).Size != file.Size || IdentityOf(st).Time != file.Time))) {
+    problem = "changed while undo looked at it";
+    return false;
+  }
+  if (unlinkat(folder, name.c_str(), 0) != 0) {
+    problem = std::strerror(errno);
+    return false;
+  }
+  return true;
+}
+
+TPosixJournalFile::TPosixJournalFile(const std::string& path)
+    : path_(path), fd_(open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0666)) {
+  if (fd_ < 0) throw std::runtime_error("cannot create the journal " + path + ": " + std::strerror(errno));
+}
+
+TPosixJournalFile::~TPosixJournalFile() { close(fd_); }
+
+void TPosixJournalFile::Append(const std::string& line) {
+  for (std::size_t done = 0; done < line.size();) {
+    const ssize_t put = write(fd_, line.data() + done, line.size() - done);
+    if (put < 0 && errno == EINTR) continue;
+    if (put < 0) throw std::runtime_error("cannot write the journal " + path_ + ": " + std::strerror(errno));
+    done += static_cast<std::size_t>(put);
+  }
+}

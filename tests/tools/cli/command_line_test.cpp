@@ -1,0 +1,84 @@
+#include "tools/cli/command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<std::string> Split(const std::string& text) {
+  std::vector<std::string> words;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::size_t end = std::min(text.find(' ', at), text.size());
+    words.push_back(text.substr(at, end - at));
+    at = end + 1;
+  }
+  return words;
+}
+
+TEST(CommandLineTest, ReadsWhatEachFormSays) {
+  struct TCase {
+    const char* args;
+    const char* operand;
+    const char* source;
+    bool join;
+  };
+  const TCase cases[] = {
+      {"names --source a.txt r.rules", "r.rules", "a.txt", false},
+      {"names --source=a.txt r.rules", "r.rules", "a.txt", false},
+      {"names --source=a=b.txt --join r.rules", "r.rules", "a=b.txt", true},
+      // After "--" an operand may look like an option, and "-" is standard input.
+      {"names --source x -- --join", "--join", "x", false},
+      {"names -", "-", "", false},
+  };
+  for (const TCase& c : cases) {
+    TCommandLine line;
+    std::string problem;
+    ASSERT_TRUE(ParseCommandLine(Split(c.args), line, problem)) << c.args << ": " << problem;
+    EXPECT_EQ(line.Operand, c.operand) << c.args;
+    EXPECT_EQ(line.Source.value_or(""), c.source) << c.args;
+    EXPECT_EQ(line.Join, c.join) << c.args;
+  }
+}
+
+TEST(CommandLineTest, HelpWinsAnywhereBeforeTheEndOfOptions) {
+  for (const char* args : {"--help", "copy --into x --bogus --help", "names -h", "--version --help"}) {
+    TCommandLine line;
+    std::string problem;
+    ASSERT_TRUE(ParseCommandLine(Split(args), line, problem)) << args;
+    EXPECT_TRUE(line.Help) << args;
+  }
+  TCommandLine line;
+  std::string problem;
+  EXPECT_TRUE(ParseCommandLine(Split("names -- --help"), line, problem));
+  EXPECT_FALSE(line.Help);
+  EXPECT_EQ(line.Operand, "--help");
+}
+
+TEST(CommandLineTest, RefusesWhatCannotBeUsed) {
+  struct TCase {
+    const char* args;
+    const char* problem;
+  };
+  const TCase cases[] = {
+      {"", "no command given"},
+      {"list r.rules", "unknown command 'list'"},
+      {"names --into d r.rules", "--into does not apply to names"},
+      {"undo --journal j j2", "--journal does not apply to undo"},
+      {"names --source", "--source needs a value"},
+      {"names --join=yes r.rules", "--join takes no value"},
+      {"copy --into d r.rules", "copy needs --source PATH"},
+      {"copy --source s r.rules", "copy needs --into FOLDER"},
+      {"copy --source s --into d --on-failure=retry r.rules", "--on-failure takes ask, skip or stop"},
+      {"names --encoding latin1 r.rules", "--encoding takes shift-jis or utf-8"},
+      {"names a.rules b.rules", "more than one RULES given"},
+      {"undo", "no JOURNAL given"},
+  };
+  for (const TCase& c : cases) {
+    TCommandLine line;
+    std::string problem;
+    EXPECT_FALSE(ParseCommandLine(Split(c.args), line, problem)) << c.args;
+    EXPECT_EQ(problem.rfind(c.problem, 0), 0u) << c.args << ": " << problem;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tools/cli/text_encoding.h"
+
+enum class TCommand { None, Names, Copy, Undo };
+enum class TOnFailure { Default, Ask, Skip, Stop };
+
+struct TCommandLine {
+  bool Help = false;
+  bool Version = false;
+  TCommand Command = TCommand::None;
+  bool Join = false;
+  bool DryRun = false;
+  bool Quiet = false;
+  std::optional<std::string> Source;
+  std::optional<std::string> Into;
+  std::optional<std::string> Journal;
+  std::optional<TEncoding> Encoding;
+  TOnFailure OnFailure = TOnFailure::Default;
+  std::string Operand;  // RULES or JOURNAL
+};
+
+// Reads the arguments after the program's name. "--help" (or "-h") anywhere before "--" wins
+// over everything else, then "--version"; options take their value as "--opt value" or
+// "--opt=value"; "--" ends the options. False with `problem` set for a command line that cannot
+// be used.
+bool ParseCommandLine(const std::vector<std::string>& args, TCommandLine& line, std::string& problem);
+
+extern const char kUsage[];

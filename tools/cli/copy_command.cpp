@@ -1,0 +1,195 @@
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <set>
+#include <stdexcept>
+
+#include "copy/copy_journal.h"
+#include "naming/mbcs.h"
+#include "tools/cli/commands.h"
+#include "tools/cli/platform.h"
+#include "tools/cli/progress.h"
+#include "tools/cli/rule_input.h"
+
+namespace {
+
+// Between the engine and the platform: the run hands over engine text (the folder as the engine
+// holds it, "\", a Shift-JIS name); the copier below gets the platform's source and path.
+class TEdgeCopier : public IFileCopier {
+ public:
+  TEdgeCopier(IFileCopier& copier, std::size_t engineFolderSize, std::string folder, std::string source,
+              TEncoding fileNames)
+      : copier_(copier), engineFolderSize_(engineFolderSize), folder_(std::move(folder)), source_(std::move(source)),
+        fileNames_(fileNames) {}
+
+  TCopyOutcome Copy(const std::string&, const std::string& destination) override {
+    std::string name = destination.substr(engineFolderSize_ + 1);
+    if (fileNames_ == TEncoding::Utf8) {
+      std::string converted;
+      if (!ShiftJisToUtf8(name, converted)) return {TCopyResult::Failed, "名前をUTF-8のファイル名にできません。"};
+      name.swap(converted);
+    }
+    if (kPathSeparator != '\\') {
+      // A sub-folder's "\" is the platform's separator; the second byte of 表 is not one.
+      ForEachSingleByte(name, [&](std::size_t at) {
+        if (name[at] == '\\') name[at] = kPathSeparator;
+        return true;
+      });
+    }
+    return copier_.Copy(source_, folder_ + kPathSeparator + name);
+  }
+
+ private:
+  IFileCopier& copier_;
+  std::size_t engineFolderSize_;
+  std::string folder_;
+  std::string source_;
+  TEncoding fileNames_;
+};
+
+// Says what a copy would do: a name that exists, or that an earlier name of the run would have
+// made, exists; every other would be copied.
+class TDryRunCopier : public IFileCopier {
+ public:
+  TCopyOutcome Copy(const std::string&, const std::string& destination) override {
+    if (PathExists(destination) || !made_.insert(destination).second) return {TCopyResult::Exists, {}};
+    return {};
+  }
+
+ private:
+  std::set<std::string> made_;
+};
+
+class TCommandPrompt : public ICopyPrompt {
+ public:
+  TCommandPrompt(TOnFailure mode, TEncoding encoding, TProgress& progress)
+      : mode_(mode), encoding_(encoding), progress_(progress) {}
+
+  int Ask(const std::string& text, const std::string&, unsigned) override {
+    if (mode_ == TOnFailure::Skip) return kAnswerYes;
+    if (mode_ == TOnFailure::Stop) return kAnswerNo;
+    progress_.Clear();
+    const std::string question = Shown(text + "\n[y: はい / n: いいえ] ", encoding_);
+    std::fwrite(question.data(), 1, question.size(), stderr);
+    std::fflush(stderr);
+    std::string answer;
+    // No answer (the end of the input) stops: going on unasked could make what the user refused.
+    if (!std::getline(std::cin, answer)) return kAnswerNo;
+    if (!answer.empty() && answer.back() == '\r') answer.pop_back();
+    return answer == "y" || answer == "Y" || answer == "yes" ? kAnswerYes : kAnswerNo;
+  }
+
+ private:
+  TOnFailure mode_;
+  TEncoding encoding_;
+  TProgress& progress_;
+};
+
+// Nothing is touched before this: the rules read and valid, the source readable, the folder
+// there, the names made.
+bool CheckInputs(const TCommandLine& line, TEncoding encoding, TRuleTree& tree, TReporter& report) {
+  std::string problem;
+  if (!ReadRules(line.Operand, encoding, tree, problem)) {
+    report.Say(problem);
+    return false;
+  }
+  if (std::FILE* source = std::fopen(line.Source->c_str(), "rb")) {
+    std::fclose(source);
+  } else {
+    report.Say("cannot read " + *line.Source + ": " + std::strerror(errno));
+    return false;
+  }
+  if (FolderProblem(*line.Source).empty()) {
+    report.Say("cannot copy " + *line.Source + ": it is a folder");
+    return false;
+  }
+  if (const std::string folderProblem = FolderProblem(*line.Into); !folderProblem.empty()) {
+    report.Say("cannot copy into " + *line.Into + ": " + folderProblem);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& report) {
+  TRuleTree tree;
+  if (!CheckInputs(line, encoding, tree, report)) return kExitUsage;
+  const std::string engineSource = EnginePath(*line.Source, encoding);
+  const std::string engineFolder = EnginePath(*line.Into, encoding);
+  std::vector<std::string> names;
+  if (!PrepareFileNames(tree, line.Join, engineSource, names, report)) return kExitUsage;
+
+  // The journal names every file by a path from the root, so undo works from anywhere.
+  std::string problem;
+  const std::string folder = AbsolutePath(*line.Into, problem);
+  const std::string source = AbsolutePath(*line.Source, problem);
+  if (folder.empty() || source.empty()) {
+    report.Say("cannot find the full path of " + (folder.empty() ? *line.Into : *line.Source) + ": " + problem);
+    return kExitUsage;
+  }
+  std::unique_ptr<IJournalFile> journalFile;
+  std::unique_ptr<TCopyJournal> journal;
+  if (line.Journal && !line.DryRun) {
+    try {
+      journalFile = MakeJournalFile(*line.Journal);
+    } catch (const std::runtime_error& e) {
+      report.Say(e.what());
+      return kExitUsage;
+    }
+    journal = std::make_unique<TCopyJournal>(*journalFile);
+  }
+  const std::unique_ptr<IFileCopier> platformCopier = MakeFileCopier(journal.get());
+  TDryRunCopier dryRunCopier;
+  std::unique_ptr<TJournalingCopier> journaling;
+  if (journal) journaling = std::make_unique<TJournalingCopier>(*platformCopier, *journal);
+  IFileCopier& copier = line.DryRun ? dryRunCopier : journaling ? *journaling : *platformCopier;
+  TEdgeCopier edge(copier, engineFolder.size(), folder, source, FileNameEncoding(encoding));
+
+  TOnFailure mode = line.OnFailure;
+  if (mode == TOnFailure::Default) mode = IsTerminal(0) ? TOnFailure::Ask : TOnFailure::Stop;
+  if (line.DryRun) mode = TOnFailure::Skip;
+  TProgress progress(stderr, names.size(), !line.Quiet && !line.DryRun && IsTerminal(2));
+  TCommandPrompt prompt(mode, encoding, progress);
+  TLineWriter out(stdout, encoding);
+  std::size_t failed = 0;
+  const std::string shownSeparator(1, kPathSeparator);
+  TCopyServices services{edge, prompt, report};
+  services.NameDone = [&](std::size_t index, const TCopyOutcome& outcome) {
+    progress.Update(index + 1);
+    if (line.DryRun) {
+      const std::string& name = names[index];
+      if (outcome.Result == TCopyResult::Copied) {
+        out.Line("would copy: " + name);
+      } else if (outcome.Result == TCopyResult::Exists) {
+        out.Line("exists: " + name);
+      } else {
+        out.Line("refused: " + name + ": " + outcome.Reason);
+      }
+    }
+    if (outcome.Result == TCopyResult::Copied) return;
+    ++failed;
+    // Asked about it, the user has seen it; otherwise each name that is not copied is listed.
+    if (mode != TOnFailure::Ask && !line.DryRun) {
+      progress.Clear();
+      report.ShowMessage(FailureText(engineSource, engineFolder + shownSeparator + names[index], outcome));
+    }
+  };
+  bool finished = false;
+  try {
+    finished = CopyFiles(engineSource, engineFolder, names, services);
+  } catch (const TOutputClosed&) {
+    throw;
+  } catch (const std::exception& e) {
+    progress.Clear();
+    report.Say(e.what());
+    report.ShowMessage(kCopyStoppedMessage);
+    return kExitStopped;
+  }
+  progress.Clear();
+  out.Flush();
+  if (!finished) return kExitStopped;
+  if (!line.Quiet && !line.DryRun) report.ShowMessage(kCopyDoneMessage);
+  return failed == 0 ? kExitDone : kExitSomeLeft;
+}

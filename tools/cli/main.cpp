@@ -1,0 +1,59 @@
+#include <cstdio>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+#include "app/res/version.h"
+#include "tools/cli/commands.h"
+#include "tools/cli/platform.h"
+
+int main(int argc, char** argv) {
+#ifdef _WIN32
+  // Names are bytes: no CR added before each LF, and a rule file on standard input is read whole.
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+#endif
+  PrepareStandardStreams();
+  TCommandLine line;
+  std::string problem;
+  const bool usable = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), line, problem);
+  const TEncoding encoding = line.Encoding.value_or(PlatformEncoding());
+  TReporter report(encoding);
+  try {
+    if (!usable) {
+      report.Say(problem + " (tandelo-cli --help shows the usage)");
+      return kExitUsage;
+    }
+    if (line.Help || line.Version) {
+      // The version as the build wrote it, from project(VERSION).
+      const std::string text = line.Help ? std::string(kUsage) : std::string("tandelo-cli " TANDELO_VERSION_TEXT "\n");
+      TLineWriter out(stdout, TEncoding::ShiftJis);
+      out.RawLine(text.substr(0, text.size() - 1));
+      return kExitDone;
+    }
+    switch (line.Command) {
+      case TCommand::Names:
+        return RunNamesCommand(line, encoding, report);
+      case TCommand::Copy:
+        return RunCopyCommand(line, encoding, report);
+      case TCommand::Undo:
+        return RunUndoCommand(line, report);
+      case TCommand::None:
+        break;
+    }
+  } catch (const TOutputClosed&) {
+    return kOutputClosedStatus;
+  } catch (const std::bad_alloc&) {
+    std::fputs("tandelo-cli: out of memory\n", stderr);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "tandelo-cli: %s\n", e.what());
+  }
+  return kExitStopped;
+}

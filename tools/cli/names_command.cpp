@@ -1,0 +1,28 @@
+#include "copy/copy_run.h"
+#include "tools/cli/commands.h"
+#include "tools/cli/rule_input.h"
+
+TEncoding FileNameEncoding(TEncoding encoding) {
+  return PlatformEncoding() == TEncoding::ShiftJis ? TEncoding::ShiftJis : encoding;
+}
+
+std::string EnginePath(const std::string& path, TEncoding encoding) {
+  return FileNameEncoding(encoding) == TEncoding::Utf8 ? Utf8ToShiftJisShown(path) : path;
+}
+
+int RunNamesCommand(const TCommandLine& line, TEncoding encoding, TReporter& report) {
+  TRuleTree tree;
+  std::string problem;
+  if (!ReadRules(line.Operand, encoding, tree, problem)) {
+    report.Say(problem);
+    return kExitUsage;
+  }
+  std::vector<std::string> names;
+  if (!PrepareFileNames(tree, line.Join, EnginePath(line.Source.value_or(""), encoding), names, report)) {
+    return kExitUsage;
+  }
+  TLineWriter out(stdout, encoding);
+  for (const std::string& name : names) out.Line(name);
+  out.Flush();
+  return kExitDone;
+}

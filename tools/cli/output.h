@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "naming/validation.h"
+#include "tools/cli/text_encoding.h"
+
+// Thrown when the output is gone (a closed pipe): the command ends quietly.
+struct TOutputClosed {};
+
+// Lines of engine text (Shift-JIS) to a stream, in the chosen encoding. Lines are gathered into
+// large blocks, so a million names cost a few dozen writes; a block always ends at a line end,
+// and LF is never the second byte of a Shift-JIS character, so no character is cut in two.
+class TLineWriter {
+ public:
+  TLineWriter(std::FILE* file, TEncoding encoding) : file_(file), encoding_(encoding) {}
+  ~TLineWriter();
+  TLineWriter(const TLineWriter&) = delete;
+  TLineWriter& operator=(const TLineWriter&) = delete;
+
+  // Engine text, converted.
+  void Line(std::string_view text);
+  // Text already in the output's encoding (paths as given, the command's own words).
+  void RawLine(std::string_view text);
+  void Flush();  // throws TOutputClosed, or std::runtime_error for another write error
+
+ private:
+  void Write(const std::string& bytes);
+
+  std::FILE* file_;
+  TEncoding encoding_;
+  std::string buffer_;
+};
+
+// The command's reports on standard error, each starting with "tandelo-cli: " and written at once.
+class TReporter : public IMessageSink {
+ public:
+  explicit TReporter(TEncoding encoding) : err_(stderr, encoding) {}
+  // An engine message (Shift-JIS).
+  void ShowMessage(const std::string& text) override;
+  // The command's own words; paths in them as the platform gave them.
+  void Say(const std::string& text);
+
+ private:
+  TLineWriter err_;
+};
+
+// Engine text in the output's encoding.
+std::string Shown(std::string_view text, TEncoding encoding);
+
+// The exit status when the output was closed under the command (as a shell reports SIGPIPE).
+constexpr int kOutputClosedStatus = 141;

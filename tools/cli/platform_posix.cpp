@@ -1,0 +1,48 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+
+#include "copy/file_copier_posix.h"
+#include "tools/cli/platform.h"
+
+const char kPathSeparator = '/';
+
+std::unique_ptr<IFileCopier> MakeFileCopier(ICopyWitness* witness) {
+  return std::make_unique<TPosixFileCopier>(witness);
+}
+
+std::unique_ptr<IFileRemover> MakeFileRemover() { return std::make_unique<TPosixFileRemover>(); }
+
+std::unique_ptr<IJournalFile> MakeJournalFile(const std::string& path) {
+  return std::make_unique<TPosixJournalFile>(path);
+}
+
+std::string AbsolutePath(const std::string& path, std::string& problem) {
+  char* resolved = realpath(path.c_str(), nullptr);
+  if (!resolved) {
+    problem = std::strerror(errno);
+    return {};
+  }
+  std::string result(resolved);
+  std::free(resolved);
+  return result;
+}
+
+bool PathExists(const std::string& path) {
+  struct stat st;
+  return lstat(path.c_str(), &st) == 0;
+}
+
+std::string FolderProblem(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return std::strerror(errno);
+  return S_ISDIR(st.st_mode) ? std::string() : std::strerror(ENOTDIR);
+}
+
+bool IsTerminal(int fd) { return isatty(fd) == 1; }
+
+void PrepareStandardStreams() { std::signal(SIGPIPE, SIG_IGN); }

@@ -1,0 +1,42 @@
+#include <windows.h>
+#include <io.h>
+
+#include "copy/file_copier_win32.h"
+#include "copy/file_identity_win32.h"
+#include "tools/cli/platform.h"
+
+const char kPathSeparator = '\\';
+
+std::unique_ptr<IFileCopier> MakeFileCopier(ICopyWitness* witness) {
+  return std::make_unique<TWin32FileCopier>(TStillWorking{}, witness);
+}
+
+std::unique_ptr<IFileRemover> MakeFileRemover() { return std::make_unique<TWin32FileRemover>(); }
+
+std::unique_ptr<IJournalFile> MakeJournalFile(const std::string& path) {
+  return std::make_unique<TWin32JournalFile>(path);
+}
+
+std::string AbsolutePath(const std::string& path, std::string& problem) {
+  const DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+  std::string result(size, '\0');
+  const DWORD length = size ? GetFullPathNameA(path.c_str(), size, result.data(), nullptr) : 0;
+  if (length == 0 || length >= size) {
+    problem = SystemErrorText(GetLastError());
+    return {};
+  }
+  result.resize(length);
+  return result;
+}
+
+bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string FolderProblem(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return SystemErrorText(GetLastError());
+  return attributes & FILE_ATTRIBUTE_DIRECTORY ? std::string() : SystemErrorText(ERROR_DIRECTORY);
+}
+
+bool IsTerminal(int fd) { return _isatty(fd) != 0; }
+
+void PrepareStandardStreams() {}

@@ -1,0 +1,84 @@
+#include "tools/cli/rule_input.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "tools/cli/rule_file.h"
+
+namespace {
+
+// The length of the UTF-8 sequence that `lead` starts (1 for a byte that starts none).
+std::size_t SequenceLength(unsigned char lead) {
+  if (lead >= 0xF0) return 4;
+  if (lead >= 0xE0) return 3;
+  if (lead >= 0xC0) return 2;
+  return 1;
+}
+
+// Why `line` does not convert: its first character that does not, as text the user can find.
+std::string Unconvertible(std::string_view line) {
+  std::string converted;
+  for (std::size_t at = 0; at < line.size();) {
+    const std::size_t length = std::min(SequenceLength(static_cast<unsigned char>(line[at])), line.size() - at);
+    const std::string_view character = line.substr(at, length);
+    if (!Utf8ToShiftJis(character, converted)) {
+      if (length == 1 && static_cast<unsigned char>(character[0]) >= 0x80) {
+        char byte[8];
+        std::snprintf(byte, sizeof byte, "0x%02X", static_cast<unsigned char>(character[0]));
+        return std::string("byte ") + byte + " is not UTF-8";
+      }
+      return "'" + std::string(character) + "' cannot be held in Shift-JIS";
+    }
+    at += length;
+  }
+  return "this line does not convert to Shift-JIS";
+}
+
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, std::string& text, std::string& problem) {
+  const bool useStdin = path == "-";
+  std::FILE* file = useStdin ? stdin : std::fopen(path.c_str(), "rb");
+  if (!file) {
+    problem = "cannot open " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  std::vector<char> block(1 << 16);
+  std::size_t count;
+  while ((count = std::fread(block.data(), 1, block.size(), file)) > 0) text.append(block.data(), count);
+  const bool failed = std::ferror(file) != 0;
+  if (failed) problem = "cannot read " + path + ": " + std::strerror(errno);
+  if (!useStdin) std::fclose(file);
+  return !failed;
+}
+
+bool ReadRules(const std::string& path, TEncoding encoding, TRuleTree& tree, std::string& problem) {
+  std::string text;
+  if (!ReadWholeFile(path, text, problem)) return false;
+  if (encoding == TEncoding::Utf8) {
+    std::string_view rest = text;
+    if (rest.substr(0, 3) == "\xEF\xBB\xBF") rest.remove_prefix(3);
+    std::string engineText;
+    std::string converted;
+    for (std::size_t lineNumber = 1; !rest.empty(); ++lineNumber) {
+      const std::size_t end = std::min(rest.find('\n'), rest.size());
+      const std::string_view line = rest.substr(0, end);
+      if (!Utf8ToShiftJis(line, converted)) {
+        problem = path + ":" + std::to_string(lineNumber) + ": " + Unconvertible(line);
+        return false;
+      }
+      engineText.append(converted);
+      if (end < rest.size()) engineText.push_back('\n');
+      rest.remove_prefix(std::min(end + 1, rest.size()));
+    }
+    text.swap(engineText);
+  }
+  TRuleFileError error;
+  if (!ParseRuleFile(text, tree, error)) {
+    problem = path + ":" + std::to_string(error.Line) + ": " + error.Message;
+    return false;
+  }
+  return true;
+}
