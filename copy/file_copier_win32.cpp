@@ -27,12 +27,12 @@ bool IsFile(const std::string& path) {
 }
 
 // The identity of the file at `path` now.
-bool IdentityByName(const std::string& path, TFileIdentity& file) {
+bool IdentityByName(const std::string& path, TIdentityReader& identities, TFileIdentity& file) {
   const HANDLE handle = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
-  const bool known = IdentityOfHandle(handle, file);
+  const bool known = identities.Read(handle, path, file);
   CloseHandle(handle);
   return known;
 }
@@ -61,8 +61,8 @@ TCopyOutcome TWin32FileCopier::Copy(const std::string& source, const std::string
     if (witness_) {
       TFileIdentity file;
       const bool known = progress.HoldsDestination()
-                             ? IdentityOfHandle(progress.Destination(), file)
-                             : IdentityByName(destination, file);
+                             ? identities_.Read(progress.Destination(), destination, file)
+                             : IdentityByName(destination, identities_, file);
       if (known) witness_->Created(destination, file);
     }
     return {};

@@ -4,6 +4,7 @@
 
 #include "copy/copy_journal.h"
 #include "copy/copy_run.h"
+#include "copy/file_identity_win32.h"
 
 // The file copy of a run: the system's own copy (CopyFileExA), failing when the destination
 // exists, so nothing is ever replaced, and whatever of the source travels with its content
@@ -35,6 +36,7 @@ class TWin32FileCopier : public IFileCopier {
  private:
   TStillWorking stillWorking_;
   ICopyWitness* witness_;
+  TIdentityReader identities_;  // for the witness
 };
 
 // The system's description of an error code (FormatMessageA), without line breaks at the end.
