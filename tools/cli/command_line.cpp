@@ -30,13 +30,13 @@ const char kUsage[] =
 
 namespace {
 
-struct TOptionSpec {
+struct TOptionRule {
   std::string_view Name;
   bool TakesValue;
   std::vector<TCommand> Commands;
 };
 
-const TOptionSpec kOptions[] = {
+const TOptionRule kOptions[] = {
     {"--join", false, {TCommand::Names, TCommand::Copy}},
     {"--source", true, {TCommand::Names, TCommand::Copy}},
     {"--encoding", true, {TCommand::Names, TCommand::Copy}},
@@ -132,9 +132,9 @@ bool ParseCommandLine(const std::vector<std::string>& args, TCommandLine& line, 
     }
     const std::size_t equals = arg.find('=');
     const std::string name = arg.substr(0, equals);
-    const auto spec = std::find_if(std::begin(kOptions), std::end(kOptions),
-                                   [&](const TOptionSpec& option) { return option.Name == name; });
-    if (spec == std::end(kOptions)) {
+    const auto option = std::find_if(std::begin(kOptions), std::end(kOptions),
+                                     [&](const TOptionRule& known) { return known.Name == name; });
+    if (option == std::end(kOptions)) {
       problem = "unknown option " + name;
       return false;
     }
@@ -142,12 +142,12 @@ bool ParseCommandLine(const std::vector<std::string>& args, TCommandLine& line, 
       problem = "a command (names, copy or undo) comes before " + name;
       return false;
     }
-    if (std::find(spec->Commands.begin(), spec->Commands.end(), line.Command) == spec->Commands.end()) {
+    if (std::find(option->Commands.begin(), option->Commands.end(), line.Command) == option->Commands.end()) {
       problem = name + " does not apply to " + CommandName(line.Command);
       return false;
     }
     std::string value;
-    if (spec->TakesValue) {
+    if (option->TakesValue) {
       if (equals != std::string::npos) {
         value = arg.substr(equals + 1);
       } else if (i + 1 < args.size()) {
