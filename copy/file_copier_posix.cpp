@@ -67,11 +67,12 @@ bool CopyContent(int from, int to) {
   }
 }
 
-// Content, permission bits and times of the source; the identity of the result in `file`.
-bool Fill(int from, const struct stat& source, int to, TFileIdentity& file) {
+// Content, permission bits (unless `modeSet`) and times of the source; the identity of the result
+// in `file`.
+bool Fill(int from, const struct stat& source, int to, bool modeSet, TFileIdentity& file) {
   const struct timespec times[2] = {source.st_atim, source.st_mtim};
   struct stat result;
-  if (!CopyContent(from, to) || fchmod(to, source.st_mode & 0777) != 0 || futimens(to, times) != 0 ||
+  if (!CopyContent(from, to) || (!modeSet && fchmod(to, source.st_mode & 0777) != 0) || futimens(to, times) != 0 ||
       fstat(to, &result) != 0) {
     return false;
   }
@@ -97,6 +98,22 @@ void RemovePart(const std::string& path, const TFileIdentity& file) {
 
 }  // namespace
 
+TPosixFileCopier::TPosixFileCopier(ICopyWitness* witness, bool unnamedFirst)
+    : witness_(witness), unnamedFirst_(unnamedFirst), umask_(umask(0)) {
+  umask(umask_);  // only read: umask has no call that reads without setting
+}
+
+int TPosixFileCopier::Name(int file, const std::string& destination) {
+  if (linkHandle_) {
+    if (linkat(file, "", AT_FDCWD, destination.c_str(), AT_EMPTY_PATH) == 0) return 0;
+    // Linking a handle itself takes a privilege most users lack; they link its /proc entry.
+    if (errno != ENOENT && errno != EPERM) return -1;
+    linkHandle_ = false;
+  }
+  const std::string self = "/proc/self/fd/" + std::to_string(file);
+  return linkat(AT_FDCWD, self.c_str(), AT_FDCWD, destination.c_str(), AT_SYMLINK_FOLLOW);
+}
+
 TCopyOutcome TPosixFileCopier::Copy(const std::string& source, const std::string& destination) {
   TFd from(open(source.c_str(), O_RDONLY | O_CLOEXEC));
   struct stat sourceState;
@@ -108,13 +125,15 @@ TCopyOutcome TPosixFileCopier::Copy(const std::string& source, const std::string
   if (lstat(destination.c_str(), &existing) == 0) return {TCopyResult::Exists, {}};
 
   if (unnamedFirst_) {
-    TFd to(open(FolderOf(destination).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+    // Nobody can open an unnamed file, so it may have the source's bits from the start; the umask
+    // may take some away, and then they are set after all.
+    const mode_t mode = sourceState.st_mode & 0777;
+    TFd to(open(FolderOf(destination).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
     if (to.Get() >= 0) {
       TFileIdentity file;
-      if (!Fill(from.Get(), sourceState, to.Get(), file)) return Failure(errno);
+      if (!Fill(from.Get(), sourceState, to.Get(), (mode & ~umask_) == mode, file)) return Failure(errno);
       if (witness_) witness_->Created(destination, file);
-      const std::string self = "/proc/self/fd/" + std::to_string(to.Get());
-      if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, destination.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+      if (Name(to.Get(), destination) != 0) {
         return errno == EEXIST ? TCopyOutcome{TCopyResult::Exists, {}} : Failure(errno);
       }
       return {};
@@ -134,7 +153,7 @@ TCopyOutcome TPosixFileCopier::Copy(const std::string& source, const std::string
     RemovePart(destination, file);
     throw;
   }
-  if (!Fill(from.Get(), sourceState, to.Get(), file) || !to.Close()) {
+  if (!Fill(from.Get(), sourceState, to.Get(), false, file) || !to.Close()) {
     const int error = errno;
     RemovePart(destination, file);
     return Failure(error);

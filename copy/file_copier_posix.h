@@ -21,14 +21,19 @@
 class TPosixFileCopier : public IFileCopier {
  public:
   // `unnamedFirst` false goes straight to the O_EXCL way, as on a file system without O_TMPFILE.
-  explicit TPosixFileCopier(ICopyWitness* witness = nullptr, bool unnamedFirst = true)
-      : witness_(witness), unnamedFirst_(unnamedFirst) {}
+  explicit TPosixFileCopier(ICopyWitness* witness = nullptr, bool unnamedFirst = true);
 
   TCopyOutcome Copy(const std::string& source, const std::string& destination) override;
 
  private:
+  // Names the unnamed file `file` at `destination` (linkat: fails with EEXIST on a name that
+  // exists). -1 with errno set on failure.
+  int Name(int file, const std::string& destination);
+
   ICopyWitness* witness_;
   bool unnamedFirst_;
+  unsigned umask_;         // the process's, read once
+  bool linkHandle_ = true;  // linkat may take the handle itself (AT_EMPTY_PATH)
 };
 
 // Removes files for undo, comparing device and inode (and size and time) just before unlinking.

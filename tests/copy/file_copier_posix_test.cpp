@@ -69,6 +69,22 @@ TEST_P(PosixFileCopierTest, CopiesContentModeAndTimesAndNamesOnlyAComplete) {
   EXPECT_EQ(witness.Heard, GetParam() ? "created " : "creating opened(named) created(named) ");
 }
 
+// The bits the umask would take (here those of others) are the source's all the same.
+TEST_P(PosixFileCopierTest, KeepsModeBitsTheUmaskWouldTake) {
+  const mode_t saved = umask(027);
+  TPosixFileCopier copier(nullptr, GetParam());
+  std::vector<mode_t> made;
+  for (const mode_t mode : {0600u, 0757u}) {
+    chmod(source_.c_str(), mode);
+    const std::string destination = folder_ + "/mode" + std::to_string(mode);
+    struct stat st{};
+    if (copier.Copy(source_, destination).Result == TCopyResult::Copied) stat(destination.c_str(), &st);
+    made.push_back(st.st_mode & 07777);
+  }
+  umask(saved);
+  EXPECT_EQ(made, (std::vector<mode_t>{0600, 0757}));
+}
+
 TEST_P(PosixFileCopierTest, NeverTouchesAFileThatExists) {
   TRecordingWitness witness;
   TPosixFileCopier copier(&witness, GetParam());
