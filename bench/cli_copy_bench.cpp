@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/take_turns.h"
 #include "copy/copy_journal.h"
 
 #ifdef _WIN32
@@ -159,14 +160,7 @@ int Measure() {
       for (const std::string& name : names) BareCopy(source, bareFolder(r) + kSeparator + name);
       bare.push_back(Seconds(start));
     };
-    // Whichever goes second could still meet the first one's pages being written back: take turns.
-    if (r % 2 == 0) {
-      timeRun();
-      timeBare();
-    } else {
-      timeBare();
-      timeRun();
-    }
+    TakeTurns(r, timeRun, timeBare);
     copyRatios.push_back(run.back() / bare.back());
   }
 
@@ -193,13 +187,7 @@ int Measure() {
       for (auto name = names.rbegin(); name != names.rend(); ++name) RemoveFile(bareFolder(r) + kSeparator + *name);
       removal.push_back(Seconds(start));
     };
-    if (r % 2 == 0) {
-      timeUndo();
-      timeRemoval();
-    } else {
-      timeRemoval();
-      timeUndo();
-    }
+    TakeTurns(r, timeUndo, timeRemoval);
     undoRatios.push_back(undo.back() / removal.back());
     RemoveFolder(runFolder(r));
     RemoveFolder(bareFolder(r));

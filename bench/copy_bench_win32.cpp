@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/take_turns.h"
 #include "copy/file_copier_win32.h"
 #include "naming/generation.h"
 
@@ -83,14 +84,7 @@ TTimes Measure(const std::string& base, const std::string& source, int count, in
       }
       bare.push_back(std::chrono::duration<double, std::milli>(TClock::now() - start).count());
     };
-    // Alternate which goes first, so neither always runs on a machine the other has warmed.
-    if (r % 2 == 0) {
-      timeRun();
-      timeBare();
-    } else {
-      timeBare();
-      timeRun();
-    }
+    TakeTurns(r, timeRun, timeBare);
     RemoveFolder(runFolder, names);
     RemoveFolder(bareFolder, names);
   }
