@@ -40,11 +40,14 @@ TFileIdentity IdentityOf(const struct stat& st) {
 
 TCopyOutcome Failure(int error) { return {TCopyResult::Failed, std::strerror(error)}; }
 
-// Copies the whole of `from` into `to`, a clone where the file system can make one. errno set on
-// failure.
-bool CopyContent(int from, int to) {
+// Copies the whole of `from` (from its start, whatever its handle's offset) into `to`, a clone
+// where the file system can make one. A regular file is copied up to the size `source` gives
+// without one more call that would only find its end. errno set on failure.
+bool CopyContent(int from, const struct stat& source, int to) {
+  off_t at = 0;
   for (;;) {
-    const ssize_t copied = copy_file_range(from, nullptr, to, nullptr, std::size_t{1} << 30, 0);
+    if (S_ISREG(source.st_mode) && source.st_size > 0 && at >= source.st_size) return true;
+    const ssize_t copied = copy_file_range(from, &at, to, nullptr, std::size_t{1} << 30, 0);
     if (copied > 0) continue;
     if (copied == 0) return true;
     // Across file systems on older kernels, or where the call is missing: plain reads and writes
@@ -54,10 +57,11 @@ bool CopyContent(int from, int to) {
   }
   std::vector<char> block(std::size_t{1} << 17);
   for (;;) {
-    const ssize_t got = read(from, block.data(), block.size());
+    const ssize_t got = pread(from, block.data(), block.size(), at);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return false;
     if (got == 0) return true;
+    at += got;
     for (ssize_t done = 0; done < got;) {
       const ssize_t put = write(to, block.data() + done, static_cast<std::size_t>(got - done));
       if (put < 0 && errno == EINTR) continue;
@@ -72,7 +76,7 @@ bool CopyContent(int from, int to) {
 bool Fill(int from, const struct stat& source, int to, bool modeSet, TFileIdentity& file) {
   const struct timespec times[2] = {source.st_atim, source.st_mtim};
   struct stat result;
-  if (!CopyContent(from, to) || (!modeSet && fchmod(to, source.st_mode & 0777) != 0) || futimens(to, times) != 0 ||
+  if (!CopyContent(from, source, to) || (!modeSet && fchmod(to, source.st_mode & 0777) != 0) || futimens(to, times) != 0 ||
       fstat(to, &result) != 0) {
     return false;
   }
@@ -80,60 +84,84 @@ bool Fill(int from, const struct stat& source, int to, bool modeSet, TFileIdenti
   return true;
 }
 
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 bool SameFile(const struct stat& st, const TFileIdentity& file) {
   return static_cast<std::uint64_t>(st.st_dev) == file.Volume && static_cast<std::uint64_t>(st.st_ino) == file.Index;
 }
 
-// Removes the part this copy created at `path`, if the name still holds it.
-void RemovePart(const std::string& path, const TFileIdentity& file) {
+// Removes the part this copy created as `name` in `folder`, if the name still holds it.
+void RemovePart(int folder, const std::string& name, const TFileIdentity& file) {
   struct stat st;
-  if (lstat(path.c_str(), &st) == 0 && SameFile(st, file)) unlink(path.c_str());
+  if (fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(st, file)) unlinkat(folder, name.c_str(), 0);
 }
 
 }  // namespace
+
+TFolderHandle::~TFolderHandle() {
+  if (fd_ >= 0) close(fd_);
+}
+
+int TFolderHandle::Of(const std::string& path, std::string& name) {
+  const std::size_t slash = path.rfind('/');
+  name = slash == std::string::npos ? path : path.substr(slash + 1);
+  const std::size_t length = slash == std::string::npos ? 0 : slash == 0 ? 1 : slash;
+  if (fd_ >= 0 && path.compare(0, length, folder_) == 0 && folder_.size() == length) return fd_;
+  if (fd_ >= 0) close(fd_);
+  folder_ = slash == std::string::npos ? std::string() : path.substr(0, length);
+  fd_ = open(folder_.empty() ? "." : folder_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  return fd_;
+}
 
 TPosixFileCopier::TPosixFileCopier(ICopyWitness* witness, bool unnamedFirst)
     : witness_(witness), unnamedFirst_(unnamedFirst), umask_(umask(0)) {
   umask(umask_);  // only read: umask has no call that reads without setting
 }
 
-int TPosixFileCopier::Name(int file, const std::string& destination) {
+TPosixFileCopier::~TPosixFileCopier() {
+  if (sourceFd_ >= 0) close(sourceFd_);
+}
+
+int TPosixFileCopier::OpenSource(const std::string& source) {
+  if (sourceFd_ >= 0 && source == sourcePath_) return sourceFd_;
+  if (sourceFd_ >= 0) close(sourceFd_);
+  sourceFd_ = open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  sourcePath_ = source;
+  return sourceFd_;
+}
+
+int TPosixFileCopier::Name(int file, int folder, const std::string& name) {
   if (linkHandle_) {
-    if (linkat(file, "", AT_FDCWD, destination.c_str(), AT_EMPTY_PATH) == 0) return 0;
+    if (linkat(file, "", folder, name.c_str(), AT_EMPTY_PATH) == 0) return 0;
     // Linking a handle itself takes a privilege most users lack; they link its /proc entry.
     if (errno != ENOENT && errno != EPERM) return -1;
     linkHandle_ = false;
   }
   const std::string self = "/proc/self/fd/" + std::to_string(file);
-  return linkat(AT_FDCWD, self.c_str(), AT_FDCWD, destination.c_str(), AT_SYMLINK_FOLLOW);
+  return linkat(AT_FDCWD, self.c_str(), folder, name.c_str(), AT_SYMLINK_FOLLOW);
 }
 
 TCopyOutcome TPosixFileCopier::Copy(const std::string& source, const std::string& destination) {
-  TFd from(open(source.c_str(), O_RDONLY | O_CLOEXEC));
+  const int from = OpenSource(source);
   struct stat sourceState;
-  if (from.Get() < 0 || fstat(from.Get(), &sourceState) != 0) return {TCopyResult::SourceUnreadable, std::strerror(errno)};
+  if (from < 0 || fstat(from, &sourceState) != 0) return {TCopyResult::SourceUnreadable, std::strerror(errno)};
   if (S_ISDIR(sourceState.st_mode)) return {TCopyResult::SourceUnreadable, std::strerror(EISDIR)};
+  std::string name;
+  const int folder = folder_.Of(destination, name);
+  if (folder < 0) return Failure(errno);
   // A name that exists is told at once, not after a whole copy that linkat then refuses; linkat
   // still refuses a name that appears in between.
   struct stat existing;
-  if (lstat(destination.c_str(), &existing) == 0) return {TCopyResult::Exists, {}};
+  if (fstatat(folder, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) return {TCopyResult::Exists, {}};
 
   if (unnamedFirst_) {
     // Nobody can open an unnamed file, so it may have the source's bits from the start; the umask
     // may take some away, and then they are set after all.
     const mode_t mode = sourceState.st_mode & 0777;
-    TFd to(open(FolderOf(destination).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
+    TFd to(openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
     if (to.Get() >= 0) {
       TFileIdentity file;
-      if (!Fill(from.Get(), sourceState, to.Get(), (mode & ~umask_) == mode, file)) return Failure(errno);
+      if (!Fill(from, sourceState, to.Get(), (mode & ~umask_) == mode, file)) return Failure(errno);
       if (witness_) witness_->Created(destination, file);
-      if (Name(to.Get(), destination) != 0) {
+      if (Name(to.Get(), folder, name) != 0) {
         return errno == EEXIST ? TCopyOutcome{TCopyResult::Exists, {}} : Failure(errno);
       }
       return {};
@@ -142,7 +170,7 @@ TCopyOutcome TPosixFileCopier::Copy(const std::string& source, const std::string
   }
 
   if (witness_) witness_->Creating(destination);
-  TFd to(open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+  TFd to(openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
   if (to.Get() < 0) return errno == EEXIST ? TCopyOutcome{TCopyResult::Exists, {}} : Failure(errno);
   struct stat created;
   if (fstat(to.Get(), &created) != 0) return Failure(errno);  // nothing proves the name is ours
@@ -150,37 +178,21 @@ TCopyOutcome TPosixFileCopier::Copy(const std::string& source, const std::string
   try {
     if (witness_) witness_->Opened(destination, file);
   } catch (...) {
-    RemovePart(destination, file);
+    RemovePart(folder, name, file);
     throw;
   }
-  if (!Fill(from.Get(), sourceState, to.Get(), false, file) || !to.Close()) {
+  if (!Fill(from, sourceState, to.Get(), false, file) || !to.Close()) {
     const int error = errno;
-    RemovePart(destination, file);
+    RemovePart(folder, name, file);
     return Failure(error);
   }
   if (witness_) witness_->Created(destination, file);
   return {};
 }
 
-TPosixFileRemover::~TPosixFileRemover() {
-  if (folderFd_ >= 0) close(folderFd_);
-}
-
-int TPosixFileRemover::FolderOf(const std::string& path, std::string& name) {
-  const std::size_t slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-  name = slash == std::string::npos ? path : path.substr(slash + 1);
-  if (folderFd_ < 0 || folder != folder_) {
-    if (folderFd_ >= 0) close(folderFd_);
-    folderFd_ = open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    folder_ = folder;
-  }
-  return folderFd_;
-}
-
 TFileState TPosixFileRemover::Inspect(const std::string& path) {
   std::string name;
-  const int folder = FolderOf(path, name);
+  const int folder = folder_.Of(path, name);
   struct stat st;
   if (folder < 0 || fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return {};
   return {true, S_ISREG(st.st_mode), IdentityOf(st)};
@@ -189,7 +201,7 @@ TFileState TPosixFileRemover::Inspect(const std::string& path) {
 bool TPosixFileRemover::RemoveIfSame(const std::string& path, const TFileIdentity& file, bool complete,
                                      std::string& problem) {
   std::string name;
-  const int folder = FolderOf(path, name);
+  const int folder = folder_.Of(path, name);
   struct stat st;
   if (folder < 0 || fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !SameFile(st, file) ||
       (complete && (IdentityOf(st).Size != file.Size || IdentityOf(st).Time != file.Time))) {

@@ -95,6 +95,28 @@ TEST_P(PosixFileCopierTest, NeverTouchesAFileThatExists) {
   EXPECT_EQ(copier.Copy(folder_ + "/missing", folder_ + "/x").Result, TCopyResult::SourceUnreadable);
 }
 
+// The source's handle is kept between copies, so each copy must read it from its start: through
+// copy_file_range, and through plain reads where it refuses (from another file system).
+TEST_P(PosixFileCopierTest, EveryCopyThroughTheKeptSourceHandleIsWhole) {
+  char pattern[] = "/dev/shm/copier-source-XXXXXX";
+  const int made = mkstemp(pattern);
+  ASSERT_GE(made, 0);
+  close(made);
+  const std::string elsewhere = pattern;
+  std::ofstream(elsewhere) << "content";
+  TPosixFileCopier copier(nullptr, GetParam());
+  std::vector<std::string> copies;
+  for (const std::string& source : {source_, elsewhere}) {
+    for (const char* copy : {"/one", "/two"}) {
+      const std::string destination = folder_ + copy + std::to_string(copies.size());
+      copier.Copy(source, destination);
+      copies.push_back(ReadFile(destination));
+    }
+  }
+  unlink(elsewhere.c_str());
+  EXPECT_EQ(copies, std::vector<std::string>(4, "content"));
+}
+
 TEST(PosixFileCopierFallbackTest, AJournalThatFailsLeavesNoPart) {
   char pattern[] = "/tmp/copier-XXXXXX";
   const std::string folder = mkdtemp(pattern);
