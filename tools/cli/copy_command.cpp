@@ -14,6 +14,18 @@
 
 namespace {
 
+// A sub-folder's "\" in a Shift-JIS name as the platform writes it; the second byte of 表 is not
+// one.
+std::string PlatformSeparators(std::string name) {
+  if (kPathSeparator != '\\') {
+    ForEachSingleByte(name, [&](std::size_t at) {
+      if (name[at] == '\\') name[at] = kPathSeparator;
+      return true;
+    });
+  }
+  return name;
+}
+
 // Between the engine and the platform: the run hands over engine text (the folder as the engine
 // holds it, "\", a Shift-JIS name); the copier below gets the platform's source and path.
 class TEdgeCopier : public IFileCopier {
@@ -24,18 +36,13 @@ class TEdgeCopier : public IFileCopier {
         fileNames_(fileNames) {}
 
   TCopyOutcome Copy(const std::string&, const std::string& destination) override {
-    std::string name = destination.substr(engineFolderSize_ + 1);
+    // Separators while the name is Shift-JIS: in UTF-8 a "\" can follow a byte that Shift-JIS
+    // would read as the first of two.
+    std::string name = PlatformSeparators(destination.substr(engineFolderSize_ + 1));
     if (fileNames_ == TEncoding::Utf8) {
       std::string converted;
       if (!ShiftJisToUtf8(name, converted)) return {TCopyResult::Failed, "名前をUTF-8のファイル名にできません。"};
       name.swap(converted);
-    }
-    if (kPathSeparator != '\\') {
-      // A sub-folder's "\" is the platform's separator; the second byte of 表 is not one.
-      ForEachSingleByte(name, [&](std::size_t at) {
-        if (name[at] == '\\') name[at] = kPathSeparator;
-        return true;
-      });
     }
     return copier_.Copy(source_, folder_ + kPathSeparator + name);
   }
@@ -66,16 +73,26 @@ class TCommandPrompt : public ICopyPrompt {
   TCommandPrompt(TOnFailure mode, TEncoding encoding, TProgress& progress)
       : mode_(mode), encoding_(encoding), progress_(progress) {}
 
-  int Ask(const std::string& text, const std::string&, unsigned) override {
+  // The question about the name just done, its path written as the platform writes paths: the
+  // engine's own text joins with "\".
+  void Explain(std::string text) { text_ = std::move(text); }
+
+  int Ask(const std::string& engineText, const std::string&, unsigned) override {
+    const std::string text = text_.empty() ? engineText : text_;
+    text_.clear();
     if (mode_ == TOnFailure::Skip) return kAnswerYes;
     if (mode_ == TOnFailure::Stop) return kAnswerNo;
     progress_.Clear();
     const std::string question = Shown(text + "\n[y: はい / n: いいえ] ", encoding_);
     std::fwrite(question.data(), 1, question.size(), stderr);
     std::fflush(stderr);
+    // The time the user takes to answer is not the copy's: rate and time left leave it out.
+    const TProgress::TClock::time_point asked = TProgress::TClock::now();
     std::string answer;
+    const bool answered = static_cast<bool>(std::getline(std::cin, answer));
+    progress_.LeaveOut(TProgress::TClock::now() - asked);
     // No answer (the end of the input) stops: going on unasked could make what the user refused.
-    if (!std::getline(std::cin, answer)) return kAnswerNo;
+    if (!answered) return kAnswerNo;
     if (!answer.empty() && answer.back() == '\r') answer.pop_back();
     return answer == "y" || answer == "Y" || answer == "yes" ? kAnswerYes : kAnswerNo;
   }
@@ -84,6 +101,7 @@ class TCommandPrompt : public ICopyPrompt {
   TOnFailure mode_;
   TEncoding encoding_;
   TProgress& progress_;
+  std::string text_;
 };
 
 // Nothing is touched before this: the rules read and valid, the source readable, the folder
@@ -154,7 +172,6 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
   TCommandPrompt prompt(mode, encoding, progress);
   TLineWriter out(stdout, encoding);
   std::size_t failed = 0;
-  const std::string shownSeparator(1, kPathSeparator);
   TCopyServices services{edge, prompt, report};
   services.NameDone = [&](std::size_t index, const TCopyOutcome& outcome) {
     progress.Update(index + 1);
@@ -170,10 +187,14 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
     }
     if (outcome.Result == TCopyResult::Copied) return;
     ++failed;
+    if (line.DryRun) return;
+    const std::string shown = engineFolder + kPathSeparator + PlatformSeparators(names[index]);
     // Asked about it, the user has seen it; otherwise each name that is not copied is listed.
-    if (mode != TOnFailure::Ask && !line.DryRun) {
+    if (mode == TOnFailure::Ask) {
+      prompt.Explain(FailurePrompt(engineSource, shown, outcome));
+    } else {
       progress.Clear();
-      report.ShowMessage(FailureText(engineSource, engineFolder + shownSeparator + names[index], outcome));
+      report.ShowMessage(FailureText(engineSource, shown, outcome));
     }
   };
   bool finished = false;

@@ -15,6 +15,8 @@ class TProgress {
   void Update(std::size_t done);
   // Erases the line, so that other output starts at the left edge; the next Update redraws it.
   void Clear();
+  // Leaves `pause` out of the time the names took, as if the run had started that much later.
+  void LeaveOut(TClock::duration pause) { start_ += pause; }
 
   // The line for `done` of `total` after `elapsed` seconds.
   static std::string Text(std::size_t done, std::size_t total, double elapsed);

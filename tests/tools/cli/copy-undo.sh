@@ -5,6 +5,9 @@
 #   survivors  undo keeps a user's file and a copy changed after the run, and removes the rest
 #   killed     a run killed with SIGKILL part-way, then undone, leaves the folder as it was
 #   dry-run    a dry run says what would happen to each name and touches nothing
+#   sub-folder a name with "\" after a Japanese character lands in the sub-folder
+#   terminal   on a terminal the run asks: y skips the name, n stops; the progress line leaves out
+#              the time the user took to answer
 # Paths are relative to a fresh folder, so that a Windows build under Wine reads them too.
 set -u
 case_name=$1
@@ -74,6 +77,26 @@ case $case_name in
     [ "$(grep -c '^would copy: ' plan.txt)" = 59 ] || fail "not every new name listed"
     grep -qx 'exists: 2b.txt' plan.txt || fail "the existing name not listed"
     [ "$(listing)" = "$before" ] && [ ! -e j ] || fail "the dry run touched something"
+    ;;
+  sub-folder)
+    mkdir out/う
+    printf 'fixed "う\\\\x"\n' >sub.rules
+    run "$@" copy --encoding utf-8 --quiet --source src.txt --into out sub.rules || fail "the run failed"
+    [ "$(find out -type f)" = "out/う/x.txt" ] || fail "made: $(find out -type f)"
+    ;;
+  terminal)
+    touch out/2.txt out/5.txt
+    printf 'number 1 300\n' >many.rules
+    # script(1) gives the command a terminal; the answers come after the run has waited a second.
+    (sleep 1; printf 'y\n'; sleep 0.2; printf 'n\n') |
+      script -qec "$(printf '%q ' "$@") copy --encoding utf-8 --source src.txt --into out many.rules" /dev/null >screen
+    status=$?
+    [ $status = 3 ] || fail "exit status $status after n, expected 3"
+    [ "$(grep -ac 'はすでに存在します' screen)" = 2 ] || fail "not asked twice: $(cat -v screen)"
+    grep -aq 'out/2.txtはすでに存在します' screen || fail "the question names the file unlike the system: $(cat -v screen)"
+    grep -aEq '[0-9]+/300 +[0-9]+/s +0:[0-2][0-9] left' screen || fail "no progress line, or one counting the wait: $(cat -v screen)"
+    [ "$(find out -type f | LC_ALL=C sort | tr '\n' ' ')" = "out/1.txt out/2.txt out/3.txt out/4.txt out/5.txt " ] ||
+      fail "left: $(ls out)"
     ;;
   *) echo "copy-undo.sh: unknown case $case_name"; exit 2 ;;
 esac
