@@ -111,8 +111,8 @@ int TFolderHandle::Of(const std::string& path, std::string& name) {
   return fd_;
 }
 
-TPosixFileCopier::TPosixFileCopier(ICopyWitness* witness, bool unnamedFirst)
-    : witness_(witness), unnamedFirst_(unnamedFirst), umask_(umask(0)) {
+TPosixFileCopier::TPosixFileCopier(ICopyWitness* witness, TWay way)
+    : witness_(witness), unnamedFirst_(way != TWay::AtItsName), umask_(umask(0)), linkHandle_(way == TWay::Unnamed) {
   umask(umask_);  // only read: umask has no call that reads without setting
 }
 

@@ -41,8 +41,12 @@ class TFolderHandle {
 // name is made and "opened" as soon as the file is held, then "created" once it is complete.
 class TPosixFileCopier : public IFileCopier {
  public:
-  // `unnamedFirst` false goes straight to the O_EXCL way, as on a file system without O_TMPFILE.
-  explicit TPosixFileCopier(ICopyWitness* witness = nullptr, bool unnamedFirst = true);
+  // How a copy gets its name. Unnamed: linked by its handle where the kernel lets this process
+  // (Linux 6.10 on, or with CAP_DAC_READ_SEARCH), else through its /proc entry. The others go
+  // straight to a later way, as elsewhere: UnnamedThroughProc as a user on an older kernel,
+  // AtItsName (O_EXCL) as on a file system without O_TMPFILE.
+  enum class TWay { Unnamed, UnnamedThroughProc, AtItsName };
+  explicit TPosixFileCopier(ICopyWitness* witness = nullptr, TWay way = TWay::Unnamed);
   ~TPosixFileCopier() override;
   TPosixFileCopier(const TPosixFileCopier&) = delete;
   TPosixFileCopier& operator=(const TPosixFileCopier&) = delete;
@@ -59,7 +63,7 @@ class TPosixFileCopier : public IFileCopier {
   ICopyWitness* witness_;
   bool unnamedFirst_;
   unsigned umask_;         // the process's, read once
-  bool linkHandle_ = true;  // linkat may take the handle itself (AT_EMPTY_PATH)
+  bool linkHandle_;        // linkat may take the handle itself (AT_EMPTY_PATH)
   std::string sourcePath_;
   int sourceFd_ = -1;
   TFolderHandle folder_;

@@ -37,7 +37,7 @@ class TRecordingWitness : public ICopyWitness {
   bool ThrowAtOpened = false;
 };
 
-class PosixFileCopierTest : public ::testing::TestWithParam<bool> {
+class PosixFileCopierTest : public ::testing::TestWithParam<TPosixFileCopier::TWay> {
  protected:
   void SetUp() override {
     char pattern[] = "/tmp/copier-XXXXXX";
@@ -66,7 +66,8 @@ TEST_P(PosixFileCopierTest, CopiesContentModeAndTimesAndNamesOnlyAComplete) {
   EXPECT_EQ(st.st_mtim.tv_nsec, 7);
   EXPECT_EQ(witness.Made.Index, st.st_ino);
   // Unnamed first: the journal hears of the file before any name holds it.
-  EXPECT_EQ(witness.Heard, GetParam() ? "created " : "creating opened(named) created(named) ");
+  const bool unnamed = GetParam() != TPosixFileCopier::TWay::AtItsName;
+  EXPECT_EQ(witness.Heard, unnamed ? "created " : "creating opened(named) created(named) ");
 }
 
 // The bits the umask would take (here those of others) are the source's all the same.
@@ -123,12 +124,20 @@ TEST(PosixFileCopierFallbackTest, AJournalThatFailsLeavesNoPart) {
   std::ofstream(folder + "/s") << "x";
   TRecordingWitness witness;
   witness.ThrowAtOpened = true;
-  TPosixFileCopier copier(&witness, false);
+  TPosixFileCopier copier(&witness, TPosixFileCopier::TWay::AtItsName);
   EXPECT_THROW(copier.Copy(folder + "/s", folder + "/d"), std::runtime_error);
   EXPECT_NE(access((folder + "/d").c_str(), F_OK), 0);
   std::system(("rm -rf " + folder).c_str());
 }
 
-INSTANTIATE_TEST_SUITE_P(UnnamedFirstOrExclusive, PosixFileCopierTest, ::testing::Bool());
+std::string WayName(const ::testing::TestParamInfo<TPosixFileCopier::TWay>& way) {
+  static const char* const kNames[] = {"Unnamed", "UnnamedThroughProc", "AtItsName"};
+  return kNames[static_cast<int>(way.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, PosixFileCopierTest,
+                         ::testing::Values(TPosixFileCopier::TWay::Unnamed, TPosixFileCopier::TWay::UnnamedThroughProc,
+                                           TPosixFileCopier::TWay::AtItsName),
+                         WayName);
 
 }  // namespace
