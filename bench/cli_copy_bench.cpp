@@ -7,7 +7,8 @@
 // The file system's own work dominates at this size (a journal commit or a writeback can stall
 // either side for a second, and new files cost more just after many were freed), so all copies
 // come before all removals, on Linux every timed part starts after sync(), the two sides take
-// turns going first, and the bare removal goes in undo's order, the last copy first.
+// turns going first, and the bare removal goes in undo's order, the last copy first. Last, the
+// share of such a run that the progress line on a terminal would take.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -18,6 +19,7 @@
 
 #include "bench/take_turns.h"
 #include "copy/copy_journal.h"
+#include "tools/cli/progress.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -125,6 +127,32 @@ void BareCopy(const std::string& source, const std::string& destination) {
 
 }  // namespace
 
+// The share of a run that the progress line takes, for a run whose copies take `perCopy` seconds
+// each: a call per name, and at most ten redraws a second (each timed with the erasing that comes
+// before a question, so the dearer kind). Written to the null device; a terminal takes the
+// written bytes in its own process.
+double ProgressShare(double perCopy) {
+#ifdef _WIN32
+  std::FILE* out = std::fopen("NUL", "w");
+#else
+  std::FILE* out = std::fopen("/dev/null", "w");
+#endif
+  TProgress progress(out, kCopies, true);
+  constexpr int kCalls = 1000000;
+  constexpr int kDraws = 1000;
+  TClock::time_point start = TClock::now();
+  for (int i = 0; i < kCalls; ++i) progress.Update(i % kCopies);
+  const double perCall = Seconds(start) / kCalls;
+  start = TClock::now();
+  for (int i = 0; i < kDraws; ++i) {
+    progress.Clear();
+    progress.Update(i);
+  }
+  const double perDraw = Seconds(start) / kDraws;
+  std::fclose(out);
+  return perCall / perCopy + 10 * perDraw;
+}
+
 int Measure() {
   const std::string base = MakeBase();
   const std::string source = base + kSeparator + "source.bin";
@@ -197,6 +225,8 @@ int Measure() {
               kCopies, Median(run), kBareCopy, Median(bare), Median(copyRatios));
   std::printf("undo of %d copies: %.3f s median, bare %s %.3f s; median ratio %.3f (target at most 1.2)\n", kCopies,
               Median(undo), kBareRemove, Median(removal), Median(undoRatios));
+  std::printf("the progress line would take %.3f %% of that copy run (target at most 2 %%)\n",
+              100 * ProgressShare(Median(run) / kCopies));
   RemoveFile(source);
   RemoveFolder(base);
   return 0;
