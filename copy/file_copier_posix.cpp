@@ -41,12 +41,12 @@ TFileIdentity IdentityOf(const struct stat& st) {
 TCopyOutcome Failure(int error) { return {TCopyResult::Failed, std::strerror(error)}; }
 
 // Copies the whole of `from` (from its start, whatever its handle's offset) into `to`, a clone
-// where the file system can make one. A regular file is copied up to the size `source` gives
-// without one more call that would only find its end. errno set on failure.
+// where the file system can make one, up to the size `source` gives without one more call that
+// would only find its end. errno set on failure.
 bool CopyContent(int from, const struct stat& source, int to) {
   off_t at = 0;
   for (;;) {
-    if (S_ISREG(source.st_mode) && source.st_size > 0 && at >= source.st_size) return true;
+    if (source.st_size > 0 && at >= source.st_size) return true;
     const ssize_t copied = copy_file_range(from, &at, to, nullptr, std::size_t{1} << 30, 0);
     if (copied > 0) continue;
     if (copied == 0) return true;
@@ -123,7 +123,7 @@ TPosixFileCopier::~TPosixFileCopier() {
 int TPosixFileCopier::OpenSource(const std::string& source) {
   if (sourceFd_ >= 0 && source == sourcePath_) return sourceFd_;
   if (sourceFd_ >= 0) close(sourceFd_);
-  sourceFd_ = open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  sourceFd_ = open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);  // a pipe must not hold the run
   sourcePath_ = source;
   return sourceFd_;
 }
@@ -143,7 +143,10 @@ TCopyOutcome TPosixFileCopier::Copy(const std::string& source, const std::string
   const int from = OpenSource(source);
   struct stat sourceState;
   if (from < 0 || fstat(from, &sourceState) != 0) return {TCopyResult::SourceUnreadable, std::strerror(errno)};
-  if (S_ISDIR(sourceState.st_mode)) return {TCopyResult::SourceUnreadable, std::strerror(EISDIR)};
+  // A device or a pipe would never end, or hold the run, or give each copy something else.
+  if (!S_ISREG(sourceState.st_mode)) {
+    return {TCopyResult::SourceUnreadable, S_ISDIR(sourceState.st_mode) ? std::strerror(EISDIR) : "not a file"};
+  }
   std::string name;
   const int folder = folder_.Of(destination, name);
   if (folder < 0) return Failure(errno);

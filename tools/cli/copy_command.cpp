@@ -1,6 +1,4 @@
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <iostream>
 #include <set>
 #include <stdexcept>
@@ -112,14 +110,8 @@ bool CheckInputs(const TCommandLine& line, TEncoding encoding, TRuleTree& tree, 
     report.Say(problem);
     return false;
   }
-  if (std::FILE* source = std::fopen(line.Source->c_str(), "rb")) {
-    std::fclose(source);
-  } else {
-    report.Say("cannot read " + *line.Source + ": " + std::strerror(errno));
-    return false;
-  }
-  if (FolderProblem(*line.Source).empty()) {
-    report.Say("cannot copy " + *line.Source + ": it is a folder");
+  if (const std::string sourceProblem = SourceProblem(*line.Source); !sourceProblem.empty()) {
+    report.Say("cannot copy from " + *line.Source + ": " + sourceProblem);
     return false;
   }
   if (const std::string folderProblem = FolderProblem(*line.Into); !folderProblem.empty()) {

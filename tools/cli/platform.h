@@ -17,6 +17,11 @@ std::unique_ptr<IJournalFile> MakeJournalFile(const std::string& path);  // thro
 // the system cannot say.
 std::string AbsolutePath(const std::string& path, std::string& problem);
 bool PathExists(const std::string& path);
+// Why `path` cannot be copied from (it cannot be opened for reading, or it is a folder, a device
+// or a pipe, which would hold the run or never end); empty when it can. Never waits on a pipe.
+std::string SourceProblem(const std::string& path);
+inline constexpr char kIsAFolder[] = "it is a folder";
+inline constexpr char kNotAFile[] = "it is not a file but a device or a pipe";
 // Why `path` is not a folder to copy into; empty when it is one.
 std::string FolderProblem(const std::string& path);
 bool IsTerminal(int fd);

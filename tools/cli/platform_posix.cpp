@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -35,6 +36,17 @@ std::string AbsolutePath(const std::string& path, std::string& problem) {
 bool PathExists(const std::string& path) {
   struct stat st;
   return lstat(path.c_str(), &st) == 0;
+}
+
+std::string SourceProblem(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  struct stat st;
+  const bool known = fd >= 0 && fstat(fd, &st) == 0;
+  const int error = errno;
+  if (fd >= 0) close(fd);
+  if (!known) return std::strerror(error);
+  if (S_ISDIR(st.st_mode)) return kIsAFolder;
+  return S_ISREG(st.st_mode) ? std::string() : kNotAFile;
 }
 
 std::string FolderProblem(const std::string& path) {

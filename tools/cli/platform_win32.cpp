@@ -31,6 +31,19 @@ std::string AbsolutePath(const std::string& path, std::string& problem) {
 
 bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+std::string SourceProblem(const std::string& path) {
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return SystemErrorText(GetLastError());
+  BY_HANDLE_FILE_INFORMATION information{};
+  const bool disk = GetFileType(file) == FILE_TYPE_DISK;
+  const bool folder = disk && GetFileInformationByHandle(file, &information) &&
+                      (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+  CloseHandle(file);
+  if (folder) return kIsAFolder;
+  return disk ? std::string() : kNotAFile;
+}
+
 std::string FolderProblem(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return SystemErrorText(GetLastError());
