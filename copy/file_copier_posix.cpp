@@ -76,8 +76,8 @@ bool CopyContent(int from, const struct stat& source, int to) {
 bool Fill(int from, const struct stat& source, int to, bool modeSet, TFileIdentity& file) {
   const struct timespec times[2] = {source.st_atim, source.st_mtim};
   struct stat result;
-  if (!CopyContent(from, source, to) || (!modeSet && fchmod(to, source.st_mode & 0777) != 0) || futimens(to, times) != 0 ||
-      fstat(to, &result) != 0) {
+  if (!CopyContent(from, source, to) || (!modeSet && fchmod(to, source.st_mode & 0777) != 0) ||
+      futimens(to, times) != 0 || fstat(to, &result) != 0) {
     return false;
   }
   file = IdentityOf(result);
@@ -91,7 +91,9 @@ bool SameFile(const struct stat& st, const TFileIdentity& file) {
 // Removes the part this copy created as `name` in `folder`, if the name still holds it.
 void RemovePart(int folder, const std::string& name, const TFileIdentity& file) {
   struct stat st;
-  if (fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(st, file)) unlinkat(folder, name.c_str(), 0);
+  if (fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(st, file)) {
+    unlinkat(folder, name.c_str(), 0);
+  }
 }
 
 }  // namespace

@@ -93,8 +93,10 @@ case $case_name in
     status=$?
     [ $status = 3 ] || fail "exit status $status after n, expected 3"
     [ "$(grep -ac 'はすでに存在します' screen)" = 2 ] || fail "not asked twice: $(cat -v screen)"
-    grep -aq 'out/2.txtはすでに存在します' screen || fail "the question names the file unlike the system: $(cat -v screen)"
-    grep -aEq '[0-9]+/300 +[0-9]+/s +0:[0-2][0-9] left' screen || fail "no progress line, or one counting the wait: $(cat -v screen)"
+    grep -aq 'out/2.txtはすでに存在します' screen ||
+      fail "the question names the file unlike the system: $(cat -v screen)"
+    grep -aEq '[0-9]+/300 +[0-9]+/s +0:[0-2][0-9] left' screen ||
+      fail "no progress line, or one counting the wait: $(cat -v screen)"
     [ "$(find out -type f | LC_ALL=C sort | tr '\n' ' ')" = "out/1.txt out/2.txt out/3.txt out/4.txt out/5.txt " ] ||
       fail "left: $(ls out)"
     ;;
