@@ -7,8 +7,10 @@
 // The file system's own work dominates at this size (a journal commit or a writeback can stall
 // either side for a second, and new files cost more just after many were freed), so all copies
 // come before all removals, on Linux every timed part starts after sync(), the two sides take
-// turns going first, and the bare removal goes in undo's order, the last copy first. Last, the
-// share of such a run that the progress line on a terminal would take.
+// turns going first, and the bare removal goes in undo's order, the last copy first. The same
+// holds between runs: on ext4 a run started within half a minute of the last one's removals
+// measures the file system, not the copy. Last, the share of such a run that the progress line
+// on a terminal would take.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
