@@ -6,11 +6,6 @@
 
 namespace {
 
-struct TReport {
-  int Number;
-  std::string Text;
-};
-
 class ISink {
  public:
   virtual ~ISink() = default;
@@ -26,12 +21,12 @@ class TQuietSink : public ISink {
 
 __attribute__((noinline)) void Tell(ISink& sink) { sink.Show("through the vtable"); }
 
-__attribute__((noinline)) std::size_t ReportAll(const std::function<void(const TReport&)>& report, int count) {
+__attribute__((noinline)) std::size_t ShowAll(const std::function<void(const std::string&)>& show, int count) {
   std::size_t length = 0;
   for (int i = 0; i < count; ++i) {
-    const TReport item{i, std::string(40, 'x') + std::to_string(i)};
-    report(item);
-    length += item.Text.size();
+    const std::string text = std::string(40, 'x') + std::to_string(i);
+    show(text);
+    length += text.size();
   }
   return length;
 }
@@ -39,7 +34,7 @@ __attribute__((noinline)) std::size_t ReportAll(const std::function<void(const T
 TEST(CallingConventionTest, AnEmptyLambdaIsNotFoldedIntoAnEmptyMemberFunction) {
   TQuietSink quiet;
   Tell(quiet);
-  EXPECT_EQ(ReportAll([](const TReport&) {}, 1000), 41u * 10 + 42u * 90 + 43u * 900);
+  EXPECT_EQ(ShowAll([](const std::string&) {}, 1000), 41u * 10 + 42u * 90 + 43u * 900);
 }
 
 }  // namespace
