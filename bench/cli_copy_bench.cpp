@@ -21,6 +21,7 @@
 
 #include "bench/take_turns.h"
 #include "copy/copy_journal.h"
+#include "tools/cli/platform.h"
 #include "tools/cli/progress.h"
 
 #ifdef _WIN32
@@ -77,7 +78,7 @@ void Settle() {}
 
 class TPlatformCopier {
  public:
-  explicit TPlatformCopier(ICopyWitness& witness) : copier_({}, &witness) {}
+  TPlatformCopier(const std::string&, ICopyWitness& witness) : copier_({}, &witness) {}
   IFileCopier& Get() { return copier_; }
 
  private:
@@ -106,7 +107,7 @@ void Settle() { sync(); }  // nothing of the last part waits to be written back
 // The run joins names with "\", which the command's edge turns into "/": so does this copier.
 class TPlatformCopier : public IFileCopier {
  public:
-  explicit TPlatformCopier(ICopyWitness& witness) : copier_(&witness) {}
+  TPlatformCopier(const std::string& folder, ICopyWitness& witness) : copier_(folder, &witness) {}
   IFileCopier& Get() { return *this; }
   TCopyOutcome Copy(const std::string& source, const std::string& destination) override {
     std::string path = destination;
@@ -176,8 +177,11 @@ int Measure() {
       Settle();
       const TClock::time_point start = TClock::now();
       TJournalFile file(journalPath(r));
-      TCopyJournal journal(file);
-      TPlatformCopier platform(journal);
+      TFileIdentity folder;
+      std::string problem;
+      FolderIdentity(runFolder(r), folder, problem);
+      TCopyJournal journal(file, runFolder(r), folder, kSeparator);
+      TPlatformCopier platform(runFolder(r), journal);
       TJournalingCopier copier(platform.Get(), journal);
       TQuiet quiet;
       TCopyServices services{copier, quiet, quiet};
@@ -201,12 +205,14 @@ int Measure() {
       std::ifstream in(journalPath(r), std::ios::binary);
       std::string text(static_cast<std::size_t>(in.seekg(0, std::ios::end).tellg()), '\0');
       in.seekg(0).read(text.data(), static_cast<std::streamsize>(text.size()));
-      std::vector<TUndoItem> items;
+      TJournal journal;
       std::string problem;
-      ReadJournal(text, items, problem);
+      ReadJournal(text, kSeparator, journal, problem);
       TRemover remover;
       std::size_t kept = 0;
-      UndoCopies(items, remover, false, [&kept](const TUndoReport& report) { kept += report.Result == TUndoResult::Kept; });
+      UndoCopies(
+          journal, remover, false, [&kept](const TUndoReport& report) { kept += report.Result == TUndoResult::Kept; },
+          problem);
       if (kept > 0) std::fprintf(stderr, "undo kept %zu files\n", kept);
       undo.push_back(Seconds(start));
     };

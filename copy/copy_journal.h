@@ -12,67 +12,100 @@
 //
 // The journal is text, one entry per line, each line handed to the system before the copy goes
 // on, so a run killed at any instant (kill -9) leaves every line it finished. The first line is
-// kJournalHeader; every entry starts with the number of its attempt (one attempt per name the run
-// tried to copy) and its kind, then the destination path in the platform's bytes with bytes from
-// 0x00 to 0x20, 0x7F and "%" written as %HH:
+// kJournalHeader, the second names the run's folder and identifies it:
 //
-//   N creating PATH                       the copy may create PATH under its name from now on
-//   N opened PATH VOLUME INDEX            PATH is this copy's own file, still being written
-//   N created PATH VOLUME INDEX SIZE TIME this copy's file, complete
-//   N failed PATH                         the attempt made nothing: its earlier lines count for nothing
+//   folder PATH VOLUME INDEX BIRTH
 //
-// VOLUME and INDEX identify the file on its volume (Linux: device and inode; Windows: volume
-// serial number and file index), read from the handle that made it; SIZE and TIME are its size
-// and last-write time once complete. A torn last line (no line end) is ignored.
+// Every entry then starts with the number of its attempt (one attempt per name the run tried to
+// copy) and its kind. NAME is the destination within the folder and TEMP the temporary name the
+// copy is made under ("-" for none), both in the platform's bytes with bytes from 0x00 to 0x20,
+// 0x7F and "%" written as %HH:
+//
+//   N creating NAME TEMP                   the copy may create TEMP (or NAME) from now on
+//   N opened NAME TEMP FILE...             TEMP is this copy's own file, still being written
+//   N created NAME TEMP FILE...            this copy's file, complete, not yet given NAME
+//   N named NAME - FILE...                 this copy's file at NAME, as it is once named
+//   N failed NAME -                        the attempt made nothing: its earlier lines count for nothing
+//
+// FILE is VOLUME INDEX SIZE TIME BIRTH CHANGE, read from the handle that made the file: the
+// volume and the file's number on it, its size, its last-write time, its birth time and the last
+// change of its content or metadata (times in nanoseconds since 1970; 0 where the system does
+// not say). A torn last line (no line end) is ignored.
+//
+// What proves that a file is the run's and unchanged is what a file made later at the same place
+// cannot share: the change time, which every write, rename, link, chmod or time-setting call sets
+// to the moment of the call and nothing sets back, and the birth time. The number of a file
+// (an inode) is handed out again as soon as it is freed, and a copy's last-write time is its
+// source's, so those alone prove nothing.
 //
 // What a kill leaves, by where it strikes, and what undo makes of it:
 // - A copier that makes the file unnamed and names it only once complete (Linux O_TMPFILE and
-//   linkat) writes "created" before it names the file and no "creating": killed before that
-//   line, nothing has a name; after it, undo finds the file by its identity (or finds the name
-//   absent or someone else's, and leaves it).
-// - A copier that creates the file at its name (the O_EXCL fallback) writes "creating" before the
-//   name is made and "opened" once it holds the new file: killed in between, an empty file may
-//   carry the name and undo keeps it as unproven, saying so; after "opened", undo removes the
-//   part, proven by its identity.
+//   linkat) writes "created" before it names the file and "named" after: killed before
+//   "created", nothing has a name; between the two, the file has its name and a change time a
+//   moment after the one recorded (naming sets it): undo removes it when its birth time proves
+//   it is the run's and its change time is within kNamingSlack of the recorded one, and keeps it
+//   otherwise; after "named", undo removes it when everything recorded is as it is now.
+// - A copier that makes the file under a temporary name and renames it once complete (the
+//   fallback where the file system has no unnamed files) writes "creating" before the temporary
+//   is made, "opened" once it holds it, then "created" and "named" around the rename: undo
+//   removes an empty file at the temporary name, a part proven by its number (and birth), and
+//   treats the named file as above.
 // - A copier that only learns the identity after the copy (the system's copy on Windows) writes
-//   "creating" before and "created" after: killed in between, the file being copied (complete
-//   or part-written) is kept as unproven and listed.
+//   "creating" before and "named" after: killed in between, the file being copied (complete or
+//   part-written) is kept as unproven and listed.
 extern const std::string kJournalHeader;
 
-// What identifies one file on its volume and, once a copy completed it, its size and last-write
-// time (Linux: nanoseconds since 1970; Windows: FILETIME).
+// Naming a file sets its change time to the moment of the call, an instant after the change time
+// "created" recorded; a change made later than this after it keeps the file.
+constexpr std::int64_t kNamingSlack = 1000000;  // 1 ms in nanoseconds
+
+// What identifies one file and what shows whether it changed. Times in nanoseconds since 1970,
+// 0 when the system does not say.
 struct TFileIdentity {
   std::uint64_t Volume = 0;
   std::uint64_t Index = 0;
   std::uint64_t Size = 0;
-  std::int64_t Time = 0;
+  std::int64_t Time = 0;    // last write (a copy's is its source's)
+  std::int64_t Birth = 0;   // creation, set by the system only
+  std::int64_t Change = 0;  // last change of content or metadata, set by the system only
 };
 
-// Told by a platform copier what it is making, as it makes it. Each call writes through before it
-// returns and throws when it cannot: a copy must not go on unrecorded.
+bool operator==(const TFileIdentity& a, const TFileIdentity& b);
+inline bool operator!=(const TFileIdentity& a, const TFileIdentity& b) { return !(a == b); }
+
+// Told by a platform copier what it is making, as it makes it. Paths are the destination and the
+// temporary name in full (empty `temporary`: the copy is made at its name). Each call writes
+// through before it returns and throws when it cannot: a copy must not go on unrecorded.
 class ICopyWitness {
  public:
   virtual ~ICopyWitness() = default;
-  virtual void Creating(const std::string& destination) = 0;
-  virtual void Opened(const std::string& destination, const TFileIdentity& file) = 0;
-  virtual void Created(const std::string& destination, const TFileIdentity& file) = 0;
+  virtual void Creating(const std::string& destination, const std::string& temporary) = 0;
+  virtual void Opened(const std::string& destination, const std::string& temporary, const TFileIdentity& file) = 0;
+  virtual void Created(const std::string& destination, const std::string& temporary, const TFileIdentity& file) = 0;
+  virtual void Named(const std::string& destination, const TFileIdentity& file) = 0;
 };
 
 // Where journal lines go: Append writes one line (with its line end) and hands it to the system
-// before it returns; throws std::runtime_error when it cannot.
+// before it returns; throws std::runtime_error when it cannot. Discard removes the journal
+// through the handle that created it (a journal that could not be started is not left behind).
 class IJournalFile {
  public:
   virtual ~IJournalFile() = default;
   virtual void Append(const std::string& line) = 0;
+  virtual void Discard() = 0;
 };
 
 class TCopyJournal : public ICopyWitness {
  public:
-  explicit TCopyJournal(IJournalFile& file);  // writes the header
+  // Writes the header and the folder's line; throws std::runtime_error when it cannot, after
+  // discarding the file. `folder` is the run's folder in full, as destinations start with it
+  // before `separator`.
+  TCopyJournal(IJournalFile& file, const std::string& folder, const TFileIdentity& folderIdentity, char separator);
 
-  void Creating(const std::string& destination) override;
-  void Opened(const std::string& destination, const TFileIdentity& file) override;
-  void Created(const std::string& destination, const TFileIdentity& file) override;
+  void Creating(const std::string& destination, const std::string& temporary) override;
+  void Opened(const std::string& destination, const std::string& temporary, const TFileIdentity& file) override;
+  void Created(const std::string& destination, const std::string& temporary, const TFileIdentity& file) override;
+  void Named(const std::string& destination, const TFileIdentity& file) override;
 
   // Starts the next attempt; Failed ends it as having made nothing (a line only when the attempt
   // wrote one).
@@ -80,9 +113,14 @@ class TCopyJournal : public ICopyWitness {
   void Failed(const std::string& destination);
 
  private:
-  void Write(std::string_view kind, const std::string& destination, const std::string& fields = {});
+  // The part of `path` within the folder; throws for a path outside it.
+  std::string Within(const std::string& path) const;
+  void Write(std::string_view kind, const std::string& destination, const std::string& temporary,
+             const TFileIdentity* file);
 
   IJournalFile& file_;
+  std::string folder_;
+  char separator_;
   std::uint64_t attempt_ = 0;
   bool attemptWritten_ = false;
 };
@@ -99,45 +137,67 @@ class TJournalingCopier : public IFileCopier {
   TCopyJournal& journal_;
 };
 
-// One attempt that may have left a file: how far its journal got.
+// One attempt that may have left a file: how far its journal got, with the identity its last
+// line recorded. Names are within the folder.
 struct TUndoItem {
-  enum TStage { Creating, Opened, Created };
+  enum TStage { Creating, Opened, Created, Named };
   TStage Stage = Creating;
-  std::string Path;
+  std::string Name;
+  std::string Temporary;  // empty when the copy was made at its name
   TFileIdentity File;
 };
 
-// The attempts of a journal that may have left a file, in journal order. False with `problem`
-// set when the text is not a journal or a finished line is malformed (with its line number).
-bool ReadJournal(std::string_view text, std::vector<TUndoItem>& items, std::string& problem);
+struct TJournal {
+  std::string Folder;
+  TFileIdentity FolderIdentity;
+  std::vector<TUndoItem> Items;  // in journal order
+};
 
-// What is at a path now, as the platform sees it without following a final link.
+// Reads a journal whose names use `separator` ('\\' also takes "/", as the system does). False
+// with `problem` set when the text is not a journal, a finished line is malformed, or a name
+// could reach outside the folder (absolute, "." or "..", an empty part, a drive), with the line
+// number.
+bool ReadJournal(std::string_view text, char separator, TJournal& journal, std::string& problem);
+
+// What is at a name in the folder now, as the platform sees it without following a final link.
 struct TFileState {
   bool Exists = false;
   bool RegularFile = false;
   TFileIdentity File;
 };
 
+// How the folder a journal names stands now.
+enum class TFolderState {
+  Same,               // the very folder the run copied into
+  Missing,            // nothing at its path (or it cannot be opened)
+  Other,              // another folder, or something else, at its path
+  NoLastingIdentity,  // the folder, on a file system that cannot tell a file from a later one
+};
+
 class IFileRemover {
  public:
   virtual ~IFileRemover() = default;
-  virtual TFileState Inspect(const std::string& path) = 0;
-  // Removes `path` if it is still the file `file` identifies (volume and index; size and time as
-  // well when `complete`). False with `problem` set when it is not or cannot be removed.
-  virtual bool RemoveIfSame(const std::string& path, const TFileIdentity& file, bool complete,
-                            std::string& problem) = 0;
+  // Opens the folder at `path` for the calls below and compares it with `identity` (volume, index,
+  // and birth where it was recorded).
+  virtual TFolderState OpenFolder(const std::string& path, const TFileIdentity& identity) = 0;
+  // What is at `name` within the folder; sub-folders are never left through a link or "..".
+  virtual TFileState Inspect(const std::string& name) = 0;
+  // Removes `name` if it is still exactly the file `seen` describes (every field). False with
+  // `problem` set when it is not, or cannot be removed.
+  virtual bool RemoveIfSame(const std::string& name, const TFileIdentity& seen, std::string& problem) = 0;
 };
 
 enum class TUndoResult { Removed, Absent, Kept };
 
 struct TUndoReport {
   TUndoResult Result;
-  std::string Path;
+  std::string Name;    // within the folder: the temporary name when that is what was found
   std::string Reason;  // why it was kept, or what kind of file was removed
 };
 
 // Undoes the attempts, the last first: removes each file the journal proves this run made and
-// that is unchanged; with `dryRun` only says what it would do. Calls `report` once per item.
-// True when nothing was kept.
-bool UndoCopies(const std::vector<TUndoItem>& items, IFileRemover& remover, bool dryRun,
-                const std::function<void(const TUndoReport&)>& report);
+// that is unchanged; with `dryRun` only says what it would do. Calls `report` once per item, or
+// not at all when the folder is not the run's: then `folderProblem` says why and nothing is
+// touched. True when nothing was kept.
+bool UndoCopies(const TJournal& journal, IFileRemover& remover, bool dryRun,
+                const std::function<void(const TUndoReport&)>& report, std::string& folderProblem);

@@ -1,7 +1,13 @@
 #include "copy/file_copier_posix.h"
 
 #include <fcntl.h>
+#include <linux/magic.h>
+#include <linux/openat2.h>
+#include <sys/random.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/syscall.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -21,22 +27,27 @@ class TFd {
   TFd(const TFd&) = delete;
   TFd& operator=(const TFd&) = delete;
   int Get() const { return fd_; }
-  // Closes now, reporting what close says: on some file systems a write error shows only here.
-  bool Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return close(fd) == 0;
-  }
 
  private:
   int fd_;
 };
 
-TFileIdentity IdentityOf(const struct stat& st) {
-  return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
-          static_cast<std::uint64_t>(st.st_size),
-          static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+std::int64_t Nanoseconds(const struct statx_timestamp& time) {
+  return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
 }
+
+TFileIdentity IdentityOf(const struct statx& st) {
+  TFileIdentity identity;
+  identity.Volume = makedev(st.stx_dev_major, st.stx_dev_minor);
+  identity.Index = st.stx_ino;
+  identity.Size = st.stx_size;
+  identity.Time = Nanoseconds(st.stx_mtime);
+  identity.Birth = (st.stx_mask & STATX_BTIME) ? Nanoseconds(st.stx_btime) : 0;
+  identity.Change = Nanoseconds(st.stx_ctime);
+  return identity;
+}
+
+constexpr unsigned kIdentityFields = STATX_TYPE | STATX_INO | STATX_SIZE | STATX_MTIME | STATX_CTIME | STATX_BTIME;
 
 TCopyOutcome Failure(int error) { return {TCopyResult::Failed, std::strerror(error)}; }
 
@@ -72,54 +83,130 @@ bool CopyContent(int from, const struct stat& source, int to) {
 }
 
 // Content, permission bits (unless `modeSet`) and times of the source; the identity of the result
-// in `file`.
+// in `file`. Only the permission bits travel: set-user-ID and set-group-ID on a copy nobody
+// asked to run would hand the copier's rights to whoever runs it.
 bool Fill(int from, const struct stat& source, int to, bool modeSet, TFileIdentity& file) {
   const struct timespec times[2] = {source.st_atim, source.st_mtim};
-  struct stat result;
   if (!CopyContent(from, source, to) || (!modeSet && fchmod(to, source.st_mode & 0777) != 0) ||
-      futimens(to, times) != 0 || fstat(to, &result) != 0) {
+      futimens(to, times) != 0) {
     return false;
   }
-  file = IdentityOf(result);
-  return true;
+  return IdentityOf(to, file);
 }
 
-bool SameFile(const struct stat& st, const TFileIdentity& file) {
-  return static_cast<std::uint64_t>(st.st_dev) == file.Volume && static_cast<std::uint64_t>(st.st_ino) == file.Index;
-}
-
-// Removes the part this copy created as `name` in `folder`, if the name still holds it.
-void RemovePart(int folder, const std::string& name, const TFileIdentity& file) {
-  struct stat st;
-  if (fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(st, file)) {
+// Removes the temporary file that the open `file` is, if `name` in `folder` is still it: while
+// the handle is open its number cannot go to another file, so the same number is the same file.
+void RemoveTemporary(int folder, const std::string& name, int file) {
+  struct stat held;
+  struct stat named;
+  if (fstat(file, &held) == 0 && fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+      held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
     unlinkat(folder, name.c_str(), 0);
   }
 }
 
+int OpenBeneath(int root, const std::string& path) {
+  struct open_how how{};
+  how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+  how.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
+  const long fd = syscall(SYS_openat2, root, path.c_str(), &how, sizeof how);
+  if (fd >= 0 || errno != ENOSYS) return static_cast<int>(fd);
+  // Before Linux 5.6: part by part, following no link at all.
+  int at = root;
+  int opened = -1;
+  for (std::size_t start = 0; start <= path.size();) {
+    const std::size_t end = std::min(path.find('/', start), path.size());
+    const std::string part = path.substr(start, end - start);
+    start = end + 1;
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      if (opened >= 0) close(opened);
+      errno = EXDEV;
+      return -1;
+    }
+    const int next = openat(at, part.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (opened >= 0) close(opened);
+    if (next < 0) return -1;
+    at = opened = next;
+  }
+  return opened >= 0 ? opened : fcntl(root, F_DUPFD_CLOEXEC, 0);
+}
+
 }  // namespace
 
+bool IdentityOf(int file, TFileIdentity& identity) {
+  struct statx st;
+  if (statx(file, "", AT_EMPTY_PATH, kIdentityFields, &st) != 0) return false;
+  identity = IdentityOf(st);
+  return true;
+}
+
+bool IdentityOf(int folder, const std::string& name, TFileIdentity& identity, bool& regular) {
+  struct statx st;
+  if (statx(folder, name.c_str(), AT_SYMLINK_NOFOLLOW, kIdentityFields, &st) != 0) return false;
+  identity = IdentityOf(st);
+  regular = S_ISREG(st.stx_mode);
+  return true;
+}
+
 TFolderHandle::~TFolderHandle() {
-  if (fd_ >= 0) close(fd_);
+  CloseSub();
+  if (root_ >= 0) close(root_);
 }
 
-int TFolderHandle::Of(const std::string& path, std::string& name) {
-  const std::size_t slash = path.rfind('/');
-  name = slash == std::string::npos ? path : path.substr(slash + 1);
-  const std::size_t length = slash == std::string::npos ? 0 : slash == 0 ? 1 : slash;
-  if (fd_ >= 0 && path.compare(0, length, folder_) == 0 && folder_.size() == length) return fd_;
-  if (fd_ >= 0) close(fd_);
-  folder_ = slash == std::string::npos ? std::string() : path.substr(0, length);
-  fd_ = open(folder_.empty() ? "." : folder_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-  return fd_;
+void TFolderHandle::CloseSub() {
+  if (subFd_ >= 0) close(subFd_);
+  subFd_ = -1;
+  sub_.clear();
 }
 
-TPosixFileCopier::TPosixFileCopier(ICopyWitness* witness, TWay way)
-    : witness_(witness), unnamedFirst_(way != TWay::AtItsName), umask_(umask(0)), linkHandle_(way == TWay::Unnamed) {
+bool TFolderHandle::Open(const std::string& path) {
+  CloseSub();
+  if (root_ >= 0) close(root_);
+  root_ = open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  return root_ >= 0;
+}
+
+int TFolderHandle::Of(const std::string& name, std::string& leaf) {
+  const std::size_t slash = name.rfind('/');
+  if (slash == std::string::npos) {
+    leaf = name;
+    return root_;
+  }
+  leaf = name.substr(slash + 1);
+  if (subFd_ >= 0 && name.compare(0, slash, sub_) == 0 && sub_.size() == slash) return subFd_;
+  CloseSub();
+  sub_ = name.substr(0, slash);
+  subFd_ = OpenBeneath(root_, sub_);
+  if (subFd_ < 0) sub_.clear();
+  return subFd_;
+}
+
+TPosixFileCopier::TPosixFileCopier(const std::string& folder, ICopyWitness* witness, TWay way)
+    : folderPath_(folder),
+      witness_(witness),
+      unnamedFirst_(way == TWay::Unnamed || way == TWay::UnnamedThroughProc),
+      renameNoReplace_(way != TWay::TemporaryLinked),
+      umask_(umask(0)),
+      linkHandle_(way == TWay::Unnamed) {
   umask(umask_);  // only read: umask has no call that reads without setting
+  if (!folder_.Open(folder)) {
+    throw std::runtime_error("cannot open the folder " + folder + ": " + std::strerror(errno));
+  }
+  // Temporary names differ between runs and processes without a shared counter.
+  if (getrandom(&nextTemporary_, sizeof nextTemporary_, 0) != sizeof nextTemporary_) {
+    nextTemporary_ = static_cast<unsigned long long>(getpid()) << 32;
+  }
 }
 
 TPosixFileCopier::~TPosixFileCopier() {
   if (sourceFd_ >= 0) close(sourceFd_);
+}
+
+TFileIdentity TPosixFileCopier::FolderIdentity() const {
+  TFileIdentity identity;
+  IdentityOf(folder_.Get(), identity);
+  return identity;
 }
 
 int TPosixFileCopier::OpenSource(const std::string& source) {
@@ -149,13 +236,17 @@ TCopyOutcome TPosixFileCopier::Copy(const std::string& source, const std::string
   if (!S_ISREG(sourceState.st_mode)) {
     return {TCopyResult::SourceUnreadable, S_ISDIR(sourceState.st_mode) ? std::strerror(EISDIR) : "not a file"};
   }
-  std::string name;
-  const int folder = folder_.Of(destination, name);
+  if (destination.size() <= folderPath_.size() + 1 || destination.compare(0, folderPath_.size(), folderPath_) != 0 ||
+      destination[folderPath_.size()] != '/') {
+    return {TCopyResult::Failed, "outside the folder of the run"};
+  }
+  std::string leaf;
+  const int folder = folder_.Of(destination.substr(folderPath_.size() + 1), leaf);
   if (folder < 0) return Failure(errno);
   // A name that exists is told at once, not after a whole copy that linkat then refuses; linkat
   // still refuses a name that appears in between.
   struct stat existing;
-  if (fstatat(folder, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) return {TCopyResult::Exists, {}};
+  if (fstatat(folder, leaf.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) return {TCopyResult::Exists, {}};
 
   if (unnamedFirst_) {
     // Nobody can open an unnamed file, so it may have the source's bits from the start; the umask
@@ -165,55 +256,109 @@ TCopyOutcome TPosixFileCopier::Copy(const std::string& source, const std::string
     if (to.Get() >= 0) {
       TFileIdentity file;
       if (!Fill(from, sourceState, to.Get(), (mode & ~umask_) == mode, file)) return Failure(errno);
-      if (witness_) witness_->Created(destination, file);
-      if (Name(to.Get(), folder, name) != 0) {
+      if (witness_) witness_->Created(destination, {}, file);
+      if (Name(to.Get(), folder, leaf) != 0) {
         return errno == EEXIST ? TCopyOutcome{TCopyResult::Exists, {}} : Failure(errno);
       }
+      // Naming changed the file's change time: the proof undo compares is the file as named.
+      if (witness_ && IdentityOf(to.Get(), file)) witness_->Named(destination, file);
       return {};
     }
     if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return Failure(errno);
+    unnamedFirst_ = false;  // the same file system answers the same for the rest of the run
   }
+  return CopyUnderTemporaryName(from, sourceState, folder, leaf, destination);
+}
 
-  if (witness_) witness_->Creating(destination);
-  TFd to(openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-  if (to.Get() < 0) return errno == EEXIST ? TCopyOutcome{TCopyResult::Exists, {}} : Failure(errno);
-  struct stat created;
-  if (fstat(to.Get(), &created) != 0) return Failure(errno);  // nothing proves the name is ours
-  TFileIdentity file = IdentityOf(created);
+TCopyOutcome TPosixFileCopier::CopyUnderTemporaryName(int from, const struct stat& source, int folder,
+                                                      const std::string& leaf, const std::string& destination) {
+  const std::string prefix = destination.substr(0, destination.size() - leaf.size());
+  std::string temporary;
+  int made = -1;
+  // A name no other file has: an existing one is never opened, and another is tried.
+  for (int attempt = 0; made < 0 && attempt < 16; ++attempt) {
+    char name[40];
+    std::snprintf(name, sizeof name, ".tandelo-%016llx.part", nextTemporary_++);
+    temporary = name;
+    if (witness_) witness_->Creating(destination, prefix + temporary);
+    made = openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (made < 0 && errno != EEXIST) return Failure(errno);
+  }
+  if (made < 0) return Failure(EEXIST);
+  TFd to(made);
+  const std::string temporaryPath = prefix + temporary;
   try {
-    if (witness_) witness_->Opened(destination, file);
+    TFileIdentity file;
+    if (!IdentityOf(to.Get(), file)) {
+      const int error = errno;
+      RemoveTemporary(folder, temporary, to.Get());
+      return Failure(error);
+    }
+    if (witness_) witness_->Opened(destination, temporaryPath, file);
+    if (!Fill(from, source, to.Get(), false, file)) {
+      const int error = errno;
+      RemoveTemporary(folder, temporary, to.Get());
+      return Failure(error);
+    }
+    if (witness_) witness_->Created(destination, temporaryPath, file);
   } catch (...) {
-    RemovePart(folder, name, file);
+    RemoveTemporary(folder, temporary, to.Get());
     throw;
   }
-  if (!Fill(from, sourceState, to.Get(), false, file) || !to.Close()) {
-    const int error = errno;
-    RemovePart(folder, name, file);
-    return Failure(error);
+  int named = -1;
+  if (renameNoReplace_) {
+    named = renameat2(folder, temporary.c_str(), folder, leaf.c_str(), RENAME_NOREPLACE);
+    if (named != 0 && errno == EINVAL) renameNoReplace_ = false;  // the file system does not take the flag
   }
-  if (witness_) witness_->Created(destination, file);
+  if (!renameNoReplace_) {
+    // link refuses an existing name as well; the temporary name goes once the file has its own.
+    named = linkat(folder, temporary.c_str(), folder, leaf.c_str(), 0);
+    if (named == 0) RemoveTemporary(folder, temporary, to.Get());
+  }
+  if (named != 0) {
+    const int error = errno;
+    RemoveTemporary(folder, temporary, to.Get());
+    return error == EEXIST ? TCopyOutcome{TCopyResult::Exists, {}} : Failure(error);
+  }
+  TFileIdentity file;
+  if (witness_ && IdentityOf(to.Get(), file)) witness_->Named(destination, file);
   return {};
 }
 
-TFileState TPosixFileRemover::Inspect(const std::string& path) {
-  std::string name;
-  const int folder = folder_.Of(path, name);
-  struct stat st;
-  if (folder < 0 || fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return {};
-  return {true, S_ISREG(st.st_mode), IdentityOf(st)};
+TFolderState TPosixFileRemover::OpenFolder(const std::string& path, const TFileIdentity& identity) {
+  if (!folder_.Open(path)) return TFolderState::Missing;
+  TFileIdentity now;
+  if (!IdentityOf(folder_.Get(), now) || now.Volume != identity.Volume || now.Index != identity.Index ||
+      (identity.Birth != 0 && now.Birth != identity.Birth)) {
+    return TFolderState::Other;
+  }
+  // FAT and exFAT number a file by its place in the folder and keep no change time.
+  struct statfs system;
+  if (fstatfs(folder_.Get(), &system) == 0 &&
+      (system.f_type == MSDOS_SUPER_MAGIC || system.f_type == static_cast<decltype(system.f_type)>(0x2011BAB0))) {
+    return TFolderState::NoLastingIdentity;
+  }
+  return TFolderState::Same;
 }
 
-bool TPosixFileRemover::RemoveIfSame(const std::string& path, const TFileIdentity& file, bool complete,
-                                     std::string& problem) {
-  std::string name;
-  const int folder = folder_.Of(path, name);
-  struct stat st;
-  if (folder < 0 || fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !SameFile(st, file) ||
-      (complete && (IdentityOf(st).Size != file.Size || IdentityOf(st).Time != file.Time))) {
+TFileState TPosixFileRemover::Inspect(const std::string& name) {
+  std::string leaf;
+  const int folder = folder_.Of(name, leaf);
+  TFileState state;
+  if (folder >= 0 && IdentityOf(folder, leaf, state.File, state.RegularFile)) state.Exists = true;
+  return state;
+}
+
+bool TPosixFileRemover::RemoveIfSame(const std::string& name, const TFileIdentity& seen, std::string& problem) {
+  std::string leaf;
+  const int folder = folder_.Of(name, leaf);
+  TFileIdentity now;
+  bool regular = false;
+  if (folder < 0 || !IdentityOf(folder, leaf, now, regular) || !regular || now != seen) {
     problem = "changed while undo looked at it";
     return false;
   }
-  if (unlinkat(folder, name.c_str(), 0) != 0) {
+  if (unlinkat(folder, leaf.c_str(), 0) != 0) {
     problem = std::strerror(errno);
     return false;
   }
@@ -221,11 +366,13 @@ bool TPosixFileRemover::RemoveIfSame(const std::string& path, const TFileIdentit
 }
 
 TPosixJournalFile::TPosixJournalFile(const std::string& path)
-    : path_(path), fd_(open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0666)) {
+    : path_(path), fd_(open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0644)) {
   if (fd_ < 0) throw std::runtime_error("cannot create the journal " + path + ": " + std::strerror(errno));
 }
 
-TPosixJournalFile::~TPosixJournalFile() { close(fd_); }
+TPosixJournalFile::~TPosixJournalFile() {
+  if (fd_ >= 0) close(fd_);
+}
 
 void TPosixJournalFile::Append(const std::string& line) {
   for (std::size_t done = 0; done < line.size();) {
@@ -234,4 +381,29 @@ void TPosixJournalFile::Append(const std::string& line) {
     if (put < 0) throw std::runtime_error("cannot write the journal " + path_ + ": " + std::strerror(errno));
     done += static_cast<std::size_t>(put);
   }
+}
+
+void TPosixJournalFile::Discard() {
+  // Made by this handle with O_EXCL, and held open all along: the name is removed only while it
+  // is still that file.
+  struct stat held;
+  struct stat named;
+  if (fstat(fd_, &held) == 0 && lstat(path_.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+      held.st_ino == named.st_ino) {
+    unlink(path_.c_str());
+  }
+}
+
+std::string JournalTrustProblem(int file) {
+  struct stat st;
+  if (fstat(file, &st) != 0) return std::strerror(errno);
+  if (st.st_uid != geteuid() && st.st_uid != 0) {
+    return "it belongs to another user (" + std::to_string(st.st_uid) + "), who could have written any path in it";
+  }
+  if (st.st_mode & (S_IWGRP | S_IWOTH)) {
+    char mode[8];
+    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
+    return std::string("other users may write it (mode ") + mode + "), and could have written any path in it";
+  }
+  return {};
 }

@@ -3,105 +3,254 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <stdexcept>
 
 namespace {
 
 class TMemoryJournal : public IJournalFile {
  public:
-  void Append(const std::string& line) override { Text += line; }
+  void Append(const std::string& line) override {
+    if (FailAt-- == 0) throw std::runtime_error("disk full");
+    Text += line;
+  }
+  void Discard() override { Discarded = true; }
   std::string Text;
+  int FailAt = -1;
+  bool Discarded = false;
 };
 
-std::vector<TUndoItem> Read(const std::string& text) {
-  std::vector<TUndoItem> items;
+const TFileIdentity kFolder{1, 2, 0, 0, 3, 0};
+
+TJournal Read(const std::string& text, char separator = '/') {
+  TJournal journal;
   std::string problem;
-  EXPECT_TRUE(ReadJournal(text, items, problem)) << problem;
-  return items;
+  EXPECT_TRUE(ReadJournal(text, separator, journal, problem)) << problem;
+  return journal;
 }
 
-TEST(CopyJournalTest, PathsWithSpacesAndPercentsComeBackAsWritten) {
+TEST(CopyJournalTest, NamesWithinTheFolderComeBackAsWritten) {
   TMemoryJournal file;
-  TCopyJournal journal(file);
+  TCopyJournal journal(file, "/o u%t", kFolder, '/');
   journal.Begin();
-  journal.Created("out/a b%20\t.txt", {1, 2, 3, -4});
-  const std::vector<TUndoItem> items = Read(file.Text);
-  ASSERT_EQ(items.size(), 1u);
-  EXPECT_EQ(items[0].Path, "out/a b%20\t.txt");
-  EXPECT_EQ(items[0].File.Time, -4);
+  journal.Named("/o u%t/a b%20\t.txt", {1, 2, 3, -4, 5, 6});
+  journal.Begin();
+  journal.Created("/o u%t/-", "/o u%t/sub/-", {1, 3, 3, 4, 5, 6});
+  const TJournal read = Read(file.Text);
+  EXPECT_EQ(read.Folder, "/o u%t");
+  EXPECT_EQ(read.FolderIdentity.Birth, 3);
+  ASSERT_EQ(read.Items.size(), 2u);
+  EXPECT_EQ(read.Items[0].Name, "a b%20\t.txt");
+  EXPECT_EQ(read.Items[0].File, (TFileIdentity{1, 2, 3, -4, 5, 6}));
+  EXPECT_EQ(read.Items[1].Name, "-");
+  EXPECT_EQ(read.Items[1].Temporary, "sub/-");
+  EXPECT_THROW(journal.Creating("/o u%tx/a", {}), std::logic_error);
 }
 
 TEST(CopyJournalTest, AFailedAttemptCancelsOnlyItsOwnLines) {
   TMemoryJournal file;
-  TCopyJournal journal(file);
+  TCopyJournal journal(file, "f", kFolder, '\\');
   // The same name twice: the first copy made it, the second was refused after its "created".
   journal.Begin();
-  journal.Created("a", {1, 10, 5, 7});
+  journal.Named("f\\a", {1, 10, 5, 7, 0, 8});
   journal.Begin();
-  journal.Created("a", {1, 11, 5, 7});
-  journal.Failed("a");
+  journal.Created("f\\a", {}, {1, 11, 5, 7, 0, 9});
+  journal.Failed("f\\a");
   journal.Begin();
-  journal.Creating("b");
-  journal.Opened("b", {1, 12, 0, 0});
+  journal.Creating("f\\b", "f\\t1");
+  journal.Opened("f\\b", "f\\t1", {1, 12, 0, 0, 0, 0});
   // A kill tore the last line.
   file.Text += "4 creating c";
-  const std::vector<TUndoItem> items = Read(file.Text);
-  ASSERT_EQ(items.size(), 2u);
-  EXPECT_EQ(items[0].File.Index, 10u);
-  EXPECT_EQ(items[1].Stage, TUndoItem::Opened);
-  EXPECT_EQ(items[1].Path, "b");
+  const TJournal read = Read(file.Text, '\\');
+  ASSERT_EQ(read.Items.size(), 2u);
+  EXPECT_EQ(read.Items[0].File.Index, 10u);
+  EXPECT_EQ(read.Items[1].Stage, TUndoItem::Opened);
+  EXPECT_EQ(read.Items[1].Temporary, "t1");
 }
 
-TEST(CopyJournalTest, RefusesWhatIsNotAJournal) {
-  std::vector<TUndoItem> items;
-  std::string problem;
-  EXPECT_FALSE(ReadJournal("number 1 2\n", items, problem));
-  EXPECT_FALSE(ReadJournal(kJournalHeader + "\n1 created a 1 2 x 4\n", items, problem));
-  EXPECT_EQ(problem, "line 2 is not a journal entry");
+// A journal that cannot be started is discarded, so no journal without its folder is left.
+TEST(CopyJournalTest, AJournalThatCannotBeStartedIsDiscarded) {
+  for (int failAt : {0, 1}) {
+    TMemoryJournal file;
+    file.FailAt = failAt;
+    EXPECT_THROW(TCopyJournal(file, "/f", kFolder, '/'), std::runtime_error);
+    EXPECT_TRUE(file.Discarded) << failAt;
+  }
 }
 
+// A line could name anything: a journal whose names leave the folder is refused whole.
+TEST(CopyJournalTest, RefusesWhatIsNotAJournalAndNamesOutsideTheFolder) {
+  const std::string start = kJournalHeader + "\nfolder /f 1 2 3\n";
+  const struct {
+    std::string text;
+    char separator;
+  } refused[] = {
+      {"number 1 2\n", '/'},
+      {"tandelo-cli journal 1\n1 created a 1 2 3 4\n", '/'},
+      {kJournalHeader + "\n1 creating a -\n", '/'},
+      {start + "1 named a - 1 2 x 4 5 6\n", '/'},
+      {start + "1 named ../x - 1 2 3 4 5 6\n", '/'},
+      {start + "1 named /etc/passwd - 1 2 3 4 5 6\n", '/'},
+      {start + "1 named sub/../../x - 1 2 3 4 5 6\n", '/'},
+      {start + "1 named sub//x - 1 2 3 4 5 6\n", '/'},
+      {start + "1 created a ../t 1 2 3 4 5 6\n", '/'},
+      {start + "1 named sub\\..\\..\\x - 1 2 3 4 5 6\n", '\\'},
+      {start + "1 named sub/../../x - 1 2 3 4 5 6\n", '\\'},
+      {start + "1 named c:x - 1 2 3 4 5 6\n", '\\'},
+      {start + "1 named \\\\server\\x - 1 2 3 4 5 6\n", '\\'},
+  };
+  for (const auto& c : refused) {
+    TJournal journal;
+    std::string problem;
+    EXPECT_FALSE(ReadJournal(c.text, c.separator, journal, problem)) << c.text;
+    EXPECT_FALSE(problem.empty());
+  }
+  // On Linux "\" and ":" are plain bytes of a name; the second byte of 表 is not a separator.
+  EXPECT_EQ(Read(start + "1 named ..\\c:x - 1 2 3 4 5 6\n").Items.at(0).Name, "..\\c:x");
+  EXPECT_EQ(Read(start + "1 named \x95\\.. - 1 2 3 4 5 6\n", '\\').Items.at(0).Name, "\x95\\..");
+}
+
+// Files in a folder, as a remover sees them: removes only what is still exactly what undo saw.
 class TFakeFiles : public IFileRemover {
  public:
-  TFileState Inspect(const std::string& path) override {
-    const auto found = Files.find(path);
-    return found == Files.end() ? TFileState{} : TFileState{true, true, found->second};
+  TFolderState OpenFolder(const std::string&, const TFileIdentity& identity) override {
+    EXPECT_EQ(identity, kFolder);
+    return Folder;
   }
-  bool RemoveIfSame(const std::string& path, const TFileIdentity&, bool, std::string&) override {
-    Files.erase(path);
+  TFileState Inspect(const std::string& name) override {
+    const auto found = Files.find(name);
+    if (found == Files.end()) return {};
+    TFileState state{true, true, found->second};
+    if (ChangeAfterLook) Files[name].Change += 1;
+    return state;
+  }
+  bool RemoveIfSame(const std::string& name, const TFileIdentity& seen, std::string& problem) override {
+    const auto found = Files.find(name);
+    if (found == Files.end() || found->second != seen) {
+      problem = "changed";
+      return false;
+    }
+    Files.erase(found);
     return true;
   }
+  TFolderState Folder = TFolderState::Same;
   std::map<std::string, TFileIdentity> Files;
+  bool ChangeAfterLook = false;
 };
 
+struct TUndone {
+  bool All;
+  std::vector<TUndoReport> Reports;
+  std::string FolderProblem;
+};
+
+TUndone Undo(const std::vector<TUndoItem>& items, TFakeFiles& files, bool dryRun = false) {
+  TUndone result;
+  const TJournal journal{"/f", kFolder, items};
+  result.All = UndoCopies(journal, files, dryRun, [&](const TUndoReport& r) { result.Reports.push_back(r); },
+                          result.FolderProblem);
+  return result;
+}
+
+// What a new file at the same place cannot share is its birth and change times: a number, a size
+// and a write time copied from the source prove nothing.
 TEST(UndoCopiesTest, RemovesOnlyWhatIsProvenAndUnchanged) {
+  const TFileIdentity made{1, 10, 5, 7, 100, 200};
+  const std::int64_t slack = kNamingSlack;
   struct TCase {
     const char* what;
-    TUndoItem::TStage stage;
-    bool present;
-    TFileIdentity now;
+    TUndoItem item;
+    std::map<std::string, TFileIdentity> files;
     TUndoResult expected;
+    const char* acted;  // the name reported
   };
-  const TFileIdentity made{1, 10, 5, 7};
   const TCase cases[] = {
-      {"unchanged", TUndoItem::Created, true, made, TUndoResult::Removed},
-      {"gone already", TUndoItem::Created, false, made, TUndoResult::Absent},
-      {"another file at the name", TUndoItem::Created, true, {1, 99, 5, 7}, TUndoResult::Kept},
-      {"same inode, other volume", TUndoItem::Created, true, {2, 10, 5, 7}, TUndoResult::Kept},
-      {"grown since", TUndoItem::Created, true, {1, 10, 6, 7}, TUndoResult::Kept},
-      {"touched since", TUndoItem::Created, true, {1, 10, 5, 8}, TUndoResult::Kept},
-      {"part-written by a killed run", TUndoItem::Opened, true, {1, 10, 2, 9}, TUndoResult::Removed},
-      {"killed before its identity", TUndoItem::Creating, true, made, TUndoResult::Kept},
+      {"named, unchanged", {TUndoItem::Named, "x", "", made}, {{"x", made}}, TUndoResult::Removed, "x"},
+      {"named, gone already", {TUndoItem::Named, "x", "", made}, {}, TUndoResult::Absent, "x"},
+      {"a new file at the freed number, with the source's size and time",
+       {TUndoItem::Named, "x", "", made}, {{"x", {1, 10, 5, 7, 300, 300}}}, TUndoResult::Kept, "x"},
+      {"the same number without birth times", {TUndoItem::Named, "x", "", {1, 10, 5, 7, 0, 200}},
+       {{"x", {1, 10, 5, 7, 0, 300}}}, TUndoResult::Kept, "x"},
+      {"edited in place, its write time put back", {TUndoItem::Named, "x", "", made},
+       {{"x", {1, 10, 5, 7, 100, 201}}}, TUndoResult::Kept, "x"},
+      {"same number, other volume", {TUndoItem::Named, "x", "", made}, {{"x", {2, 10, 5, 7, 100, 200}}},
+       TUndoResult::Kept, "x"},
+      {"no change time to prove it", {TUndoItem::Named, "x", "", {1, 10, 5, 7, 100, 0}},
+       {{"x", {1, 10, 5, 7, 100, 0}}}, TUndoResult::Kept, "x"},
+      {"killed as it was named", {TUndoItem::Created, "x", "", made}, {{"x", {1, 10, 5, 7, 100, 200 + slack}}},
+       TUndoResult::Removed, "x"},
+      {"killed as it was named, changed later", {TUndoItem::Created, "x", "", made},
+       {{"x", {1, 10, 5, 7, 100, 201 + slack}}}, TUndoResult::Kept, "x"},
+      {"killed as it was named, no birth time", {TUndoItem::Created, "x", "", {1, 10, 5, 7, 0, 200}},
+       {{"x", {1, 10, 5, 7, 0, 201}}}, TUndoResult::Kept, "x"},
+      {"killed as it was named, another birth", {TUndoItem::Created, "x", "", made},
+       {{"x", {1, 10, 5, 7, 101, 201}}}, TUndoResult::Kept, "x"},
+      {"killed while copying at its name", {TUndoItem::Creating, "x", "", {}}, {{"x", made}}, TUndoResult::Kept, "x"},
+      {"an empty temporary", {TUndoItem::Creating, "x", "t", {}}, {{"t", {1, 11, 0, 0, 0, 1}}, {"x", made}},
+       TUndoResult::Removed, "t"},
+      {"a temporary with content before its identity", {TUndoItem::Creating, "x", "t", {}},
+       {{"t", {1, 11, 3, 0, 0, 1}}}, TUndoResult::Kept, "t"},
+      {"a part at the temporary", {TUndoItem::Opened, "x", "t", {1, 11, 0, 0, 100, 1}},
+       {{"t", {1, 11, 3, 4, 100, 9}}}, TUndoResult::Removed, "t"},
+      {"another file at the temporary", {TUndoItem::Opened, "x", "t", {1, 11, 0, 0, 100, 1}},
+       {{"t", {1, 12, 3, 4, 100, 9}}, {"x", made}}, TUndoResult::Kept, "t"},
+      {"a part gone, the name someone else's", {TUndoItem::Opened, "x", "t", {1, 11, 0, 0, 100, 1}},
+       {{"x", made}}, TUndoResult::Absent, "x"},
+      {"complete at the temporary", {TUndoItem::Created, "x", "t", made}, {{"t", made}}, TUndoResult::Removed, "t"},
+      {"complete at the temporary, changed", {TUndoItem::Created, "x", "t", made},
+       {{"t", {1, 10, 5, 7, 100, 201}}}, TUndoResult::Kept, "t"},
+      {"renamed as the run was killed", {TUndoItem::Created, "x", "t", made},
+       {{"x", {1, 10, 5, 7, 100, 201}}}, TUndoResult::Removed, "x"},
   };
   for (const TCase& c : cases) {
-    TFakeFiles files;
-    if (c.present) files.Files["x"] = c.now;
-    TUndoItem item{c.stage, "x", made};
-    std::vector<TUndoReport> reports;
-    const bool all = UndoCopies({item}, files, false, [&](const TUndoReport& r) { reports.push_back(r); });
-    ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(reports[0].Result, c.expected) << c.what;
-    EXPECT_EQ(all, c.expected != TUndoResult::Kept) << c.what;
-    EXPECT_EQ(files.Files.count("x") == 1, c.present && c.expected == TUndoResult::Kept) << c.what;
+    for (const bool dryRun : {false, true}) {
+      TFakeFiles files;
+      files.Files = c.files;
+      const TUndone undone = Undo({c.item}, files, dryRun);
+      ASSERT_EQ(undone.Reports.size(), 1u) << c.what;
+      EXPECT_EQ(undone.Reports[0].Result, c.expected) << c.what;
+      EXPECT_EQ(undone.Reports[0].Name, c.acted) << c.what;
+      EXPECT_EQ(undone.All, c.expected != TUndoResult::Kept) << c.what;
+      // Exactly the name reported as removed is gone, and only outside a dry run.
+      std::map<std::string, TFileIdentity> left = c.files;
+      if (c.expected == TUndoResult::Removed && !dryRun) left.erase(c.acted);
+      EXPECT_EQ(files.Files, left) << c.what << (dryRun ? " (dry run)" : "");
+    }
   }
+}
+
+TEST(UndoCopiesTest, AFolderThatIsNotTheRunsIsLeftWhole) {
+  const TFileIdentity made{1, 10, 5, 7, 100, 200};
+  for (const TFolderState state : {TFolderState::Missing, TFolderState::Other}) {
+    TFakeFiles files;
+    files.Folder = state;
+    files.Files["x"] = made;
+    const TUndone undone = Undo({{TUndoItem::Named, "x", "", made}}, files);
+    EXPECT_FALSE(undone.All);
+    EXPECT_TRUE(undone.Reports.empty());
+    EXPECT_NE(undone.FolderProblem.find("/f "), std::string::npos) << undone.FolderProblem;
+    EXPECT_EQ(files.Files.size(), 1u);
+  }
+  // Where a file's number is its place in the folder, nothing proves a file: all is kept.
+  TFakeFiles files;
+  files.Folder = TFolderState::NoLastingIdentity;
+  files.Files["x"] = made;
+  const TUndone undone = Undo({{TUndoItem::Named, "x", "", made}}, files);
+  EXPECT_FALSE(undone.All);
+  ASSERT_EQ(undone.Reports.size(), 1u);
+  EXPECT_EQ(undone.Reports[0].Result, TUndoResult::Kept);
+  EXPECT_EQ(files.Files.size(), 1u);
+}
+
+// A file that changes between undo's look and its removal is kept.
+TEST(UndoCopiesTest, AChangeAfterTheLookKeepsTheFile) {
+  const TFileIdentity made{1, 10, 5, 7, 100, 200};
+  TFakeFiles files;
+  files.Files["x"] = made;
+  files.ChangeAfterLook = true;
+  const TUndone undone = Undo({{TUndoItem::Named, "x", "", made}}, files);
+  ASSERT_EQ(undone.Reports.size(), 1u);
+  EXPECT_EQ(undone.Reports[0].Result, TUndoResult::Kept);
+  EXPECT_EQ(files.Files.count("x"), 1u);
 }
 
 }  // namespace

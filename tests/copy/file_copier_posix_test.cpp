@@ -1,12 +1,14 @@
 #include "copy/file_copier_posix.h"
 
 #include <gtest/gtest.h>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <stdexcept>
 
@@ -19,81 +21,131 @@ std::string ReadFile(const std::string& path) {
   return text.str();
 }
 
-// Records what it hears and whether the destination had a name at that moment.
+bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+std::vector<std::string> Entries(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* dir = opendir(folder.c_str());
+  while (const dirent* entry = dir ? readdir(dir) : nullptr) {
+    if (std::string(entry->d_name) != "." && std::string(entry->d_name) != "..") names.push_back(entry->d_name);
+  }
+  if (dir) closedir(dir);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Records what it hears and whether the destination had a name at that moment; a hook may act at
+// any step, as another program racing the copy would.
 class TRecordingWitness : public ICopyWitness {
  public:
-  void Creating(const std::string& d) override { Heard += "creating" + Named(d); }
-  void Opened(const std::string& d, const TFileIdentity&) override {
-    Heard += "opened" + Named(d);
-    if (ThrowAtOpened) throw std::runtime_error("journal full");
-  }
-  void Created(const std::string& d, const TFileIdentity& file) override {
-    Heard += "created" + Named(d);
+  void Creating(const std::string& d, const std::string& t) override { Hear("creating", d, t); }
+  void Opened(const std::string& d, const std::string& t, const TFileIdentity&) override { Hear("opened", d, t); }
+  void Created(const std::string& d, const std::string& t, const TFileIdentity& file) override {
     Made = file;
+    Hear("created", d, t);
   }
-  static std::string Named(const std::string& d) { return access(d.c_str(), F_OK) == 0 ? "(named) " : " "; }
+  void Named(const std::string& d, const TFileIdentity& file) override {
+    Made = file;
+    Hear("named", d, {});
+  }
+  void Hear(const std::string& what, const std::string& d, const std::string& t) {
+    Heard += what + (Exists(d) ? "(named) " : " ");
+    if (!t.empty()) Temporary = t;
+    if (Hook) Hook(what, d, t);
+  }
   std::string Heard;
+  std::string Temporary;
   TFileIdentity Made;
-  bool ThrowAtOpened = false;
+  std::function<void(const std::string&, const std::string&, const std::string&)> Hook;
 };
 
-class PosixFileCopierTest : public ::testing::TestWithParam<TPosixFileCopier::TWay> {
- protected:
-  void SetUp() override {
+class TScratch {
+ public:
+  TScratch() {
     char pattern[] = "/tmp/copier-XXXXXX";
-    folder_ = mkdtemp(pattern);
-    source_ = folder_ + "/source.bin";
-    std::ofstream(source_) << "content";
-    chmod(source_.c_str(), 0640);
+    Folder = mkdtemp(pattern);
+    Out = Folder + "/out";
+    mkdir(Out.c_str(), 0755);
+    Source = Folder + "/source.bin";
+    std::ofstream(Source) << "content";
+    chmod(Source.c_str(), 0640);
     const struct timespec times[2] = {{1000, 5}, {2000, 7}};
-    utimensat(AT_FDCWD, source_.c_str(), times, 0);
+    utimensat(AT_FDCWD, Source.c_str(), times, 0);
   }
-  void TearDown() override { std::system(("rm -rf " + folder_).c_str()); }
-  std::string folder_;
-  std::string source_;
+  ~TScratch() { std::system(("rm -rf " + Folder).c_str()); }
+  std::string Folder;
+  std::string Out;
+  std::string Source;
+};
+
+using TWay = TPosixFileCopier::TWay;
+
+class PosixFileCopierTest : public ::testing::TestWithParam<TWay> {
+ protected:
+  bool Temporary() const { return GetParam() == TWay::Temporary || GetParam() == TWay::TemporaryLinked; }
+  TScratch scratch_;
 };
 
 TEST_P(PosixFileCopierTest, CopiesContentModeAndTimesAndNamesOnlyAComplete) {
   TRecordingWitness witness;
-  TPosixFileCopier copier(&witness, GetParam());
-  const std::string destination = folder_ + "/copy.bin";
-  ASSERT_EQ(copier.Copy(source_, destination).Result, TCopyResult::Copied);
+  TPosixFileCopier copier(scratch_.Out, &witness, GetParam());
+  const std::string destination = scratch_.Out + "/copy.bin";
+  ASSERT_EQ(copier.Copy(scratch_.Source, destination).Result, TCopyResult::Copied);
   EXPECT_EQ(ReadFile(destination), "content");
   struct stat st;
   ASSERT_EQ(stat(destination.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
   EXPECT_EQ(st.st_mtim.tv_sec, 2000);
   EXPECT_EQ(st.st_mtim.tv_nsec, 7);
-  EXPECT_EQ(witness.Made.Index, st.st_ino);
-  // Unnamed first: the journal hears of the file before any name holds it.
-  const bool unnamed = GetParam() != TPosixFileCopier::TWay::AtItsName;
-  EXPECT_EQ(witness.Heard, unnamed ? "created " : "creating opened(named) created(named) ");
+  // The journal hears of the file before any name holds it, and what it records last is the
+  // file as it is named, change time included.
+  EXPECT_EQ(witness.Heard, Temporary() ? "creating opened created named(named) " : "created named(named) ");
+  TFileIdentity now;
+  bool regular = false;
+  ASSERT_TRUE(IdentityOf(AT_FDCWD, destination, now, regular));
+  EXPECT_EQ(witness.Made, now);
+  EXPECT_NE(now.Birth, 0);  // ext4 and tmpfs keep one
+  EXPECT_EQ(Entries(scratch_.Out), std::vector<std::string>{"copy.bin"});
 }
 
-// The bits the umask would take (here those of others) are the source's all the same.
-TEST_P(PosixFileCopierTest, KeepsModeBitsTheUmaskWouldTake) {
+// Only the permission bits travel: the bits that run a file with its owner's rights do not, and
+// neither do those the umask would take away.
+TEST_P(PosixFileCopierTest, CopiesThePermissionBitsOnly) {
   const mode_t saved = umask(027);
-  TPosixFileCopier copier(nullptr, GetParam());
+  TPosixFileCopier copier(scratch_.Out, nullptr, GetParam());
   std::vector<mode_t> made;
-  for (const mode_t mode : {0600u, 0757u}) {
-    chmod(source_.c_str(), mode);
-    const std::string destination = folder_ + "/mode" + std::to_string(mode);
+  for (const mode_t mode : {0600u, 0757u, 06755u, 01777u}) {
+    chmod(scratch_.Source.c_str(), mode);
+    const std::string destination = scratch_.Out + "/mode" + std::to_string(mode);
     struct stat st{};
-    if (copier.Copy(source_, destination).Result == TCopyResult::Copied) stat(destination.c_str(), &st);
+    if (copier.Copy(scratch_.Source, destination).Result == TCopyResult::Copied) stat(destination.c_str(), &st);
     made.push_back(st.st_mode & 07777);
   }
   umask(saved);
-  EXPECT_EQ(made, (std::vector<mode_t>{0600, 0757}));
+  EXPECT_EQ(made, (std::vector<mode_t>{0600, 0757, 0755, 0777}));
 }
 
 TEST_P(PosixFileCopierTest, NeverTouchesAFileThatExists) {
-  TRecordingWitness witness;
-  TPosixFileCopier copier(&witness, GetParam());
-  const std::string destination = folder_ + "/mine.txt";
+  TPosixFileCopier copier(scratch_.Out, nullptr, GetParam());
+  const std::string destination = scratch_.Out + "/mine.txt";
   std::ofstream(destination) << "mine";
-  EXPECT_EQ(copier.Copy(source_, destination).Result, TCopyResult::Exists);
+  EXPECT_EQ(copier.Copy(scratch_.Source, destination).Result, TCopyResult::Exists);
   EXPECT_EQ(ReadFile(destination), "mine");
-  EXPECT_EQ(copier.Copy(folder_ + "/missing", folder_ + "/x").Result, TCopyResult::SourceUnreadable);
+  EXPECT_EQ(copier.Copy(scratch_.Folder + "/missing", scratch_.Out + "/x").Result, TCopyResult::SourceUnreadable);
+  EXPECT_EQ(Entries(scratch_.Out), std::vector<std::string>{"mine.txt"});
+}
+
+// Another program puts a file at the name after the early look and before the copy is named.
+TEST_P(PosixFileCopierTest, AFileThatTakesTheNameMidwayIsNeverReplaced) {
+  TRecordingWitness witness;
+  const std::string destination = scratch_.Out + "/x";
+  witness.Hook = [&](const std::string& what, const std::string&, const std::string&) {
+    if (what == "created") std::ofstream(destination) << "theirs";
+  };
+  TPosixFileCopier copier(scratch_.Out, &witness, GetParam());
+  EXPECT_EQ(copier.Copy(scratch_.Source, destination).Result, TCopyResult::Exists);
+  EXPECT_EQ(ReadFile(destination), "theirs");
+  EXPECT_EQ(Entries(scratch_.Out), std::vector<std::string>{"x"});  // no temporary left
 }
 
 // The source's handle is kept between copies, so each copy must read it from its start: through
@@ -105,11 +157,11 @@ TEST_P(PosixFileCopierTest, EveryCopyThroughTheKeptSourceHandleIsWhole) {
   close(made);
   const std::string elsewhere = pattern;
   std::ofstream(elsewhere) << "content";
-  TPosixFileCopier copier(nullptr, GetParam());
+  TPosixFileCopier copier(scratch_.Out, nullptr, GetParam());
   std::vector<std::string> copies;
-  for (const std::string& source : {source_, elsewhere}) {
+  for (const std::string& source : {scratch_.Source, elsewhere}) {
     for (const char* copy : {"/one", "/two"}) {
-      const std::string destination = folder_ + copy + std::to_string(copies.size());
+      const std::string destination = scratch_.Out + copy + std::to_string(copies.size());
       copier.Copy(source, destination);
       copies.push_back(ReadFile(destination));
     }
@@ -118,26 +170,148 @@ TEST_P(PosixFileCopierTest, EveryCopyThroughTheKeptSourceHandleIsWhole) {
   EXPECT_EQ(copies, std::vector<std::string>(4, "content"));
 }
 
-TEST(PosixFileCopierFallbackTest, AJournalThatFailsLeavesNoPart) {
-  char pattern[] = "/tmp/copier-XXXXXX";
-  const std::string folder = mkdtemp(pattern);
-  std::ofstream(folder + "/s") << "x";
-  TRecordingWitness witness;
-  witness.ThrowAtOpened = true;
-  TPosixFileCopier copier(&witness, TPosixFileCopier::TWay::AtItsName);
-  EXPECT_THROW(copier.Copy(folder + "/s", folder + "/d"), std::runtime_error);
-  EXPECT_NE(access((folder + "/d").c_str(), F_OK), 0);
-  std::system(("rm -rf " + folder).c_str());
+// Sub-folders are reached beneath the run's folder only, each through its own handle.
+TEST_P(PosixFileCopierTest, NamesReachSubFoldersInsideTheFolderOnly) {
+  for (const char* sub : {"/ab", "/cd", "/ab/ef"}) mkdir((scratch_.Out + sub).c_str(), 0755);
+  const std::string outside = scratch_.Folder + "/outside";
+  mkdir(outside.c_str(), 0755);
+  symlink(outside.c_str(), (scratch_.Out + "/away").c_str());
+  TPosixFileCopier copier(scratch_.Out, nullptr, GetParam());
+  for (const char* name : {"/ab/x", "/cd/x", "/ab/ef/x", "/ab/y"}) {
+    EXPECT_EQ(copier.Copy(scratch_.Source, scratch_.Out + name).Result, TCopyResult::Copied) << name;
+  }
+  EXPECT_EQ(Entries(scratch_.Out + "/ab"), (std::vector<std::string>{"ef", "x", "y"}));
+  EXPECT_EQ(Entries(scratch_.Out + "/cd"), std::vector<std::string>{"x"});
+  EXPECT_EQ(copier.Copy(scratch_.Source, scratch_.Out + "/away/x").Result, TCopyResult::Failed);
+  EXPECT_EQ(copier.Copy(scratch_.Source, scratch_.Out + "/ab/../../x").Result, TCopyResult::Failed);
+  EXPECT_EQ(copier.Copy(scratch_.Source, scratch_.Folder + "/x").Result, TCopyResult::Failed);
+  EXPECT_TRUE(Entries(outside).empty());
+  EXPECT_FALSE(Exists(scratch_.Folder + "/x"));
 }
 
-std::string WayName(const ::testing::TestParamInfo<TPosixFileCopier::TWay>& way) {
-  static const char* const kNames[] = {"Unnamed", "UnnamedThroughProc", "AtItsName"};
+std::string WayName(const ::testing::TestParamInfo<TWay>& way) {
+  static const char* const kNames[] = {"Unnamed", "UnnamedThroughProc", "Temporary", "TemporaryLinked"};
   return kNames[static_cast<int>(way.param)];
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, PosixFileCopierTest,
-                         ::testing::Values(TPosixFileCopier::TWay::Unnamed, TPosixFileCopier::TWay::UnnamedThroughProc,
-                                           TPosixFileCopier::TWay::AtItsName),
+                         ::testing::Values(TWay::Unnamed, TWay::UnnamedThroughProc, TWay::Temporary,
+                                           TWay::TemporaryLinked),
                          WayName);
+
+// The temporary name is the copier's only while it holds the file it made there.
+TEST(PosixTemporaryCopyTest, FilesOfOthersAtTheTemporaryNameAreLeftAlone) {
+  TScratch scratch;
+  TRecordingWitness witness;
+  std::string taken;
+  witness.Hook = [&](const std::string& what, const std::string&, const std::string& temporary) {
+    // Someone takes the first temporary name just before it is made: it must not be opened.
+    if (what == "creating" && taken.empty()) std::ofstream(taken = temporary) << "theirs";
+  };
+  TPosixFileCopier copier(scratch.Out, &witness, TWay::Temporary);
+  ASSERT_EQ(copier.Copy(scratch.Source, scratch.Out + "/x").Result, TCopyResult::Copied);
+  EXPECT_EQ(ReadFile(taken), "theirs");
+  EXPECT_EQ(ReadFile(scratch.Out + "/x"), "content");
+
+  // The journal fails once the part exists, and by then another file holds its name: only the
+  // copier's own file may go, and it is not at the name any more.
+  witness.Hook = [&](const std::string& what, const std::string&, const std::string& temporary) {
+    if (what != "opened") return;
+    rename(temporary.c_str(), (scratch.Out + "/moved").c_str());
+    std::ofstream(temporary) << "theirs too";
+    taken = temporary;
+    throw std::runtime_error("journal full");
+  };
+  EXPECT_THROW(copier.Copy(scratch.Source, scratch.Out + "/y"), std::runtime_error);
+  EXPECT_EQ(ReadFile(taken), "theirs too");
+  EXPECT_FALSE(Exists(scratch.Out + "/y"));
+
+  // A journal that fails once the copy is complete leaves no temporary behind.
+  witness.Hook = [&](const std::string& what, const std::string&, const std::string&) {
+    if (what == "created") throw std::runtime_error("journal full");
+  };
+  const std::vector<std::string> before = Entries(scratch.Out);
+  EXPECT_THROW(copier.Copy(scratch.Source, scratch.Out + "/z"), std::runtime_error);
+  EXPECT_EQ(Entries(scratch.Out), before);
+}
+
+TEST(PosixFileRemoverTest, RemovesOnlyWhatIsStillTheFileSeenInTheRunsFolder) {
+  TScratch scratch;
+  TFileIdentity folder;
+  TFolderHandle handle;
+  ASSERT_TRUE(handle.Open(scratch.Out) && IdentityOf(handle.Get(), folder));
+  std::ofstream(scratch.Out + "/a") << "a";
+  std::ofstream(scratch.Folder + "/secret") << "s";
+  symlink(scratch.Folder.c_str(), (scratch.Out + "/up").c_str());
+
+  TPosixFileRemover remover;
+  ASSERT_EQ(remover.OpenFolder(scratch.Out, folder), TFolderState::Same);
+  TFileState a = remover.Inspect("a");
+  ASSERT_TRUE(a.Exists && a.RegularFile);
+  EXPECT_FALSE(remover.Inspect("up/secret").Exists);  // not through a link out of the folder
+  std::string problem;
+  EXPECT_FALSE(remover.RemoveIfSame("up/secret", remover.Inspect("up/secret").File, problem));
+  TFileIdentity older = a.File;
+  older.Change -= 1;
+  EXPECT_FALSE(remover.RemoveIfSame("a", older, problem));
+  EXPECT_TRUE(Exists(scratch.Out + "/a"));
+  EXPECT_TRUE(remover.RemoveIfSame("a", a.File, problem)) << problem;
+  EXPECT_FALSE(Exists(scratch.Out + "/a"));
+  EXPECT_TRUE(Exists(scratch.Folder + "/secret"));
+
+  // The folder moved away, and another made at its path: neither is the run's folder there.
+  rename(scratch.Out.c_str(), (scratch.Folder + "/moved").c_str());
+  EXPECT_EQ(TPosixFileRemover().OpenFolder(scratch.Out, folder), TFolderState::Missing);
+  mkdir(scratch.Out.c_str(), 0755);
+  EXPECT_EQ(TPosixFileRemover().OpenFolder(scratch.Out, folder), TFolderState::Other);
+  EXPECT_EQ(TPosixFileRemover().OpenFolder(scratch.Folder + "/moved", folder), TFolderState::Same);
+}
+
+TEST(PosixJournalFileTest, NeverWritesOverAFileAndDiscardsOnlyItsOwn) {
+  TScratch scratch;
+  const std::string path = scratch.Folder + "/journal";
+  std::ofstream(path) << "mine";
+  EXPECT_THROW(TPosixJournalFile{path}, std::runtime_error);
+  EXPECT_EQ(ReadFile(path), "mine");
+  unlink(path.c_str());
+
+  {
+    TPosixJournalFile journal(path);
+    journal.Append("line\n");
+    journal.Discard();
+    EXPECT_FALSE(Exists(path));
+  }
+  {
+    TPosixJournalFile journal(path);
+    unlink(path.c_str());
+    std::ofstream(path) << "another";
+    journal.Discard();
+    EXPECT_EQ(ReadFile(path), "another");
+  }
+}
+
+TEST(PosixJournalFileTest, AJournalOthersMayWriteIsNotTrusted) {
+  TScratch scratch;
+  const std::string path = scratch.Folder + "/journal";
+  const mode_t saved = umask(0);
+  { TPosixJournalFile journal(path); }
+  umask(saved);
+  const auto problem = [&] {
+    const int fd = open(path.c_str(), O_RDONLY);
+    const std::string text = JournalTrustProblem(fd);
+    close(fd);
+    return text;
+  };
+  EXPECT_EQ(problem(), "");  // made writable by its owner only, whatever the umask
+  chmod(path.c_str(), 0664);
+  EXPECT_NE(problem().find("0664"), std::string::npos);
+  chmod(path.c_str(), 0646);
+  EXPECT_NE(problem(), "");
+  chmod(path.c_str(), 0644);
+  if (geteuid() == 0) {
+    ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
+    EXPECT_NE(problem().find("another user"), std::string::npos);
+  }
+}
 
 }  // namespace

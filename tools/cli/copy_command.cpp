@@ -139,22 +139,31 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
     report.Say("cannot find the full path of " + (folder.empty() ? *line.Into : *line.Source) + ": " + problem);
     return kExitUsage;
   }
+  // The journal is started before any copy, or nothing is copied and no journal is left.
   std::unique_ptr<IJournalFile> journalFile;
   std::unique_ptr<TCopyJournal> journal;
-  if (line.Journal && !line.DryRun) {
-    try {
+  std::unique_ptr<IFileCopier> platformCopier;
+  try {
+    if (line.Journal && !line.DryRun) {
+      TFileIdentity folderIdentity;
+      if (!FolderIdentity(folder, folderIdentity, problem)) {
+        report.Say("cannot copy into " + *line.Into + ": " + problem);
+        return kExitUsage;
+      }
       journalFile = MakeJournalFile(*line.Journal);
-    } catch (const std::runtime_error& e) {
-      report.Say(e.what());
-      return kExitUsage;
+      journal = std::make_unique<TCopyJournal>(*journalFile, folder, folderIdentity, kPathSeparator);
     }
-    journal = std::make_unique<TCopyJournal>(*journalFile);
+    if (!line.DryRun) platformCopier = MakeFileCopier(folder, journal.get());
+  } catch (const std::runtime_error& e) {
+    if (journal) journalFile->Discard();
+    report.Say(e.what());
+    return kExitUsage;
   }
-  const std::unique_ptr<IFileCopier> platformCopier = MakeFileCopier(journal.get());
   TDryRunCopier dryRunCopier;
   std::unique_ptr<TJournalingCopier> journaling;
   if (journal) journaling = std::make_unique<TJournalingCopier>(*platformCopier, *journal);
-  IFileCopier& copier = line.DryRun ? dryRunCopier : journaling ? *journaling : *platformCopier;
+  IFileCopier* bare = platformCopier ? platformCopier.get() : &dryRunCopier;
+  IFileCopier& copier = journaling ? *journaling : *bare;
   TEdgeCopier edge(copier, engineFolder.size(), folder, source, FileNameEncoding(encoding));
 
   TOnFailure mode = line.OnFailure;

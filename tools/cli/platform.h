@@ -9,9 +9,16 @@
 // What the command needs of the platform; paths are the platform's bytes.
 extern const char kPathSeparator;
 
-std::unique_ptr<IFileCopier> MakeFileCopier(ICopyWitness* witness);
+// The copier into `folder` (in full: destinations are it, kPathSeparator and a name); throws
+// std::runtime_error when the folder cannot be opened.
+std::unique_ptr<IFileCopier> MakeFileCopier(const std::string& folder, ICopyWitness* witness);
 std::unique_ptr<IFileRemover> MakeFileRemover();
 std::unique_ptr<IJournalFile> MakeJournalFile(const std::string& path);  // throws std::runtime_error
+// The identity of the folder at `path` as the journal records it; false with `problem` set.
+bool FolderIdentity(const std::string& path, TFileIdentity& identity, std::string& problem);
+// Reads the journal at `path` through one handle, and only when no other user may have written
+// it (it then could name any file); false with `problem` set.
+bool ReadJournalFile(const std::string& path, std::string& text, std::string& problem);
 
 // `path` from the root, so that a journal works from any folder; empty with `problem` set when
 // the system cannot say.

@@ -1,37 +1,39 @@
 #include "copy/copy_journal.h"
 #include "tools/cli/commands.h"
 #include "tools/cli/platform.h"
-#include "tools/cli/rule_input.h"
 
 int RunUndoCommand(const TCommandLine& line, TReporter& report) {
   std::string text;
   std::string problem;
-  if (!ReadWholeFile(line.Operand, text, problem)) {
+  if (!ReadJournalFile(line.Operand, text, problem)) {
     report.Say(problem);
     return kExitUsage;
   }
-  std::vector<TUndoItem> items;
-  if (!ReadJournal(text, items, problem)) {
-    report.Say(line.Operand + ": " + problem);
+  TJournal journal;
+  if (!ReadJournal(text, kPathSeparator, journal, problem)) {
+    report.Say(line.Operand + ": " + problem + "; nothing was removed");
     return kExitUsage;
   }
   const std::unique_ptr<IFileRemover> remover = MakeFileRemover();
   // Paths are printed as the journal holds them, the platform's own bytes.
   TLineWriter out(stdout, TEncoding::ShiftJis);
-  const bool allRemoved = UndoCopies(items, *remover, line.DryRun, [&](const TUndoReport& result) {
+  const auto path = [&](const std::string& name) { return journal.Folder + kPathSeparator + name; };
+  std::string folderProblem;
+  const bool allRemoved = UndoCopies(journal, *remover, line.DryRun, [&](const TUndoReport& result) {
     switch (result.Result) {
       case TUndoResult::Removed:
-        out.Line((line.DryRun ? "would remove " : "removed ") + result.Path +
+        out.Line((line.DryRun ? "would remove " : "removed ") + path(result.Name) +
                  (result.Reason.empty() ? "" : " (" + result.Reason + ")"));
         break;
       case TUndoResult::Absent:
-        out.Line("absent " + result.Path);
+        out.Line("absent " + path(result.Name));
         break;
       case TUndoResult::Kept:
-        out.Line("kept " + result.Path + ": " + result.Reason);
+        out.Line("kept " + path(result.Name) + ": " + result.Reason);
         break;
     }
-  });
+  }, folderProblem);
   out.Flush();
+  if (!folderProblem.empty()) report.Say(folderProblem);
   return allRemoved ? kExitDone : kExitSomeLeft;
 }
