@@ -22,10 +22,23 @@ bool SameLetters(std::string_view text, std::string_view upper) {
   return true;
 }
 
+const char kControlCharacter[] = "ファイル名に制御文字は使えません。";
+
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
+// True when a lead byte has no second byte after it. The system would not read such a name as it
+// was checked: a NUL after the lead byte ends the name there, and a "." or "/", which the check
+// passes over as half of a character, the system may read as itself.
+bool HasBrokenCharacter(std::string_view name) {
+  for (std::size_t i = 0; i < name.size(); i += CharLength(name, i)) {
+    if (!IsLeadByte(static_cast<unsigned char>(name[i]))) continue;
+    if (i + 1 == name.size() || !IsTrailByte(static_cast<unsigned char>(name[i + 1]))) return true;
+  }
+  return false;
+}
+
 std::string CharacterProblem(char c) {
-  if (c < 0x20 && c >= 0) return "ファイル名に制御文字は使えません。";
+  if (c < 0x20 && c >= 0) return kControlCharacter;
   if (c == ':') return "ファイル名にドライブの区切り「:」は使えません。";
   return std::string("ファイル名に「") + c + "」は使えません。";
 }
@@ -50,6 +63,7 @@ std::string PartProblem(std::string_view part, std::size_t deviceEnd) {
 
 std::string FileNameProblem(std::string_view name) {
   if (name.empty()) return "ファイル名が空です。";
+  if (HasBrokenCharacter(name)) return kControlCharacter;
   std::string problem;
   std::size_t partStart = 0;
   std::size_t deviceEnd = std::string_view::npos;  // the first dot of the part, from its start

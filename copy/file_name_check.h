@@ -13,5 +13,7 @@
 // (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, CONIN$, CONOUT$) with or without extensions. A name
 // ending in a space or a dot is left to the system, which drops them: "a." then meets "a" as an
 // existing file. The second byte of a double-byte character (表 ends in the byte of "\") is not a
-// separator.
+// separator. A lead byte must be followed by a second byte (0x40-0x7E, 0x80-0xFC): one before a
+// NUL or a ".", or at the very end, is refused as a control character is, since the system would
+// cut such a name or read it otherwise.
 std::string FileNameProblem(std::string_view name);

@@ -11,6 +11,11 @@
 // decides; elsewhere the Shift-JIS lead-byte ranges 0x81-0x9F and 0xE0-0xFC apply.
 bool IsLeadByte(unsigned char c);
 
+// True when `c` can be the second byte of a Shift-JIS character (0x40-0x7E, 0x80-0xFC). A lead
+// byte before any other byte (a NUL, ".", "/") makes no character: the system would read the two
+// bytes otherwise than we do.
+inline bool IsTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
+
 // The bytes of the character that starts at `at`: 2 for a lead byte with a byte after it, else 1.
 inline std::size_t CharLength(std::string_view text, std::size_t at) {
   return IsLeadByte(static_cast<unsigned char>(text[at])) && at + 1 < text.size() ? 2 : 1;

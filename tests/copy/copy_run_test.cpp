@@ -119,7 +119,7 @@ TEST(CopyFilesTest, AnUnreadableSourceIsNamedInThePrompt) {
 }
 
 struct TNameCase {
-  const char* Name;
+  std::string_view Name;  // a view, so that a NUL inside a name stays part of it
   const char* Problem;  // empty: a name the system may be given
 };
 
@@ -160,7 +160,16 @@ const TNameCase kNameCases[] = {
     {"sub\\c:x", "ファイル名にドライブの区切り「:」は使えません。"},
     {"a?b", "ファイル名に「?」は使えません。"},
     {"sub\\a|b", "ファイル名に「|」は使えません。"},
+    {"a*b", "ファイル名に「*」は使えません。"},
+    {"a<b", "ファイル名に「<」は使えません。"},
+    {"sub\\a>b", "ファイル名に「>」は使えません。"},
+    {"a\"b", "ファイル名に「\"」は使えません。"},
     {"a\tb", "ファイル名に制御文字は使えません。"},
+    // A lead byte needs a second byte after it: not a NUL, which would cut the name, nor a "." nor the end.
+    {std::string_view("a\x81\0b", 4), "ファイル名に制御文字は使えません。"},
+    {"a\x81.txt", "ファイル名に制御文字は使えません。"},
+    {"a\x81", "ファイル名に制御文字は使えません。"},
+    {"表示", ""},
     {"", "ファイル名が空です。"},
 };
 

@@ -160,14 +160,23 @@ TEST_F(NameBrowse, SelectAllCopiesTheListAsTheEditWould) {
 }
 
 // Ctrl+Right and Ctrl+Left stop where lines may break: after a run of letters and its spaces, and
-// beside each double-byte character.
-TEST(NameWords, CtrlArrowsStepOverJapaneseCharacterByCharacter) {
-  const std::vector<std::string> names = {"ab 表示cd  e", "z"};  // 表 at byte 3, 示 at 5, c at 7, e at 11
+// beside each double-byte character, also one that directly follows letters. A double-click picks
+// the word between two such stops.
+TEST(NameWords, CtrlArrowsAndDoubleClicksStopBesideEachJapaneseCharacter) {
+  // 表 at byte 3, 示 at 5, c at 7, e at 11; in the second name 表 at 2, 示 at 4.
+  const std::vector<std::string> names = {"ab 表示cd  e", "ab表示", "z"};
   TNameLayout layout(names, Advance, kWidest);
-  const std::vector<TTextPos> stops = {{0, 0}, {0, 3}, {0, 5}, {0, 7}, {0, 11}, {0, 12}, {1, 0}};
+  const std::vector<TTextPos> stops = {{0, 0}, {0, 3}, {0, 5}, {0, 7}, {0, 11}, {0, 12},
+                                       {1, 0}, {1, 2}, {1, 4}, {1, 6}, {2, 0}};
   for (std::size_t i = 0; i + 1 < stops.size(); ++i) {
     EXPECT_EQ(layout.NextWord(stops[i]), stops[i + 1]) << "right from stop " << i;
     EXPECT_EQ(layout.PrevWord(stops[i + 1]), stops[i]) << "left from stop " << i + 1;
+  }
+  const struct {
+    TTextPos Click, From, To;
+  } words[] = {{{0, 1}, {0, 0}, {0, 3}}, {{0, 8}, {0, 7}, {0, 11}}, {{1, 1}, {1, 0}, {1, 2}}, {{1, 2}, {1, 2}, {1, 4}}};
+  for (const auto& w : words) {
+    EXPECT_EQ(layout.WordAt(w.Click), std::make_pair(w.From, w.To)) << w.Click.Name << ":" << w.Click.Byte;
   }
 }
 
