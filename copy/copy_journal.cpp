@@ -125,10 +125,10 @@ std::string NameProblem(const std::string& name, char separator) {
 TCopyJournal::TCopyJournal(IJournalFile& file, const std::string& folder, const TFileIdentity& folderIdentity,
                            char separator)
     : file_(file), folder_(folder), separator_(separator) {
+  // One write: a kill leaves the journal empty or with both lines.
   try {
-    file_.Append(kJournalHeader + "\n");
-    file_.Append("folder " + EscapePath(folder) + " " + std::to_string(folderIdentity.Volume) + " " +
-                 std::to_string(folderIdentity.Index) + " " + std::to_string(folderIdentity.Birth) + "\n");
+    file_.Append(kJournalHeader + "\nfolder " + EscapePath(folder) + " " + std::to_string(folderIdentity.Volume) +
+                 " " + std::to_string(folderIdentity.Index) + " " + std::to_string(folderIdentity.Birth) + "\n");
   } catch (...) {
     file_.Discard();
     throw;
@@ -263,10 +263,7 @@ bool ReadJournal(std::string_view text, char separator, TJournal& journal, std::
       items.push_back(item);
     }
   }
-  if (lineNumber < 2) {
-    problem = "the journal ends before it names the run's folder";
-    return false;
-  }
+  // Killed before its first lines were written, the run copied nothing.
   return true;
 }
 
@@ -372,12 +369,13 @@ std::vector<TVerdict> Judge(const TUndoItem& item, IFileRemover& remover) {
 
 bool UndoCopies(const TJournal& journal, IFileRemover& remover, bool dryRun,
                 const std::function<void(const TUndoReport&)>& report, std::string& folderProblem) {
+  if (journal.Items.empty()) return true;
   const TFolderState folder = remover.OpenFolder(journal.Folder, journal.FolderIdentity);
   if (folder == TFolderState::Missing || folder == TFolderState::Other) {
-    folderProblem = journal.Folder +
-                    (folder == TFolderState::Missing
-                         ? " is not there any more (moved, renamed or removed since the run); nothing was removed"
-                         : " is not the folder the run copied into (it was moved or replaced since); nothing was removed");
+    folderProblem = journal.Folder + (folder == TFolderState::Missing
+                                          ? " is not there any more (moved, renamed or removed since the run)"
+                                          : " is not the folder the run copied into (it was moved or replaced since)");
+    folderProblem += "; nothing was removed";
     return false;
   }
   bool allRemoved = true;

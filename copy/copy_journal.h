@@ -12,7 +12,8 @@
 //
 // The journal is text, one entry per line, each line handed to the system before the copy goes
 // on, so a run killed at any instant (kill -9) leaves every line it finished. The first line is
-// kJournalHeader, the second names the run's folder and identifies it:
+// kJournalHeader, the second names the run's folder and identifies it (both written at once, so a
+// journal killed before them is empty: a run that copied nothing):
 //
 //   folder PATH VOLUME INDEX BIRTH
 //
@@ -43,8 +44,9 @@
 //   linkat) writes "created" before it names the file and "named" after: killed before
 //   "created", nothing has a name; between the two, the file has its name and a change time a
 //   moment after the one recorded (naming sets it): undo removes it when its birth time proves
-//   it is the run's and its change time is within kNamingSlack of the recorded one, and keeps it
-//   otherwise; after "named", undo removes it when everything recorded is as it is now.
+//   it is the run's, its size and write time are as recorded and its change time is within
+//   kNamingSlack of the recorded one, and keeps it otherwise; after "named", undo removes it when
+//   everything recorded is as it is now.
 // - A copier that makes the file under a temporary name and renames it once complete (the
 //   fallback where the file system has no unnamed files) writes "creating" before the temporary
 //   is made, "opened" once it holds it, then "created" and "named" around the rename: undo
@@ -55,9 +57,12 @@
 //   part-written) is kept as unproven and listed.
 extern const std::string kJournalHeader;
 
-// Naming a file sets its change time to the moment of the call, an instant after the change time
-// "created" recorded; a change made later than this after it keeps the file.
-constexpr std::int64_t kNamingSlack = 1000000;  // 1 ms in nanoseconds
+// Naming a file sets its change time to the moment of the call, a moment after the change time
+// "created" recorded: the journal's line is written in between, and the process may wait for the
+// processor or the disk there. A file killed in that window is removed only when its birth time
+// proves it the run's and its change time is within this of the recorded one: a change made to
+// it in the same second as the kill, with its size and write time put back, would go unseen.
+constexpr std::int64_t kNamingSlack = 1000000000;  // 1 s in nanoseconds
 
 // What identifies one file and what shows whether it changed. Times in nanoseconds since 1970,
 // 0 when the system does not say.
