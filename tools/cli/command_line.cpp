@@ -26,7 +26,8 @@ const char kUsage[] =
     "                      (default: utf-8 on Linux, shift-jis on Windows)\n"
     "\n"
     "Exit status: 0 done; 1 some names skipped (copy) or some files kept (undo);\n"
-    "2 a usage or rule-file error, nothing touched; 3 the copy was stopped.\n";
+    "2 a usage or rule-file error, or a journal that cannot be started or trusted, nothing\n"
+    "touched; 3 the copy was stopped.\n";
 
 namespace {
 
