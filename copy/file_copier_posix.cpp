@@ -51,6 +51,8 @@ constexpr unsigned kIdentityFields = STATX_TYPE | STATX_INO | STATX_SIZE | STATX
 
 TCopyOutcome Failure(int error) { return {TCopyResult::Failed, std::strerror(error)}; }
 
+const char kLeavesTheFolder[] = "フォルダの外へ出るリンクを通る名前は使えません。";
+
 // Copies the whole of `from` (from its start, whatever its handle's offset) into `to`, a clone
 // where the file system can make one, up to the size `source` gives without one more call that
 // would only find its end. errno set on failure.
@@ -236,17 +238,10 @@ TCopyOutcome TPosixFileCopier::Copy(const std::string& source, const std::string
   if (!S_ISREG(sourceState.st_mode)) {
     return {TCopyResult::SourceUnreadable, S_ISDIR(sourceState.st_mode) ? std::strerror(EISDIR) : "not a file"};
   }
-  if (destination.size() <= folderPath_.size() + 1 || destination.compare(0, folderPath_.size(), folderPath_) != 0 ||
-      destination[folderPath_.size()] != '/') {
-    return {TCopyResult::Failed, "outside the folder of the run"};
-  }
   std::string leaf;
-  const int folder = folder_.Of(destination.substr(folderPath_.size() + 1), leaf);
-  if (folder < 0) return Failure(errno);
-  // A name that exists is told at once, not after a whole copy that linkat then refuses; linkat
-  // still refuses a name that appears in between.
-  struct stat existing;
-  if (fstatat(folder, leaf.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) return {TCopyResult::Exists, {}};
+  TCopyOutcome outcome;
+  const int folder = Reach(destination, leaf, outcome);
+  if (folder < 0) return outcome;
 
   if (unnamedFirst_) {
     // Nobody can open an unnamed file, so it may have the source's bits from the start; the umask
@@ -268,6 +263,36 @@ TCopyOutcome TPosixFileCopier::Copy(const std::string& source, const std::string
     unnamedFirst_ = false;  // the same file system answers the same for the rest of the run
   }
   return CopyUnderTemporaryName(from, sourceState, folder, leaf, destination);
+}
+
+int TPosixFileCopier::Reach(const std::string& destination, std::string& leaf, TCopyOutcome& outcome) {
+  if (destination.size() <= folderPath_.size() + 1 || destination.compare(0, folderPath_.size(), folderPath_) != 0 ||
+      destination[folderPath_.size()] != '/') {
+    outcome = {TCopyResult::Failed, "outside the folder of the run"};
+    return -1;
+  }
+  const int folder = folder_.Of(destination.substr(folderPath_.size() + 1), leaf);
+  if (folder < 0) {
+    // Resolution beneath the folder refuses a link that leads out of it (or names a path from
+    // the root) with EXDEV, which the system would call a cross-device link.
+    outcome = errno == EXDEV ? TCopyOutcome{TCopyResult::Failed, kLeavesTheFolder} : Failure(errno);
+    return -1;
+  }
+  // A name that exists is told at once, not after a whole copy that the naming then refuses; the
+  // naming still refuses a name that appears in between.
+  struct stat existing;
+  if (fstatat(folder, leaf.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
+    outcome = {TCopyResult::Exists, {}};
+    return -1;
+  }
+  return folder;
+}
+
+TCopyOutcome TPosixFileCopier::Look(const std::string& destination) {
+  std::string leaf;
+  TCopyOutcome outcome;
+  Reach(destination, leaf, outcome);
+  return outcome;
 }
 
 TCopyOutcome TPosixFileCopier::CopyUnderTemporaryName(int from, const struct stat& source, int folder,

@@ -71,6 +71,9 @@ class TPosixFileCopier : public IFileCopier {
   // The identity of the folder, as the journal records it.
   TFileIdentity FolderIdentity() const;
   TCopyOutcome Copy(const std::string& source, const std::string& destination) override;
+  // What a copy to `destination` would meet before it makes anything, touching nothing: a name
+  // that exists, a name it cannot reach (Failed, with the reason Copy would give), or nothing.
+  TCopyOutcome Look(const std::string& destination);
 
  private:
   // The handle of `source`, opened at its first copy; -1 with errno set when it cannot be opened.
@@ -78,6 +81,9 @@ class TPosixFileCopier : public IFileCopier {
   // Names the unnamed file `file` as `name` in `folder` (linkat: fails with EEXIST on a name that
   // exists). -1 with errno set on failure.
   int Name(int file, int folder, const std::string& name);
+  // The folder that holds `destination` and its last part; -1 with `outcome` set when it cannot
+  // be reached beneath the run's folder or the name exists.
+  int Reach(const std::string& destination, std::string& leaf, TCopyOutcome& outcome);
   TCopyOutcome CopyUnderTemporaryName(int from, const struct stat& source, int folder, const std::string& leaf,
                                       const std::string& destination);
 

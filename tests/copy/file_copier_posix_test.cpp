@@ -182,8 +182,16 @@ TEST_P(PosixFileCopierTest, NamesReachSubFoldersInsideTheFolderOnly) {
   }
   EXPECT_EQ(Entries(scratch_.Out + "/ab"), (std::vector<std::string>{"ef", "x", "y"}));
   EXPECT_EQ(Entries(scratch_.Out + "/cd"), std::vector<std::string>{"x"});
-  EXPECT_EQ(copier.Copy(scratch_.Source, scratch_.Out + "/away/x").Result, TCopyResult::Failed);
-  EXPECT_EQ(copier.Copy(scratch_.Source, scratch_.Out + "/ab/../../x").Result, TCopyResult::Failed);
+  // Looking first says what the copy then does, and touches nothing.
+  for (const std::string name : {"/away/x", "/ab/../../x", "/ab/x", "/cd/new"}) {
+    const std::vector<std::string> before = Entries(scratch_.Out + "/cd");
+    const TCopyOutcome looked = copier.Look(scratch_.Out + name);
+    EXPECT_EQ(Entries(scratch_.Out + "/cd"), before);
+    const TCopyOutcome copied = copier.Copy(scratch_.Source, scratch_.Out + name);
+    EXPECT_EQ(looked.Result, copied.Result) << name;
+    EXPECT_EQ(looked.Reason, copied.Reason) << name;
+  }
+  EXPECT_EQ(copier.Look(scratch_.Out + "/away/x").Reason, "フォルダの外へ出るリンクを通る名前は使えません。");
   EXPECT_EQ(copier.Copy(scratch_.Source, scratch_.Folder + "/x").Result, TCopyResult::Failed);
   EXPECT_TRUE(Entries(outside).empty());
   EXPECT_FALSE(Exists(scratch_.Folder + "/x"));

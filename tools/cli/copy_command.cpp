@@ -53,16 +53,19 @@ class TEdgeCopier : public IFileCopier {
   TEncoding fileNames_;
 };
 
-// Says what a copy would do: a name that exists, or that an earlier name of the run would have
-// made, exists; every other would be copied.
+// Says what a copy would do: what the copier meets at each name, and a name that an earlier name
+// of the run would have made exists.
 class TDryRunCopier : public IFileCopier {
  public:
-  TCopyOutcome Copy(const std::string&, const std::string& destination) override {
-    if (PathExists(destination) || !made_.insert(destination).second) return {TCopyResult::Exists, {}};
-    return {};
+  explicit TDryRunCopier(std::unique_ptr<IFileCopier> look) : look_(std::move(look)) {}
+  TCopyOutcome Copy(const std::string& source, const std::string& destination) override {
+    TCopyOutcome outcome = look_->Copy(source, destination);
+    if (outcome.Result == TCopyResult::Copied && !made_.insert(destination).second) outcome = {TCopyResult::Exists, {}};
+    return outcome;
   }
 
  private:
+  std::unique_ptr<IFileCopier> look_;
   std::set<std::string> made_;
 };
 
@@ -153,17 +156,16 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
       journalFile = MakeJournalFile(*line.Journal);
       journal = std::make_unique<TCopyJournal>(*journalFile, folder, folderIdentity, kPathSeparator);
     }
-    if (!line.DryRun) platformCopier = MakeFileCopier(folder, journal.get());
+    platformCopier = line.DryRun ? std::make_unique<TDryRunCopier>(MakeLookingCopier(folder))
+                                 : MakeFileCopier(folder, journal.get());
   } catch (const std::runtime_error& e) {
     if (journal) journalFile->Discard();
     report.Say(e.what());
     return kExitUsage;
   }
-  TDryRunCopier dryRunCopier;
   std::unique_ptr<TJournalingCopier> journaling;
   if (journal) journaling = std::make_unique<TJournalingCopier>(*platformCopier, *journal);
-  IFileCopier* bare = platformCopier ? platformCopier.get() : &dryRunCopier;
-  IFileCopier& copier = journaling ? *journaling : *bare;
+  IFileCopier& copier = journaling ? *journaling : *platformCopier;
   TEdgeCopier edge(copier, engineFolder.size(), folder, source, FileNameEncoding(encoding));
 
   TOnFailure mode = line.OnFailure;

@@ -23,7 +23,10 @@ bool ReadJournalFile(const std::string& path, std::string& text, std::string& pr
 // `path` from the root, so that a journal works from any folder; empty with `problem` set when
 // the system cannot say.
 std::string AbsolutePath(const std::string& path, std::string& problem);
-bool PathExists(const std::string& path);
+// Says what a copy into `folder` would meet, copying nothing and touching nothing (for
+// --dry-run): a name that exists, one the copier could not reach, or none. Throws
+// std::runtime_error when the folder cannot be opened.
+std::unique_ptr<IFileCopier> MakeLookingCopier(const std::string& folder);
 // Why `path` cannot be copied from (it cannot be opened for reading, or it is a folder, a device
 // or a pipe, which would hold the run or never end); empty when it can. Never waits on a pipe.
 std::string SourceProblem(const std::string& path);

@@ -179,6 +179,17 @@ case $case_name in
     [ "$(grep -c '^would copy: ' plan.txt)" = 59 ] || fail "not every new name listed"
     grep -qx 'exists: 2b.txt' plan.txt || fail "the existing name not listed"
     [ "$(listing)" = "$before" ] && [ ! -e j ] || fail "the dry run touched something"
+    # What it says is what the run then does, a sub-folder that leads out of the folder included.
+    mkdir out/sub elsewhere
+    [ $windows = 0 ] && ln -s ../elsewhere out/away
+    printf 'any "a" "away\\\\x" "sub\\\\y" "2b" "a"\n' >plan.rules
+    run "$@" copy --dry-run --source src.txt --into out plan.rules >plan.txt 2>/dev/null
+    files() { (cd out && find . -type f | sed 's|^\./||' | LC_ALL=C sort); }
+    files >planned
+    run "$@" copy --on-failure skip --quiet --source src.txt --into out plan.rules 2>/dev/null
+    [ "$(sed -n 's/^would copy: //p' plan.txt | tr -d '\r' | tr '\\' / | LC_ALL=C sort)" = \
+      "$(files | LC_ALL=C comm -13 planned -)" ] || fail "the run did other than its dry run said: $(cat plan.txt)"
+    [ -z "$(ls elsewhere)" ] || fail "a copy went out of the folder"
     ;;
   sub-folder)
     mkdir out/う
