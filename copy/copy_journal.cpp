@@ -135,9 +135,25 @@ TCopyJournal::TCopyJournal(IJournalFile& file, const std::string& folder, const 
   }
 }
 
+TCopyJournal::~TCopyJournal() {
+  try {
+    Flush();
+  } catch (const std::exception&) {
+    // Without its "named" line the last copy keeps the proof of its "created" line.
+  }
+}
+
 void TCopyJournal::Begin() {
   ++attempt_;
   attemptWritten_ = false;
+  attemptCreated_ = false;
+}
+
+void TCopyJournal::Flush() {
+  if (heldBack_.empty()) return;
+  std::string lines;
+  lines.swap(heldBack_);  // lines that could not be written are not tried again
+  file_.Append(lines);
 }
 
 std::string TCopyJournal::Within(const std::string& path) const {
@@ -155,8 +171,11 @@ void TCopyJournal::Write(std::string_view kind, const std::string& destination, 
   line.append(" ").append(kind).append(" ").append(EscapePath(Within(destination)));
   line.append(" ").append(EscapePath(Within(temporary)));
   if (file) line.append(" ").append(Fields(*file));
-  file_.Append(line.append("\n"));
+  heldBack_.append(line).append("\n");
   attemptWritten_ = true;
+  if (kind == "named" && attemptCreated_) return;
+  attemptCreated_ = kind == "created";
+  Flush();
 }
 
 void TCopyJournal::Creating(const std::string& destination, const std::string& temporary) {
@@ -208,7 +227,8 @@ bool ReadJournal(std::string_view text, char separator, TJournal& journal, std::
     if (lineNumber == 1) {
       if (line == kJournalHeader) continue;
       if (line.rfind("tandelo-cli journal ", 0) == 0) {
-        problem = "a journal of another version of tandelo-cli (\"" + std::string(line) + "\"), which this one cannot prove";
+        problem = "a journal of another version of tandelo-cli (\"" + std::string(line) +
+                  "\"), which this one cannot prove";
       } else {
         problem = "not a journal of tandelo-cli copy (its first line is not \"" + kJournalHeader + "\")";
       }
@@ -329,7 +349,8 @@ TVerdict JudgeNamed(const TUndoItem& item, const TFileState& state) {
   // Killed between naming the file and recording it: only its birth time can prove it, and its
   // change time moved once, by the naming.
   if (made.Birth == 0) {
-    return Keep(name, "the run was stopped as it named this file, and without a birth time nothing proves it is the run's");
+    return Keep(name,
+                "the run was stopped as it named this file, and without a birth time nothing proves it is the run's");
   }
   if (now.Size != made.Size || now.Time != made.Time || now.Change < made.Change ||
       now.Change - made.Change > kNamingSlack) {

@@ -80,7 +80,10 @@ inline bool operator!=(const TFileIdentity& a, const TFileIdentity& b) { return 
 
 // Told by a platform copier what it is making, as it makes it. Paths are the destination and the
 // temporary name in full (empty `temporary`: the copy is made at its name). Each call writes
-// through before it returns and throws when it cannot: a copy must not go on unrecorded.
+// through before it returns and throws when it cannot: a copy must not go on unrecorded. The one
+// exception is "named" after a "created" of the same copy: the file is recorded already, and the
+// line that makes its proof exact goes out with the next line written (one write a copy, not
+// two); a kill before that leaves it to the proof of a file killed as it was named.
 class ICopyWitness {
  public:
   virtual ~ICopyWitness() = default;
@@ -106,6 +109,7 @@ class TCopyJournal : public ICopyWitness {
   // discarding the file. `folder` is the run's folder in full, as destinations start with it
   // before `separator`.
   TCopyJournal(IJournalFile& file, const std::string& folder, const TFileIdentity& folderIdentity, char separator);
+  ~TCopyJournal() override;  // writes what is held back, if it can
 
   void Creating(const std::string& destination, const std::string& temporary) override;
   void Opened(const std::string& destination, const std::string& temporary, const TFileIdentity& file) override;
@@ -116,6 +120,9 @@ class TCopyJournal : public ICopyWitness {
   // wrote one).
   void Begin();
   void Failed(const std::string& destination);
+
+  // Writes the "named" line held back, if any (see Named). Throws std::runtime_error.
+  void Flush();
 
  private:
   // The part of `path` within the folder; throws for a path outside it.
@@ -128,6 +135,8 @@ class TCopyJournal : public ICopyWitness {
   char separator_;
   std::uint64_t attempt_ = 0;
   bool attemptWritten_ = false;
+  bool attemptCreated_ = false;  // a "created" line of this attempt is written
+  std::string heldBack_;         // lines to go out with the next write
 };
 
 // Journals every copy of another copier: each call is an attempt of its own, and a copy that does

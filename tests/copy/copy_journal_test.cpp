@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <stdexcept>
 
@@ -65,6 +66,27 @@ TEST(CopyJournalTest, AFailedAttemptCancelsOnlyItsOwnLines) {
   EXPECT_EQ(read.Items[0].File.Index, 10u);
   EXPECT_EQ(read.Items[1].Stage, TUndoItem::Opened);
   EXPECT_EQ(read.Items[1].Temporary, "t1");
+}
+
+// Every line is written before the call returns, but the "named" line of a copy already recorded
+// as "created", which goes out with the next line.
+TEST(CopyJournalTest, OnlyTheNamedLineOfARecordedCopyWaitsForTheNextLine) {
+  TMemoryJournal file;
+  TCopyJournal journal(file, "/f", kFolder, '/');
+  const auto lines = [&] { return std::count(file.Text.begin(), file.Text.end(), '\n'); };
+  journal.Begin();
+  journal.Creating("/f/a", {});
+  journal.Named("/f/a", {1, 2, 3, 4, 5, 6});
+  EXPECT_EQ(lines(), 4);
+  journal.Begin();
+  journal.Created("/f/b", {}, {1, 3, 3, 4, 5, 6});
+  journal.Named("/f/b", {1, 3, 3, 4, 5, 7});
+  EXPECT_EQ(lines(), 5);
+  journal.Begin();
+  journal.Created("/f/c", {}, {1, 4, 3, 4, 5, 6});
+  EXPECT_EQ(lines(), 7);
+  journal.Flush();
+  EXPECT_EQ(Read(file.Text).Items.at(1).Stage, TUndoItem::Named);
 }
 
 // A journal that cannot be started is discarded; one killed before its first lines were written

@@ -191,7 +191,8 @@ TEST_P(PosixFileCopierTest, NamesReachSubFoldersInsideTheFolderOnly) {
     EXPECT_EQ(looked.Result, copied.Result) << name;
     EXPECT_EQ(looked.Reason, copied.Reason) << name;
   }
-  EXPECT_EQ(copier.Look(scratch_.Out + "/away/x").Reason, "フォルダの外へ出るリンクを通る名前は使えません。");
+  EXPECT_EQ(copier.Look(scratch_.Out + "/away/x").Reason,
+            "フォルダの外へ出るリンクを通る名前は使えません。");
   EXPECT_EQ(copier.Copy(scratch_.Source, scratch_.Folder + "/x").Result, TCopyResult::Failed);
   EXPECT_TRUE(Entries(outside).empty());
   EXPECT_FALSE(Exists(scratch_.Folder + "/x"));

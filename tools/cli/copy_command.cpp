@@ -213,6 +213,11 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
   }
   progress.Clear();
   out.Flush();
+  try {
+    if (journal) journal->Flush();
+  } catch (const std::runtime_error& e) {
+    report.Say(e.what());  // the last copy is recorded all the same, only less closely
+  }
   if (!finished) return kExitStopped;
   if (!line.Quiet && !line.DryRun) report.ShowMessage(kCopyDoneMessage);
   return failed == 0 ? kExitDone : kExitSomeLeft;

@@ -35,7 +35,9 @@ fail() { echo "FAIL: $*"; ok=0; }
 # Every file below out/ with its inode, size and modification time.
 listing() { find out -mindepth 1 -printf '%p %i %s %T@\n' | LC_ALL=C sort; }
 # Every file below out/ with its content.
-hashed() { (cd out && find . -mindepth 1 -type f -exec md5sum {} + | LC_ALL=C sort; find . -mindepth 1 -type d | LC_ALL=C sort); }
+hashed() {
+  (cd out && find . -mindepth 1 -type f -exec md5sum {} + | LC_ALL=C sort; find . -mindepth 1 -type d | LC_ALL=C sort)
+}
 run() { "$@" </dev/null; }
 
 case $case_name in
@@ -84,9 +86,13 @@ case $case_name in
         kill -9 $pid 2>/dev/null
         wait $pid 2>/dev/null
         if [ -e j ]; then
-          "$@" undo j >undo.txt 2>&1 || fail "$way kill $i: undo exit $?: $(grep -v '^removed\|^absent' undo.txt | head -3)"
+          "$@" undo j >undo.txt 2>&1 ||
+            fail "$way kill $i: undo exit $?: $(grep -v '^removed\|^absent' undo.txt | head -3)"
         fi
-        [ "$(hashed)" = "$before" ] || { fail "$way kill $i: the folder is not as it was: $(diff <(echo "$before") <(hashed) | head -4)"; break; }
+        if [ "$(hashed)" != "$before" ]; then
+          fail "$way kill $i: the folder is not as it was: $(diff <(echo "$before") <(hashed) | head -4)"
+          break
+        fi
       done
     done
     ;;
@@ -115,7 +121,8 @@ case $case_name in
     [ $? = 1 ] || fail "undoing run A again did not report B's files as kept"
     [ "$(listing)" = "$b" ] || fail "undoing run A again touched run B's files"
     run "$@" undo --dry-run jb >undo.txt || fail "the dry run of undo B would keep files"
-    [ "$(grep -c '^would remove ' undo.txt)" = 4 ] && [ "$(listing)" = "$b" ] || fail "the dry run of undo removed files"
+    [ "$(grep -c '^would remove ' undo.txt)" = 4 ] && [ "$(listing)" = "$b" ] ||
+      fail "the dry run of undo removed files"
     run "$@" undo jb >/dev/null && [ -z "$(ls out)" ] || fail "undo of run B left: $(ls out)"
     ;;
   folder)
@@ -147,7 +154,8 @@ case $case_name in
       chmod 0666 j
       run "$@" undo j >undo.txt 2>err
       status=$?
-      [ $status = 2 ] && grep -q 'will not undo' err || fail "undo of a journal others may write: exit $status, $(cat err)"
+      [ $status = 2 ] && grep -q 'will not undo' err ||
+        fail "undo of a journal others may write: exit $status, $(cat err)"
       [ "$(listing)" = "$before" ] || fail "undo of a journal others may write removed something"
     fi
     ;;
