@@ -2,8 +2,11 @@
 
 #include <utility>
 
-TCopyProgress::~TCopyProgress() {
+TCopyProgress::~TCopyProgress() { CloseDestination(); }
+
+void TCopyProgress::CloseDestination() {
   if (destination_) CloseHandle(destination_);
+  destination_ = nullptr;
 }
 
 DWORD CALLBACK TCopyProgress::Routine(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD,

@@ -31,6 +31,9 @@ class TCopyProgress {
 
   bool HoldsDestination() const { return destination_ != nullptr; }
   HANDLE Destination() const { return destination_; }
+  // Lets the held destination go once the copy has succeeded: the system finishes the times of a
+  // file written through a handle when the last handle of that opening closes, and this one is.
+  void CloseDestination();
   // Sets the held destination for deletion, read-only cleared first. True when it will go (also
   // when the system had set it so already); false when nothing is held or the system refused.
   bool DiscardDestination();

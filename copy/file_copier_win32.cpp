@@ -39,6 +39,16 @@ bool IdentityByName(const std::string& path, TIdentityReader& identities, TFileI
 
 }  // namespace
 
+bool CopiedIdentity(TCopyProgress& progress, const std::string& destination, TIdentityReader& identities,
+                    TFileIdentity& file) {
+  const bool held = progress.HoldsDestination();
+  TFileIdentity made;
+  if (held && !identities.Read(progress.Destination(), destination, made)) return false;
+  progress.CloseDestination();
+  return IdentityByName(destination, identities, file) &&
+         (!held || (file.Volume == made.Volume && file.Index == made.Index));
+}
+
 std::string SystemErrorText(unsigned long error) {
   char* buffer = nullptr;
   const DWORD length = FormatMessageA(
@@ -53,18 +63,20 @@ std::string SystemErrorText(unsigned long error) {
 TWin32FileCopier::TWin32FileCopier(TStillWorking stillWorking, ICopyWitness* witness)
     : stillWorking_(std::move(stillWorking)), witness_(witness) {}
 
+TCopyOutcome TWin32FileCopier::Look(const std::string& destination) {
+  if (GetFileAttributesA(destination.c_str()) != INVALID_FILE_ATTRIBUTES) return {TCopyResult::Exists, {}};
+  const DWORD error = GetLastError();
+  if (error == ERROR_FILE_NOT_FOUND) return {};
+  return {TCopyResult::Failed, SystemErrorText(error)};
+}
+
 TCopyOutcome TWin32FileCopier::Copy(const std::string& source, const std::string& destination) {
   TCopyProgress progress(stillWorking_);
-  if (witness_) witness_->Creating(destination);
+  if (witness_) witness_->Creating(destination, {});
   if (CopyFileExA(source.c_str(), destination.c_str(), &TCopyProgress::Routine, &progress, nullptr,
                   COPY_FILE_FAIL_IF_EXISTS)) {
-    if (witness_) {
-      TFileIdentity file;
-      const bool known = progress.HoldsDestination()
-                             ? identities_.Read(progress.Destination(), destination, file)
-                             : IdentityByName(destination, identities_, file);
-      if (known) witness_->Created(destination, file);
-    }
+    TFileIdentity file;
+    if (witness_ && CopiedIdentity(progress, destination, identities_, file)) witness_->Named(destination, file);
     return {};
   }
   const DWORD error = GetLastError();

@@ -20,9 +20,11 @@
 // source that cannot be read (opened again only after a failure, to tell it from a destination
 // that cannot be written), or another failure with the system's description of it.
 //
-// A witness hears "creating" before the system's copy and "created" after it, with the identity
-// read from the handle the system created the file with where the progress routine handed it
-// over, and otherwise from the file opened by name at once: the copy refused an existing name, so
+// A witness hears "creating" before the system's copy and "named" after it, with the identity of
+// the file at the destination read by name once the copy is done. Where the progress routine was
+// handed the handle the system created the file with, that handle is closed first (the system
+// finishes the file's change time as the last handle of the writing goes) and the file at the name
+// must have its number; otherwise the file is read at once: the copy refused an existing name, so
 // the file there is the one it made unless another program replaced it in between. A file whose
 // identity cannot be read goes unrecorded, and undo keeps it.
 class TWin32FileCopier : public IFileCopier {
@@ -32,12 +34,23 @@ class TWin32FileCopier : public IFileCopier {
   explicit TWin32FileCopier(TStillWorking stillWorking = {}, ICopyWitness* witness = nullptr);
 
   TCopyOutcome Copy(const std::string& source, const std::string& destination) override;
+  // What a copy to `destination` would meet before it makes anything, touching nothing: a name
+  // that exists, a folder on its way that is not there (Failed, with the reason Copy would give),
+  // or nothing.
+  static TCopyOutcome Look(const std::string& destination);
 
  private:
   TStillWorking stillWorking_;
   ICopyWitness* witness_;
   TIdentityReader identities_;  // for the witness
 };
+
+class TCopyProgress;
+
+// The identity of the copy the system has just made at `destination`, as above. False when it
+// cannot be read, or the handle the routine held was another file's.
+bool CopiedIdentity(TCopyProgress& progress, const std::string& destination, TIdentityReader& identities,
+                    TFileIdentity& file);
 
 // The system's description of an error code (FormatMessageA), without line breaks at the end.
 std::string SystemErrorText(unsigned long error);

@@ -7,7 +7,8 @@
 
 const char kPathSeparator = '\\';
 
-std::unique_ptr<IFileCopier> MakeFileCopier(ICopyWitness* witness) {
+// The system's copy takes whole paths; it needs no folder held.
+std::unique_ptr<IFileCopier> MakeFileCopier(const std::string&, ICopyWitness* witness) {
   return std::make_unique<TWin32FileCopier>(TStillWorking{}, witness);
 }
 
@@ -15,6 +16,16 @@ std::unique_ptr<IFileRemover> MakeFileRemover() { return std::make_unique<TWin32
 
 std::unique_ptr<IJournalFile> MakeJournalFile(const std::string& path) {
   return std::make_unique<TWin32JournalFile>(path);
+}
+
+bool FolderIdentity(const std::string& path, TFileIdentity& identity, std::string& problem) {
+  if (ReadFolderIdentity(path, identity)) return true;
+  problem = SystemErrorText(GetLastError());
+  return false;
+}
+
+bool ReadJournalFile(const std::string& path, std::string& text, std::string& problem) {
+  return ReadTrustedJournal(path, text, problem);
 }
 
 std::string AbsolutePath(const std::string& path, std::string& problem) {
@@ -29,7 +40,18 @@ std::string AbsolutePath(const std::string& path, std::string& problem) {
   return result;
 }
 
-bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+namespace {
+
+class TLookingCopier : public IFileCopier {
+ public:
+  TCopyOutcome Copy(const std::string&, const std::string& destination) override {
+    return TWin32FileCopier::Look(destination);
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<IFileCopier> MakeLookingCopier(const std::string&) { return std::make_unique<TLookingCopier>(); }
 
 std::string SourceProblem(const std::string& path) {
   const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
