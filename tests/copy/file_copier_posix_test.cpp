@@ -273,6 +273,9 @@ TEST(PosixFileRemoverTest, RemovesOnlyWhatIsStillTheFileSeenInTheRunsFolder) {
   EXPECT_EQ(TPosixFileRemover().OpenFolder(scratch.Out, folder), TFolderState::Missing);
   mkdir(scratch.Out.c_str(), 0755);
   EXPECT_EQ(TPosixFileRemover().OpenFolder(scratch.Out, folder), TFolderState::Other);
+  TFileIdentity unborn = folder;  // as recorded where the file system keeps no birth time
+  unborn.Birth = 0;
+  EXPECT_EQ(TPosixFileRemover().OpenFolder(scratch.Out, unborn), TFolderState::Other);
   EXPECT_EQ(TPosixFileRemover().OpenFolder(scratch.Folder + "/moved", folder), TFolderState::Same);
 }
 
