@@ -35,6 +35,8 @@
 #include <unistd.h>
 
 #include "copy/file_copier_posix.h"
+#include "copy/file_remover_posix.h"
+#include "copy/journal_file_posix.h"
 #endif
 
 namespace {

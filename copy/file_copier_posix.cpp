@@ -1,16 +1,12 @@
 #include "copy/file_copier_posix.h"
 
 #include <fcntl.h>
-#include <linux/magic.h>
-#include <linux/openat2.h>
 #include <sys/random.h>
 #include <sys/stat.h>
-#include <sys/statfs.h>
-#include <sys/syscall.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 #include <vector>
@@ -31,23 +27,6 @@ class TFd {
  private:
   int fd_;
 };
-
-std::int64_t Nanoseconds(const struct statx_timestamp& time) {
-  return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
-}
-
-TFileIdentity IdentityOf(const struct statx& st) {
-  TFileIdentity identity;
-  identity.Volume = makedev(st.stx_dev_major, st.stx_dev_minor);
-  identity.Index = st.stx_ino;
-  identity.Size = st.stx_size;
-  identity.Time = Nanoseconds(st.stx_mtime);
-  identity.Birth = (st.stx_mask & STATX_BTIME) ? Nanoseconds(st.stx_btime) : 0;
-  identity.Change = Nanoseconds(st.stx_ctime);
-  return identity;
-}
-
-constexpr unsigned kIdentityFields = STATX_TYPE | STATX_INO | STATX_SIZE | STATX_MTIME | STATX_CTIME | STATX_BTIME;
 
 TCopyOutcome Failure(int error) { return {TCopyResult::Failed, std::strerror(error)}; }
 
@@ -107,82 +86,7 @@ void RemoveTemporary(int folder, const std::string& name, int file) {
   }
 }
 
-int OpenBeneath(int root, const std::string& path) {
-  struct open_how how{};
-  how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
-  how.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
-  const long fd = syscall(SYS_openat2, root, path.c_str(), &how, sizeof how);
-  if (fd >= 0 || errno != ENOSYS) return static_cast<int>(fd);
-  // Before Linux 5.6: part by part, following no link at all.
-  int at = root;
-  int opened = -1;
-  for (std::size_t start = 0; start <= path.size();) {
-    const std::size_t end = std::min(path.find('/', start), path.size());
-    const std::string part = path.substr(start, end - start);
-    start = end + 1;
-    if (part.empty() || part == ".") continue;
-    if (part == "..") {
-      if (opened >= 0) close(opened);
-      errno = EXDEV;
-      return -1;
-    }
-    const int next = openat(at, part.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (opened >= 0) close(opened);
-    if (next < 0) return -1;
-    at = opened = next;
-  }
-  return opened >= 0 ? opened : fcntl(root, F_DUPFD_CLOEXEC, 0);
-}
-
 }  // namespace
-
-bool IdentityOf(int file, TFileIdentity& identity) {
-  struct statx st;
-  if (statx(file, "", AT_EMPTY_PATH, kIdentityFields, &st) != 0) return false;
-  identity = IdentityOf(st);
-  return true;
-}
-
-bool IdentityOf(int folder, const std::string& name, TFileIdentity& identity, bool& regular) {
-  struct statx st;
-  if (statx(folder, name.c_str(), AT_SYMLINK_NOFOLLOW, kIdentityFields, &st) != 0) return false;
-  identity = IdentityOf(st);
-  regular = S_ISREG(st.stx_mode);
-  return true;
-}
-
-TFolderHandle::~TFolderHandle() {
-  CloseSub();
-  if (root_ >= 0) close(root_);
-}
-
-void TFolderHandle::CloseSub() {
-  if (subFd_ >= 0) close(subFd_);
-  subFd_ = -1;
-  sub_.clear();
-}
-
-bool TFolderHandle::Open(const std::string& path) {
-  CloseSub();
-  if (root_ >= 0) close(root_);
-  root_ = open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-  return root_ >= 0;
-}
-
-int TFolderHandle::Of(const std::string& name, std::string& leaf) {
-  const std::size_t slash = name.rfind('/');
-  if (slash == std::string::npos) {
-    leaf = name;
-    return root_;
-  }
-  leaf = name.substr(slash + 1);
-  if (subFd_ >= 0 && name.compare(0, slash, sub_) == 0 && sub_.size() == slash) return subFd_;
-  CloseSub();
-  sub_ = name.substr(0, slash);
-  subFd_ = OpenBeneath(root_, sub_);
-  if (subFd_ < 0) sub_.clear();
-  return subFd_;
-}
 
 TPosixFileCopier::TPosixFileCopier(const std::string& folder, ICopyWitness* witness, TWay way)
     : folderPath_(folder),
@@ -347,88 +251,5 @@ TCopyOutcome TPosixFileCopier::CopyUnderTemporaryName(int from, const struct sta
   }
   TFileIdentity file;
   if (witness_ && IdentityOf(to.Get(), file)) witness_->Named(destination, file);
-  return {};
-}
-
-TFolderState TPosixFileRemover::OpenFolder(const std::string& path, const TFileIdentity& identity) {
-  if (!folder_.Open(path)) return TFolderState::Missing;
-  TFileIdentity now;
-  if (!IdentityOf(folder_.Get(), now) || now.Volume != identity.Volume || now.Index != identity.Index ||
-      (identity.Birth != 0 && now.Birth != identity.Birth)) {
-    return TFolderState::Other;
-  }
-  // FAT and exFAT number a file by its place in the folder and keep no change time.
-  struct statfs system;
-  if (fstatfs(folder_.Get(), &system) == 0 &&
-      (system.f_type == MSDOS_SUPER_MAGIC || system.f_type == static_cast<decltype(system.f_type)>(0x2011BAB0))) {
-    return TFolderState::NoLastingIdentity;
-  }
-  return TFolderState::Same;
-}
-
-TFileState TPosixFileRemover::Inspect(const std::string& name) {
-  std::string leaf;
-  const int folder = folder_.Of(name, leaf);
-  TFileState state;
-  if (folder >= 0 && IdentityOf(folder, leaf, state.File, state.RegularFile)) state.Exists = true;
-  return state;
-}
-
-bool TPosixFileRemover::RemoveIfSame(const std::string& name, const TFileIdentity& seen, std::string& problem) {
-  std::string leaf;
-  const int folder = folder_.Of(name, leaf);
-  TFileIdentity now;
-  bool regular = false;
-  if (folder < 0 || !IdentityOf(folder, leaf, now, regular) || !regular || now != seen) {
-    problem = "changed while undo looked at it";
-    return false;
-  }
-  if (unlinkat(folder, leaf.c_str(), 0) != 0) {
-    problem = std::strerror(errno);
-    return false;
-  }
-  return true;
-}
-
-TPosixJournalFile::TPosixJournalFile(const std::string& path)
-    : path_(path), fd_(open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0644)) {
-  if (fd_ < 0) throw std::runtime_error("cannot create the journal " + path + ": " + std::strerror(errno));
-}
-
-TPosixJournalFile::~TPosixJournalFile() {
-  if (fd_ >= 0) close(fd_);
-}
-
-void TPosixJournalFile::Append(const std::string& line) {
-  for (std::size_t done = 0; done < line.size();) {
-    const ssize_t put = write(fd_, line.data() + done, line.size() - done);
-    if (put < 0 && errno == EINTR) continue;
-    if (put < 0) throw std::runtime_error("cannot write the journal " + path_ + ": " + std::strerror(errno));
-    done += static_cast<std::size_t>(put);
-  }
-}
-
-void TPosixJournalFile::Discard() {
-  // Made by this handle with O_EXCL, and held open all along: the name is removed only while it
-  // is still that file.
-  struct stat held;
-  struct stat named;
-  if (fstat(fd_, &held) == 0 && lstat(path_.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
-      held.st_ino == named.st_ino) {
-    unlink(path_.c_str());
-  }
-}
-
-std::string JournalTrustProblem(int file) {
-  struct stat st;
-  if (fstat(file, &st) != 0) return std::strerror(errno);
-  if (st.st_uid != geteuid() && st.st_uid != 0) {
-    return "it belongs to another user (" + std::to_string(st.st_uid) + "), who could have written any path in it";
-  }
-  if (st.st_mode & (S_IWGRP | S_IWOTH)) {
-    char mode[8];
-    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
-    return std::string("other users may write it (mode ") + mode + "), and could have written any path in it";
-  }
   return {};
 }

@@ -4,36 +4,7 @@
 
 #include "copy/copy_journal.h"
 #include "copy/copy_run.h"
-
-// A folder held open, and the sub-folders below it reached through it: every name is looked up
-// beneath the folder's handle, never through a link out of it or "..", so a run and its undo
-// reach only what is inside the folder they were given, whatever happens to its path meanwhile.
-// The sub-folder of the last name is kept while the next name is in the same sub-folder.
-class TFolderHandle {
- public:
-  TFolderHandle() = default;
-  ~TFolderHandle();
-  TFolderHandle(const TFolderHandle&) = delete;
-  TFolderHandle& operator=(const TFolderHandle&) = delete;
-  // Opens the folder at `path` (following links in the path itself); false with errno set.
-  bool Open(const std::string& path);
-  int Get() const { return root_; }
-  // The handle of the folder that holds `name` ("/"-separated, within the folder) and the last
-  // part of `name` in `leaf`; -1 with errno set when it cannot be reached beneath the folder.
-  int Of(const std::string& name, std::string& leaf);
-
- private:
-  void CloseSub();
-
-  int root_ = -1;
-  std::string sub_;  // the sub-folder `subFd_` holds, within the folder
-  int subFd_ = -1;
-};
-
-// The identity of a file by its handle, or of `name` within `folder` without following a final
-// link (statx: the birth time where the file system keeps one). False with errno set.
-bool IdentityOf(int file, TFileIdentity& identity);
-bool IdentityOf(int folder, const std::string& name, TFileIdentity& identity, bool& regular);
+#include "copy/file_identity_posix.h"
 
 // The file copy on Linux, into one folder given at the start: destinations are that folder, "/"
 // and a name within it. Paths are the platform's bytes.
@@ -98,39 +69,3 @@ class TPosixFileCopier : public IFileCopier {
   TFolderHandle folder_;
   unsigned long long nextTemporary_;
 };
-
-// Removes files for undo: looks at a name within the run's folder, and removes it only while it
-// is still exactly the file looked at (statx just before unlinkat). Between that look and the
-// removal another program could still put a different file at the name; Linux offers no removal
-// by handle, and the window is that of any rm.
-class TPosixFileRemover : public IFileRemover {
- public:
-  TFolderState OpenFolder(const std::string& path, const TFileIdentity& identity) override;
-  TFileState Inspect(const std::string& name) override;
-  bool RemoveIfSame(const std::string& name, const TFileIdentity& seen, std::string& problem) override;
-
- private:
-  TFolderHandle folder_;
-};
-
-// A journal file created for this run only (O_EXCL: an existing file is never appended to or
-// replaced), writable by its owner alone, each line written with its own write(2). A line
-// written is in the kernel, so it survives the process being killed; it is not synced to the
-// disk, which only a power failure would need.
-class TPosixJournalFile : public IJournalFile {
- public:
-  explicit TPosixJournalFile(const std::string& path);  // throws std::runtime_error
-  ~TPosixJournalFile() override;
-  TPosixJournalFile(const TPosixJournalFile&) = delete;
-  TPosixJournalFile& operator=(const TPosixJournalFile&) = delete;
-  void Append(const std::string& line) override;
-  void Discard() override;
-
- private:
-  std::string path_;
-  int fd_;
-};
-
-// Why the open journal `file` cannot be trusted to name what undo removes (another user owns it,
-// or others may write it), in words; empty when only this user (or the administrator) may write it.
-std::string JournalTrustProblem(int file);

@@ -1,4 +1,7 @@
 #include "copy/file_copier_posix.h"
+#include "copy/file_identity_posix.h"
+#include "copy/file_remover_posix.h"
+#include "copy/journal_file_posix.h"
 
 #include <gtest/gtest.h>
 #include <dirent.h>

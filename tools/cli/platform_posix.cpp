@@ -8,6 +8,9 @@
 #include <cstring>
 
 #include "copy/file_copier_posix.h"
+#include "copy/file_identity_posix.h"
+#include "copy/file_remover_posix.h"
+#include "copy/journal_file_posix.h"
 #include "tools/cli/platform.h"
 
 const char kPathSeparator = '/';

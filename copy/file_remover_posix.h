@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+#include "copy/copy_journal.h"
+#include "copy/file_identity_posix.h"
+
+// Removes files for undo: looks at a name within the run's folder, and removes it only while it
+// is still exactly the file looked at (statx just before unlinkat). Between that look and the
+// removal another program could still put a different file at the name; Linux offers no removal
+// by handle, and the window is that of any rm.
+class TPosixFileRemover : public IFileRemover {
+ public:
+  TFolderState OpenFolder(const std::string& path, const TFileIdentity& identity) override;
+  TFileState Inspect(const std::string& name) override;
+  bool RemoveIfSame(const std::string& name, const TFileIdentity& seen, std::string& problem) override;
+
+ private:
+  TFolderHandle folder_;
+};

@@ -1,0 +1,53 @@
+#include "copy/journal_file_posix.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+
+TPosixJournalFile::TPosixJournalFile(const std::string& path)
+    : path_(path), fd_(open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0644)) {
+  if (fd_ < 0) throw std::runtime_error("cannot create the journal " + path + ": " + std::strerror(errno));
+}
+
+TPosixJournalFile::~TPosixJournalFile() {
+  if (fd_ >= 0) close(fd_);
+}
+
+void TPosixJournalFile::Append(const std::string& line) {
+  for (std::size_t done = 0; done < line.size();) {
+    const ssize_t put = write(fd_, line.data() + done, line.size() - done);
+    if (put < 0 && errno == EINTR) continue;
+    if (put < 0) throw std::runtime_error("cannot write the journal " + path_ + ": " + std::strerror(errno));
+    done += static_cast<std::size_t>(put);
+  }
+}
+
+void TPosixJournalFile::Discard() {
+  // Made by this handle with O_EXCL, and held open all along: the name is removed only while it
+  // is still that file.
+  struct stat held;
+  struct stat named;
+  if (fstat(fd_, &held) == 0 && lstat(path_.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+      held.st_ino == named.st_ino) {
+    unlink(path_.c_str());
+  }
+}
+
+std::string JournalTrustProblem(int file) {
+  struct stat st;
+  if (fstat(file, &st) != 0) return std::strerror(errno);
+  if (st.st_uid != geteuid() && st.st_uid != 0) {
+    return "it belongs to another user (" + std::to_string(st.st_uid) + "), who could have written any path in it";
+  }
+  if (st.st_mode & (S_IWGRP | S_IWOTH)) {
+    char mode[8];
+    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
+    return std::string("other users may write it (mode ") + mode + "), and could have written any path in it";
+  }
+  return {};
+}
