@@ -29,6 +29,8 @@
 
 #include "copy/file_copier_win32.h"
 #include "copy/file_identity_win32.h"
+#include "copy/file_remover_win32.h"
+#include "copy/journal_file_win32.h"
 #else
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -49,17 +49,6 @@ bool CopiedIdentity(TCopyProgress& progress, const std::string& destination, TId
          (!held || (file.Volume == made.Volume && file.Index == made.Index));
 }
 
-std::string SystemErrorText(unsigned long error) {
-  char* buffer = nullptr;
-  const DWORD length = FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-      0, reinterpret_cast<char*>(&buffer), 0, nullptr);
-  std::string text = length ? std::string(buffer, length) : "エラー " + std::to_string(error);
-  LocalFree(buffer);
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  return text;
-}
-
 TWin32FileCopier::TWin32FileCopier(TStillWorking stillWorking, ICopyWitness* witness)
     : stillWorking_(std::move(stillWorking)), witness_(witness) {}
 

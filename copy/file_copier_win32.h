@@ -5,6 +5,7 @@
 #include "copy/copy_journal.h"
 #include "copy/copy_run.h"
 #include "copy/file_identity_win32.h"
+#include "win32/system_error.h"
 
 // The file copy of a run: the system's own copy (CopyFileExA), failing when the destination
 // exists, so nothing is ever replaced, and whatever of the source travels with its content
@@ -51,6 +52,3 @@ class TCopyProgress;
 // cannot be read, or the handle the routine held was another file's.
 bool CopiedIdentity(TCopyProgress& progress, const std::string& destination, TIdentityReader& identities,
                     TFileIdentity& file);
-
-// The system's description of an error code (FormatMessageA), without line breaks at the end.
-std::string SystemErrorText(unsigned long error);

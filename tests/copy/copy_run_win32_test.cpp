@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "copy/file_copier_win32.h"
+#include "win32/system_error.h"
 #include "copy/file_name_check.h"
 #include "tests/copy/copy_fakes.h"
 #include "tests/support/temp_folder_win32.h"

@@ -12,6 +12,8 @@
 #include "copy/copy_progress_win32.h"
 #include "copy/file_copier_win32.h"
 #include "copy/file_identity_win32.h"
+#include "copy/file_remover_win32.h"
+#include "copy/journal_file_win32.h"
 #include "tests/support/temp_folder_win32.h"
 
 namespace {

@@ -2,7 +2,10 @@
 #include <io.h>
 
 #include "copy/file_copier_win32.h"
+#include "win32/system_error.h"
 #include "copy/file_identity_win32.h"
+#include "copy/file_remover_win32.h"
+#include "copy/journal_file_win32.h"
 #include "tools/cli/platform.h"
 
 const char kPathSeparator = '\\';

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "copy/copy_journal.h"
+#include "copy/file_identity_win32.h"
+
+// Removes files for undo, within one folder held open: each name is opened beneath the folder's
+// handle, not by the folder's path, so the folder renamed or replaced meanwhile is never left; a
+// sub-folder part is reached as the run reached it and must resolve beneath the folder (one that
+// is a link or junction leading out of it is not followed). The file's identity is compared, and
+// the very file that handle holds is set for deletion, so a file that took the name in between is
+// never the one removed.
+//
+// Inspect keeps the handle it looked through for the removal of the same name that usually
+// follows, so each file is opened once and the file removed is the very one looked at; the
+// sub-folder of the last name is kept while the next name is in the same sub-folder.
+class TWin32FileRemover : public IFileRemover {
+ public:
+  TWin32FileRemover() = default;
+  ~TWin32FileRemover() override;
+  TWin32FileRemover(const TWin32FileRemover&) = delete;
+  TWin32FileRemover& operator=(const TWin32FileRemover&) = delete;
+
+  TFolderState OpenFolder(const std::string& path, const TFileIdentity& identity) override;
+  TFileState Inspect(const std::string& name) override;
+  bool RemoveIfSame(const std::string& name, const TFileIdentity& seen, std::string& problem) override;
+
+ private:
+  enum class TPlace { Beneath, Outside, Unknown };
+  // The open folder that holds `name` in `folder` and the last part of `name` in `leaf`, as the
+  // system names the file it creates; Beneath unless its sub-folder is not there or resolves
+  // outside the folder, or the system cannot say where it resolves.
+  TPlace FolderOf(const std::string& name, std::string& leaf, HANDLE& folder);
+  TFileState StateOf(HANDLE file, const std::string& name);
+  void Hold(HANDLE file, const std::string& name);
+  void CloseSub();
+  void Close();
+
+  TIdentityReader identities_;
+  HANDLE folder_ = INVALID_HANDLE_VALUE;
+  std::string folderPath_;    // as the journal names it
+  std::wstring folderFinal_;  // as the system resolves it, with a separator at its end
+  HANDLE sub_ = INVALID_HANDLE_VALUE;  // the sub-folder subName_ within the folder
+  std::string subName_;
+  TPlace subPlace_ = TPlace::Outside;
+  HANDLE held_ = INVALID_HANDLE_VALUE;  // opened by Inspect for removal, with heldName_
+  std::string heldName_;
+};
