@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/res/version.h"
+#include "tandelo_version.h"
 
 // The program's name as the user sees it: the caption of its messages; the main window's
 // caption adds the version.

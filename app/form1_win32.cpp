@@ -8,7 +8,7 @@
 #include "app/folder_system_win32.h"
 #include "app/program_font_win32.h"
 #include "app/resources_win32.h"
-#include "app/res/version.h"
+#include "tandelo_version.h"
 #include "copy/file_copier_win32.h"
 #include "preview/preview_window_win32.h"
 

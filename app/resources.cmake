@@ -7,7 +7,7 @@ if(WIN32)
     enable_language(RC)
   endif()
 
-  # The version and copyright come from cmake/TandeloVersion.cmake, which writes version.h.
+  # The version and copyright come from cmake/TandeloVersion.cmake, which writes tandelo_version.h.
   set(tandelo_res_generated ${CMAKE_CURRENT_BINARY_DIR}/res)
   configure_file(res/app.manifest.in ${tandelo_res_generated}/app.manifest @ONLY)
 
@@ -18,7 +18,7 @@ if(WIN32)
     ${CMAKE_CURRENT_SOURCE_DIR}/res ${tandelo_res_generated} ${TANDELO_VERSION_HEADER_DIR})
   # windres writes no dependency file: without these, edited pictures or headers would not rebuild.
   set_source_files_properties(res/tandelo.rc PROPERTIES OBJECT_DEPENDS
-    "${CMAKE_CURRENT_SOURCE_DIR}/res/resource.h;${CMAKE_CURRENT_SOURCE_DIR}/res/tandelo.ico;${CMAKE_CURRENT_SOURCE_DIR}/res/rule_images.bmp;${TANDELO_VERSION_HEADER_DIR}/app/res/version.h;${tandelo_res_generated}/app.manifest")
+    "${CMAKE_CURRENT_SOURCE_DIR}/res/resource.h;${CMAKE_CURRENT_SOURCE_DIR}/res/tandelo.ico;${CMAKE_CURRENT_SOURCE_DIR}/res/rule_images.bmp;${TANDELO_VERSION_HEADER_DIR}/tandelo_version.h;${tandelo_res_generated}/app.manifest")
 
   add_library(app_resource_loader STATIC resources_win32.cpp)
   target_link_libraries(app_resource_loader PUBLIC tandelo_options comctl32)

@@ -21,8 +21,8 @@
 
 #include "bench/take_turns.h"
 #include "copy/copy_journal.h"
-#include "tools/cli/platform.h"
-#include "tools/cli/progress.h"
+#include "cli/platform.h"
+#include "cli/progress.h"
 
 #ifdef _WIN32
 #include <windows.h>

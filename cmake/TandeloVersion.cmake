@@ -1,6 +1,6 @@
 # The program's version and copyright, each written once: the version in project(), the copyright
 # in LICENSE. Everything that shows them takes them from here: the main window's caption, the
-# version resource and the manifest (through version.h and app.manifest), and the scripts, which
+# version resource and the manifest (through tandelo_version.h and app.manifest), and the scripts, which
 # read version.txt from the build tree.
 
 # A two-part version leaves PATCH and TWEAK empty; the resources want four numbers. The minor part
@@ -24,9 +24,10 @@ endif()
 set(TANDELO_COMPANY "${CMAKE_MATCH_1}")
 
 set(TANDELO_VERSION_HEADER_DIR ${PROJECT_BINARY_DIR}/generated)
-configure_file(${PROJECT_SOURCE_DIR}/app/res/version.h.in ${TANDELO_VERSION_HEADER_DIR}/app/res/version.h @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/cmake/tandelo_version.h.in ${TANDELO_VERSION_HEADER_DIR}/tandelo_version.h @ONLY)
 configure_file(${PROJECT_SOURCE_DIR}/cmake/version.txt.in ${PROJECT_BINARY_DIR}/version.txt @ONLY)
 
-# For the code that shows the caption or checks it: #include "app/res/version.h".
+# For the code that shows the caption or the version, the program and the command line alike:
+# #include "tandelo_version.h" (a name no source file has, so no stale copy is ever taken).
 add_library(tandelo_version INTERFACE)
 target_include_directories(tandelo_version INTERFACE ${TANDELO_VERSION_HEADER_DIR})

@@ -11,7 +11,7 @@
 
 #include "app/form1_win32.h"
 #include "app/program_font_win32.h"
-#include "app/res/version.h"
+#include "tandelo_version.h"
 #include "preview/preview_window_win32.h"
 #include "tests/support/fake_dialogs.h"
 #include "tests/support/message_box_watcher_win32.h"

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/res/version.h"
+#include "tandelo_version.h"
 #include "tests/support/windows_win32.h"
 
 namespace {

@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "app/res/version.h"
+#include "tandelo_version.h"
 #include "tests/support/real_input_win32.h"
 #include "tests/support/temp_folder_win32.h"
 #include "tests/support/windows_win32.h"

@@ -5,10 +5,10 @@
 
 #include "copy/copy_journal.h"
 #include "naming/mbcs.h"
-#include "tools/cli/commands.h"
-#include "tools/cli/platform.h"
-#include "tools/cli/progress.h"
-#include "tools/cli/rule_input.h"
+#include "cli/commands.h"
+#include "cli/platform.h"
+#include "cli/progress.h"
+#include "cli/rule_input.h"
 
 namespace {
 

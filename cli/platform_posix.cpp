@@ -11,7 +11,7 @@
 #include "copy/file_identity_posix.h"
 #include "copy/file_remover_posix.h"
 #include "copy/journal_file_posix.h"
-#include "tools/cli/platform.h"
+#include "cli/platform.h"
 
 const char kPathSeparator = '/';
 

@@ -1,4 +1,4 @@
-#include "tools/cli/output.h"
+#include "cli/output.h"
 
 #include <cerrno>
 #include <cstring>

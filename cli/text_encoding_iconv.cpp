@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <stdexcept>
 
-#include "tools/cli/text_encoding.h"
+#include "cli/text_encoding.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "naming/validation.h"
-#include "tools/cli/text_encoding.h"
+#include "cli/text_encoding.h"
 
 // Thrown when the output is gone (a closed pipe): the command ends quietly.
 struct TOutputClosed {};

@@ -1,4 +1,4 @@
-#include "tools/cli/progress.h"
+#include "cli/progress.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <io.h>
 #endif
 
-#include "app/res/version.h"
-#include "tools/cli/commands.h"
-#include "tools/cli/platform.h"
+#include "tandelo_version.h"
+#include "cli/commands.h"
+#include "cli/platform.h"
 
 int main(int argc, char** argv) {
 #ifdef _WIN32

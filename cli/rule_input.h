@@ -3,7 +3,7 @@
 #include <string>
 
 #include "naming/rule_tree.h"
-#include "tools/cli/text_encoding.h"
+#include "cli/text_encoding.h"
 
 // Reads all of `path` ("-": standard input). False with `problem` naming the file and the reason.
 bool ReadWholeFile(const std::string& path, std::string& text, std::string& problem);

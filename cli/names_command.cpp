@@ -1,6 +1,6 @@
 #include "copy/copy_run.h"
-#include "tools/cli/commands.h"
-#include "tools/cli/rule_input.h"
+#include "cli/commands.h"
+#include "cli/rule_input.h"
 
 TEncoding FileNameEncoding(TEncoding encoding) {
   return PlatformEncoding() == TEncoding::ShiftJis ? TEncoding::ShiftJis : encoding;

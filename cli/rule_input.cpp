@@ -1,11 +1,11 @@
-#include "tools/cli/rule_input.h"
+#include "cli/rule_input.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
-#include "tools/cli/rule_file.h"
+#include "cli/rule_file.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "tools/cli/text_encoding.h"
+#include "cli/text_encoding.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/cli/rule_file.h"
+#include "cli/rule_file.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "tools/cli/command_line.h"
-#include "tools/cli/output.h"
+#include "cli/command_line.h"
+#include "cli/output.h"
 
 constexpr int kExitDone = 0;
 constexpr int kExitSomeLeft = 1;  // names skipped (copy), files kept (undo)

@@ -1,6 +1,6 @@
 #include "copy/copy_journal.h"
-#include "tools/cli/commands.h"
-#include "tools/cli/platform.h"
+#include "cli/commands.h"
+#include "cli/platform.h"
 
 int RunUndoCommand(const TCommandLine& line, TReporter& report) {
   std::string text;

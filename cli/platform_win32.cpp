@@ -6,7 +6,7 @@
 #include "copy/file_identity_win32.h"
 #include "copy/file_remover_win32.h"
 #include "copy/journal_file_win32.h"
-#include "tools/cli/platform.h"
+#include "cli/platform.h"
 
 const char kPathSeparator = '\\';
 

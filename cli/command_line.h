@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/cli/text_encoding.h"
+#include "cli/text_encoding.h"
 
 enum class TCommand { None, Names, Copy, Undo };
 enum class TOnFailure { Default, Ask, Skip, Stop };
