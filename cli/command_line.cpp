@@ -3,101 +3,144 @@
 #include <algorithm>
 #include <string_view>
 
-const char kUsage[] =
-    "usage: tandelo-cli names [--join] [--source PATH] [--encoding shift-jis|utf-8] RULES\n"
-    "       tandelo-cli copy  [--join] --source PATH --into FOLDER [--on-failure ask|skip|stop]\n"
-    "                         [--dry-run] [--journal FILE] [--quiet] [--encoding shift-jis|utf-8] RULES\n"
-    "       tandelo-cli undo  [--dry-run] JOURNAL\n"
-    "       tandelo-cli --help | --version\n"
-    "\n"
-    "names  prints the names the rule file RULES makes, one a line ('-' reads standard input).\n"
-    "copy   copies PATH into FOLDER once per name, never over an existing file.\n"
-    "undo   removes the files a copy's journal proves it made and that are unchanged.\n"
-    "\n"
-    "  --join              join the names of the top-level rules position by position\n"
-    "  --source PATH       the file to copy; every name ends with its extension\n"
-    "  --into FOLDER       the folder the copies go into (it must exist)\n"
-    "  --on-failure MODE   when a name cannot be copied: ask (skip or stop, per name; the default\n"
-    "                      when standard input is a terminal), skip, or stop (the default otherwise)\n"
-    "  --dry-run           say what would happen to each name or file, and touch nothing\n"
-    "  --journal FILE      record every copy in FILE (a new file), for undo\n"
-    "  --quiet             no progress line\n"
-    "  --encoding ENC      rule files, printed text and, on Linux, the files' names in ENC\n"
-    "                      (default: utf-8 on Linux, shift-jis on Windows)\n"
-    "\n"
-    "Exit status: 0 done; 1 some names skipped (copy) or some files kept (undo);\n"
-    "2 a usage or rule-file error, or a journal that cannot be started or trusted, nothing\n"
-    "touched; 3 the copy was stopped.\n";
-
 namespace {
 
-struct TOptionRule {
+// One row per option: what parsing, the usage text and the checks of a value are made from.
+struct TOption {
   std::string_view Name;
-  bool TakesValue;
-  std::vector<TCommand> Commands;
+  std::string_view Value;                  // the value's name in the help; empty for a flag
+  std::vector<std::string_view> Choices;   // the values it takes, when they are few
+  std::vector<TCommand> Commands;          // the commands it applies to
+  std::vector<TCommand> Required;          // the commands that need it
+  std::string_view Help;                   // "\n" continues it on the next line
+  void (*Set)(TCommandLine& line, const std::string& value);
 };
 
-const TOptionRule kOptions[] = {
-    {"--join", false, {TCommand::Names, TCommand::Copy}},
-    {"--source", true, {TCommand::Names, TCommand::Copy}},
-    {"--encoding", true, {TCommand::Names, TCommand::Copy}},
-    {"--into", true, {TCommand::Copy}},
-    {"--on-failure", true, {TCommand::Copy}},
-    {"--journal", true, {TCommand::Copy}},
-    {"--quiet", false, {TCommand::Copy}},
-    {"--dry-run", false, {TCommand::Copy, TCommand::Undo}},
+const TOption kOptions[] = {
+    {"--join", {}, {}, {TCommand::Names, TCommand::Copy}, {},
+     "join the names of the top-level rules position by position",
+     [](TCommandLine& line, const std::string&) { line.Join = true; }},
+    {"--source", "PATH", {}, {TCommand::Names, TCommand::Copy}, {TCommand::Copy},
+     "the file to copy; every name ends with its extension",
+     [](TCommandLine& line, const std::string& value) { line.Source = value; }},
+    {"--into", "FOLDER", {}, {TCommand::Copy}, {TCommand::Copy}, "the folder the copies go into (it must exist)",
+     [](TCommandLine& line, const std::string& value) { line.Into = value; }},
+    {"--on-failure", "MODE", {"ask", "skip", "stop"}, {TCommand::Copy}, {},
+     "when a name cannot be copied: ask (skip or stop, per name; the default\n"
+     "when standard input is a terminal), skip, or stop (the default otherwise)",
+     [](TCommandLine& line, const std::string& value) {
+       line.OnFailure = value == "ask" ? TOnFailure::Ask : value == "skip" ? TOnFailure::Skip : TOnFailure::Stop;
+     }},
+    {"--dry-run", {}, {}, {TCommand::Copy, TCommand::Undo}, {},
+     "say what would happen to each name or file, and touch nothing",
+     [](TCommandLine& line, const std::string&) { line.DryRun = true; }},
+    {"--journal", "FILE", {}, {TCommand::Copy}, {}, "record every copy in FILE (a new file), for undo",
+     [](TCommandLine& line, const std::string& value) { line.Journal = value; }},
+    {"--quiet", {}, {}, {TCommand::Copy}, {}, "no progress line",
+     [](TCommandLine& line, const std::string&) { line.Quiet = true; }},
+    {"--encoding", "ENC", {"shift-jis", "utf-8"}, {TCommand::Names, TCommand::Copy}, {},
+     "rule files, printed text and, on Linux, the files' names in ENC\n"
+     "(default: utf-8 on Linux, shift-jis on Windows)",
+     [](TCommandLine& line, const std::string& value) {
+       line.Encoding = value == "utf-8" ? TEncoding::Utf8 : TEncoding::ShiftJis;
+     }},
 };
+
+struct TCommandRow {
+  TCommand Command;
+  std::string_view Name;
+  std::string_view Operand;
+  std::string_view Help;
+};
+
+const TCommandRow kCommands[] = {
+    {TCommand::Names, "names", "RULES",
+     "prints the names the rule file RULES makes, one a line ('-' reads standard input)."},
+    {TCommand::Copy, "copy", "RULES", "copies PATH into FOLDER once per name, never over an existing file."},
+    {TCommand::Undo, "undo", "JOURNAL", "removes the files a copy's journal proves it made and that are unchanged."},
+};
+
+constexpr std::size_t kUsageWidth = 100;
+
+bool Has(const std::vector<TCommand>& commands, TCommand command) {
+  return std::find(commands.begin(), commands.end(), command) != commands.end();
+}
+
+// "a", "a or b", "a, b or c".
+std::string Listed(const std::vector<std::string_view>& words) {
+  std::string text;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    if (i > 0) text += i + 1 == words.size() ? " or " : ", ";
+    text += words[i];
+  }
+  return text;
+}
+
+std::string MakeUsage() {
+  std::string text;
+  for (const TCommandRow& command : kCommands) {
+    std::string line = std::string(text.empty() ? "usage: " : "       ") + "tandelo-cli " + std::string(command.Name);
+    line.resize(line.size() + 5 - command.Name.size(), ' ');
+    const std::size_t indent = line.size() + 1;
+    std::vector<std::string> words;
+    for (const TOption& option : kOptions) {
+      if (!Has(option.Commands, command.Command)) continue;
+      std::string word(option.Name);
+      if (!option.Value.empty()) {
+        word += " ";
+        if (option.Choices.empty()) {
+          word += option.Value;
+        } else {
+          for (const std::string_view choice : option.Choices) word.append(choice).append("|");
+          word.pop_back();
+        }
+      }
+      words.push_back(Has(option.Required, command.Command) ? word : "[" + word + "]");
+    }
+    words.emplace_back(command.Operand);
+    for (const std::string& word : words) {
+      if (line.size() + 1 + word.size() > kUsageWidth) {
+        text += line + "\n";
+        line.assign(indent - 1, ' ');
+      }
+      line += " " + word;
+    }
+    text += line + "\n";
+  }
+  text += "       tandelo-cli --help | --version\n\n";
+  for (const TCommandRow& command : kCommands) {
+    std::string name(command.Name);
+    name.resize(7, ' ');
+    text += name + std::string(command.Help) + "\n";
+  }
+  text += "\n";
+  for (const TOption& option : kOptions) {
+    std::string head = "  " + std::string(option.Name) + (option.Value.empty() ? "" : " " + std::string(option.Value));
+    head.resize(std::max<std::size_t>(head.size() + 1, 22), ' ');
+    std::string_view help = option.Help;
+    for (std::size_t end; (end = help.find('\n')) != std::string_view::npos; help.remove_prefix(end + 1)) {
+      text += head + std::string(help.substr(0, end)) + "\n";
+      head.assign(22, ' ');
+    }
+    text += head + std::string(help) + "\n";
+  }
+  text +=
+      "\nExit status: 0 done; 1 some names skipped (copy) or some files kept (undo);\n"
+      "2 a usage or rule-file error, or a journal that cannot be started or trusted, nothing\n"
+      "touched; 3 the copy was stopped.\n";
+  return text;
+}
 
 const char* CommandName(TCommand command) {
-  switch (command) {
-    case TCommand::Names:
-      return "names";
-    case TCommand::Copy:
-      return "copy";
-    case TCommand::Undo:
-      return "undo";
-    case TCommand::None:
-      break;
+  for (const TCommandRow& row : kCommands) {
+    if (row.Command == command) return row.Name.data();
   }
   return "";
 }
 
-bool Apply(std::string_view name, const std::string& value, TCommandLine& line, std::string& problem) {
-  if (name == "--join") {
-    line.Join = true;
-  } else if (name == "--dry-run") {
-    line.DryRun = true;
-  } else if (name == "--quiet") {
-    line.Quiet = true;
-  } else if (name == "--source") {
-    line.Source = value;
-  } else if (name == "--into") {
-    line.Into = value;
-  } else if (name == "--journal") {
-    line.Journal = value;
-  } else if (name == "--encoding") {
-    if (value == "shift-jis") {
-      line.Encoding = TEncoding::ShiftJis;
-    } else if (value == "utf-8") {
-      line.Encoding = TEncoding::Utf8;
-    } else {
-      problem = "--encoding takes shift-jis or utf-8, not '" + value + "'";
-    }
-  } else if (name == "--on-failure") {
-    if (value == "ask") {
-      line.OnFailure = TOnFailure::Ask;
-    } else if (value == "skip") {
-      line.OnFailure = TOnFailure::Skip;
-    } else if (value == "stop") {
-      line.OnFailure = TOnFailure::Stop;
-    } else {
-      problem = "--on-failure takes ask, skip or stop, not '" + value + "'";
-    }
-  }
-  return problem.empty();
-}
-
 }  // namespace
+
+const std::string kUsage = MakeUsage();
 
 bool ParseCommandLine(const std::vector<std::string>& args, TCommandLine& line, std::string& problem) {
   const auto optionsEnd = std::find(args.begin(), args.end(), "--");
@@ -110,13 +153,14 @@ bool ParseCommandLine(const std::vector<std::string>& args, TCommandLine& line, 
     return true;
   }
   std::vector<std::string> operands;
+  std::vector<const TOption*> given;
   bool optionsOver = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (optionsOver || arg == "-" || arg.rfind("-", 0) != 0) {
       if (line.Command == TCommand::None) {
-        for (TCommand command : {TCommand::Names, TCommand::Copy, TCommand::Undo}) {
-          if (arg == CommandName(command)) line.Command = command;
+        for (const TCommandRow& command : kCommands) {
+          if (arg == command.Name) line.Command = command.Command;
         }
         if (line.Command == TCommand::None) {
           problem = "unknown command '" + arg + "' (a command is names, copy or undo)";
@@ -134,7 +178,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, TCommandLine& line, 
     const std::size_t equals = arg.find('=');
     const std::string name = arg.substr(0, equals);
     const auto option = std::find_if(std::begin(kOptions), std::end(kOptions),
-                                     [&](const TOptionRule& known) { return known.Name == name; });
+                                     [&](const TOption& known) { return known.Name == name; });
     if (option == std::end(kOptions)) {
       problem = "unknown option " + name;
       return false;
@@ -143,12 +187,12 @@ bool ParseCommandLine(const std::vector<std::string>& args, TCommandLine& line, 
       problem = "a command (names, copy or undo) comes before " + name;
       return false;
     }
-    if (std::find(option->Commands.begin(), option->Commands.end(), line.Command) == option->Commands.end()) {
+    if (!Has(option->Commands, line.Command)) {
       problem = name + " does not apply to " + CommandName(line.Command);
       return false;
     }
     std::string value;
-    if (option->TakesValue) {
+    if (!option->Value.empty()) {
       if (equals != std::string::npos) {
         value = arg.substr(equals + 1);
       } else if (i + 1 < args.size()) {
@@ -161,21 +205,32 @@ bool ParseCommandLine(const std::vector<std::string>& args, TCommandLine& line, 
       problem = name + " takes no value";
       return false;
     }
-    if (!Apply(name, value, line, problem)) return false;
+    if (!option->Choices.empty() &&
+        std::find(option->Choices.begin(), option->Choices.end(), value) == option->Choices.end()) {
+      problem = name + " takes " + Listed(option->Choices) + ", not '" + value + "'";
+      return false;
+    }
+    option->Set(line, value);
+    given.push_back(&*option);
   }
   if (line.Command == TCommand::None) {
     problem = "no command given";
     return false;
   }
-  const char* operandName = line.Command == TCommand::Undo ? "JOURNAL" : "RULES";
+  const std::string operandName(std::find_if(std::begin(kCommands), std::end(kCommands), [&](const TCommandRow& row) {
+                                  return row.Command == line.Command;
+                                })->Operand);
   if (operands.size() != 1) {
-    problem = std::string(operands.empty() ? "no " : "more than one ") + operandName + " given";
+    problem = (operands.empty() ? "no " : "more than one ") + operandName + " given";
     return false;
   }
   line.Operand = operands.front();
-  if (line.Command == TCommand::Copy && (!line.Source || !line.Into)) {
-    problem = std::string("copy needs ") + (!line.Source ? "--source PATH" : "--into FOLDER");
-    return false;
+  for (const TOption& option : kOptions) {
+    if (Has(option.Required, line.Command) && std::find(given.begin(), given.end(), &option) == given.end()) {
+      problem = std::string(CommandName(line.Command)) + " needs " + std::string(option.Name) + " " +
+                std::string(option.Value);
+      return false;
+    }
   }
   return true;
 }

@@ -30,4 +30,5 @@ struct TCommandLine {
 // be used.
 bool ParseCommandLine(const std::vector<std::string>& args, TCommandLine& line, std::string& problem);
 
-extern const char kUsage[];
+// The usage text of --help, made from the table of options.
+extern const std::string kUsage;
