@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/app_title.h"
+#include "win32/owned_handle.h"
 
 void DiscardQueuedInput() {
   // The non-client range holds clicks on a title bar or frame, which would reach a box just as well.
@@ -25,8 +26,29 @@ void TPlainMessage::ShowMessage(const std::string& text) {
   MessageBoxA(nullptr, text.c_str(), kApplicationTitle, MB_OK | MB_TASKMODAL);
 }
 
+namespace {
+
+// A box with Yes and No but no Cancel takes no Escape on Windows. The copy prompt's Escape stops
+// the run, as No does: the box's own loop is shown Escape as a press of No.
+LRESULT CALLBACK EscapeAsNo(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* message = reinterpret_cast<const MSG*>(lParam);
+  if (code == MSGF_DIALOGBOX && message->message == WM_KEYDOWN && message->wParam == VK_ESCAPE) {
+    const HWND box = GetAncestor(message->hwnd, GA_ROOT);
+    if (const HWND no = box ? GetDlgItem(box, IDNO) : nullptr) {
+      PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), reinterpret_cast<LPARAM>(no));
+      return TRUE;
+    }
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
 int TCopyPrompt::Ask(const std::string& text, const std::string& caption, unsigned flags) {
   DiscardQueuedInput();
+  const THook escape((flags & MB_TYPEMASK) == MB_YESNO
+                         ? SetWindowsHookExA(WH_MSGFILTER, EscapeAsNo, nullptr, GetCurrentThreadId())
+                         : nullptr);
   // The modality bits are ours: combined with another mode MB_TASKMODAL would mean something else.
   return MessageBoxA(nullptr, text.c_str(), caption.c_str(), (flags & ~MB_MODEMASK) | MB_TASKMODAL);
 }

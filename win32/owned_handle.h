@@ -55,6 +55,9 @@ struct TFreeLibrary {
   void operator()(HMODULE module) const { FreeLibrary(module); }
 };
 
+struct TUnhook {
+  void operator()(HHOOK hook) const { UnhookWindowsHookEx(hook); }
+};
 struct TCloseHandle {
   // CreateFile says "none" with INVALID_HANDLE_VALUE, other calls with null.
   void operator()(HANDLE handle) const {
@@ -72,6 +75,7 @@ using TImageList = TOwnedHandle<HIMAGELIST, TDestroyImageList>;
 using TMenu = TOwnedHandle<HMENU, TDestroyMenu>;
 using TFindHandle = TOwnedHandle<HANDLE, TFindClose>;
 using TLibrary = TOwnedHandle<HMODULE, TFreeLibrary>;
+using THook = TOwnedHandle<HHOOK, TUnhook>;
 // A file, folder, process or other kernel object; IsOpen() tells whether it holds one.
 using TKernelHandle = TOwnedHandle<HANDLE, TCloseHandle>;
 inline bool IsOpen(const TKernelHandle& handle) { return handle.Get() && handle.Get() != INVALID_HANDLE_VALUE; }

@@ -71,6 +71,22 @@ TEST_P(MessageBoxTest, ShowsTheTextWithoutIconDisablesTheProgramAndGivesThePress
 INSTANTIATE_TEST_SUITE_P(Boxes, MessageBoxTest, testing::ValuesIn(kCases),
                          [](const testing::TestParamInfo<TBoxCase>& info) { return info.param.Name; });
 
+HHOOK escapeHook = nullptr;
+
+// Presses Escape on the box as it comes up, as a key press on its focused button.
+LRESULT CALLBACK PressEscape(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE) PostMessageA(GetDlgItem(reinterpret_cast<HWND>(wParam), IDYES), WM_KEYDOWN, VK_ESCAPE, 1);
+  return CallNextHookEx(escapeHook, code, wParam, lParam);
+}
+
+TEST(CopyPromptTest, EscapeAnswersNo) {
+  escapeHook = SetWindowsHookExA(WH_CBT, PressEscape, nullptr, GetCurrentThreadId());
+  ASSERT_TRUE(escapeHook);
+  const int answer = AskPrompt();
+  UnhookWindowsHookEx(escapeHook);
+  EXPECT_EQ(answer, kAnswerNo);
+}
+
 TEST(PlainMessageTest, IsCentredOnTheScreen) {
   TMessageBoxWatcher watcher({IDOK});
 
