@@ -21,8 +21,10 @@ struct TCopyOutcome {
   std::string Reason;
 };
 
-// Copies one file, failing when the destination exists. Leaves no partial file behind, and
-// removes nothing it did not create in the same call.
+// Copies one file, failing when the destination exists, and removes nothing it did not create in
+// the same call. A copy that fails part-way removes what it wrote where it can prove that file its
+// own; where it cannot (the system's copy under Wine 8, which never hands over the file it made),
+// a part may stay, and the outcome's reason says so.
 class IFileCopier {
  public:
   virtual ~IFileCopier() = default;
