@@ -30,6 +30,7 @@ int TGlyphSlots::ClaimSlot() {
     }
   }
   slotInUse_[slot] = true;
+  ++usedCount_;
   return slot;
 }
 
@@ -43,9 +44,8 @@ void TGlyphSlots::ReleaseSlot(int slot) {
 int TGlyphSlots::AddImage(const std::function<bool(int slot)>& replace) {
   const int slot = ClaimSlot();
   if (!replace(slot)) {
-    slotInUse_[slot] = false;
+    ReleaseSlot(slot);
     throw std::runtime_error("イメージの置き換えができません");
   }
-  ++usedCount_;
   return slot;
 }

@@ -21,8 +21,6 @@ class TGlyphSlots {
   int UsedCount() const { return usedCount_; }
   bool SlotInUse(int slot) const;
 
-  // The lowest free slot, appending an image when every slot is taken; marks it in use.
-  int ClaimSlot();
   // A released slot keeps its image until it is claimed again; releasing a free slot does nothing.
   void ReleaseSlot(int slot);
 
@@ -34,6 +32,10 @@ class TGlyphSlots {
   int AddImage(const std::function<bool(int slot)>& replace);
 
  private:
+  // The lowest free slot, appending an image when every slot is taken; marks it in use and counts
+  // it, as ReleaseSlot uncounts it: the count changes nowhere else.
+  int ClaimSlot();
+
   int width_;
   int height_;
   int usedCount_ = 0;
