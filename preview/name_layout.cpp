@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "naming/mbcs.h"
+#include "naming/text_lines.h"
 
 namespace {
 
@@ -233,8 +234,8 @@ std::pair<TTextPos, TTextPos> TNameLayout::WordAt(TTextPos pos) const {
 std::size_t TNameLayout::TextSize(TTextPos from, TTextPos to) const {
   if (to < from) std::swap(from, to);
   if (from.Name == to.Name) return to.Byte - from.Byte;
-  std::size_t size = Name(from.Name).size() - from.Byte + 2 + to.Byte;
-  for (std::size_t name = from.Name + 1; name < to.Name; ++name) size += (*names_)[name].size() + 2;
+  std::size_t size = Name(from.Name).size() - from.Byte + kLineBreak.size() + to.Byte;
+  for (std::size_t name = from.Name + 1; name < to.Name; ++name) size += (*names_)[name].size() + kLineBreak.size();
   return size;
 }
 
@@ -252,15 +253,9 @@ std::size_t TNameLayout::CopyText(TTextPos from, TTextPos to, char* out, std::si
     const std::size_t first = name == from.Name ? from.Byte : 0;
     const std::size_t end = name == to.Name ? to.Byte : text.size();
     if (!put(text.data() + first, end - first)) break;
-    if (name != to.Name && !put("\r\n", 2)) break;
+    if (name != to.Name && !put(kLineBreak.data(), kLineBreak.size())) break;
   }
   return written;
-}
-
-std::string TNameLayout::Text(TTextPos from, TTextPos to) const {
-  std::string text(TextSize(from, to), '\0');
-  text.resize(CopyText(from, to, text.data(), text.size()));
-  return text;
 }
 
 void TNameBrowser::Reset() {

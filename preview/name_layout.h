@@ -101,11 +101,12 @@ class TNameLayout {
   // it: [its start, the next word's start).
   std::pair<TTextPos, TTextPos> WordAt(TTextPos pos) const;
 
-  // The text between two places, names separated by CR LF, as copying gives it.
+  // The text between two places, names separated by kLineBreak, as copying gives it: for the
+  // whole list, JoinLines of the names with breaks between. Written straight into the caller's
+  // buffer, so the text of millions of names is never held twice.
   std::size_t TextSize(TTextPos from, TTextPos to) const;
   // Writes at most `capacity` bytes of that text to `out` (no terminator) and returns how many.
   std::size_t CopyText(TTextPos from, TTextPos to, char* out, std::size_t capacity) const;
-  std::string Text(TTextPos from, TTextPos to) const;
 
  private:
   std::size_t NextBreak(std::string_view name, std::size_t start) const;

@@ -71,8 +71,9 @@ class NameBrowse : public testing::Test {
 
   void Press(TCaretMove move, bool extend = false) { browser_.Move(move, extend); }
   std::string Selected() const {
-    const auto [from, to] = browser_.Selection();
-    return layout_.Text(from, to);
+    std::string text(browser_.SelectionSize(), '\0');
+    text.resize(browser_.CopySelection(text.data(), text.size()));
+    return text;
   }
 
   std::vector<std::string> names_ = {"ab", "abcdefghjk", "表.t", "x y", "end"};

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/program_font_win32.h"
+#include "naming/text_lines.h"
 #include "preview/preview_window_win32.h"
 #include "tests/support/canvas_win32.h"
 #include "tests/support/windows_win32.h"
@@ -350,7 +351,7 @@ TEST(PreviewWindow, CopiesASelection) {
   ShowAndInspect(owner.Handle(), names, [&](HWND preview) {
     const HWND memo = Memo1Of(preview);
     Press(memo, 'A', false, true);
-    EXPECT_EQ(CopyFrom(memo, owner.Handle(), JoinPreviewLines(names)), JoinPreviewLines(names)) << "Ctrl+A, Ctrl+C";
+    EXPECT_EQ(CopyFrom(memo, owner.Handle(), JoinLines(names, TLineBreaks::Between)), JoinLines(names, TLineBreaks::Between)) << "Ctrl+A, Ctrl+C";
     // From after "copy" to after 表, over the line end: each name's selected part, CR LF between.
     Press(memo, VK_HOME, false, true);
     for (int i = 0; i < 4; ++i) Press(memo, VK_RIGHT);
@@ -381,7 +382,7 @@ TEST(PreviewWindow, SelectsAWordWithADoubleClickDragsByWordsAndExtendsWithShiftC
     SendMessageA(memo, WM_LBUTTONUP, 0, RowPoint(memo, 0, 0));
     SendMessageA(memo, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, RowPoint(memo, 2, 1000));
     SendMessageA(memo, WM_LBUTTONUP, MK_SHIFT, RowPoint(memo, 2, 1000));
-    EXPECT_EQ(CopyFrom(memo, owner.Handle(), JoinPreviewLines(names)), JoinPreviewLines(names));
+    EXPECT_EQ(CopyFrom(memo, owner.Handle(), JoinLines(names, TLineBreaks::Between)), JoinLines(names, TLineBreaks::Between));
   });
 }
 
@@ -422,7 +423,7 @@ TEST(PreviewWindow, TheContextMenuIsTheEditsAndAnswersItsAccessKeys) {
               (std::vector<std::string>{"~元に戻す(&U)", "", "~切り取り(&T)", "~コピー(&C)", "~貼り付け(&P)",
                                         "~削除(&D)", "", "すべて選択(&A)"}))
         << "nothing selected";
-    const std::string all = JoinPreviewLines(names);
+    const std::string all = JoinLines(names, TLineBreaks::Between);
     EXPECT_EQ(CopyFrom(memo, owner.Handle(), all), all) << "A selected everything";
     std::vector<std::string> items;
     std::string copied;
@@ -558,7 +559,7 @@ TEST_P(PreviewWrap, WrapsAWideNameWithoutChangingIt) {
     EXPECT_EQ(names[1].compare(0, firstLine.size(), firstLine), 0) << firstLine;
     EXPECT_EQ(!firstLine.empty() && firstLine.back() == ' ', GetParam().AtASpace) << firstLine;
     Press(memo, 'A', false, true);
-    EXPECT_EQ(CopyFrom(memo, owner.Handle(), JoinPreviewLines(names)), JoinPreviewLines(names));
+    EXPECT_EQ(CopyFrom(memo, owner.Handle(), JoinLines(names, TLineBreaks::Between)), JoinLines(names, TLineBreaks::Between));
   });
 }
 
