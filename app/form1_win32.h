@@ -32,10 +32,18 @@ class TForm1 : public TWindow, private IRuleEditorHost {
   // When set, destroying the window ends the thread's message loop.
   bool QuitOnDestroy = false;
 
-  // Controls, named as the user sees them; public so tests can drive them by their messages.
-  HWND Edit1 = nullptr, Edit2 = nullptr, Button1 = nullptr, Button2 = nullptr;
-  HWND Label1 = nullptr, Label2 = nullptr, Label5 = nullptr;
-  HWND Button3 = nullptr, Button4 = nullptr, CheckBox1 = nullptr;
+  // Controls, named as in the design, with their captions; public so tests can drive them by
+  // their messages.
+  HWND Label1 = nullptr;     // 複製元ファイル：
+  HWND Edit1 = nullptr;      // the source file
+  HWND Button1 = nullptr;    // ... (choose the source file)
+  HWND Label2 = nullptr;     // 複製先フォルダ：
+  HWND Edit2 = nullptr;      // the destination folder
+  HWND Button2 = nullptr;    // ... (choose the destination folder)
+  HWND CheckBox1 = nullptr;  // 親情報で作成した名称をつなげる（旧Verﾕｰｻﾞｰ対応用）
+  HWND Label5 = nullptr;     // 注意：固定文字列に関しては、旧ﾊﾞｰｼﾞｮﾝと互換性がありません
+  HWND Button4 = nullptr;    // テスト表示 (the preview)
+  HWND Button3 = nullptr;    // 実行 (the copy run)
   std::unique_ptr<TPanel> Panel2, Panel3;
 
   // The rule editor (Panel4), with the rules.

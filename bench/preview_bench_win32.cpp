@@ -26,6 +26,7 @@
 #include "app/program_font_win32.h"
 #include "naming/generation.h"
 #include "naming/rule_tree.h"
+#include "naming/text_lines.h"
 #include "preview/preview_window_win32.h"
 
 namespace {
@@ -249,7 +250,7 @@ void MeasureAgainstGeneration(HWND owner, int count, int repetitions) {
 void MeasureAgainstBareEdit(HWND owner, int count, int repetitions) {
   double made = 0;
   const std::vector<std::string> names = Generate(count, made);
-  const std::string text = JoinPreviewLines(names);
+  const std::string text = JoinLines(names, TLineBreaks::Between);
   RECT around;
   GetWindowRect(owner, &around);
   const POINT at{around.left + (around.right - around.left - TForm2::kWidth) / 2,

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "editor/text_lines.h"
+#include "naming/text_lines.h"
 #include "widgets/window_win32.h"
 
 namespace {
@@ -216,7 +216,7 @@ void TRuleEditor::ShowCopyInfo(const TCopyInfo& info) {
   SetWindowTextIfChanged(EditALFrom, info.ALFrom);
   SetWindowTextIfChanged(EditALTo, info.ALTo);
   SetWindowTextIfChanged(EditFixString, info.FixString);
-  SetWindowTextIfChanged(Memo1, JoinLines(info.AnyStrings));
+  SetWindowTextIfChanged(Memo1, JoinLines(info.AnyStrings, TLineBreaks::AfterEach));
 }
 
 void TRuleEditor::StoreCopyInfo(TCopyInfo& info) {

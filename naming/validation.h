@@ -4,8 +4,9 @@
 
 #include "naming/rule_tree.h"
 
-// Where validation reports: the main window shows each text as a plain message and returns when
-// the user has dismissed it.
+// Where validation and the copy run report, one plain message for the user a call (Shift-JIS).
+// The call returns once the message has been given: the program shows it in a message box and
+// returns when the user has dismissed it; the command line writes it to standard error.
 class IMessageSink {
  public:
   virtual ~IMessageSink() = default;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "preview/name_layout.h"
+#include "preview/name_browser.h"
 #include "widgets/gdi_win32.h"
 #include "widgets/window_win32.h"
 

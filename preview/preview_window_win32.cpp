@@ -66,18 +66,6 @@ bool IsEscapeFor(const MSG& message, HWND form) {
 
 }  // namespace
 
-std::string JoinPreviewLines(const std::vector<std::string>& names) {
-  std::size_t size = 0;
-  for (const std::string& name : names) size += name.size() + 2;
-  std::string text;
-  text.reserve(size > 2 ? size - 2 : 0);
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    if (i > 0) text += "\r\n";
-    text += names[i];
-  }
-  return text;
-}
-
 TForm2::TForm2(HWND owner, HFONT font) : owner_(owner), font_(font) {
   const POINT at = CentredOn(owner, kWidth, kHeight);
   try {

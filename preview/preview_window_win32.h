@@ -26,9 +26,6 @@ void ShowPreviewWindow(HWND owner, HFONT font, const std::vector<std::string>& n
 void ShowPreviewWindow(HWND owner, HFONT font, const std::vector<std::string>& names,
                        const std::function<void(HWND preview)>& afterFirstPaint);
 
-// The names joined by CRLF, without a line end after the last: the text of the list.
-std::string JoinPreviewLines(const std::vector<std::string>& names);
-
 // The preview window: `Memo1`, a read-only view of the names filling the client area.
 class TForm2 : public TWindow {
  public:

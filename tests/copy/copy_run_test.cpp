@@ -6,7 +6,7 @@
 #include "copy/copy_run.h"
 #include "copy/file_name_check.h"
 #include "tests/copy/copy_fakes.h"
-#include "tests/naming/tree_builder.h"
+#include "tests/support/tree_builder.h"
 
 namespace {
 

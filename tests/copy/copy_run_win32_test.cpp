@@ -10,7 +10,7 @@
 #include "copy/file_name_check.h"
 #include "tests/copy/copy_fakes.h"
 #include "tests/support/temp_folder_win32.h"
-#include "tests/naming/tree_builder.h"
+#include "tests/support/tree_builder.h"
 
 namespace {
 

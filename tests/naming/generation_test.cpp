@@ -5,7 +5,7 @@
 #include <random>
 
 #include "naming/generation.h"
-#include "tests/naming/tree_builder.h"
+#include "tests/support/tree_builder.h"
 
 namespace {
 

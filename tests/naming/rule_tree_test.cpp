@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "naming/rule_tree.h"
-#include "tests/naming/tree_builder.h"
+#include "tests/support/tree_builder.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <climits>
 
 #include "naming/validation.h"
-#include "tests/naming/tree_builder.h"
+#include "tests/support/tree_builder.h"
 #include "tests/support/recording_messages.h"
 
 namespace {

@@ -33,6 +33,11 @@ inline HWND FindThreadWindow(DWORD thread, const std::function<bool(HWND)>& matc
   return search.Found;
 }
 
+// This thread's first top-level window of class `className`, or null.
+inline HWND FindThreadWindow(const char* className) {
+  return FindThreadWindow(GetCurrentThreadId(), [&](HWND window) { return ClassOf(window) == className; });
+}
+
 // Runs what is queued for the thread, through the dialog keys of `window` as the program's message
 // loop does.
 inline void PumpThroughDialogKeys(HWND window) {

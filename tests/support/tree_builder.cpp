@@ -1,4 +1,4 @@
-#include "tests/naming/tree_builder.h"
+#include "tests/support/tree_builder.h"
 
 namespace {
 

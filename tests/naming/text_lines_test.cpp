@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "editor/text_lines.h"
+#include "naming/text_lines.h"
 
 namespace {
 
@@ -22,10 +22,27 @@ TEST(SplitLinesTest, SplitsOnlyAtTypedLineBreaks) {
   for (const auto& c : cases) EXPECT_EQ(SplitLines(c.Text), c.Lines) << c.Text;
 }
 
+TEST(JoinLinesTest, BreaksBetweenOrAfterEachLine) {
+  const struct {
+    std::vector<std::string> Lines;
+    const char* Between;
+    const char* AfterEach;
+  } cases[] = {
+      {{}, "", ""},
+      {{""}, "", "\r\n"},
+      {{"a", ""}, "a\r\n", "a\r\n\r\n"},
+      {{"a", "表"}, "a\r\n表", "a\r\n表\r\n"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(JoinLines(c.Lines, TLineBreaks::Between), c.Between) << c.Lines.size() << " lines";
+    EXPECT_EQ(JoinLines(c.Lines, TLineBreaks::AfterEach), c.AfterEach) << c.Lines.size() << " lines";
+  }
+}
+
 TEST(SplitLinesTest, JoinLinesRoundTrips) {
   for (const std::vector<std::string>& lines : std::vector<std::vector<std::string>>{
            {}, {""}, {"", ""}, {"x", "", "y"}, {"a", ""}}) {
-    EXPECT_EQ(SplitLines(JoinLines(lines)), lines);
+    EXPECT_EQ(SplitLines(JoinLines(lines, TLineBreaks::AfterEach)), lines);
   }
 }
 
