@@ -17,21 +17,13 @@
 #   sub-folder a name with "\" after a Japanese character lands in the sub-folder
 #   terminal   on a terminal the run asks: y skips the name, n stops; the progress line leaves out
 #              the time the user took to answer
-# Paths are relative to a fresh folder, so that a Windows build under Wine reads them too.
 set -u
-case_name=$1
-shift 2
-tmp=$(mktemp -d) || exit 2
-trap 'rm -rf "$tmp"' EXIT
-cd "$tmp" || exit 2
-mkdir out
-printf 'a source file\n' >src.txt
+# shellcheck source=tests/cli/scratch.sh
+. "$(dirname "$0")/scratch.sh"
 printf 'number 1 20\n  alphabet "a" "c"\n' >run.rules
 
 windows=0
 case " $* " in *wine*) windows=1 ;; esac
-ok=1
-fail() { echo "FAIL: $*"; ok=0; }
 # Every file below out/ with its inode, size and modification time.
 listing() { find out -mindepth 1 -printf '%p %i %s %T@\n' | LC_ALL=C sort; }
 # Every file below out/ with its content.

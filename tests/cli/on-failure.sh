@@ -7,20 +7,12 @@
 #   ask           --on-failure ask with standard input at its end stops too: no answer is no "skip"
 #   skip          --on-failure skip passes over 2.txt, makes 3.txt and exits 1
 #   broken-name   a name with a NUL after a lead byte is refused with the control-character message
-# Paths are relative to a fresh folder, so that a Windows build under Wine reads them too.
 set -u
-case_name=$1
-shift 2
-tmp=$(mktemp -d) || exit 2
-trap 'rm -rf "$tmp"' EXIT
-cd "$tmp" || exit 2
-mkdir out
-printf 'a source file\n' >src.txt
+# shellcheck source=tests/cli/scratch.sh
+. "$(dirname "$0")/scratch.sh"
 printf 'mine\n' >out/2.txt
 printf 'number 1 3\n' >run.rules
 
-ok=1
-fail() { echo "FAIL: $*"; ok=0; }
 files() { find out -mindepth 1 | LC_ALL=C sort | tr '\n' ' '; }
 # Runs the copy with standard input at its end and checks its exit status and what is in out/.
 expect() {
