@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "naming/mbcs.h"
+#include "naming/text_codes.h"
 
 namespace {
 
@@ -34,13 +35,6 @@ constexpr TRuleSyntax kRules[] = {
     {"any", ckAnyString, -1, true, "any \"LINE\" ..."},
 };
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 // Reads the string whose opening quote is at `pos`, leaving `pos` after the closing quote.
 std::string ReadQuoted(std::string_view text, std::size_t& pos) {
   std::string result;
@@ -58,8 +52,9 @@ std::string ReadQuoted(std::string_view text, std::size_t& pos) {
     const char escape = text[pos++];
     if (escape == '"' || escape == '\\') {
       result.push_back(escape);
-    } else if (escape == 'x' && pos + 1 < text.size() && HexDigit(text[pos]) >= 0 && HexDigit(text[pos + 1]) >= 0) {
-      result.push_back(static_cast<char>(HexDigit(text[pos]) * 16 + HexDigit(text[pos + 1])));
+    } else if (escape == 'x' && pos + 1 < text.size() && HexDigitValue(text[pos]) >= 0 &&
+               HexDigitValue(text[pos + 1]) >= 0) {
+      result.push_back(static_cast<char>(HexDigitValue(text[pos]) * 16 + HexDigitValue(text[pos + 1])));
       pos += 2;
     } else {
       throw TBadLine{"bad escape in a string (use \\\", \\\\ or \\xHH with two hex digits)"};

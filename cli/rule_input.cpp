@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/rule_file.h"
+#include "naming/text_codes.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ bool ReadRules(const std::string& path, TEncoding encoding, TRuleTree& tree, std
   if (!ReadWholeFile(path, text, problem)) return false;
   if (encoding == TEncoding::Utf8) {
     std::string_view rest = text;
-    if (rest.substr(0, 3) == "\xEF\xBB\xBF") rest.remove_prefix(3);
+    SkipByteOrderMark(rest);
     std::string engineText;
     std::string converted;
     for (std::size_t lineNumber = 1; !rest.empty(); ++lineNumber) {

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "naming/mbcs.h"
+#include "naming/text_codes.h"
 
 const std::string kJournalHeader = "tandelo-cli journal 2";
 
@@ -15,7 +16,6 @@ bool operator==(const TFileIdentity& a, const TFileIdentity& b) {
 
 namespace {
 
-constexpr char kHexDigits[] = "0123456789ABCDEF";
 constexpr char kNone[] = "-";
 
 std::string EscapePath(const std::string& path) {
@@ -27,20 +27,13 @@ std::string EscapePath(const std::string& path) {
     // "-" alone stands for no name, so a name that is only "-" is written escaped.
     if (byte <= 0x20 || byte == 0x7F || byte == '%' || (byte == '-' && path.size() == 1)) {
       text.push_back('%');
-      text.push_back(kHexDigits[byte >> 4]);
-      text.push_back(kHexDigits[byte & 15]);
+      text.push_back(HexDigit(byte >> 4));
+      text.push_back(HexDigit(byte));
     } else {
       text.push_back(c);
     }
   }
   return text;
-}
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
 }
 
 bool UnescapePath(std::string_view text, std::string& path) {
@@ -52,8 +45,8 @@ bool UnescapePath(std::string_view text, std::string& path) {
       continue;
     }
     if (i + 2 >= text.size()) return false;
-    const int high = HexValue(text[i + 1]);
-    const int low = HexValue(text[i + 2]);
+    const int high = HexDigitValue(text[i + 1]);
+    const int low = HexDigitValue(text[i + 2]);
     if (high < 0 || low < 0) return false;
     path.push_back(static_cast<char>(high * 16 + low));
     i += 2;
@@ -208,7 +201,7 @@ TCopyOutcome TJournalingCopier::Copy(const std::string& source, const std::strin
 bool ReadJournal(std::string_view text, char separator, TJournal& journal, std::string& problem) {
   journal = {};
   std::vector<TUndoItem>& items = journal.Items;
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  SkipByteOrderMark(text);
   // The attempt each item came from, to find the item a later line of the same attempt updates.
   std::vector<std::uint64_t> attempts;
   std::size_t lineNumber = 0;

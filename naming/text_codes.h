@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string_view>
+
+// Small codes of text files that the rule files and the journal both read.
+
+// The value of a hexadecimal digit, in either case; -1 for any other character.
+inline int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// The digit of a value from 0 to 15, as written: upper case.
+inline char HexDigit(int value) { return "0123456789ABCDEF"[value & 15]; }
+
+// Takes a UTF-8 byte-order mark off the start of `text`, which editors on Windows put there.
+inline void SkipByteOrderMark(std::string_view& text) {
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+}
