@@ -190,6 +190,7 @@ int Measure() {
       TQuiet quiet;
       TCopyServices services{copier, quiet, quiet};
       CopyFiles(source, runFolder(r), names, services);
+      journal.Flush();
       run.push_back(Seconds(start));
     };
     const auto timeBare = [&] {

@@ -131,11 +131,9 @@ std::string MakeUsage() {
   return text;
 }
 
-const char* CommandName(TCommand command) {
-  for (const TCommandRow& row : kCommands) {
-    if (row.Command == command) return row.Name.data();
-  }
-  return "";
+const TCommandRow& RowOf(TCommand command) {
+  return *std::find_if(std::begin(kCommands), std::end(kCommands),
+                       [&](const TCommandRow& row) { return row.Command == command; });
 }
 
 }  // namespace
@@ -188,7 +186,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, TCommandLine& line, 
       return false;
     }
     if (!Has(option->Commands, line.Command)) {
-      problem = name + " does not apply to " + CommandName(line.Command);
+      problem = name + " does not apply to " + std::string(RowOf(line.Command).Name);
       return false;
     }
     std::string value;
@@ -217,9 +215,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, TCommandLine& line, 
     problem = "no command given";
     return false;
   }
-  const std::string operandName(std::find_if(std::begin(kCommands), std::end(kCommands), [&](const TCommandRow& row) {
-                                  return row.Command == line.Command;
-                                })->Operand);
+  const TCommandRow& command = RowOf(line.Command);
+  const std::string operandName(command.Operand);
   if (operands.size() != 1) {
     problem = (operands.empty() ? "no " : "more than one ") + operandName + " given";
     return false;
@@ -227,8 +224,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, TCommandLine& line, 
   line.Operand = operands.front();
   for (const TOption& option : kOptions) {
     if (Has(option.Required, line.Command) && std::find(given.begin(), given.end(), &option) == given.end()) {
-      problem = std::string(CommandName(line.Command)) + " needs " + std::string(option.Name) + " " +
-                std::string(option.Value);
+      problem = std::string(command.Name) + " needs " + std::string(option.Name) + " " + std::string(option.Value);
       return false;
     }
   }

@@ -26,39 +26,13 @@ std::unique_ptr<IJournalFile> MakeJournalFile(const std::string& path) {
 }
 
 bool FolderIdentity(const std::string& path, TFileIdentity& identity, std::string& problem) {
-  TFolderHandle folder;
-  if (!folder.Open(path) || !IdentityOf(folder.Get(), identity)) {
-    problem = std::strerror(errno);
-    return false;
-  }
-  return true;
+  if (ReadFolderIdentity(path, identity)) return true;
+  problem = std::strerror(errno);
+  return false;
 }
 
 bool ReadJournalFile(const std::string& path, std::string& text, std::string& problem) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    problem = "cannot open " + path + ": " + std::strerror(errno);
-    return false;
-  }
-  if (const std::string trust = JournalTrustProblem(fd); !trust.empty()) {
-    close(fd);
-    problem = "will not undo " + path + ": " + trust;
-    return false;
-  }
-  text.clear();
-  char block[1 << 16];
-  for (;;) {
-    const ssize_t got = read(fd, block, sizeof block);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {
-      const int error = errno;
-      close(fd);
-      if (got == 0) return true;
-      problem = "cannot read " + path + ": " + std::strerror(error);
-      return false;
-    }
-    text.append(block, static_cast<std::size_t>(got));
-  }
+  return ReadTrustedJournal(path, text, problem);
 }
 
 std::string AbsolutePath(const std::string& path, std::string& problem) {

@@ -128,14 +128,6 @@ TCopyJournal::TCopyJournal(IJournalFile& file, const std::string& folder, const 
   }
 }
 
-TCopyJournal::~TCopyJournal() {
-  try {
-    Flush();
-  } catch (const std::exception&) {
-    // Without its "named" line the last copy keeps the proof of its "created" line.
-  }
-}
-
 void TCopyJournal::Begin() {
   ++attempt_;
   attemptWritten_ = false;

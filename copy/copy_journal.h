@@ -109,7 +109,6 @@ class TCopyJournal : public ICopyWitness {
   // discarding the file. `folder` is the run's folder in full, as destinations start with it
   // before `separator`.
   TCopyJournal(IJournalFile& file, const std::string& folder, const TFileIdentity& folderIdentity, char separator);
-  ~TCopyJournal() override;  // writes what is held back, if it can
 
   void Creating(const std::string& destination, const std::string& temporary) override;
   void Opened(const std::string& destination, const std::string& temporary, const TFileIdentity& file) override;
@@ -121,7 +120,8 @@ class TCopyJournal : public ICopyWitness {
   void Begin();
   void Failed(const std::string& destination);
 
-  // Writes the "named" line held back, if any (see Named). Throws std::runtime_error.
+  // Writes the "named" line held back, if any (see Named): called once the run is over, or the
+  // last copy keeps only the proof of its "created" line. Throws std::runtime_error.
   void Flush();
 
  private:

@@ -109,12 +109,6 @@ TPosixFileCopier::~TPosixFileCopier() {
   if (sourceFd_ >= 0) close(sourceFd_);
 }
 
-TFileIdentity TPosixFileCopier::FolderIdentity() const {
-  TFileIdentity identity;
-  IdentityOf(folder_.Get(), identity);
-  return identity;
-}
-
 int TPosixFileCopier::OpenSource(const std::string& source) {
   if (sourceFd_ >= 0 && source == sourcePath_) return sourceFd_;
   if (sourceFd_ >= 0) close(sourceFd_);

@@ -39,8 +39,6 @@ class TPosixFileCopier : public IFileCopier {
   TPosixFileCopier(const TPosixFileCopier&) = delete;
   TPosixFileCopier& operator=(const TPosixFileCopier&) = delete;
 
-  // The identity of the folder, as the journal records it.
-  TFileIdentity FolderIdentity() const;
   TCopyOutcome Copy(const std::string& source, const std::string& destination) override;
   // What a copy to `destination` would meet before it makes anything, touching nothing: a name
   // that exists, a name it cannot reach (Failed, with the reason Copy would give), or nothing.

@@ -105,3 +105,8 @@ int TFolderHandle::Of(const std::string& name, std::string& leaf) {
   if (subFd_ < 0) sub_.clear();
   return subFd_;
 }
+
+bool ReadFolderIdentity(const std::string& path, TFileIdentity& identity) {
+  TFolderHandle folder;
+  return folder.Open(path) && IdentityOf(folder.Get(), identity);
+}

@@ -33,3 +33,6 @@ class TFolderHandle {
 // link (statx: the birth time where the file system keeps one). False with errno set.
 bool IdentityOf(int file, TFileIdentity& identity);
 bool IdentityOf(int folder, const std::string& name, TFileIdentity& identity, bool& regular);
+
+// The identity of the folder at `path` (links on the way followed). False with errno set.
+bool ReadFolderIdentity(const std::string& path, TFileIdentity& identity);

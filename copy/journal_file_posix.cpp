@@ -51,3 +51,30 @@ std::string JournalTrustProblem(int file) {
   }
   return {};
 }
+
+bool ReadTrustedJournal(const std::string& path, std::string& text, std::string& problem) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    problem = "cannot open " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  if (const std::string trust = JournalTrustProblem(fd); !trust.empty()) {
+    close(fd);
+    problem = "will not undo " + path + ": " + trust;
+    return false;
+  }
+  text.clear();
+  char block[1 << 16];
+  for (;;) {
+    const ssize_t got = read(fd, block, sizeof block);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      const int error = errno;
+      close(fd);
+      if (got == 0) return true;
+      problem = "cannot read " + path + ": " + std::strerror(error);
+      return false;
+    }
+    text.append(block, static_cast<std::size_t>(got));
+  }
+}

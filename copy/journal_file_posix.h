@@ -22,6 +22,10 @@ class TPosixJournalFile : public IJournalFile {
   int fd_;
 };
 
+// Reads the journal at `path` through one handle, and only when no other user may have written
+// it (it then could name any file). False with `problem` set ("will not undo PATH: ..." for a
+// journal not to be trusted).
+bool ReadTrustedJournal(const std::string& path, std::string& text, std::string& problem);
 // Why the open journal `file` cannot be trusted to name what undo removes (another user owns it,
 // or others may write it), in words; empty when only this user (or the administrator) may write it.
 std::string JournalTrustProblem(int file);

@@ -49,6 +49,7 @@ case $case_name in
     before=$(listing)
     run "$@" copy --on-failure skip --quiet --journal j --source src.txt --into out run.rules 2>/dev/null
     [ $? = 1 ] || fail "the run did not report the skipped 20c.txt"
+    [ "$(tail -n 1 j | cut -d ' ' -f 2)" = named ] || fail "the last copy is not recorded as named: $(tail -n 1 j)"
     printf 'changed\n' >>out/1a.txt
     run "$@" undo j >undo.txt
     status=$?
