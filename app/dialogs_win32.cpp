@@ -8,7 +8,7 @@
 
 #include "app/app_title.h"
 #include "app/folder_chooser_win32.h"
-#include "widgets/window_win32.h"
+#include "win32/window.h"
 #include "preview/preview_window_win32.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "app/dialogs.h"
 #include "app/message_box_win32.h"
 #include "app/program_font_win32.h"
-#include "widgets/gdi_win32.h"
+#include "win32/gdi.h"
 
 // The real dialogs: the system's open-file dialog, the folder chooser, message boxes and the
 // preview window, all modal to the main window.

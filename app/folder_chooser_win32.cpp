@@ -4,16 +4,15 @@
 
 #include <algorithm>
 #include <cctype>
-#include <stdexcept>
 #include <vector>
 
 #include "app/app_title.h"
-#include "app/program_font_win32.h"
-#include "widgets/gdi_win32.h"
 #include "app/folder_levels.h"
 #include "app/folder_system_win32.h"
+#include "app/program_font_win32.h"
 #include "naming/mbcs.h"
-#include "widgets/window_win32.h"
+#include "win32/dialog.h"
+#include "win32/gdi.h"
 
 namespace {
 
@@ -111,22 +110,26 @@ void DrawListItem(HDC dc, const RECT& rect, const std::string& text, int indent,
   GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
   RECT textRect{left + kGlyphSize + 2, rect.top, std::min<LONG>(rect.right, left + kGlyphSize + 6 + size.cx), rect.bottom};
   const bool selected = state & ODS_SELECTED;
-  const COLORREF oldText = SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-  const COLORREF oldBack = SetBkColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-  ExtTextOutA(dc, textRect.left + 2, rect.top + (height - size.cy) / 2, ETO_OPAQUE | ETO_CLIPPED, &textRect,
-              text.c_str(), static_cast<UINT>(text.size()), nullptr);
-  SetTextColor(dc, oldText);
-  SetBkColor(dc, oldBack);
+  {
+    const TSaveTextColors saved(dc);
+    SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    SetBkColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    ExtTextOutA(dc, textRect.left + 2, rect.top + (height - size.cy) / 2, ETO_OPAQUE | ETO_CLIPPED, &textRect,
+                text.c_str(), static_cast<UINT>(text.size()), nullptr);
+  }
   if (state & ODS_FOCUS) DrawFocusRect(dc, &textRect);
 }
 
-class TFolderChooser {
+class TFolderChooser : public TDialog {
  public:
   TFolderChooser(std::string& directory, unsigned options, unsigned helpContext);
-  TFolderChooser(const TFolderChooser&) = delete;
-  TFolderChooser& operator=(const TFolderChooser&) = delete;
 
   bool Run(HWND owner);
+
+ protected:
+  INT_PTR HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  // Whatever failed, the user is told in the chooser's own words.
+  void ReportError(const std::string& text) override;
 
  private:
   struct TEntry {
@@ -136,16 +139,12 @@ class TFolderChooser {
     bool Open;  // on the way from the root to the folder shown, as opposed to a sub-folder of it
   };
 
-  static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-  INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnInitDialog();
   void OnCommand(int id, UINT code);
   void OnMeasureItem(MEASUREITEMSTRUCT& item);
   void OnDrawItem(const DRAWITEMSTRUCT& item);
   HBRUSH OnCtlColorListBox(HDC dc, HWND list);
 
-  HWND AddControl(const char* className, const char* text, DWORD style, int id, int x, int y, int width, int height,
-                  DWORD exStyle = 0);
   void CreateControls();
   void FillDrives();
   void MoveTo(const std::string& folder);
@@ -163,7 +162,6 @@ class TFolderChooser {
   TGdiObject<HFONT> font_;
   TLibrary network_;
   TConnectionDialog connectionDialog_ = nullptr;
-  HWND dialog_ = nullptr;
   HWND nameEdit_ = nullptr;
   HWND folderList_ = nullptr;
   HWND fileList_ = nullptr;
@@ -185,39 +183,11 @@ TFolderChooser::TFolderChooser(std::string& directory, unsigned options, unsigne
   }
 }
 
-bool TFolderChooser::Run(HWND owner) {
-  // An empty template: the controls are made in pixels once the dialog exists.
-  struct TTemplate {
-    DLGTEMPLATE Header;
-    WORD Menu, Class, Title;
-  };
-  alignas(4) TTemplate dialogTemplate{};
-  dialogTemplate.Header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-  return DialogBoxIndirectParamA(GetModuleHandleA(nullptr), &dialogTemplate.Header, owner, DialogProc,
-                                 reinterpret_cast<LPARAM>(this)) == IDOK;
-}
+bool TFolderChooser::Run(HWND owner) { return ShowModal(owner, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME) == IDOK; }
 
-INT_PTR CALLBACK TFolderChooser::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_INITDIALOG) {
-    SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-    reinterpret_cast<TFolderChooser*>(lParam)->dialog_ = dialog;
-  }
-  auto* self = reinterpret_cast<TFolderChooser*>(GetWindowLongPtrA(dialog, DWLP_USER));
-  if (!self) return FALSE;
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrA(dialog, DWLP_USER, 0);
-    return FALSE;
-  }
-  try {
-    return self->HandleMessage(message, wParam, lParam);
-  } catch (...) {
-    MessageBoxA(dialog, kFailure, kApplicationTitle, MB_OK | MB_ICONERROR);
-    if (message == WM_INITDIALOG) EndDialog(dialog, IDCANCEL);  // half-built, it would mislead
-    return FALSE;
-  }
-}
+void TFolderChooser::ReportError(const std::string&) { Report(kFailure, MB_OK | MB_ICONERROR); }
 
-INT_PTR TFolderChooser::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR TFolderChooser::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
       OnInitDialog();
@@ -242,12 +212,12 @@ INT_PTR TFolderChooser::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
 }
 
 void TFolderChooser::OnInitDialog() {
-  SetWindowTextA(dialog_, kCaption);
+  SetWindowTextA(Handle(), kCaption);
   RECT frame{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&frame, GetWindowLongA(dialog_, GWL_STYLE), FALSE, GetWindowLongA(dialog_, GWL_EXSTYLE));
+  AdjustWindowRectEx(&frame, GetWindowLongA(Handle(), GWL_STYLE), FALSE, GetWindowLongA(Handle(), GWL_EXSTYLE));
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
-  SetWindowPos(dialog_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2, (GetSystemMetrics(SM_CYSCREEN) - height) / 2,
+  SetWindowPos(Handle(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2, (GetSystemMetrics(SM_CYSCREEN) - height) / 2,
                width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   CreateControls();
   FillDrives();
@@ -259,44 +229,42 @@ void TFolderChooser::OnInitDialog() {
   SetFocus(folderList_);
 }
 
-HWND TFolderChooser::AddControl(const char* className, const char* text, DWORD style, int id, int x, int y, int width,
-                                int height, DWORD exStyle) {
-  HWND control = CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, dialog_,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
-  if (!control) throw std::runtime_error("CreateWindowExA failed");
-  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
-  return control;
-}
-
 // Each label comes just before its control, so its mnemonic moves the focus there.
 void TFolderChooser::CreateControls() {
   constexpr DWORD kListStyle = WS_TABSTOP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT;
   constexpr int kLabelHeight = 12;
+  const HFONT font = font_.Get();
+  const HWND dialog = Handle();
   const int left = kMargin;
   const int right = kRightColumn;
-  AddControl("STATIC", "ディレクトリ名(&N):", SS_LEFT, -1, left, 8, kColumnWidth, kLabelHeight);
-  nameEdit_ = AddControl("EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL | (options_ & sdAllowCreate ? 0 : ES_READONLY),
-                         fcNameEdit, left, 22, kColumnWidth, 20, WS_EX_CLIENTEDGE);
-  AddControl("STATIC", "ディレクトリ(&D):", SS_LEFT, -1, left, 50, kColumnWidth, kLabelHeight);
-  folderList_ = AddControl("LISTBOX", "", kListStyle | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY, fcFolderList,
-                           left, 64, kColumnWidth, 146, WS_EX_CLIENTEDGE);
-  AddControl("STATIC", "ファイル(&F): (*.*)", SS_LEFT, -1, right, 8, kColumnWidth, kLabelHeight);
-  fileList_ = AddControl("LISTBOX", "", kListStyle | LBS_NOSEL, fcFileList, right, 22, kColumnWidth, 138, WS_EX_CLIENTEDGE);
-  AddControl("STATIC", "ドライブ(&R):", SS_LEFT, -1, right, 172, kColumnWidth, kLabelHeight);
-  driveList_ = AddControl("COMBOBOX", "",
-                          WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, fcDriveList,
-                          right, 186, kColumnWidth, 160);
+  const auto addLabel = [&](const char* text, int x, int y) {
+    CreateControl(font, dialog, "STATIC", text, SS_LEFT, x, y, kColumnWidth, kLabelHeight, 0, -1);
+  };
+  addLabel("ディレクトリ名(&N):", left, 8);
+  nameEdit_ = CreateControl(font, dialog, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL | (options_ & sdAllowCreate ? 0 : ES_READONLY),
+                            left, 22, kColumnWidth, 20, WS_EX_CLIENTEDGE, fcNameEdit);
+  addLabel("ディレクトリ(&D):", left, 50);
+  folderList_ = CreateControl(font, dialog, "LISTBOX", "", kListStyle | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY,
+                              left, 64, kColumnWidth, 146, WS_EX_CLIENTEDGE, fcFolderList);
+  addLabel("ファイル(&F): (*.*)", right, 8);
+  fileList_ = CreateControl(font, dialog, "LISTBOX", "", kListStyle | LBS_NOSEL, right, 22, kColumnWidth, 138,
+                            WS_EX_CLIENTEDGE, fcFileList);
+  addLabel("ドライブ(&R):", right, 172);
+  driveList_ = CreateControl(font, dialog, "COMBOBOX", "",
+                             WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, right, 186,
+                             kColumnWidth, 160, 0, fcDriveList);
 
   constexpr int kButtonTop = 222;
   constexpr int kButtonHeight = 25;
   if (connectionDialog_) {
-    AddControl("BUTTON", "ネットワーク(&N)...", WS_TABSTOP | BS_PUSHBUTTON, fcNetwork, left, kButtonTop, 110, kButtonHeight);
+    CreateControl(font, dialog, "BUTTON", "ネットワーク(&N)...", WS_TABSTOP | BS_PUSHBUTTON, left, kButtonTop, 110,
+                  kButtonHeight, 0, fcNetwork);
   }
   // The buttons that are shown line up at the right edge.
   const int buttons = helpContext_ ? 3 : 2;
   int x = kClientWidth - kMargin - buttons * kButtonWidth - (buttons - 1) * kButtonGap;
   const auto addButton = [&](const char* text, DWORD style, int id) {
-    AddControl("BUTTON", text, WS_TABSTOP | style, id, x, kButtonTop, kButtonWidth, kButtonHeight);
+    CreateControl(font, dialog, "BUTTON", text, WS_TABSTOP | style, x, kButtonTop, kButtonWidth, kButtonHeight, 0, id);
     x += kButtonWidth + kButtonGap;
   };
   addButton("OK", BS_DEFPUSHBUTTON, IDOK);
@@ -406,11 +374,11 @@ void TFolderChooser::OkClick() {
     if ((options_ & sdPrompt) && Report(kCreatePrompt, MB_YESNO | MB_ICONQUESTION, kCreateCaption) != IDYES) return;
   }
   directory_ = name;
-  EndDialog(dialog_, IDOK);
+  EndDialog(Handle(), IDOK);
 }
 
 void TFolderChooser::NetworkClick() {
-  const DWORD result = connectionDialog_(dialog_, kDiskResources);
+  const DWORD result = connectionDialog_(Handle(), kDiskResources);
   if (result == NO_ERROR) {
     FillDrives();  // a drive may have been connected
     ShowCurrentFolder();
@@ -422,7 +390,7 @@ void TFolderChooser::NetworkClick() {
 void TFolderChooser::HelpClick() { Report(kNoHelp, MB_ICONINFORMATION); }
 
 int TFolderChooser::Report(const char* text, UINT flags, const char* caption) {
-  return MessageBoxA(dialog_, text, caption, flags);
+  return MessageBoxA(Handle(), text, caption, flags);
 }
 
 void TFolderChooser::OnCommand(int id, UINT code) {
@@ -444,7 +412,7 @@ void TFolderChooser::OnCommand(int id, UINT code) {
       OkClick();
       break;
     case IDCANCEL:
-      EndDialog(dialog_, IDCANCEL);
+      EndDialog(Handle(), IDCANCEL);
       break;
   }
 }

@@ -13,9 +13,9 @@
 #include "editor/panel_win32.h"
 #include "editor/rule_editor_win32.h"
 #include "naming/rule_tree.h"
-#include "widgets/gdi_win32.h"
-#include "widgets/keyboard_host_win32.h"
-#include "widgets/window_win32.h"
+#include "win32/gdi.h"
+#include "win32/keyboard_host.h"
+#include "win32/window.h"
 
 // The main window: source and folder pickers, the rule editor, and the two run buttons. It hosts
 // the keyboard, runs the preview and the copy, and owns the generated names.

@@ -4,7 +4,7 @@
 
 #include "app/dialogs_win32.h"
 #include "app/form1_win32.h"
-#include "widgets/window_win32.h"
+#include "win32/window.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
   try {

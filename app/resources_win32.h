@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "editor/rule_images.h"
-#include "widgets/gdi_win32.h"
+#include "win32/gdi.h"
 
 // The program's icon at `size` x `size` pixels (32 for a window's large icon, 16 for its small
 // one; other sizes are scaled from the nearest), from the module `instance` whose resources

@@ -1,6 +1,6 @@
 #include "editor/panel_win32.h"
 
-#include "widgets/reflect_win32.h"
+#include "win32/reflect.h"
 
 TPanel::TPanel(HWND parent, int x, int y, int width, int height, TPanelBevel bevel, const std::string& caption)
     : bevel_(bevel), caption_(caption) {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "widgets/window_win32.h"
+#include "win32/window.h"
 
 // The bevels a panel can draw around its client area.
 enum TPanelBevel { pbNone, pbRaisedOuter, pbLoweredOuter, pbLoweredInner };

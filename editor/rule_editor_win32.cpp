@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "naming/text_lines.h"
-#include "widgets/window_win32.h"
+#include "win32/window.h"
 
 namespace {
 

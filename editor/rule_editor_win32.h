@@ -13,7 +13,7 @@
 #include "editor/spin_edit_win32.h"
 #include "naming/rule_tree.h"
 #include "widgets/button_ex_win32.h"
-#include "widgets/gdi_win32.h"
+#include "win32/gdi.h"
 
 // What the rule editor asks of the window it stands in.
 class IRuleEditorHost {

@@ -5,7 +5,6 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <stdexcept>
 #include <string>
 
 #include "editor/spin_value.h"
@@ -29,11 +28,9 @@ TSpinEdit::TSpinEdit(HWND parent, int x, int y, int width, int height) {
   // entering it by Tab selects its whole text, as for any edit, while a click does not.
   Create("TandeloSpinEdit", WS_EX_CONTROLPARENT, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, x, y, width, height,
          parent);
-  edit_ = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "0", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0, 0,
-                          std::max(width - kArrowWidth, 0), height, Handle(),
-                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditId)), GetModuleHandleA(nullptr), nullptr);
-  if (!edit_) throw std::runtime_error("CreateWindowEx failed");
-  SendMessageA(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+  edit_ = CreateControl(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), Handle(), "EDIT", "0",
+                        WS_TABSTOP | ES_AUTOHSCROLL, 0, 0, std::max(width - kArrowWidth, 0), height, WS_EX_CLIENTEDGE,
+                        kEditId);
   SendMessageA(edit_, EM_LIMITTEXT, kSpinMaxLength, 0);
   // Full-width digits from an input method would pass by the filter of typed characters.
   ImmAssociateContext(edit_, nullptr);

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "widgets/window_win32.h"
+#include "win32/window.h"
 
 // A numeric spin field: a single-line edit with an up and a down arrow at its right edge, kept in
 // a container window that its parent treats like an edit. The container's text, font and enabled

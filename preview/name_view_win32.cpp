@@ -6,7 +6,6 @@
 #include <new>
 #include <stdexcept>
 
-
 namespace {
 
 const std::vector<std::string> kNoNames;
@@ -16,24 +15,12 @@ constexpr UINT kDragInterval = 50;  // ms between lines scrolled while a drag ho
 
 enum : UINT { kUndoCommand = 1, kCutCommand, kCopyCommand, kPasteCommand, kDeleteCommand, kSelectAllCommand };
 
-// Memory for the clipboard, freed unless the clipboard took it.
-class TGlobalMemory {
- public:
-  explicit TGlobalMemory(std::size_t size) : handle_(GlobalAlloc(GMEM_MOVEABLE, size)) {
-    if (!handle_) throw std::bad_alloc();
-  }
-  ~TGlobalMemory() {
-    if (handle_) GlobalFree(handle_);
-  }
-  TGlobalMemory(const TGlobalMemory&) = delete;
-  TGlobalMemory& operator=(const TGlobalMemory&) = delete;
-
-  HGLOBAL Get() const { return handle_; }
-  void GiveAway() { handle_ = nullptr; }
-
- private:
-  HGLOBAL handle_;
-};
+// Movable memory for the clipboard, freed unless the clipboard takes it.
+TGlobalMemory ClipboardMemory(std::size_t size) {
+  TGlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, size));
+  if (!memory.Get()) throw std::bad_alloc();
+  return memory;
+}
 
 // Another program may hold the clipboard for a moment.
 bool OpenClipboardSoon(HWND owner) {
@@ -384,14 +371,14 @@ void TNameView::CopySelection() {
   // names are copied once, not built up in a string first. Made before the clipboard is opened,
   // so a copy that cannot be made leaves the clipboard as it was.
   const std::size_t size = browser_.SelectionSize();
-  TGlobalMemory text(size + 1);
+  TGlobalMemory text = ClipboardMemory(size + 1);
   char* out = static_cast<char*>(GlobalLock(text.Get()));
   if (!out) throw std::bad_alloc();
   out[browser_.CopySelection(out, size)] = '\0';
   GlobalUnlock(text.Get());
   // The system turns the text into Unicode for programs that ask for it: by the system locale's
   // code page, the one the names are written in, not the keyboard's.
-  TGlobalMemory locale(sizeof(LCID));
+  TGlobalMemory locale = ClipboardMemory(sizeof(LCID));
   *static_cast<LCID*>(GlobalLock(locale.Get())) = GetSystemDefaultLCID();
   GlobalUnlock(locale.Get());
   if (!OpenClipboardSoon(Handle())) {
@@ -399,8 +386,8 @@ void TNameView::CopySelection() {
     return;
   }
   EmptyClipboard();
-  if (SetClipboardData(CF_TEXT, text.Get())) text.GiveAway();
-  if (SetClipboardData(CF_LOCALE, locale.Get())) locale.GiveAway();
+  if (SetClipboardData(CF_TEXT, text.Get())) text.Release();
+  if (SetClipboardData(CF_LOCALE, locale.Get())) locale.Release();
   CloseClipboard();
 }
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "preview/name_browser.h"
-#include "widgets/gdi_win32.h"
-#include "widgets/window_win32.h"
+#include "win32/gdi.h"
+#include "win32/window.h"
 
 // The window class of the view; a test or a driver finds the view by it.
 inline constexpr char kNameViewClassName[] = "TNameView";

@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include "win32/modal.h"
+
 namespace {
 
 const char kCaption[] = "複製予定ファイル名一覧";
@@ -27,37 +29,6 @@ POINT CentredOn(HWND owner, int width, int height) {
   return POINT{std::max<int>(area.left, std::min<int>(left, area.right - width)),
                std::max<int>(area.top, std::min<int>(top, area.bottom - height))};
 }
-
-// Keeps the owner and the thread's other visible windows from taking input while it exists, and
-// afterwards enables again exactly the windows it disabled: one that was disabled already (by a
-// showing further out) stays so.
-class TDisabledWindows {
- public:
-  TDisabledWindows(HWND owner, HWND except) : except_(except) {
-    if (owner) Disable(owner);
-    EnumThreadWindows(GetCurrentThreadId(), Visit, reinterpret_cast<LPARAM>(this));
-  }
-  ~TDisabledWindows() {
-    for (auto window = disabled_.rbegin(); window != disabled_.rend(); ++window) {
-      if (IsWindow(*window)) EnableWindow(*window, TRUE);
-    }
-  }
-  TDisabledWindows(const TDisabledWindows&) = delete;
-  TDisabledWindows& operator=(const TDisabledWindows&) = delete;
-
- private:
-  static BOOL CALLBACK Visit(HWND window, LPARAM self) {
-    if (IsWindowVisible(window)) reinterpret_cast<TDisabledWindows*>(self)->Disable(window);
-    return TRUE;
-  }
-  void Disable(HWND window) {
-    if (window == except_ || std::find(disabled_.begin(), disabled_.end(), window) != disabled_.end()) return;
-    if (!EnableWindow(window, FALSE)) disabled_.push_back(window);  // it was enabled until now
-  }
-
-  HWND except_;
-  std::vector<HWND> disabled_;
-};
 
 bool IsEscapeFor(const MSG& message, HWND form) {
   return message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE &&
@@ -86,36 +57,20 @@ void TForm2::SetNames(const std::vector<std::string>& names) {
 
 void TForm2::ShowModal(const std::function<void(HWND preview)>& afterFirstPaint) {
   closeRequested_ = false;
-  {
-    const TDisabledWindows disabled(owner_, Handle());
-    ShowWindow(Handle(), SW_SHOWNORMAL);
-    bool painted = false;
-    MSG message;
-    while (Handle() && !closeRequested_) {
-      const BOOL got = GetMessageA(&message, nullptr, 0, 0);
-      if (got == -1) break;
-      if (got == 0) {
-        // The program is ending: close the preview and let the outer loop see the request too.
-        PostQuitMessage(static_cast<int>(message.wParam));
-        break;
-      }
-      if (IsEscapeFor(message, Handle())) {
-        SendMessageA(Handle(), WM_CLOSE, 0, 0);
-        continue;
-      }
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-      if (!painted && memo1_ && message.hwnd == Memo1() && message.message == WM_PAINT) {
-        painted = true;
-        if (afterFirstPaint) afterFirstPaint(Handle());
-      }
+  bool painted = false;
+  TModalLoop loop;
+  loop.Before = [this](const MSG& message) {
+    if (!IsEscapeFor(message, Handle())) return false;
+    SendMessageA(Handle(), WM_CLOSE, 0, 0);
+    return true;
+  };
+  loop.After = [&](const MSG& message) {
+    if (!painted && memo1_ && message.hwnd == Memo1() && message.message == WM_PAINT) {
+      painted = true;
+      if (afterFirstPaint) afterFirstPaint(Handle());
     }
-  }
-  // The windows are enabled again while the preview still stands, and the owner is activated
-  // before the preview goes: otherwise the system would pass activation to whichever window
-  // stands next below the preview, which need not be the owner.
-  if (Handle() && owner_ && GetActiveWindow() == Handle()) SetActiveWindow(owner_);
-  if (Handle()) ShowWindow(Handle(), SW_HIDE);
+  };
+  RunModal(Handle(), owner_, [this] { return closeRequested_; }, loop);
   if (failure_) throw std::runtime_error(*std::exchange(failure_, std::nullopt));
 }
 

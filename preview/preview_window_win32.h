@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "preview/name_view_win32.h"
-#include "widgets/gdi_win32.h"
-#include "widgets/window_win32.h"
+#include "win32/gdi.h"
+#include "win32/window.h"
 
 // The window class of every preview window; a test finds leftover previews by it.
 inline constexpr char kPreviewClassName[] = "TForm2";

@@ -6,9 +6,9 @@
 #include <exception>
 #include <vector>
 
-#include "widgets/gdi_win32.h"
-#include "widgets/reflect_win32.h"
-#include "widgets/window_win32.h"
+#include "win32/gdi.h"
+#include "win32/reflect.h"
+#include "win32/window.h"
 
 namespace {
 

@@ -12,7 +12,7 @@ enum class TButtonStyle : unsigned char { Normal = 0, Flat = 1, UltraFlat = 2, N
 
 // A flat push button: a real BUTTON window (so clicks, keys and focus stay the system's) that is
 // owner-drawn with a rounded face, a picture and a caption. Its parent must reflect WM_DRAWITEM and
-// WM_MEASUREITEM to it with SendReflected (widgets/reflect_win32.h). What fails in the button is
+// WM_MEASUREITEM to it with SendReflected (win32/reflect.h). What fails in the button is
 // reported through the nearest window of the program that holds it (TWindow's failure policy). A
 // transparent button paints what its parent paints for
 // WM_ERASEBKGND and WM_PRINTCLIENT under its picture and caption. The window's right-to-left

@@ -16,16 +16,14 @@ HBITMAP CreateColorBitmap(int width, int height) {
 
 TGlyphList::TGlyphList(int width, int height)
     : TGlyphSlots(width, height), list_(ImageList_Create(width, height, ILC_COLOR24 | ILC_MASK, 4, 4)) {
-  if (list_ == nullptr) {
+  if (list_.Get() == nullptr) {
     throw std::runtime_error("イメージサイズが正しくありません");
   }
 }
 
-TGlyphList::~TGlyphList() { ImageList_Destroy(list_); }
-
 int TGlyphList::AppendEmptyImage() {
-  const int index = ImageList_GetImageCount(list_);
-  return ImageList_SetImageCount(list_, index + 1) ? index : -1;
+  const int index = ImageList_GetImageCount(list_.Get());
+  return ImageList_SetImageCount(list_.Get(), index + 1) ? index : -1;
 }
 
 int TGlyphList::AddMaskedImage(HBITMAP image, COLORREF maskColor) {
@@ -52,6 +50,6 @@ int TGlyphList::AddMaskedImage(HBITMAP image, COLORREF maskColor) {
       constexpr DWORD kDestAndNotSource = 0x00220326;
       BitBlt(colorDC.Get(), 0, 0, Width(), Height(), maskDC.Get(), 0, 0, kDestAndNotSource);
     }
-    return ImageList_Replace(list_, slot, color.Get(), mask.Get()) != FALSE;
+    return ImageList_Replace(list_.Get(), slot, color.Get(), mask.Get()) != FALSE;
   });
 }

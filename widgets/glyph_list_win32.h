@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "widgets/gdi_win32.h"
+#include "win32/gdi.h"
 #include "widgets/glyph_slots.h"
 
 // A 24-bit bitmap of its own, so colour matching does not depend on the screen's depth.
@@ -15,17 +15,16 @@ HBITMAP CreateColorBitmap(int width, int height);
 class TGlyphList : public TGlyphSlots {
  public:
   TGlyphList(int width, int height);
-  ~TGlyphList() override;
 
   // Stores `image` (Width by Height) in a free slot with every pixel of `maskColor` transparent.
   int AddMaskedImage(HBITMAP image, COLORREF maskColor);
-  HIMAGELIST Handle() const { return list_; }
+  HIMAGELIST Handle() const { return list_.Get(); }
 
  protected:
   int AppendEmptyImage() override;
 
  private:
-  HIMAGELIST list_;
+  TImageList list_;
 };
 
 using TGlyphCache = TGlyphCacheOf<TGlyphList>;

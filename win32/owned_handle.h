@@ -6,8 +6,8 @@
 
 #include <utility>
 
-// Owners of the system's handles, one template for every kind: kernel objects, GDI objects,
-// icons, image lists, menus, searches, libraries. None can be copied; all can be moved.
+// Owners of the system's handles, one template for every kind: kernel objects, GDI objects and
+// DCs, icons, image lists, menus, searches, libraries, hooks, global memory. None can be copied; all can be moved.
 
 // Owns one handle and releases it with `TRelease` at the end.
 template <typename THandle, typename TRelease>
@@ -24,6 +24,8 @@ class TOwnedHandle {
   TOwnedHandle& operator=(const TOwnedHandle&) = delete;
 
   THandle Get() const { return handle_; }
+  // Gives the handle up to whoever took it over (the clipboard, a window), which frees it.
+  THandle Release() { return std::exchange(handle_, nullptr); }
   void Reset(THandle handle = nullptr) {
     if (handle_) TRelease()(handle_);
     handle_ = handle;
@@ -35,6 +37,9 @@ class TOwnedHandle {
 
 struct TDeleteObject {
   void operator()(HGDIOBJ object) const { DeleteObject(object); }
+};
+struct TDeleteDC {
+  void operator()(HDC dc) const { DeleteDC(dc); }
 };
 struct TDestroyIcon {
   void operator()(HICON icon) const { DestroyIcon(icon); }
@@ -55,6 +60,9 @@ struct TFreeLibrary {
   void operator()(HMODULE module) const { FreeLibrary(module); }
 };
 
+struct TGlobalFree {
+  void operator()(HGLOBAL memory) const { GlobalFree(memory); }
+};
 struct TUnhook {
   void operator()(HHOOK hook) const { UnhookWindowsHookEx(hook); }
 };
@@ -76,6 +84,8 @@ using TMenu = TOwnedHandle<HMENU, TDestroyMenu>;
 using TFindHandle = TOwnedHandle<HANDLE, TFindClose>;
 using TLibrary = TOwnedHandle<HMODULE, TFreeLibrary>;
 using THook = TOwnedHandle<HHOOK, TUnhook>;
+// Memory handed to the clipboard: Release() once the clipboard took it.
+using TGlobalMemory = TOwnedHandle<HGLOBAL, TGlobalFree>;
 // A file, folder, process or other kernel object; IsOpen() tells whether it holds one.
 using TKernelHandle = TOwnedHandle<HANDLE, TCloseHandle>;
 inline bool IsOpen(const TKernelHandle& handle) { return handle.Get() && handle.Get() != INVALID_HANDLE_VALUE; }

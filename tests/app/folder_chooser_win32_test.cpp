@@ -13,7 +13,7 @@
 #include "tests/support/message_box_watcher_win32.h"
 #include "tests/support/temp_folder_win32.h"
 #include "tests/support/windows_win32.h"
-#include "widgets/window_win32.h"
+#include "win32/window.h"
 
 namespace {
 

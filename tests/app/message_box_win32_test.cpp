@@ -7,7 +7,7 @@
 
 #include "app/dialogs_win32.h"
 #include "app/message_box_win32.h"
-#include "widgets/window_win32.h"
+#include "win32/window.h"
 #include "tests/support/message_box_watcher_win32.h"
 #include "tests/support/windows_win32.h"
 

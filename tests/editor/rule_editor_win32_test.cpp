@@ -12,9 +12,9 @@
 #include "app/program_font_win32.h"
 #include "app/resources_win32.h"
 #include "editor/rule_editor_win32.h"
-#include "widgets/gdi_win32.h"
+#include "win32/gdi.h"
 #include "tests/support/windows_win32.h"
-#include "widgets/window_win32.h"
+#include "win32/window.h"
 
 namespace {
 

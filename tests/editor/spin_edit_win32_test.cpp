@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "widgets/gdi_win32.h"
+#include "win32/gdi.h"
 #include "editor/spin_edit_win32.h"
 #include "tests/support/canvas_win32.h"
 #include "tests/support/windows_win32.h"

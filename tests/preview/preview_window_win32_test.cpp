@@ -9,7 +9,7 @@
 #include "preview/preview_window_win32.h"
 #include "tests/support/preview_showing_win32.h"
 #include "tests/support/windows_win32.h"
-#include "widgets/window_win32.h"
+#include "win32/window.h"
 
 namespace {
 

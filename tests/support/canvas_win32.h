@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "widgets/gdi_win32.h"
+#include "win32/gdi.h"
 
 // A 32-bit top-down memory bitmap selected into a memory DC and filled with one colour: what a
 // drawing function paints into, read back pixel by pixel.

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "tests/support/windows_win32.h"
-#include "widgets/window_win32.h"
+#include "win32/window.h"
 
 namespace {
 

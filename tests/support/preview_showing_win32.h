@@ -12,7 +12,7 @@
 #include "app/program_font_win32.h"
 #include "preview/preview_window_win32.h"
 #include "tests/support/windows_win32.h"
-#include "widgets/gdi_win32.h"
+#include "win32/gdi.h"
 
 // Showing the preview from a test, as the program does, and looking at it while it shows.
 

@@ -13,14 +13,14 @@
 
 #include "app/form1_win32.h"
 #include "app/program_font_win32.h"
-#include "widgets/gdi_win32.h"
+#include "win32/gdi.h"
 #include "editor/panel_win32.h"
 #include "tests/support/canvas_win32.h"
 #include "tests/support/fake_dialogs.h"
 #include "tests/support/message_box_watcher_win32.h"
 #include "tests/support/windows_win32.h"
 #include "widgets/button_ex_win32.h"
-#include "widgets/reflect_win32.h"
+#include "win32/reflect.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "widgets/error_box_win32.h"
+#include "win32/error_box.h"
 
 #include <new>
 

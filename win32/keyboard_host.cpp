@@ -1,4 +1,4 @@
-#include "widgets/keyboard_host_win32.h"
+#include "win32/keyboard_host.h"
 
 void TKeyboardHost::SetPushButtons(std::initializer_list<HWND> buttons) {
   pushButtons_.assign(buttons);

@@ -1,4 +1,4 @@
-#include "widgets/window_win32.h"
+#include "win32/window.h"
 
 #include <commctrl.h>
 
@@ -21,9 +21,10 @@ void SetWindowTextIfChanged(HWND window, const std::string& text) {
 }
 
 HWND CreateControl(HFONT font, HWND parent, const char* className, const std::string& text, DWORD style, int x, int y,
-                   int width, int height, DWORD exStyle) {
-  const HWND control = CreateWindowExA(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, x, y, width,
-                                       height, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+                   int width, int height, DWORD exStyle, int id) {
+  const HWND control =
+      CreateWindowExA(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, x, y, width, height, parent,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
   if (!control) throw std::runtime_error("CreateWindowEx failed");
   SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return control;
@@ -63,18 +64,6 @@ LRESULT TWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void TWindow::ReportError(const std::string& text) { ShowErrorBox(GetAncestor(handle_, GA_ROOT), text); }
-
-template <typename THandler>
-LRESULT TWindow::Guarded(THandler&& handler) {
-  try {
-    return handler();
-  } catch (const std::exception& error) {
-    ReportError(DescribeError(error));
-  } catch (...) {
-    ReportError(kUnexpectedError);
-  }
-  return 0;
-}
 
 TWindow* TWindow::FromHandle(HWND window) {
   if (!window) return nullptr;

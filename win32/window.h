@@ -2,10 +2,11 @@
 
 #include <windows.h>
 
+#include <exception>
 #include <functional>
 #include <string>
 
-#include "widgets/error_box_win32.h"
+#include "win32/error_box.h"
 
 // A window's text (an edit's contents, a button's caption).
 std::string WindowText(HWND window);
@@ -13,9 +14,9 @@ std::string WindowText(HWND window);
 void SetWindowTextIfChanged(HWND window, const std::string& text);
 
 // Creates a visible child control of a system class showing its text in `font`; `style` adds to
-// WS_CHILD and WS_VISIBLE.
+// WS_CHILD and WS_VISIBLE. `id` is what its notifications and GetDlgItem know it by.
 HWND CreateControl(HFONT font, HWND parent, const char* className, const std::string& text, DWORD style, int x, int y,
-                   int width, int height, DWORD exStyle = 0);
+                   int width, int height, DWORD exStyle = 0, int id = 0);
 
 // What a window class gives its windows before they paint: class style bits, cursor and the
 // brush that erases the background (null: the window paints all of it itself).
@@ -62,13 +63,28 @@ class TWindow {
   // window's boundary.
   void SubclassControl(HWND control, TControlProc proc);
 
+  // For a window the system made for this object with a procedure of its own (a dialog): ties
+  // the object to `window`, or unties it with null.
+  void Attach(HWND window) { handle_ = window; }
+  // Runs `handler` inside the boundary: what it throws is reported with ReportError, and the
+  // result is then 0.
+  template <typename THandler>
+  LRESULT Guarded(THandler&& handler) {
+    try {
+      return handler();
+    } catch (const std::exception& error) {
+      ReportError(DescribeError(error));
+    } catch (...) {
+      ReportError(kUnexpectedError);
+    }
+    return 0;
+  }
+
  private:
   struct TSubclass;
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                       DWORD_PTR subclass);
-  template <typename THandler>
-  LRESULT Guarded(THandler&& handler);
 
   HWND handle_ = nullptr;
 };

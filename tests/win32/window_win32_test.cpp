@@ -1,5 +1,5 @@
-// The window base's one boundary: what a handler of the window, or of a control it subclassed,
-// throws goes to the window's failure hook, and the program goes on.
+// The window base's one boundary: what a handler of the window, of a control it subclassed or of
+// a dialog throws goes to the window's failure hook, and the program goes on.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -12,7 +12,8 @@
 
 #include "tests/support/message_box_watcher_win32.h"
 #include "tests/support/windows_win32.h"
-#include "widgets/window_win32.h"
+#include "win32/dialog.h"
+#include "win32/window.h"
 
 namespace {
 
@@ -86,6 +87,46 @@ TEST(WindowBoundary, AForeignControlReportsThroughTheNearestWindowAbove) {
   EXPECT_EQ(watcher.Seen()[0].Caption, "Title");
   EXPECT_EQ(watcher.Seen()[0].Text, "painted badly.");
   EXPECT_EQ(window.Reported.size(), 1u);
+}
+
+
+// A dialog whose building fails ends at once, cancelled, after saying why; one that is built
+// meets the same boundary as a window.
+class TRecordingDialog : public TDialog {
+ public:
+  explicit TRecordingDialog(bool failToBuild) : failToBuild_(failToBuild) {}
+  INT_PTR Show(HWND owner) { return ShowModal(owner, WS_POPUP | WS_CAPTION); }
+  std::vector<std::string> Reported;
+
+ protected:
+  INT_PTR HandleDialogMessage(UINT message, WPARAM wParam, LPARAM) override {
+    if (message == WM_INITDIALOG) {
+      if (failToBuild_) throw std::runtime_error("half built");
+      PostMessageA(Handle(), kFail, 0, 0);
+    } else if (message == kFail) {
+      PostMessageA(Handle(), WM_COMMAND, IDOK, 0);
+      throw std::runtime_error("later");
+    } else if (message == WM_COMMAND && LOWORD(wParam) == IDOK) {
+      EndDialog(Handle(), IDOK);
+    }
+    return FALSE;
+  }
+  void ReportError(const std::string& text) override { Reported.push_back(text); }
+
+ private:
+  bool failToBuild_;
+};
+
+TEST(DialogBoundary, AFailureWhileBuildingCancelsAndOneLaterIsReported) {
+  TTopLevelWindow top;
+  TRecordingDialog broken(true);
+  EXPECT_EQ(broken.Show(top.Handle()), IDCANCEL);
+  EXPECT_EQ(broken.Reported, std::vector<std::string>{"half built"});
+  EXPECT_EQ(broken.Handle(), nullptr);
+
+  TRecordingDialog working(false);
+  EXPECT_EQ(working.Show(top.Handle()), IDOK);
+  EXPECT_EQ(working.Reported, std::vector<std::string>{"later"});
 }
 
 }  // namespace

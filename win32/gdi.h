@@ -11,20 +11,10 @@
 // Small owners of GDI state, shared by every window and drawing of the program. None can be
 // copied.
 
-class TMemoryDC {
+// A memory DC like the screen's.
+class TMemoryDC : public TOwnedHandle<HDC, TDeleteDC> {
  public:
-  TMemoryDC() : dc_(CreateCompatibleDC(nullptr)) {}
-  ~TMemoryDC() {
-    if (dc_ != nullptr) {
-      DeleteDC(dc_);
-    }
-  }
-  TMemoryDC(const TMemoryDC&) = delete;
-  TMemoryDC& operator=(const TMemoryDC&) = delete;
-  HDC Get() const { return dc_; }
-
- private:
-  HDC dc_;
+  TMemoryDC() : TOwnedHandle(CreateCompatibleDC(nullptr)) {}
 };
 
 // Selects an object into a DC and puts the previous one back.
