@@ -60,10 +60,12 @@ BOOL CALLBACK EndModalWindow(HWND window, LPARAM mainWindow) {
 // copy, at most every kLookInterval.
 class TForm1::TRunServices : public IFileCopier, public ICopyPrompt, public IMessageSink {
  public:
-  explicit TRunServices(TForm1& form) : form_(form), copier_([this] { StillWorking(); }) {}
+  // `folder`: where the copies go, for a run that copies.
+  explicit TRunServices(TForm1& form, const std::string& folder = {})
+      : form_(form), copier_(folder, [this] { StillWorking(); }) {}
 
-  TCopyOutcome Copy(const std::string& source, const std::string& destination) override {
-    TCopyOutcome outcome = copier_.Copy(source, destination);
+  TCopyOutcome Copy(const std::string& source, const std::string& name) override {
+    TCopyOutcome outcome = copier_.Copy(source, name);
     form_.TakeCloseRequests();
     return outcome;
   }
@@ -227,9 +229,10 @@ void TForm1::Button2Click() {
 bool TForm1::Join() const { return SendMessageA(CheckBox1, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 void TForm1::Button3Click() {
-  TRunServices run(*this);
+  const std::string folder = WindowText(Edit2);
+  TRunServices run(*this, folder);
   TCopyServices services = run.Services();
-  RunCopy(editor_->Rules(), Join(), WindowText(Edit1), WindowText(Edit2), *fileNames_, services);
+  RunCopy(editor_->Rules(), Join(), WindowText(Edit1), folder, *fileNames_, services);
 }
 
 void TForm1::Button4Click() {

@@ -82,7 +82,7 @@ void Settle() {}
 
 class TPlatformCopier {
  public:
-  TPlatformCopier(const std::string&, ICopyWitness& witness) : copier_({}, &witness) {}
+  TPlatformCopier(const std::string& folder, ICopyWitness& witness) : copier_(folder, {}, &witness) {}
   IFileCopier& Get() { return copier_; }
 
  private:
@@ -108,16 +108,10 @@ void RemoveFolder(const std::string& path) { rmdir(path.c_str()); }
 void RemoveFile(const std::string& path) { unlink(path.c_str()); }
 void Settle() { sync(); }  // nothing of the last part waits to be written back
 
-// The run joins names with "\", which the command's edge turns into "/": so does this copier.
-class TPlatformCopier : public IFileCopier {
+class TPlatformCopier {
  public:
   TPlatformCopier(const std::string& folder, ICopyWitness& witness) : copier_(folder, &witness) {}
-  IFileCopier& Get() { return *this; }
-  TCopyOutcome Copy(const std::string& source, const std::string& destination) override {
-    std::string path = destination;
-    std::replace(path.begin(), path.end(), '\\', '/');
-    return copier_.Copy(source, path);
-  }
+  IFileCopier& Get() { return copier_; }
 
  private:
   TPosixFileCopier copier_;
@@ -189,6 +183,7 @@ int Measure() {
       TJournalingCopier copier(platform.Get(), journal);
       TQuiet quiet;
       TCopyServices services{copier, quiet, quiet};
+      services.PathSeparator = kSeparator;
       CopyFiles(source, runFolder(r), names, services);
       journal.Flush();
       run.push_back(Seconds(start));

@@ -69,7 +69,7 @@ TTimes Measure(const std::string& base, const std::string& source, int count, in
     for (const std::string& name : names) destinations.push_back(bareFolder + "\\" + name);
 
     const auto timeRun = [&] {
-      TWin32FileCopier copier;
+      TWin32FileCopier copier(runFolder);
       TNeverAsked quiet;
       TCopyServices services{copier, quiet, quiet};
       std::vector<std::string> fileNames;

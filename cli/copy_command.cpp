@@ -4,7 +4,6 @@
 #include <stdexcept>
 
 #include "copy/copy_journal.h"
-#include "naming/mbcs.h"
 #include "cli/commands.h"
 #include "cli/platform.h"
 #include "cli/progress.h"
@@ -12,43 +11,22 @@
 
 namespace {
 
-// A sub-folder's "\" in a Shift-JIS name as the platform writes it; the second byte of 表 is not
-// one.
-std::string PlatformSeparators(std::string name) {
-  if (kPathSeparator != '\\') {
-    ForEachSingleByte(name, [&](std::size_t at) {
-      if (name[at] == '\\') name[at] = kPathSeparator;
-      return true;
-    });
-  }
-  return name;
-}
-
-// Between the engine and the platform: the run hands over engine text (the folder as the engine
-// holds it, "\", a Shift-JIS name); the copier below gets the platform's source and path.
+// Between the engine and the platform: the run hands over names in Shift-JIS, the copier below
+// gets the platform's source and names.
 class TEdgeCopier : public IFileCopier {
  public:
-  TEdgeCopier(IFileCopier& copier, std::size_t engineFolderSize, std::string folder, std::string source,
-              TEncoding fileNames)
-      : copier_(copier), engineFolderSize_(engineFolderSize), folder_(std::move(folder)), source_(std::move(source)),
-        fileNames_(fileNames) {}
+  TEdgeCopier(IFileCopier& copier, std::string source, TEncoding fileNames)
+      : copier_(copier), source_(std::move(source)), fileNames_(fileNames) {}
 
-  TCopyOutcome Copy(const std::string&, const std::string& destination) override {
-    // Separators while the name is Shift-JIS: in UTF-8 a "\" can follow a byte that Shift-JIS
-    // would read as the first of two.
-    std::string name = PlatformSeparators(destination.substr(engineFolderSize_ + 1));
-    if (fileNames_ == TEncoding::Utf8) {
-      std::string converted;
-      if (!ShiftJisToUtf8(name, converted)) return {TCopyResult::Failed, "名前をUTF-8のファイル名にできません。"};
-      name.swap(converted);
-    }
-    return copier_.Copy(source_, folder_ + kPathSeparator + name);
+  TCopyOutcome Copy(const std::string&, const std::string& name) override {
+    if (fileNames_ != TEncoding::Utf8) return copier_.Copy(source_, name);
+    std::string converted;
+    if (!ShiftJisToUtf8(name, converted)) return {TCopyResult::Failed, "名前をUTF-8のファイル名にできません。"};
+    return copier_.Copy(source_, converted);
   }
 
  private:
   IFileCopier& copier_;
-  std::size_t engineFolderSize_;
-  std::string folder_;
   std::string source_;
   TEncoding fileNames_;
 };
@@ -58,9 +36,9 @@ class TEdgeCopier : public IFileCopier {
 class TDryRunCopier : public IFileCopier {
  public:
   explicit TDryRunCopier(std::unique_ptr<IFileCopier> look) : look_(std::move(look)) {}
-  TCopyOutcome Copy(const std::string& source, const std::string& destination) override {
-    TCopyOutcome outcome = look_->Copy(source, destination);
-    if (outcome.Result == TCopyResult::Copied && !made_.insert(destination).second) outcome = {TCopyResult::Exists, {}};
+  TCopyOutcome Copy(const std::string& source, const std::string& name) override {
+    TCopyOutcome outcome = look_->Copy(source, name);
+    if (outcome.Result == TCopyResult::Copied && !made_.insert(name).second) outcome = {TCopyResult::Exists, {}};
     return outcome;
   }
 
@@ -74,13 +52,7 @@ class TCommandPrompt : public ICopyPrompt {
   TCommandPrompt(TOnFailure mode, TEncoding encoding, TProgress& progress)
       : mode_(mode), encoding_(encoding), progress_(progress) {}
 
-  // The question about the name just done, its path written as the platform writes paths: the
-  // engine's own text joins with "\".
-  void Explain(std::string text) { text_ = std::move(text); }
-
-  int Ask(const std::string& engineText, const std::string&, unsigned) override {
-    const std::string text = text_.empty() ? engineText : text_;
-    text_.clear();
+  int Ask(const std::string& text, const std::string&, unsigned) override {
     if (mode_ == TOnFailure::Skip) return kAnswerYes;
     if (mode_ == TOnFailure::Stop) return kAnswerNo;
     progress_.Clear();
@@ -102,7 +74,6 @@ class TCommandPrompt : public ICopyPrompt {
   TOnFailure mode_;
   TEncoding encoding_;
   TProgress& progress_;
-  std::string text_;
 };
 
 // Nothing is touched before this: the rules read and valid, the source readable, the folder
@@ -166,7 +137,7 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
   std::unique_ptr<TJournalingCopier> journaling;
   if (journal) journaling = std::make_unique<TJournalingCopier>(*platformCopier, *journal);
   IFileCopier& copier = journaling ? *journaling : *platformCopier;
-  TEdgeCopier edge(copier, engineFolder.size(), folder, source, FileNameEncoding(encoding));
+  TEdgeCopier edge(copier, source, FileNameEncoding(encoding));
 
   TOnFailure mode = line.OnFailure;
   if (mode == TOnFailure::Default) mode = IsTerminal(0) ? TOnFailure::Ask : TOnFailure::Stop;
@@ -176,6 +147,7 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
   TLineWriter out(stdout, encoding);
   std::size_t failed = 0;
   TCopyServices services{edge, prompt, report};
+  services.PathSeparator = kPathSeparator;
   services.NameDone = [&](std::size_t index, const TCopyOutcome& outcome) {
     progress.Update(index + 1);
     if (line.DryRun) {
@@ -191,14 +163,11 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
     if (outcome.Result == TCopyResult::Copied) return;
     ++failed;
     if (line.DryRun) return;
-    const std::string shown = engineFolder + kPathSeparator + PlatformSeparators(names[index]);
-    // Asked about it, the user has seen it; otherwise each name that is not copied is listed.
-    if (mode == TOnFailure::Ask) {
-      prompt.Explain(FailurePrompt(engineSource, shown, outcome));
-    } else {
-      progress.Clear();
-      report.ShowMessage(FailureText(engineSource, shown, outcome));
-    }
+    // Asked about it, the user sees it in the question; otherwise each name that is not copied
+    // is listed.
+    if (mode == TOnFailure::Ask) return;
+    progress.Clear();
+    report.ShowMessage(FailureText(engineSource, ShownDestination(engineFolder, names[index], kPathSeparator), outcome));
   };
   bool finished = false;
   try {

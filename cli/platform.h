@@ -9,7 +9,7 @@
 // What the command needs of the platform; paths are the platform's bytes.
 extern const char kPathSeparator;
 
-// The copier into `folder` (in full: destinations are it, kPathSeparator and a name); throws
+// The copier into `folder`, given names within it separated by kPathSeparator; throws
 // std::runtime_error when the folder cannot be opened.
 std::unique_ptr<IFileCopier> MakeFileCopier(const std::string& folder, ICopyWitness* witness);
 std::unique_ptr<IFileRemover> MakeFileRemover();
@@ -27,6 +27,17 @@ std::string AbsolutePath(const std::string& path, std::string& problem);
 // --dry-run): a name that exists, one the copier could not reach, or none. Throws
 // std::runtime_error when the folder cannot be opened.
 std::unique_ptr<IFileCopier> MakeLookingCopier(const std::string& folder);
+
+// The platform copier's own look at each name, so that a dry run reaches names as the run does.
+template <typename TPlatformCopier>
+class TLookingCopier : public IFileCopier {
+ public:
+  explicit TLookingCopier(const std::string& folder) : copier_(folder) {}
+  TCopyOutcome Copy(const std::string&, const std::string& name) override { return copier_.Look(name); }
+
+ private:
+  TPlatformCopier copier_;
+};
 // Why `path` cannot be copied from (it cannot be opened for reading, or it is a folder, a device
 // or a pipe, which would hold the run or never end); empty when it can. Never waits on a pipe.
 std::string SourceProblem(const std::string& path);

@@ -46,22 +46,8 @@ std::string AbsolutePath(const std::string& path, std::string& problem) {
   return result;
 }
 
-namespace {
-
-// The copier's own look at each name, so that a dry run reaches names as the run does.
-class TLookingCopier : public IFileCopier {
- public:
-  explicit TLookingCopier(const std::string& folder) : copier_(folder) {}
-  TCopyOutcome Copy(const std::string&, const std::string& destination) override { return copier_.Look(destination); }
-
- private:
-  TPosixFileCopier copier_;
-};
-
-}  // namespace
-
 std::unique_ptr<IFileCopier> MakeLookingCopier(const std::string& folder) {
-  return std::make_unique<TLookingCopier>(folder);
+  return std::make_unique<TLookingCopier<TPosixFileCopier>>(folder);
 }
 
 std::string SourceProblem(const std::string& path) {

@@ -10,9 +10,8 @@
 
 const char kPathSeparator = '\\';
 
-// The system's copy takes whole paths; it needs no folder held.
-std::unique_ptr<IFileCopier> MakeFileCopier(const std::string&, ICopyWitness* witness) {
-  return std::make_unique<TWin32FileCopier>(TStillWorking{}, witness);
+std::unique_ptr<IFileCopier> MakeFileCopier(const std::string& folder, ICopyWitness* witness) {
+  return std::make_unique<TWin32FileCopier>(folder, TStillWorking{}, witness);
 }
 
 std::unique_ptr<IFileRemover> MakeFileRemover() { return std::make_unique<TWin32FileRemover>(); }
@@ -43,18 +42,9 @@ std::string AbsolutePath(const std::string& path, std::string& problem) {
   return result;
 }
 
-namespace {
-
-class TLookingCopier : public IFileCopier {
- public:
-  TCopyOutcome Copy(const std::string&, const std::string& destination) override {
-    return TWin32FileCopier::Look(destination);
-  }
-};
-
-}  // namespace
-
-std::unique_ptr<IFileCopier> MakeLookingCopier(const std::string&) { return std::make_unique<TLookingCopier>(); }
+std::unique_ptr<IFileCopier> MakeLookingCopier(const std::string& folder) {
+  return std::make_unique<TLookingCopier<TWin32FileCopier>>(folder);
+}
 
 std::string SourceProblem(const std::string& path) {
   const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,

@@ -117,7 +117,7 @@ std::string NameProblem(const std::string& name, char separator) {
 
 TCopyJournal::TCopyJournal(IJournalFile& file, const std::string& folder, const TFileIdentity& folderIdentity,
                            char separator)
-    : file_(file), folder_(folder), separator_(separator) {
+    : file_(file), separator_(separator) {
   // One write: a kill leaves the journal empty or with both lines.
   try {
     file_.Append(kJournalHeader + "\nfolder " + EscapePath(folder) + " " + std::to_string(folderIdentity.Volume) +
@@ -141,13 +141,12 @@ void TCopyJournal::Flush() {
   file_.Append(lines);
 }
 
-std::string TCopyJournal::Within(const std::string& path) const {
-  if (path.empty()) return {};
-  if (path.size() <= folder_.size() + 1 || path.compare(0, folder_.size(), folder_) != 0 ||
-      path[folder_.size()] != separator_) {
-    throw std::logic_error("a copy outside the journal's folder: " + path);
+const std::string& TCopyJournal::Within(const std::string& name) const {
+  if (name.empty()) return name;
+  if (const std::string why = NameProblem(name, separator_); !why.empty()) {
+    throw std::logic_error("a copy outside the journal's folder: " + name);
   }
-  return path.substr(folder_.size() + 1);
+  return name;
 }
 
 void TCopyJournal::Write(std::string_view kind, const std::string& destination, const std::string& temporary,
@@ -183,10 +182,10 @@ void TCopyJournal::Failed(const std::string& destination) {
   if (attemptWritten_) Write("failed", destination, {}, nullptr);
 }
 
-TCopyOutcome TJournalingCopier::Copy(const std::string& source, const std::string& destination) {
+TCopyOutcome TJournalingCopier::Copy(const std::string& source, const std::string& name) {
   journal_.Begin();
-  TCopyOutcome outcome = copier_.Copy(source, destination);
-  if (outcome.Result != TCopyResult::Copied) journal_.Failed(destination);
+  TCopyOutcome outcome = copier_.Copy(source, name);
+  if (outcome.Result != TCopyResult::Copied) journal_.Failed(name);
   return outcome;
 }
 

@@ -78,8 +78,8 @@ struct TFileIdentity {
 bool operator==(const TFileIdentity& a, const TFileIdentity& b);
 inline bool operator!=(const TFileIdentity& a, const TFileIdentity& b) { return !(a == b); }
 
-// Told by a platform copier what it is making, as it makes it. Paths are the destination and the
-// temporary name in full (empty `temporary`: the copy is made at its name). Each call writes
+// Told by a platform copier what it is making, as it makes it: the name within the run's folder
+// and the temporary name there (empty `temporary`: the copy is made at its name). Each call writes
 // through before it returns and throws when it cannot: a copy must not go on unrecorded. The one
 // exception is "named" after a "created" of the same copy: the file is recorded already, and the
 // line that makes its proof exact goes out with the next line written (one write a copy, not
@@ -106,8 +106,8 @@ class IJournalFile {
 class TCopyJournal : public ICopyWitness {
  public:
   // Writes the header and the folder's line; throws std::runtime_error when it cannot, after
-  // discarding the file. `folder` is the run's folder in full, as destinations start with it
-  // before `separator`.
+  // discarding the file. `folder` is the run's folder in full; names within it are separated by
+  // `separator`.
   TCopyJournal(IJournalFile& file, const std::string& folder, const TFileIdentity& folderIdentity, char separator);
 
   void Creating(const std::string& destination, const std::string& temporary) override;
@@ -125,13 +125,13 @@ class TCopyJournal : public ICopyWitness {
   void Flush();
 
  private:
-  // The part of `path` within the folder; throws for a path outside it.
-  std::string Within(const std::string& path) const;
+  // `name`, checked as a reader of the journal checks it: throws std::logic_error for a name that
+  // could lead out of the folder, which would make the whole journal unreadable.
+  const std::string& Within(const std::string& name) const;
   void Write(std::string_view kind, const std::string& destination, const std::string& temporary,
              const TFileIdentity* file);
 
   IJournalFile& file_;
-  std::string folder_;
   char separator_;
   std::uint64_t attempt_ = 0;
   bool attemptWritten_ = false;
@@ -144,7 +144,7 @@ class TCopyJournal : public ICopyWitness {
 class TJournalingCopier : public IFileCopier {
  public:
   TJournalingCopier(IFileCopier& copier, TCopyJournal& journal) : copier_(copier), journal_(journal) {}
-  TCopyOutcome Copy(const std::string& source, const std::string& destination) override;
+  TCopyOutcome Copy(const std::string& source, const std::string& name) override;
 
  private:
   IFileCopier& copier_;

@@ -1,6 +1,7 @@
 #include "copy/copy_run.h"
 
 #include "copy/file_name_check.h"
+#include "naming/mbcs.h"
 #include "naming/generation.h"
 
 const std::string kPromptCaption = "注意";
@@ -30,21 +31,34 @@ std::string FailurePrompt(const std::string& source, const std::string& destinat
   return FailureText(source, destination, outcome) + kContinueQuestion;
 }
 
+std::string WithSeparators(std::string name, char separator) {
+  if (separator != '\\') {
+    ForEachSingleByte(name, [&](std::size_t at) {
+      if (name[at] == '\\') name[at] = separator;
+      return true;
+    });
+  }
+  return name;
+}
+
+std::string ShownDestination(const std::string& folder, const std::string& name, char separator) {
+  return folder + separator + WithSeparators(name, separator);
+}
+
 bool CopyFiles(const std::string& source, const std::string& folder, const std::vector<std::string>& names,
                TCopyServices& services) {
   const std::size_t count = names.size();
-  std::string destination;
+  const char separator = services.PathSeparator;
   const auto stopRequested = [&] { return services.StopRequested && *services.StopRequested; };
   for (std::size_t i = 0; i < count; ++i) {
     if (stopRequested()) return false;
-    // Joined as text, nothing trimmed: a folder ending in "\" gives two separators in a row.
-    destination.assign(folder).append("\\").append(names[i]);
     std::string problem = FileNameProblem(names[i]);
-    const TCopyOutcome outcome = problem.empty() ? services.Copier.Copy(source, destination)
+    const TCopyOutcome outcome = problem.empty() ? services.Copier.Copy(source, WithSeparators(names[i], separator))
                                                  : TCopyOutcome{TCopyResult::Failed, std::move(problem)};
     if (services.StillWorking) services.StillWorking();
     if (services.NameDone) services.NameDone(i, outcome);
     if (outcome.Result == TCopyResult::Copied) continue;
+    const std::string destination = ShownDestination(folder, names[i], separator);
     const int answer =
         services.Prompt.Ask(FailurePrompt(source, destination, outcome), kPromptCaption, kPromptYesNo);
     if (stopRequested()) return false;

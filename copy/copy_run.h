@@ -21,14 +21,16 @@ struct TCopyOutcome {
   std::string Reason;
 };
 
-// Copies one file, failing when the destination exists, and removes nothing it did not create in
-// the same call. A copy that fails part-way removes what it wrote where it can prove that file its
-// own; where it cannot (the system's copy under Wine 8, which never hands over the file it made),
-// a part may stay, and the outcome's reason says so.
+// Copies one file into the folder it was made for, failing when the destination exists, and
+// removes nothing it did not create in the same call. `name` is the destination within that
+// folder, its sub-folders separated as the platform separates them. A copy that fails part-way
+// removes what it wrote where it can prove that file its own; where it cannot (the system's copy
+// under Wine 8, which never hands over the file it made), a part may stay, and the outcome's
+// reason says so.
 class IFileCopier {
  public:
   virtual ~IFileCopier() = default;
-  virtual TCopyOutcome Copy(const std::string& source, const std::string& destination) = 0;
+  virtual TCopyOutcome Copy(const std::string& source, const std::string& name) = 0;
 };
 
 // A question in a message box modal to the whole program; returns the button pressed.
@@ -60,7 +62,17 @@ struct TCopyServices {
   // Called after every name with its position in the list and what became of it, before any
   // prompt: a name refused by FileNameProblem comes as Failed with the check's reason.
   std::function<void(std::size_t index, const TCopyOutcome& outcome)> NameDone = {};
+  // What separates a folder from a name within it where paths are shown to the user and handed
+  // to the copier: "\" on Windows, "/" for the command line on Linux.
+  char PathSeparator = '\\';
 };
+
+// The path of `name` in `folder` as the user is shown it: joined as text, nothing trimmed (a
+// folder ending in the separator gives two in a row), each "\" of the Shift-JIS name written as
+// `separator`.
+std::string ShownDestination(const std::string& folder, const std::string& name, char separator);
+// `name` with each of its "\" (never the second byte of a character) written as `separator`.
+std::string WithSeparators(std::string name, char separator);
 
 // What went wrong with the copy of `source` to `destination`, as the prompt says it before its
 // question.
@@ -69,7 +81,7 @@ std::string FailureText(const std::string& source, const std::string& destinatio
 // The prompt for a failed copy of `source` to `destination`.
 std::string FailurePrompt(const std::string& source, const std::string& destination, const TCopyOutcome& outcome);
 
-// Copies `source` to folder + "\" + name for every name, in order, prompting on each failure:
+// Copies `source` to every name in `folder`, in order, prompting on each failure:
 // Yes skips the name, any other answer stops the run ("複製を中止しました"). A name that is not a
 // plain file name in the folder (FileNameProblem) is a failure without a copy. False when the run
 // was stopped, by the user or by a stop request.

@@ -89,8 +89,7 @@ void RemoveTemporary(int folder, const std::string& name, int file) {
 }  // namespace
 
 TPosixFileCopier::TPosixFileCopier(const std::string& folder, ICopyWitness* witness, TWay way)
-    : folderPath_(folder),
-      witness_(witness),
+    : witness_(witness),
       unnamedFirst_(way == TWay::Unnamed || way == TWay::UnnamedThroughProc),
       renameNoReplace_(way != TWay::TemporaryLinked),
       umask_(umask(0)),
@@ -128,7 +127,7 @@ int TPosixFileCopier::Name(int file, int folder, const std::string& name) {
   return linkat(AT_FDCWD, self.c_str(), folder, name.c_str(), AT_SYMLINK_FOLLOW);
 }
 
-TCopyOutcome TPosixFileCopier::Copy(const std::string& source, const std::string& destination) {
+TCopyOutcome TPosixFileCopier::Copy(const std::string& source, const std::string& name) {
   const int from = OpenSource(source);
   struct stat sourceState;
   if (from < 0 || fstat(from, &sourceState) != 0) return {TCopyResult::SourceUnreadable, std::strerror(errno)};
@@ -138,7 +137,7 @@ TCopyOutcome TPosixFileCopier::Copy(const std::string& source, const std::string
   }
   std::string leaf;
   TCopyOutcome outcome;
-  const int folder = Reach(destination, leaf, outcome);
+  const int folder = Reach(name, leaf, outcome);
   if (folder < 0) return outcome;
 
   if (unnamedFirst_) {
@@ -149,27 +148,22 @@ TCopyOutcome TPosixFileCopier::Copy(const std::string& source, const std::string
     if (to.Get() >= 0) {
       TFileIdentity file;
       if (!Fill(from, sourceState, to.Get(), (mode & ~umask_) == mode, file)) return Failure(errno);
-      if (witness_) witness_->Created(destination, {}, file);
+      if (witness_) witness_->Created(name, {}, file);
       if (Name(to.Get(), folder, leaf) != 0) {
         return errno == EEXIST ? TCopyOutcome{TCopyResult::Exists, {}} : Failure(errno);
       }
       // Naming changed the file's change time: the proof undo compares is the file as named.
-      if (witness_ && IdentityOf(to.Get(), file)) witness_->Named(destination, file);
+      if (witness_ && IdentityOf(to.Get(), file)) witness_->Named(name, file);
       return {};
     }
     if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return Failure(errno);
     unnamedFirst_ = false;  // the same file system answers the same for the rest of the run
   }
-  return CopyUnderTemporaryName(from, sourceState, folder, leaf, destination);
+  return CopyUnderTemporaryName(from, sourceState, folder, leaf, name);
 }
 
-int TPosixFileCopier::Reach(const std::string& destination, std::string& leaf, TCopyOutcome& outcome) {
-  if (destination.size() <= folderPath_.size() + 1 || destination.compare(0, folderPath_.size(), folderPath_) != 0 ||
-      destination[folderPath_.size()] != '/') {
-    outcome = {TCopyResult::Failed, "outside the folder of the run"};
-    return -1;
-  }
-  const int folder = folder_.Of(destination.substr(folderPath_.size() + 1), leaf);
+int TPosixFileCopier::Reach(const std::string& name, std::string& leaf, TCopyOutcome& outcome) {
+  const int folder = folder_.Of(name, leaf);
   if (folder < 0) {
     // Resolution beneath the folder refuses a link that leads out of it (or names a path from
     // the root) with EXDEV, which the system would call a cross-device link.
@@ -186,24 +180,24 @@ int TPosixFileCopier::Reach(const std::string& destination, std::string& leaf, T
   return folder;
 }
 
-TCopyOutcome TPosixFileCopier::Look(const std::string& destination) {
+TCopyOutcome TPosixFileCopier::Look(const std::string& name) {
   std::string leaf;
   TCopyOutcome outcome;
-  Reach(destination, leaf, outcome);
+  Reach(name, leaf, outcome);
   return outcome;
 }
 
 TCopyOutcome TPosixFileCopier::CopyUnderTemporaryName(int from, const struct stat& source, int folder,
-                                                      const std::string& leaf, const std::string& destination) {
-  const std::string prefix = destination.substr(0, destination.size() - leaf.size());
+                                                      const std::string& leaf, const std::string& name) {
+  const std::string prefix = name.substr(0, name.size() - leaf.size());
   std::string temporary;
   int made = -1;
   // A name no other file has: an existing one is never opened, and another is tried.
   for (int attempt = 0; made < 0 && attempt < 16; ++attempt) {
-    char name[40];
-    std::snprintf(name, sizeof name, ".tandelo-%016llx.part", nextTemporary_++);
-    temporary = name;
-    if (witness_) witness_->Creating(destination, prefix + temporary);
+    char temporaryName[40];
+    std::snprintf(temporaryName, sizeof temporaryName, ".tandelo-%016llx.part", nextTemporary_++);
+    temporary = temporaryName;
+    if (witness_) witness_->Creating(name, prefix + temporary);
     made = openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (made < 0 && errno != EEXIST) return Failure(errno);
   }
@@ -217,13 +211,13 @@ TCopyOutcome TPosixFileCopier::CopyUnderTemporaryName(int from, const struct sta
       RemoveTemporary(folder, temporary, to.Get());
       return Failure(error);
     }
-    if (witness_) witness_->Opened(destination, temporaryPath, file);
+    if (witness_) witness_->Opened(name, temporaryPath, file);
     if (!Fill(from, source, to.Get(), false, file)) {
       const int error = errno;
       RemoveTemporary(folder, temporary, to.Get());
       return Failure(error);
     }
-    if (witness_) witness_->Created(destination, temporaryPath, file);
+    if (witness_) witness_->Created(name, temporaryPath, file);
   } catch (...) {
     RemoveTemporary(folder, temporary, to.Get());
     throw;
@@ -244,6 +238,6 @@ TCopyOutcome TPosixFileCopier::CopyUnderTemporaryName(int from, const struct sta
     return error == EEXIST ? TCopyOutcome{TCopyResult::Exists, {}} : Failure(error);
   }
   TFileIdentity file;
-  if (witness_ && IdentityOf(to.Get(), file)) witness_->Named(destination, file);
+  if (witness_ && IdentityOf(to.Get(), file)) witness_->Named(name, file);
   return {};
 }

@@ -6,8 +6,9 @@
 #include "copy/copy_run.h"
 #include "copy/file_identity_posix.h"
 
-// The file copy on Linux, into one folder given at the start: destinations are that folder, "/"
-// and a name within it. Paths are the platform's bytes.
+// The file copy on Linux, into one folder given at the start: every name is reached beneath it,
+// never through a link that leads out of it. Names and paths are the platform's bytes; the
+// witness hears names within the folder.
 //
 // The copy is made unnamed in the destination's folder (O_TMPFILE), filled with
 // copy_file_range (a clone where the file system can; plain reads and writes where it cannot),
@@ -39,10 +40,10 @@ class TPosixFileCopier : public IFileCopier {
   TPosixFileCopier(const TPosixFileCopier&) = delete;
   TPosixFileCopier& operator=(const TPosixFileCopier&) = delete;
 
-  TCopyOutcome Copy(const std::string& source, const std::string& destination) override;
-  // What a copy to `destination` would meet before it makes anything, touching nothing: a name
-  // that exists, a name it cannot reach (Failed, with the reason Copy would give), or nothing.
-  TCopyOutcome Look(const std::string& destination);
+  TCopyOutcome Copy(const std::string& source, const std::string& name) override;
+  // What a copy to `name` would meet before it makes anything, touching nothing: a name that
+  // exists, a name it cannot reach (Failed, with the reason Copy would give), or nothing.
+  TCopyOutcome Look(const std::string& name);
 
  private:
   // The handle of `source`, opened at its first copy; -1 with errno set when it cannot be opened.
@@ -50,13 +51,12 @@ class TPosixFileCopier : public IFileCopier {
   // Names the unnamed file `file` as `name` in `folder` (linkat: fails with EEXIST on a name that
   // exists). -1 with errno set on failure.
   int Name(int file, int folder, const std::string& name);
-  // The folder that holds `destination` and its last part; -1 with `outcome` set when it cannot
-  // be reached beneath the run's folder or the name exists.
-  int Reach(const std::string& destination, std::string& leaf, TCopyOutcome& outcome);
+  // The folder that holds `name` and its last part; -1 with `outcome` set when it cannot be
+  // reached beneath the run's folder or the name exists.
+  int Reach(const std::string& name, std::string& leaf, TCopyOutcome& outcome);
   TCopyOutcome CopyUnderTemporaryName(int from, const struct stat& source, int folder, const std::string& leaf,
-                                      const std::string& destination);
+                                      const std::string& name);
 
-  std::string folderPath_;
   ICopyWitness* witness_;
   bool unnamedFirst_;
   bool renameNoReplace_;

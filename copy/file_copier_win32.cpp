@@ -49,23 +49,27 @@ bool CopiedIdentity(TCopyProgress& progress, const std::string& destination, TId
          (!held || (file.Volume == made.Volume && file.Index == made.Index));
 }
 
-TWin32FileCopier::TWin32FileCopier(TStillWorking stillWorking, ICopyWitness* witness)
-    : stillWorking_(std::move(stillWorking)), witness_(witness) {}
+TWin32FileCopier::TWin32FileCopier(std::string folder, TStillWorking stillWorking, ICopyWitness* witness)
+    : folder_(std::move(folder)), stillWorking_(std::move(stillWorking)), witness_(witness) {}
 
-TCopyOutcome TWin32FileCopier::Look(const std::string& destination) {
+std::string TWin32FileCopier::PathOf(const std::string& name) const { return folder_ + "\\" + name; }
+
+TCopyOutcome TWin32FileCopier::Look(const std::string& name) const {
+  const std::string destination = PathOf(name);
   if (GetFileAttributesA(destination.c_str()) != INVALID_FILE_ATTRIBUTES) return {TCopyResult::Exists, {}};
   const DWORD error = GetLastError();
   if (error == ERROR_FILE_NOT_FOUND) return {};
   return {TCopyResult::Failed, SystemErrorText(error)};
 }
 
-TCopyOutcome TWin32FileCopier::Copy(const std::string& source, const std::string& destination) {
+TCopyOutcome TWin32FileCopier::Copy(const std::string& source, const std::string& name) {
+  const std::string destination = PathOf(name);
   TCopyProgress progress(stillWorking_);
-  if (witness_) witness_->Creating(destination, {});
+  if (witness_) witness_->Creating(name, {});
   if (CopyFileExA(source.c_str(), destination.c_str(), &TCopyProgress::Routine, &progress, nullptr,
                   COPY_FILE_FAIL_IF_EXISTS)) {
     TFileIdentity file;
-    if (witness_ && CopiedIdentity(progress, destination, identities_, file)) witness_->Named(destination, file);
+    if (witness_ && CopiedIdentity(progress, destination, identities_, file)) witness_->Named(name, file);
     return {};
   }
   const DWORD error = GetLastError();

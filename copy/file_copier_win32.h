@@ -30,17 +30,22 @@
 // identity cannot be read goes unrecorded, and undo keeps it.
 class TWin32FileCopier : public IFileCopier {
  public:
-  // `stillWorking`, when given, is called after every chunk of a copy, on the copying thread, by
-  // a platform that reports a copy's progress.
-  explicit TWin32FileCopier(TStillWorking stillWorking = {}, ICopyWitness* witness = nullptr);
+  // Copies into `folder`: a destination is the folder, "\" and the name, joined as text with
+  // nothing trimmed. `stillWorking`, when given, is called after every chunk of a copy, on the
+  // copying thread, by a platform that reports a copy's progress. The witness hears names within
+  // the folder.
+  explicit TWin32FileCopier(std::string folder, TStillWorking stillWorking = {}, ICopyWitness* witness = nullptr);
 
-  TCopyOutcome Copy(const std::string& source, const std::string& destination) override;
-  // What a copy to `destination` would meet before it makes anything, touching nothing: a name
-  // that exists, a folder on its way that is not there (Failed, with the reason Copy would give),
-  // or nothing.
-  static TCopyOutcome Look(const std::string& destination);
+  TCopyOutcome Copy(const std::string& source, const std::string& name) override;
+  // What a copy to `name` would meet before it makes anything, touching nothing: a name that
+  // exists, a folder on its way that is not there (Failed, with the reason Copy would give), or
+  // nothing.
+  TCopyOutcome Look(const std::string& name) const;
 
  private:
+  std::string PathOf(const std::string& name) const;
+
+  std::string folder_;
   TStillWorking stillWorking_;
   ICopyWitness* witness_;
   TIdentityReader identities_;  // for the witness

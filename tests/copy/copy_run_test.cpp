@@ -14,10 +14,12 @@ const std::string kQuestion =
     "複製を続行しますか？(「はい」を選択した場合、現在のファイルをスキップして、次以降のファイルを複製します。"
     "「いいえ」を選択した場合は、複製を中止します。)";
 
-// A folder in memory: copies fail for names already there, and for names listed as failing.
+// A folder in memory, "C:\\out" unless the run says otherwise: copies fail for names already
+// there, and for names listed as failing. Destinations are joined as the Windows copier joins them.
 class TFakeCopier : public IFileCopier {
  public:
-  TCopyOutcome Copy(const std::string& source, const std::string& destination) override {
+  TCopyOutcome Copy(const std::string& source, const std::string& name) override {
+    const std::string destination = Folder + "\\" + name;
     Attempts.push_back(destination);
     Sources.insert(source);
     if (Failing.count(destination)) return {TCopyResult::Failed, Failing[destination]};
@@ -25,6 +27,7 @@ class TFakeCopier : public IFileCopier {
     return {};
   }
 
+  std::string Folder = "C:\\out";
   std::vector<std::string> Attempts;
   std::set<std::string> Sources;
   std::set<std::string> Files;
@@ -39,6 +42,7 @@ struct TRun {
 
   explicit TRun(std::vector<int> answers = {}) : Prompt(std::move(answers)) {}
   bool Copy(const std::vector<std::string>& names, const std::string& folder = "C:\\out") {
+    Copier.Folder = folder;
     return CopyFiles("C:\\src\\a.txt", folder, names, Services);
   }
 };
@@ -52,10 +56,24 @@ TEST(CopyFilesTest, CopiesEveryNameInOrderIntoTheFolder) {
   EXPECT_TRUE(run.Messages.Messages.empty());  // the completion message is the caller's
 }
 
-TEST(CopyFilesTest, JoinsTheFolderAsTextWithoutNormalising) {
-  TRun run;
+TEST(CopyFilesTest, ShowsTheFolderJoinedAsTextWithoutNormalising) {
+  TRun run({kAnswerYes});
+  run.Copier.Files.insert("D:\\\\x.txt");
   run.Copy({"x.txt", "y.txt"}, "D:\\");
-  EXPECT_EQ(run.Copier.Attempts, (std::vector<std::string>{"D:\\\\x.txt", "D:\\\\y.txt"}));
+  ASSERT_EQ(run.Prompt.Questions.size(), 1u);
+  EXPECT_EQ(run.Prompt.Questions[0].Text, "D:\\\\x.txtはすでに存在します。" + kQuestion);
+}
+
+// Where "/" separates (the command line on Linux), the copier and the prompt get it for each "\\"
+// of a name, and never for the second byte of a character such as 表.
+TEST(CopyFilesTest, WritesSubFolderSeparatorsAsThePlatformDoes) {
+  TRun run({kAnswerYes});
+  run.Services.PathSeparator = '/';
+  run.Copier.Failing["/out\\a/表/b/c"] = "x";
+  run.Copy({"a\\表\\b\\c"}, "/out");
+  EXPECT_EQ(run.Copier.Attempts, std::vector<std::string>{"/out\\a/表/b/c"});
+  ASSERT_EQ(run.Prompt.Questions.size(), 1u);
+  EXPECT_EQ(run.Prompt.Questions[0].Text, "/out/a/表/b/cを作成できませんでした。x" + kQuestion);
 }
 
 TEST(CopyFilesTest, AnExistingNameGetsTheExistsPrompt) {

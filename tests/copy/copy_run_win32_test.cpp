@@ -31,8 +31,10 @@ class CopyRunOnDiskTest : public testing::Test {
     TRuleTree tree;
     Build(tree, rules);
     prompt_ = TScriptedPrompt(std::move(answers));
-    TCopyServices services{copier_, prompt_, messages_};
-    RunCopy(tree, false, source_, folder.empty() ? out_.Path() : folder, fileNames_, services);
+    if (folder.empty()) folder = out_.Path();
+    TWin32FileCopier copier(folder);
+    TCopyServices services{copier, prompt_, messages_};
+    RunCopy(tree, false, source_, folder, fileNames_, services);
   }
 
   std::vector<std::string> Texts() const {
@@ -44,7 +46,6 @@ class CopyRunOnDiskTest : public testing::Test {
   TTempFolder sourceFolder_;
   TTempFolder out_;
   std::string source_;
-  TWin32FileCopier copier_;
   TScriptedPrompt prompt_;
   TRecordingMessages messages_;
   std::vector<std::string> fileNames_;
@@ -128,7 +129,8 @@ TEST_F(CopyRunOnDiskTest, ANameEndingInADotOrSpaceMeetsTheFileWithoutThem) {
   TRuleTree tree;
   Build(tree, {Any({"a.", "a "})});
   fileNames_ = MakeFileNames(tree, false, "");
-  TCopyServices services{copier_, prompt_, messages_};
+  TWin32FileCopier copier(out_.Path());
+  TCopyServices services{copier, prompt_, messages_};
   EXPECT_TRUE(CopyFiles(source_, out_.Path(), fileNames_, services));
   EXPECT_EQ(ListFolder(out_.Path()), "a");
   EXPECT_EQ(FileContent(out_ / "a"), "precious");
@@ -227,7 +229,7 @@ TEST(SourceLostDuringAPromptTest, TheUsersNextFileSurvives) {
 
       TRuleTree tree;
       Build(tree, {Num(1, 3)});
-      TWin32FileCopier copier;
+      TWin32FileCopier copier(out.Path());
       TSourceRemovingPrompt prompt(loss, source, folder);
       TRecordingMessages messages;
       TCopyServices services{copier, prompt, messages};
@@ -293,8 +295,8 @@ TEST(PartialCopyTest, AFailedCopyLeavesNoPartUnsaid) {
     SCOPED_TRACE(name);
     const std::string source = std::string(folder) + "\\" + name;
     const std::string destination = std::string(folder) + "\\copy-of-" + name;
-    TWin32FileCopier copier;
-    const TCopyOutcome outcome = copier.Copy(source, destination);
+    TWin32FileCopier copier(folder);
+    const TCopyOutcome outcome = copier.Copy(source, std::string("copy-of-") + name);
     EXPECT_EQ(outcome.Result, TCopyResult::Failed);
     const bool left = FileExists(destination);
     const std::size_t note = outcome.Reason.find(mayBeLeft);

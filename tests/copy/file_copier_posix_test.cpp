@@ -38,9 +38,10 @@ std::vector<std::string> Entries(const std::string& folder) {
 }
 
 // Records what it hears and whether the destination had a name at that moment; a hook may act at
-// any step, as another program racing the copy would.
+// any step, as another program racing the copy would, and is given the paths of what it hears of.
 class TRecordingWitness : public ICopyWitness {
  public:
+  explicit TRecordingWitness(std::string folder) : folder_(std::move(folder)) {}
   void Creating(const std::string& d, const std::string& t) override { Hear("creating", d, t); }
   void Opened(const std::string& d, const std::string& t, const TFileIdentity&) override { Hear("opened", d, t); }
   void Created(const std::string& d, const std::string& t, const TFileIdentity& file) override {
@@ -51,7 +52,9 @@ class TRecordingWitness : public ICopyWitness {
     Made = file;
     Hear("named", d, {});
   }
-  void Hear(const std::string& what, const std::string& d, const std::string& t) {
+  void Hear(const std::string& what, const std::string& name, const std::string& temporaryName) {
+    const std::string d = folder_ + "/" + name;
+    const std::string t = temporaryName.empty() ? "" : folder_ + "/" + temporaryName;
     Heard += what + (Exists(d) ? "(named) " : " ");
     if (!t.empty()) Temporary = t;
     if (Hook) Hook(what, d, t);
@@ -60,6 +63,9 @@ class TRecordingWitness : public ICopyWitness {
   std::string Temporary;
   TFileIdentity Made;
   std::function<void(const std::string&, const std::string&, const std::string&)> Hook;
+
+ private:
+  std::string folder_;
 };
 
 class TScratch {
@@ -90,10 +96,10 @@ class PosixFileCopierTest : public ::testing::TestWithParam<TWay> {
 };
 
 TEST_P(PosixFileCopierTest, CopiesContentModeAndTimesAndNamesOnlyAComplete) {
-  TRecordingWitness witness;
+  TRecordingWitness witness(scratch_.Out);
   TPosixFileCopier copier(scratch_.Out, &witness, GetParam());
   const std::string destination = scratch_.Out + "/copy.bin";
-  ASSERT_EQ(copier.Copy(scratch_.Source, destination).Result, TCopyResult::Copied);
+  ASSERT_EQ(copier.Copy(scratch_.Source, "copy.bin").Result, TCopyResult::Copied);
   EXPECT_EQ(ReadFile(destination), "content");
   struct stat st;
   ASSERT_EQ(stat(destination.c_str(), &st), 0);
@@ -119,9 +125,10 @@ TEST_P(PosixFileCopierTest, CopiesThePermissionBitsOnly) {
   std::vector<mode_t> made;
   for (const mode_t mode : {0600u, 0757u, 06755u, 01777u}) {
     chmod(scratch_.Source.c_str(), mode);
-    const std::string destination = scratch_.Out + "/mode" + std::to_string(mode);
+    const std::string name = "mode" + std::to_string(mode);
+    const std::string destination = scratch_.Out + "/" + name;
     struct stat st{};
-    if (copier.Copy(scratch_.Source, destination).Result == TCopyResult::Copied) stat(destination.c_str(), &st);
+    if (copier.Copy(scratch_.Source, name).Result == TCopyResult::Copied) stat(destination.c_str(), &st);
     made.push_back(st.st_mode & 07777);
   }
   umask(saved);
@@ -132,21 +139,21 @@ TEST_P(PosixFileCopierTest, NeverTouchesAFileThatExists) {
   TPosixFileCopier copier(scratch_.Out, nullptr, GetParam());
   const std::string destination = scratch_.Out + "/mine.txt";
   std::ofstream(destination) << "mine";
-  EXPECT_EQ(copier.Copy(scratch_.Source, destination).Result, TCopyResult::Exists);
+  EXPECT_EQ(copier.Copy(scratch_.Source, "mine.txt").Result, TCopyResult::Exists);
   EXPECT_EQ(ReadFile(destination), "mine");
-  EXPECT_EQ(copier.Copy(scratch_.Folder + "/missing", scratch_.Out + "/x").Result, TCopyResult::SourceUnreadable);
+  EXPECT_EQ(copier.Copy(scratch_.Folder + "/missing", "x").Result, TCopyResult::SourceUnreadable);
   EXPECT_EQ(Entries(scratch_.Out), std::vector<std::string>{"mine.txt"});
 }
 
 // Another program puts a file at the name after the early look and before the copy is named.
 TEST_P(PosixFileCopierTest, AFileThatTakesTheNameMidwayIsNeverReplaced) {
-  TRecordingWitness witness;
+  TRecordingWitness witness(scratch_.Out);
   const std::string destination = scratch_.Out + "/x";
   witness.Hook = [&](const std::string& what, const std::string&, const std::string&) {
     if (what == "created") std::ofstream(destination) << "theirs";
   };
   TPosixFileCopier copier(scratch_.Out, &witness, GetParam());
-  EXPECT_EQ(copier.Copy(scratch_.Source, destination).Result, TCopyResult::Exists);
+  EXPECT_EQ(copier.Copy(scratch_.Source, "x").Result, TCopyResult::Exists);
   EXPECT_EQ(ReadFile(destination), "theirs");
   EXPECT_EQ(Entries(scratch_.Out), std::vector<std::string>{"x"});  // no temporary left
 }
@@ -163,10 +170,10 @@ TEST_P(PosixFileCopierTest, EveryCopyThroughTheKeptSourceHandleIsWhole) {
   TPosixFileCopier copier(scratch_.Out, nullptr, GetParam());
   std::vector<std::string> copies;
   for (const std::string& source : {scratch_.Source, elsewhere}) {
-    for (const char* copy : {"/one", "/two"}) {
-      const std::string destination = scratch_.Out + copy + std::to_string(copies.size());
-      copier.Copy(source, destination);
-      copies.push_back(ReadFile(destination));
+    for (const char* copy : {"one", "two"}) {
+      const std::string name = copy + std::to_string(copies.size());
+      copier.Copy(source, name);
+      copies.push_back(ReadFile(scratch_.Out + "/" + name));
     }
   }
   unlink(elsewhere.c_str());
@@ -180,23 +187,22 @@ TEST_P(PosixFileCopierTest, NamesReachSubFoldersInsideTheFolderOnly) {
   mkdir(outside.c_str(), 0755);
   symlink(outside.c_str(), (scratch_.Out + "/away").c_str());
   TPosixFileCopier copier(scratch_.Out, nullptr, GetParam());
-  for (const char* name : {"/ab/x", "/cd/x", "/ab/ef/x", "/ab/y"}) {
-    EXPECT_EQ(copier.Copy(scratch_.Source, scratch_.Out + name).Result, TCopyResult::Copied) << name;
+  for (const char* name : {"ab/x", "cd/x", "ab/ef/x", "ab/y"}) {
+    EXPECT_EQ(copier.Copy(scratch_.Source, name).Result, TCopyResult::Copied) << name;
   }
   EXPECT_EQ(Entries(scratch_.Out + "/ab"), (std::vector<std::string>{"ef", "x", "y"}));
   EXPECT_EQ(Entries(scratch_.Out + "/cd"), std::vector<std::string>{"x"});
   // Looking first says what the copy then does, and touches nothing.
-  for (const std::string name : {"/away/x", "/ab/../../x", "/ab/x", "/cd/new"}) {
+  for (const std::string name : {"away/x", "ab/../../x", "ab/x", "cd/new"}) {
     const std::vector<std::string> before = Entries(scratch_.Out + "/cd");
-    const TCopyOutcome looked = copier.Look(scratch_.Out + name);
+    const TCopyOutcome looked = copier.Look(name);
     EXPECT_EQ(Entries(scratch_.Out + "/cd"), before);
-    const TCopyOutcome copied = copier.Copy(scratch_.Source, scratch_.Out + name);
+    const TCopyOutcome copied = copier.Copy(scratch_.Source, name);
     EXPECT_EQ(looked.Result, copied.Result) << name;
     EXPECT_EQ(looked.Reason, copied.Reason) << name;
   }
-  EXPECT_EQ(copier.Look(scratch_.Out + "/away/x").Reason,
-            "フォルダの外へ出るリンクを通る名前は使えません。");
-  EXPECT_EQ(copier.Copy(scratch_.Source, scratch_.Folder + "/x").Result, TCopyResult::Failed);
+  EXPECT_EQ(copier.Look("away/x").Reason, "フォルダの外へ出るリンクを通る名前は使えません。");
+  EXPECT_EQ(copier.Copy(scratch_.Source, scratch_.Folder + "/x").Result, TCopyResult::Failed);  // from the root
   EXPECT_TRUE(Entries(outside).empty());
   EXPECT_FALSE(Exists(scratch_.Folder + "/x"));
 }
@@ -214,14 +220,14 @@ INSTANTIATE_TEST_SUITE_P(Ways, PosixFileCopierTest,
 // The temporary name is the copier's only while it holds the file it made there.
 TEST(PosixTemporaryCopyTest, FilesOfOthersAtTheTemporaryNameAreLeftAlone) {
   TScratch scratch;
-  TRecordingWitness witness;
+  TRecordingWitness witness(scratch.Out);
   std::string taken;
   witness.Hook = [&](const std::string& what, const std::string&, const std::string& temporary) {
     // Someone takes the first temporary name just before it is made: it must not be opened.
     if (what == "creating" && taken.empty()) std::ofstream(taken = temporary) << "theirs";
   };
   TPosixFileCopier copier(scratch.Out, &witness, TWay::Temporary);
-  ASSERT_EQ(copier.Copy(scratch.Source, scratch.Out + "/x").Result, TCopyResult::Copied);
+  ASSERT_EQ(copier.Copy(scratch.Source, "x").Result, TCopyResult::Copied);
   EXPECT_EQ(ReadFile(taken), "theirs");
   EXPECT_EQ(ReadFile(scratch.Out + "/x"), "content");
 
@@ -234,7 +240,7 @@ TEST(PosixTemporaryCopyTest, FilesOfOthersAtTheTemporaryNameAreLeftAlone) {
     taken = temporary;
     throw std::runtime_error("journal full");
   };
-  EXPECT_THROW(copier.Copy(scratch.Source, scratch.Out + "/y"), std::runtime_error);
+  EXPECT_THROW(copier.Copy(scratch.Source, "y"), std::runtime_error);
   EXPECT_EQ(ReadFile(taken), "theirs too");
   EXPECT_FALSE(Exists(scratch.Out + "/y"));
 
@@ -243,7 +249,7 @@ TEST(PosixTemporaryCopyTest, FilesOfOthersAtTheTemporaryNameAreLeftAlone) {
     if (what == "created") throw std::runtime_error("journal full");
   };
   const std::vector<std::string> before = Entries(scratch.Out);
-  EXPECT_THROW(copier.Copy(scratch.Source, scratch.Out + "/z"), std::runtime_error);
+  EXPECT_THROW(copier.Copy(scratch.Source, "z"), std::runtime_error);
   EXPECT_EQ(Entries(scratch.Out), before);
 }
 

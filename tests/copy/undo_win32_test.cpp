@@ -208,10 +208,10 @@ class UndoOnDiskTest : public testing::Test {
     TFileIdentity folder;
     ASSERT_TRUE(ReadFolderIdentity(folder_, folder));
     TCopyJournal journal(file, folder_, folder, '\\');
-    TWin32FileCopier platform({}, &journal);
+    TWin32FileCopier platform(folder_, {}, &journal);
     TJournalingCopier copier(platform, journal);
     for (const std::string& name : names) {
-      copier.Copy(name.rfind("ro", 0) == 0 ? readOnlySource_ : source_, folder_ + "\\" + name);
+      copier.Copy(name.rfind("ro", 0) == 0 ? readOnlySource_ : source_, name);
     }
   }
 
