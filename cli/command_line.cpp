@@ -26,8 +26,9 @@ const TOption kOptions[] = {
     {"--into", "FOLDER", {}, {TCommand::Copy}, {TCommand::Copy}, "the folder the copies go into (it must exist)",
      [](TCommandLine& line, const std::string& value) { line.Into = value; }},
     {"--on-failure", "MODE", {"ask", "skip", "stop"}, {TCommand::Copy}, {},
-     "when a name cannot be copied: ask (skip or stop, per name; the default\n"
-     "when standard input is a terminal), skip, or stop (the default otherwise)",
+     "when a name cannot be copied: ask (y skips it, n stops, a skips it and\n"
+     "every later one; the default when standard input is a terminal), skip,\n"
+     "or stop (the default otherwise)",
      [](TCommandLine& line, const std::string& value) {
        line.OnFailure = value == "ask" ? TOnFailure::Ask : value == "skip" ? TOnFailure::Skip : TOnFailure::Stop;
      }},
@@ -39,8 +40,9 @@ const TOption kOptions[] = {
     {"--quiet", {}, {}, {TCommand::Copy}, {}, "no progress line",
      [](TCommandLine& line, const std::string&) { line.Quiet = true; }},
     {"--encoding", "ENC", {"shift-jis", "utf-8"}, {TCommand::Names, TCommand::Copy}, {},
-     "rule files, printed text and, on Linux, the files' names in ENC\n"
-     "(default: utf-8 on Linux, shift-jis on Windows)",
+     "rule files, printed text and, on Linux, the files' names in ENC (default:\n"
+     "a rule file in UTF-8 when it has a byte-order mark or is valid UTF-8,\n"
+     "else Shift-JIS; the rest utf-8 on Linux, shift-jis on Windows)",
      [](TCommandLine& line, const std::string& value) {
        line.Encoding = value == "utf-8" ? TEncoding::Utf8 : TEncoding::ShiftJis;
      }},
@@ -125,9 +127,10 @@ std::string MakeUsage() {
     text += head + std::string(help) + "\n";
   }
   text +=
+      "\nEvery copy ends with a line of how many names were copied, skipped and not tried.\n"
       "\nExit status: 0 done; 1 some names skipped (copy) or some files kept (undo);\n"
-      "2 a usage or rule-file error, or a journal that cannot be started or trusted, nothing\n"
-      "touched; 3 the copy was stopped.\n";
+      "2 a usage or rule-file error, a journal that cannot be started or trusted, or output\n"
+      "that names or a dry run cannot write, nothing touched; 3 the copy was stopped.\n";
   return text;
 }
 

@@ -52,11 +52,14 @@ class TCommandPrompt : public ICopyPrompt {
   TCommandPrompt(TOnFailure mode, TEncoding encoding, TProgress& progress)
       : mode_(mode), encoding_(encoding), progress_(progress) {}
 
+  // Skip once the user has answered "a".
+  TOnFailure Mode() const { return mode_; }
+
   int Ask(const std::string& text, const std::string&, unsigned) override {
     if (mode_ == TOnFailure::Skip) return kAnswerYes;
     if (mode_ == TOnFailure::Stop) return kAnswerNo;
     progress_.Clear();
-    const std::string question = Shown(text + "\n[y: はい / n: いいえ] ", encoding_);
+    const std::string question = Shown("tandelo-cli: " + text + "\n[y: はい / n: いいえ / a: 以降すべてはい] ", encoding_);
     std::fwrite(question.data(), 1, question.size(), stderr);
     std::fflush(stderr);
     // The time the user takes to answer is not the copy's: rate and time left leave it out.
@@ -64,9 +67,15 @@ class TCommandPrompt : public ICopyPrompt {
     std::string answer;
     const bool answered = static_cast<bool>(std::getline(std::cin, answer));
     progress_.LeaveOut(TProgress::TClock::now() - asked);
+    // An answer from a file or a pipe is not echoed: end the question's line as a terminal would.
+    if (!IsTerminal(0)) std::fputc('\n', stderr);
     // No answer (the end of the input) stops: going on unasked could make what the user refused.
     if (!answered) return kAnswerNo;
     if (!answer.empty() && answer.back() == '\r') answer.pop_back();
+    if (answer == "a" || answer == "A" || answer == "all") {
+      mode_ = TOnFailure::Skip;  // every later name that cannot be copied is skipped and listed
+      return kAnswerYes;
+    }
     return answer == "y" || answer == "Y" || answer == "yes" ? kAnswerYes : kAnswerNo;
   }
 
@@ -76,14 +85,33 @@ class TCommandPrompt : public ICopyPrompt {
   TProgress& progress_;
 };
 
+// What became of the names of a run, for the line that ends it.
+struct TTally {
+  std::size_t Names = 0;
+  std::size_t Copied = 0;
+  std::size_t NotCopied = 0;  // each asked about, skipped or refused; the last one may have stopped the run
+  std::size_t Done = 0;       // names the run came to, in order
+
+  enum class TEnd { Finished, StoppedAtName, StoppedByFailure };
+
+  std::string Line(bool dryRun, TEnd end) const {
+    std::string text = std::to_string(Names) + (Names == 1 ? " name: " : " names: ");
+    if (dryRun) {
+      return text + std::to_string(Copied) + " would be copied, " + std::to_string(NotCopied) + " would not";
+    }
+    // The name the answer "no" (or --on-failure stop) came at was not skipped: it ended the run.
+    const bool atName = end == TEnd::StoppedAtName && NotCopied > 0;
+    text += std::to_string(Copied) + " copied, " + std::to_string(NotCopied - (atName ? 1 : 0)) + " skipped";
+    if (end == TEnd::Finished) return text;
+    if (atName) text += ", 1 not copied and the run stopped there";
+    return text + ", " + std::to_string(Names - Done) + " not tried";
+  }
+};
+
 // Nothing is touched before this: the rules read and valid, the source readable, the folder
 // there, the names made.
-bool CheckInputs(const TCommandLine& line, TEncoding encoding, TRuleTree& tree, TReporter& report) {
-  std::string problem;
-  if (!ReadRules(line.Operand, encoding, tree, problem)) {
-    report.Say(problem);
-    return false;
-  }
+bool CheckInputs(const TCommandLine& line, TRuleTree& tree, TReporter& report) {
+  if (!ReadRules(line.Operand, line.Encoding, tree, report)) return false;
   if (const std::string sourceProblem = SourceProblem(*line.Source); !sourceProblem.empty()) {
     report.Say("cannot copy from " + *line.Source + ": " + sourceProblem);
     return false;
@@ -99,7 +127,7 @@ bool CheckInputs(const TCommandLine& line, TEncoding encoding, TRuleTree& tree, 
 
 int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& report) {
   TRuleTree tree;
-  if (!CheckInputs(line, encoding, tree, report)) return kExitUsage;
+  if (!CheckInputs(line, tree, report)) return kExitUsage;
   const std::string engineSource = EnginePath(*line.Source, encoding);
   const std::string engineFolder = EnginePath(*line.Into, encoding);
   std::vector<std::string> names;
@@ -145,11 +173,13 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
   TProgress progress(stderr, names.size(), !line.Quiet && !line.DryRun && IsTerminal(2));
   TCommandPrompt prompt(mode, encoding, progress);
   TLineWriter out(stdout, encoding);
-  std::size_t failed = 0;
+  TTally tally;
+  tally.Names = names.size();
   TCopyServices services{edge, prompt, report};
   services.PathSeparator = kPathSeparator;
   services.NameDone = [&](std::size_t index, const TCopyOutcome& outcome) {
     progress.Update(index + 1);
+    tally.Done = index + 1;
     if (line.DryRun) {
       const std::string& name = names[index];
       if (outcome.Result == TCopyResult::Copied) {
@@ -160,12 +190,15 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
         out.Line("refused: " + name + ": " + outcome.Reason);
       }
     }
-    if (outcome.Result == TCopyResult::Copied) return;
-    ++failed;
+    if (outcome.Result == TCopyResult::Copied) {
+      ++tally.Copied;
+      return;
+    }
+    ++tally.NotCopied;
     if (line.DryRun) return;
     // Asked about it, the user sees it in the question; otherwise each name that is not copied
     // is listed.
-    if (mode == TOnFailure::Ask) return;
+    if (prompt.Mode() == TOnFailure::Ask) return;
     progress.Clear();
     report.ShowMessage(FailureText(engineSource, ShownDestination(engineFolder, names[index], kPathSeparator), outcome));
   };
@@ -178,6 +211,7 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
     progress.Clear();
     report.Say(e.what());
     report.ShowMessage(kCopyStoppedMessage);
+    report.Say(tally.Line(line.DryRun, TTally::TEnd::StoppedByFailure));
     return kExitStopped;
   }
   progress.Clear();
@@ -187,7 +221,9 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
   } catch (const std::runtime_error& e) {
     report.Say(e.what());  // the last copy is recorded all the same, only less closely
   }
+  if (finished && !line.DryRun) report.ShowMessage(kCopyDoneMessage);
+  // The last line, also with --quiet: what became of the names.
+  report.Say(tally.Line(line.DryRun, finished ? TTally::TEnd::Finished : TTally::TEnd::StoppedAtName));
   if (!finished) return kExitStopped;
-  if (!line.Quiet && !line.DryRun) report.ShowMessage(kCopyDoneMessage);
-  return failed == 0 ? kExitDone : kExitSomeLeft;
+  return tally.NotCopied == 0 ? kExitDone : kExitSomeLeft;
 }

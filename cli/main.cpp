@@ -50,6 +50,11 @@ int main(int argc, char** argv) {
     }
   } catch (const TOutputClosed&) {
     return kOutputClosedStatus;
+  } catch (const TOutputFailed& e) {
+    std::fprintf(stderr, "tandelo-cli: %s\n", e.what());
+    // A command that touches nothing failed as a usage error would; a copy or an undo was under
+    // way, and was stopped.
+    return line.Command == TCommand::Names || line.DryRun ? kExitUsage : kExitStopped;
   } catch (const std::bad_alloc&) {
     std::fputs("tandelo-cli: out of memory\n", stderr);
   } catch (const std::exception& e) {

@@ -12,11 +12,7 @@ std::string EnginePath(const std::string& path, TEncoding encoding) {
 
 int RunNamesCommand(const TCommandLine& line, TEncoding encoding, TReporter& report) {
   TRuleTree tree;
-  std::string problem;
-  if (!ReadRules(line.Operand, encoding, tree, problem)) {
-    report.Say(problem);
-    return kExitUsage;
-  }
+  if (!ReadRules(line.Operand, line.Encoding, tree, report)) return kExitUsage;
   std::vector<std::string> names;
   if (!PrepareFileNames(tree, line.Join, EnginePath(line.Source.value_or(""), encoding), names, report)) {
     return kExitUsage;

@@ -44,7 +44,7 @@ void TLineWriter::Write(const std::string& bytes) {
   if (std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size() && std::fflush(file_) == 0) return;
   // A closed pipe: EPIPE here (with SIGPIPE ignored), EINVAL from Wine's write to a closed pipe.
   if (errno == EPIPE || errno == EINVAL) throw TOutputClosed{};
-  throw std::runtime_error(std::string("cannot write the output: ") + std::strerror(errno));
+  throw TOutputFailed(std::string("cannot write the output: ") + std::strerror(errno));
 }
 
 void TReporter::ShowMessage(const std::string& text) {
@@ -53,3 +53,7 @@ void TReporter::ShowMessage(const std::string& text) {
 }
 
 void TReporter::Say(const std::string& text) { err_.RawLine(kPrefix + text); }
+
+void TReporter::SayAbout(const std::string& place, const std::string& text) {
+  err_.RawLine(kPrefix + place + ": " + Shown(text, encoding_));
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -9,6 +10,11 @@
 
 // Thrown when the output is gone (a closed pipe): the command ends quietly.
 struct TOutputClosed {};
+// Thrown when the output cannot be written for another reason (a full disk): the command ends
+// with the reason.
+struct TOutputFailed : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
 
 // Lines of engine text (Shift-JIS) to a stream, in the chosen encoding. Lines are gathered into
 // large blocks, so a million names cost a few dozen writes; a block always ends at a line end,
@@ -24,7 +30,7 @@ class TLineWriter {
   void Line(std::string_view text);
   // Text already in the output's encoding (paths as given, the command's own words).
   void RawLine(std::string_view text);
-  void Flush();  // throws TOutputClosed, or std::runtime_error for another write error
+  void Flush();  // throws TOutputClosed, or TOutputFailed for another write error
 
  private:
   void Write(const std::string& bytes);
@@ -37,13 +43,16 @@ class TLineWriter {
 // The command's reports on standard error, each starting with "tandelo-cli: " and written at once.
 class TReporter : public IMessageSink {
  public:
-  explicit TReporter(TEncoding encoding) : err_(stderr, encoding) {}
+  explicit TReporter(TEncoding encoding) : encoding_(encoding), err_(stderr, encoding) {}
   // An engine message (Shift-JIS).
   void ShowMessage(const std::string& text) override;
   // The command's own words; paths in them as the platform gave them.
   void Say(const std::string& text);
+  // `place` (the platform's text, as a path and line) then ": " and an engine message.
+  void SayAbout(const std::string& place, const std::string& text);
 
  private:
+  TEncoding encoding_;
   TLineWriter err_;
 };
 

@@ -126,9 +126,10 @@ TCopyInfo ParseRule(std::string_view text) {
 }
 
 // `parents[k]` is where a rule at level k goes: the root, then the last rule read at each level.
-void ReadLine(std::string_view line, TRuleTree& tree, std::vector<TRuleNode*>& parents) {
+// True when the line held a rule.
+bool ReadLine(std::string_view line, TRuleTree& tree, std::vector<TRuleNode*>& parents) {
   const std::size_t indent = line.find_first_not_of(" \t");
-  if (indent == std::string_view::npos || line[indent] == '#') return;
+  if (indent == std::string_view::npos || line[indent] == '#') return false;
   if (line.substr(0, indent).find('\t') != std::string_view::npos) throw TBadLine{"tab in the indentation"};
   if (indent % 2 != 0) throw TBadLine{"indentation is not a multiple of two spaces"};
   const std::size_t level = indent / 2;
@@ -141,11 +142,13 @@ void ReadLine(std::string_view line, TRuleTree& tree, std::vector<TRuleNode*>& p
   *node.Data() = info;
   parents.resize(level + 1);
   parents.push_back(&node);
+  return true;
 }
 
 }  // namespace
 
-bool ParseRuleFile(std::string_view text, TRuleTree& tree, TRuleFileError& error) {
+bool ParseRuleFile(std::string_view text, TRuleTree& tree, TRuleFileError& error,
+                   std::vector<std::size_t>* ruleLines) {
   std::vector<TRuleNode*> parents{&tree.Root()};
   std::size_t lineNumber = 0;
   for (std::size_t start = 0; start < text.size();) {
@@ -155,7 +158,7 @@ bool ParseRuleFile(std::string_view text, TRuleTree& tree, TRuleFileError& error
     ++lineNumber;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     try {
-      ReadLine(line, tree, parents);
+      if (ReadLine(line, tree, parents) && ruleLines) ruleLines->push_back(lineNumber);
     } catch (const TBadLine& bad) {
       error = {lineNumber, bad.Message};
       return false;

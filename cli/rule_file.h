@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "naming/rule_tree.h"
 
@@ -26,4 +27,7 @@ struct TRuleFileError {
 // (Shift-JIS) included.
 //
 // On a malformed line returns false with `error` filled; the rules before that line stay in the tree.
-bool ParseRuleFile(std::string_view text, TRuleTree& tree, TRuleFileError& error);
+// `ruleLines`, when given, gets the line of each rule read, in the order of the file, which is the
+// tree's pre-order.
+bool ParseRuleFile(std::string_view text, TRuleTree& tree, TRuleFileError& error,
+                   std::vector<std::size_t>* ruleLines = nullptr);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/rule_file.h"
+#include "naming/validation.h"
 #include "naming/text_codes.h"
 
 namespace {
@@ -55,19 +56,58 @@ bool ReadWholeFile(const std::string& path, std::string& text, std::string& prob
   return !failed;
 }
 
-bool ReadRules(const std::string& path, TEncoding encoding, TRuleTree& tree, std::string& problem) {
+bool IsUtf8(std::string_view text) {
+  for (std::size_t at = 0; at < text.size();) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    if (lead < 0x80) {
+      ++at;
+      continue;
+    }
+    // The range of the second byte narrows for the leads whose full range would allow an
+    // overlong form, a surrogate or a code point past U+10FFFF.
+    std::size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      length = 3;
+      if (lead == 0xE0) low = 0xA0;
+      if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      length = 4;
+      if (lead == 0xF0) low = 0x90;
+      if (lead == 0xF4) high = 0x8F;
+    } else {
+      return false;
+    }
+    if (text.size() - at < length || byte(at + 1) < low || byte(at + 1) > high) return false;
+    for (std::size_t i = 2; i < length; ++i) {
+      if (byte(at + i) < 0x80 || byte(at + i) > 0xBF) return false;
+    }
+    at += length;
+  }
+  return true;
+}
+
+bool ReadRules(const std::string& path, std::optional<TEncoding> forced, TRuleTree& tree, TReporter& report) {
   std::string text;
-  if (!ReadWholeFile(path, text, problem)) return false;
+  std::string problem;
+  if (!ReadWholeFile(path, text, problem)) {
+    report.Say(problem);
+    return false;
+  }
+  std::string_view rest = text;
+  const bool byteOrderMark = SkipByteOrderMark(rest);
+  const TEncoding encoding = forced ? *forced : byteOrderMark || IsUtf8(rest) ? TEncoding::Utf8 : TEncoding::ShiftJis;
   if (encoding == TEncoding::Utf8) {
-    std::string_view rest = text;
-    SkipByteOrderMark(rest);
     std::string engineText;
     std::string converted;
     for (std::size_t lineNumber = 1; !rest.empty(); ++lineNumber) {
       const std::size_t end = std::min(rest.find('\n'), rest.size());
       const std::string_view line = rest.substr(0, end);
       if (!Utf8ToShiftJis(line, converted)) {
-        problem = path + ":" + std::to_string(lineNumber) + ": " + Unconvertible(line);
+        report.Say(path + ":" + std::to_string(lineNumber) + ": " + Unconvertible(line));
         return false;
       }
       engineText.append(converted);
@@ -77,9 +117,21 @@ bool ReadRules(const std::string& path, TEncoding encoding, TRuleTree& tree, std
     text.swap(engineText);
   }
   TRuleFileError error;
-  if (!ParseRuleFile(text, tree, error)) {
-    problem = path + ":" + std::to_string(error.Line) + ": " + error.Message;
+  std::vector<std::size_t> ruleLines;
+  if (!ParseRuleFile(text, tree, error, &ruleLines)) {
+    report.SayAbout(path + ":" + std::to_string(error.Line), error.Message);
     return false;
   }
-  return true;
+  // The program's own message for each bad rule, where the rule stands in the file.
+  bool valid = true;
+  std::size_t rule = 0;
+  tree.ForEachPreOrder([&](const TRuleNode& node) {
+    if (node.IsRoot()) return;
+    const std::size_t line = ruleLines.at(rule++);
+    if (const std::string* message = RuleProblem(*node.Data())) {
+      report.SayAbout(path + ":" + std::to_string(line), *message);
+      valid = false;
+    }
+  });
+  return valid;
 }

@@ -177,6 +177,12 @@ int TPosixFileCopier::Reach(const std::string& name, std::string& leaf, TCopyOut
     outcome = {TCopyResult::Exists, {}};
     return -1;
   }
+  // Anything but "no such name" (a name too long for the file system, say) is what the copy would
+  // meet when it names the file: told now, so that a look says what the copy does.
+  if (errno != ENOENT) {
+    outcome = Failure(errno);
+    return -1;
+  }
   return folder;
 }
 

@@ -83,10 +83,18 @@ TCopyOutcome TWin32FileCopier::Copy(const std::string& source, const std::string
   // reason stays the system's own.
   if (!Readable(source)) {
     outcome.Result = TCopyResult::SourceUnreadable;
-  } else if (!progress.HoldsDestination() && IsFile(destination)) {
-    // Not "exists", yet a file has the name now: the copy made it and left it, and without the
-    // routine's handle there is no proof to remove it on.
-    outcome.Reason += kPartMayBeLeftText;
+  } else if (!progress.HoldsDestination()) {
+    const TCopyOutcome looked = Look(name);
+    if (looked.Result == TCopyResult::Failed) {
+      // The system's copy words some refusals otherwise than a look at the name does (Wine calls
+      // a name too long for the system "not found"): the look's words, so that a dry run, which
+      // only looks, and the run give the same reason.
+      outcome.Reason = looked.Reason;
+    } else if (IsFile(destination)) {
+      // Not "exists", yet a file has the name now: the copy made it and left it, and without the
+      // routine's handle there is no proof to remove it on.
+      outcome.Reason += kPartMayBeLeftText;
+    }
   }
   progress.RethrowHookFailure();
   return outcome;

@@ -15,7 +15,10 @@ inline int HexDigitValue(char c) {
 // The digit of a value from 0 to 15, as written: upper case.
 inline char HexDigit(int value) { return "0123456789ABCDEF"[value & 15]; }
 
-// Takes a UTF-8 byte-order mark off the start of `text`, which editors on Windows put there.
-inline void SkipByteOrderMark(std::string_view& text) {
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+// Takes a UTF-8 byte-order mark off the start of `text`, which editors on Windows put there;
+// true when there was one.
+inline bool SkipByteOrderMark(std::string_view& text) {
+  if (text.substr(0, 3) != "\xEF\xBB\xBF") return false;
+  text.remove_prefix(3);
+  return true;
 }

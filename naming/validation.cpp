@@ -4,10 +4,7 @@ const std::string kNumberInvalidMessage = "連番情報に不正な値が設定�
 const std::string kAlphabetMissingMessage = "アルファベット情報に値が設定されていません";
 const std::string kAlphabetInvalidMessage = "アルファベット情報に不正な値が設定されています";
 
-namespace {
-
-// The message for a bad rule, or null when the rule passes.
-const std::string* Problem(const TCopyInfo& info) {
+const std::string* RuleProblem(const TCopyInfo& info) {
   switch (info.Kind) {
     case ckNumber:
       return info.NumTo < info.NumFrom ? &kNumberInvalidMessage : nullptr;
@@ -26,13 +23,11 @@ const std::string* Problem(const TCopyInfo& info) {
   return nullptr;
 }
 
-}  // namespace
-
 bool CheckCopyInfo(const TRuleTree& tree, IMessageSink& sink) {
   bool result = true;
   tree.ForEachPreOrder([&](const TRuleNode& node) {
     if (node.IsRoot()) return;
-    if (const std::string* message = Problem(*node.Data())) {
+    if (const std::string* message = RuleProblem(*node.Data())) {
       sink.ShowMessage(*message);
       result = false;
     }

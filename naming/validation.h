@@ -17,6 +17,9 @@ extern const std::string kNumberInvalidMessage;    // "連番情報に不正な�
 extern const std::string kAlphabetMissingMessage;  // "アルファベット情報に値が設定されていません"
 extern const std::string kAlphabetInvalidMessage;  // "アルファベット情報に不正な値が設定されています"
 
+// The message for a rule whose parameters generation cannot use, or null when it has none.
+const std::string* RuleProblem(const TCopyInfo& info);
+
 // Checks every rule in pre-order, reporting one message per bad rule and never stopping early.
 // True when no rule failed. Changes nothing.
 bool CheckCopyInfo(const TRuleTree& tree, IMessageSink& sink);

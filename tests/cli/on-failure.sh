@@ -5,7 +5,9 @@
 #   stop          --on-failure stop ends the run at 2.txt with exit 3: no 3.txt
 #   default       so does the default when standard input is no terminal
 #   ask           --on-failure ask with standard input at its end stops too: no answer is no "skip"
-#   skip          --on-failure skip passes over 2.txt, makes 3.txt and exits 1
+#   skip          --on-failure skip passes over 2.txt, makes 3.txt and exits 1, --quiet or not
+#   all           the answer "a" skips 2.txt and, without asking again, every later name that
+#                 cannot be copied
 #   broken-name   a name with a NUL after a lead byte is refused with the control-character message
 set -u
 # shellcheck source=tests/cli/scratch.sh
@@ -24,19 +26,53 @@ expect() {
   [ "$(files)" = "$left" ] || fail "out/ holds: $(files), expected: $left"
   [ "$(cat out/2.txt)" = mine ] || fail "the user's 2.txt changed"
 }
+# Every run ends with what became of its names.
+summary() {
+  [ "$(tail -n 1 err.txt | tr -d '\r')" = "tandelo-cli: $1" ] || fail "last line: $(tail -n 1 err.txt), expected: $1"
+}
 
 stopped="out/1.txt out/2.txt "
+stopped_summary="3 names: 1 copied, 0 skipped, 1 not copied and the run stopped there, 1 not tried"
 case $case_name in
-  stop) expect 3 "$stopped" "$@" copy --on-failure stop --source src.txt --into out run.rules ;;
-  default) expect 3 "$stopped" "$@" copy --source src.txt --into out run.rules ;;
-  ask) expect 3 "$stopped" "$@" copy --on-failure ask --source src.txt --into out run.rules ;;
-  skip) expect 1 "out/1.txt out/2.txt out/3.txt " "$@" copy --on-failure skip --source src.txt --into out run.rules ;;
+  stop)
+    expect 3 "$stopped" "$@" copy --on-failure stop --source src.txt --into out run.rules
+    summary "$stopped_summary"
+    ;;
+  default)
+    expect 3 "$stopped" "$@" copy --source src.txt --into out run.rules
+    summary "$stopped_summary"
+    ;;
+  ask)
+    expect 3 "$stopped" "$@" copy --on-failure ask --source src.txt --into out run.rules
+    summary "$stopped_summary"
+    ;;
+  skip)
+    for quiet in "" --quiet; do
+      rm -f out/1.txt out/3.txt
+      expect 1 "out/1.txt out/2.txt out/3.txt " "$@" copy --on-failure skip $quiet --source src.txt --into out run.rules
+      summary "3 names: 2 copied, 1 skipped"
+    done
+    ;;
+  all)
+    printf 'theirs\n' >out/4.txt
+    printf 'number 1 5\n' >run.rules
+    printf 'a\n' >answers
+    "$@" copy --on-failure ask --source src.txt --into out run.rules <answers >out.txt 2>err.txt
+    [ $? = 1 ] || fail "exit status $?, expected 1: $(cat -v err.txt)"
+    [ "$(files)" = "out/1.txt out/2.txt out/3.txt out/4.txt out/5.txt " ] || fail "out/ holds: $(files)"
+    [ "$(grep -c 'y: ' err.txt)" = 1 ] || fail "not asked once: $(cat -v err.txt)"
+    grep -q '^tandelo-cli: out.2.txt' err.txt || fail "the question lacks the command's name: $(cat -v err.txt)"
+    grep -q '^tandelo-cli: out.4.txt' err.txt || fail "the name skipped unasked is not listed: $(cat -v err.txt)"
+    [ "$(cat out/4.txt)" = theirs ] || fail "the user's 4.txt changed"
+    summary "5 names: 3 copied, 2 skipped"
+    ;;
   broken-name)
     printf 'fixed "a\\x81\\x00b"\n' >broken.rules
     expect 1 "out/2.txt " "$@" copy --encoding shift-jis --on-failure skip --source src.txt --into out broken.rules
     # The message is Shift-JIS, and the name it quotes is no text at all: compare bytes.
     message=$(printf 'tandelo-cli: .*ファイル名に制御文字は使えません。' | iconv -f UTF-8 -t CP932)
     LC_ALL=C grep -aq -- "$message" err.txt || fail "no control-character message: $(cat -v err.txt)"
+    summary "1 name: 0 copied, 1 skipped"
     ;;
   *) echo "on-failure.sh: unknown case $case_name"; exit 2 ;;
 esac
