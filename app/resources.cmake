@@ -2,10 +2,6 @@
 # library that loads them. Link both into the executable: the loader looks the resources up in
 # the module that runs it.
 if(WIN32)
-  get_property(tandelo_languages GLOBAL PROPERTY ENABLED_LANGUAGES)
-  if(NOT "RC" IN_LIST tandelo_languages)
-    enable_language(RC)
-  endif()
 
   # The version and copyright come from cmake/TandeloVersion.cmake, which writes tandelo_version.h.
   set(tandelo_res_generated ${CMAKE_CURRENT_BINARY_DIR}/res)
@@ -15,10 +11,10 @@ if(WIN32)
   # since no code refers to them.
   add_library(app_resources OBJECT res/tandelo.rc)
   target_include_directories(app_resources PRIVATE
-    ${CMAKE_CURRENT_SOURCE_DIR}/res ${tandelo_res_generated} ${TANDELO_VERSION_HEADER_DIR})
+    ${CMAKE_CURRENT_SOURCE_DIR}/res ${tandelo_res_generated} ${TANDELO_VERSION_HEADER_DIR} ${PROJECT_SOURCE_DIR}/win32)
   # windres writes no dependency file: without these, edited pictures or headers would not rebuild.
   set_source_files_properties(res/tandelo.rc PROPERTIES OBJECT_DEPENDS
-    "${CMAKE_CURRENT_SOURCE_DIR}/res/resource.h;${CMAKE_CURRENT_SOURCE_DIR}/res/tandelo.ico;${CMAKE_CURRENT_SOURCE_DIR}/res/rule_images.bmp;${TANDELO_VERSION_HEADER_DIR}/tandelo_version.h;${tandelo_res_generated}/app.manifest")
+    "${PROJECT_SOURCE_DIR}/win32/version_info.rc;${CMAKE_CURRENT_SOURCE_DIR}/res/resource.h;${CMAKE_CURRENT_SOURCE_DIR}/res/tandelo.ico;${CMAKE_CURRENT_SOURCE_DIR}/res/rule_images.bmp;${TANDELO_VERSION_HEADER_DIR}/tandelo_version.h;${tandelo_res_generated}/app.manifest")
 
   add_library(app_resource_loader STATIC resources_win32.cpp)
   target_link_libraries(app_resource_loader PUBLIC tandelo_options comctl32)

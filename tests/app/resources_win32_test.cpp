@@ -11,6 +11,7 @@
 #include "app/res/resource.h"
 #include "app/resources_win32.h"
 #include "tests/support/canvas_win32.h"
+#include "tests/support/version_info_win32.h"
 
 namespace {
 
@@ -173,40 +174,17 @@ INSTANTIATE_TEST_SUITE_P(Pictures, RuleImageTest,
 
 class VersionInfoTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char path[MAX_PATH] = {};
-    ASSERT_GT(GetModuleFileNameA(nullptr, path, MAX_PATH), 0u);
-    DWORD ignored = 0;
-    DWORD size = GetFileVersionInfoSizeA(path, &ignored);
-    ASSERT_GT(size, 0u) << "no version resource";
-    data_.resize(size);
-    ASSERT_TRUE(GetFileVersionInfoA(path, 0, size, data_.data()));
-  }
+  void SetUp() override { ASSERT_FALSE(info_.Empty()) << "no version resource"; }
 
-  // The value of `name` under the Japanese, code page 932 block, as the ANSI code page's bytes.
-  std::string Text(const char* name) {
-    std::string query = std::string("\\StringFileInfo\\041103a4\\") + name;
-    void* value = nullptr;
-    UINT length = 0;
-    if (!VerQueryValueA(data_.data(), query.c_str(), &value, &length) || !value) return "(missing)";
-    return static_cast<const char*>(value);
-  }
+  std::string Text(const char* name) { return info_.Text(name); }
+  std::wstring WideText(const wchar_t* name) { return info_.WideText(name); }
 
-  std::wstring WideText(const wchar_t* name) {
-    std::wstring query = std::wstring(L"\\StringFileInfo\\041103a4\\") + name;
-    void* value = nullptr;
-    UINT length = 0;
-    if (!VerQueryValueW(data_.data(), query.c_str(), &value, &length) || !value) return L"(missing)";
-    return static_cast<const wchar_t*>(value);
-  }
-
-  std::vector<char> data_;
+  TVersionInfo info_{ProgramPath()};
 };
 
 TEST_F(VersionInfoTest, NumbersComeFromTheProjectVersion) {
-  VS_FIXEDFILEINFO* fixed = nullptr;
-  UINT length = 0;
-  ASSERT_TRUE(VerQueryValueA(data_.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+  const VS_FIXEDFILEINFO* fixed = info_.Fixed();
+  ASSERT_NE(fixed, nullptr);
   ASSERT_EQ(fixed->dwSignature, 0xFEEF04BDu);
   const DWORD expected = MAKELONG(TANDELO_TEST_VERSION_MINOR, TANDELO_TEST_VERSION_MAJOR);
   EXPECT_EQ(fixed->dwFileVersionMS, expected);
@@ -219,7 +197,7 @@ TEST_F(VersionInfoTest, NumbersComeFromTheProjectVersion) {
 TEST_F(VersionInfoTest, AnnouncesJapaneseInCodePage932) {
   WORD* translation = nullptr;
   UINT length = 0;
-  ASSERT_TRUE(VerQueryValueA(data_.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
+  ASSERT_TRUE(VerQueryValueA(info_.data_.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
                              &length));
   ASSERT_EQ(length, 4u);
   EXPECT_EQ(translation[0], 0x0411);

@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
-"""Packs the release zip from a built, stripped program; only the standard library is used.
+"""Packs the release zip from the built, stripped program and command; only the standard library
+is used.
 
-    pack.py EXE VERSION_TXT OUTPUT_FOLDER
+    pack.py STAGE_FOLDER VERSION_TXT OUTPUT_FOLDER
 
-The zip holds Tandelo.exe, readme.txt (Shift-JIS, CR LF, from docs/readme.txt), LICENSE.txt
-(Shift-JIS, CR LF) and SHA256SUMS for the three. Every byte of it depends only on its inputs and on
-SOURCE_DATE_EPOCH, the commit's time, which dates the entries and readme.txt's history: the same
-commit gives the same zip wherever and whenever it is packed. Prints the zip's path.
+The zip holds Tandelo.exe and tandelo-cli.exe from STAGE_FOLDER, readme.txt (Shift-JIS, CR LF,
+from docs/readme.txt), LICENSE.txt (Shift-JIS, CR LF) and SHA256SUMS for the four. Every byte of
+it depends only on its inputs and on SOURCE_DATE_EPOCH, the commit's time, which dates the entries
+and readme.txt's history: the same commit gives the same zip wherever and whenever it is packed.
+Prints the zip's path.
 """
 
 import datetime
@@ -56,15 +58,17 @@ def entry(name, when):
 
 
 def main():
-    exe_path, settings_path, output = sys.argv[1:4]
+    stage, settings_path, output = sys.argv[1:4]
     epoch = os.environ.get("SOURCE_DATE_EPOCH")
     if not epoch:
         raise SystemExit("pack: SOURCE_DATE_EPOCH (the commit's time) is not set")
     when = datetime.datetime.fromtimestamp(int(epoch), JAPAN)
     settings = read_settings(settings_path)
 
-    with open(exe_path, "rb") as f:
-        files = [("Tandelo.exe", f.read())]
+    files = []
+    for exe in ("Tandelo.exe", "tandelo-cli.exe"):
+        with open(os.path.join(stage, exe), "rb") as f:
+            files.append((exe, f.read()))
     files.append(("readme.txt", readme(settings, when)))
     with open(os.path.join(ROOT, "LICENSE"), encoding="utf-8") as f:
         # Shift-JIS like readme.txt: the holder's name is Japanese, and Notepad before Windows 10
