@@ -183,7 +183,9 @@ TFolderChooser::TFolderChooser(std::string& directory, unsigned options, unsigne
   }
 }
 
-bool TFolderChooser::Run(HWND owner) { return ShowModal(owner, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME) == IDOK; }
+bool TFolderChooser::Run(HWND owner) {
+  return ShowModal(owner, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME) == IDOK;
+}
 
 void TFolderChooser::ReportError(const std::string&) { Report(kFailure, MB_OK | MB_ICONERROR); }
 
@@ -217,8 +219,8 @@ void TFolderChooser::OnInitDialog() {
   AdjustWindowRectEx(&frame, GetWindowLongA(Handle(), GWL_STYLE), FALSE, GetWindowLongA(Handle(), GWL_EXSTYLE));
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
-  SetWindowPos(Handle(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2, (GetSystemMetrics(SM_CYSCREEN) - height) / 2,
-               width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(Handle(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+               (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   CreateControls();
   FillDrives();
   if (!directory_.empty() && TWin32FolderSystem().IsFolder(directory_)) {
@@ -241,18 +243,18 @@ void TFolderChooser::CreateControls() {
     CreateControl(font, dialog, "STATIC", text, SS_LEFT, x, y, kColumnWidth, kLabelHeight, 0, -1);
   };
   addLabel("ディレクトリ名(&N):", left, 8);
-  nameEdit_ = CreateControl(font, dialog, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL | (options_ & sdAllowCreate ? 0 : ES_READONLY),
-                            left, 22, kColumnWidth, 20, WS_EX_CLIENTEDGE, fcNameEdit);
+  const DWORD nameStyle = WS_TABSTOP | ES_AUTOHSCROLL | (options_ & sdAllowCreate ? 0 : ES_READONLY);
+  nameEdit_ = CreateControl(font, dialog, "EDIT", "", nameStyle, left, 22, kColumnWidth, 20, WS_EX_CLIENTEDGE, fcNameEdit);
   addLabel("ディレクトリ(&D):", left, 50);
-  folderList_ = CreateControl(font, dialog, "LISTBOX", "", kListStyle | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY,
-                              left, 64, kColumnWidth, 146, WS_EX_CLIENTEDGE, fcFolderList);
+  const DWORD folderStyle = kListStyle | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY;
+  folderList_ =
+      CreateControl(font, dialog, "LISTBOX", "", folderStyle, left, 64, kColumnWidth, 146, WS_EX_CLIENTEDGE, fcFolderList);
   addLabel("ファイル(&F): (*.*)", right, 8);
   fileList_ = CreateControl(font, dialog, "LISTBOX", "", kListStyle | LBS_NOSEL, right, 22, kColumnWidth, 138,
                             WS_EX_CLIENTEDGE, fcFileList);
   addLabel("ドライブ(&R):", right, 172);
-  driveList_ = CreateControl(font, dialog, "COMBOBOX", "",
-                             WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, right, 186,
-                             kColumnWidth, 160, 0, fcDriveList);
+  const DWORD driveStyle = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS;
+  driveList_ = CreateControl(font, dialog, "COMBOBOX", "", driveStyle, right, 186, kColumnWidth, 160, 0, fcDriveList);
 
   constexpr int kButtonTop = 222;
   constexpr int kButtonHeight = 25;

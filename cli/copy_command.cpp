@@ -200,7 +200,8 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
     // is listed.
     if (prompt.Mode() == TOnFailure::Ask) return;
     progress.Clear();
-    report.ShowMessage(FailureText(engineSource, ShownDestination(engineFolder, names[index], kPathSeparator), outcome));
+    const std::string shown = ShownDestination(engineFolder, names[index], kPathSeparator);
+    report.ShowMessage(FailureText(engineSource, shown, outcome));
   };
   bool finished = false;
   try {
