@@ -5,6 +5,7 @@
 
 #include "copy/copy_journal.h"
 #include "cli/commands.h"
+#include "cli/journal_store.h"
 #include "cli/platform.h"
 #include "cli/progress.h"
 #include "cli/rule_input.h"
@@ -115,16 +116,17 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
   }
   // The journal is started before any copy, or nothing is copied and no journal is left.
   std::unique_ptr<IJournalFile> journalFile;
+  std::string journalPath;
   std::unique_ptr<TCopyJournal> journal;
   std::unique_ptr<IFileCopier> platformCopier;
   try {
-    if (line.Journal && !line.DryRun) {
+    if (!line.NoJournal && !line.DryRun) {
       TFileIdentity folderIdentity;
       if (!FolderIdentity(folder, folderIdentity, problem)) {
         report.Say("cannot copy into " + *line.Into + ": " + problem);
         return kExitUsage;
       }
-      journalFile = MakeJournalFile(*line.Journal);
+      journalFile = OpenRunJournal(line.Journal, journalPath);
       journal = std::make_unique<TCopyJournal>(*journalFile, folder, folderIdentity, kPathSeparator);
     }
     platformCopier = line.DryRun ? std::make_unique<TDryRunCopier>(MakeLookingCopier(folder))
@@ -178,6 +180,7 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
     progress.Clear();
     report.Say(e.what());
     report.ShowMessage(kCopyStoppedMessage);
+    if (journal) report.Say("journal: " + journalPath);
     return kExitStopped;
   }
   progress.Clear();
@@ -187,6 +190,7 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
   } catch (const std::runtime_error& e) {
     report.Say(e.what());  // the last copy is recorded all the same, only less closely
   }
+  if (journal) report.Say("journal: " + journalPath);
   if (!finished) return kExitStopped;
   if (!line.Quiet && !line.DryRun) report.ShowMessage(kCopyDoneMessage);
   return failed == 0 ? kExitDone : kExitSomeLeft;
