@@ -14,6 +14,8 @@ struct TOption {
   std::vector<TCommand> Required;          // the commands that need it
   std::string_view Help;                   // "\n" continues it on the next line
   void (*Set)(TCommandLine& line, const std::string& value);
+  std::string_view Excludes = {};          // an option it cannot be given with
+  bool InsteadOfOperand = false;           // given, the command takes no operand
 };
 
 const TOption kOptions[] = {
@@ -35,8 +37,15 @@ const TOption kOptions[] = {
     {"--dry-run", {}, {}, {TCommand::Copy, TCommand::Undo}, {},
      "say what would happen to each name or file, and touch nothing",
      [](TCommandLine& line, const std::string&) { line.DryRun = true; }},
-    {"--journal", "FILE", {}, {TCommand::Copy}, {}, "record every copy in FILE (a new file), for undo",
+    {"--journal", "FILE", {}, {TCommand::Copy}, {},
+     "record every copy in FILE (a new file), for undo, instead of a new journal\n"
+     "in the state folder (see below)",
      [](TCommandLine& line, const std::string& value) { line.Journal = value; }},
+    {"--no-journal", {}, {}, {TCommand::Copy}, {}, "record nothing: the run cannot be undone",
+     [](TCommandLine& line, const std::string&) { line.NoJournal = true; }, "--journal"},
+    {"--last", {}, {}, {TCommand::Undo}, {},
+     "undo the newest run of the state folder not yet undone, instead of JOURNAL",
+     [](TCommandLine& line, const std::string&) { line.Last = true; }, {}, true},
     {"--quiet", {}, {}, {TCommand::Copy}, {}, "no progress line",
      [](TCommandLine& line, const std::string&) { line.Quiet = true; }},
     {"--encoding", "ENC", {"shift-jis", "utf-8"}, {TCommand::Names, TCommand::Copy}, {},
@@ -60,6 +69,7 @@ const TCommandRow kCommands[] = {
      "prints the names the rule file RULES makes, one a line ('-' reads standard input)."},
     {TCommand::Copy, "copy", "RULES", "copies PATH into FOLDER once per name, never over an existing file."},
     {TCommand::Undo, "undo", "JOURNAL", "removes the files a copy's journal proves it made and that are unchanged."},
+    {TCommand::History, "history", "", "lists the runs in the state folder, newest first (see below)."},
 };
 
 constexpr std::size_t kUsageWidth = 100;
@@ -78,13 +88,24 @@ std::string Listed(const std::vector<std::string_view>& words) {
   return text;
 }
 
+// "names, copy, undo or history".
+std::string CommandNames() {
+  std::vector<std::string_view> names;
+  for (const TCommandRow& command : kCommands) names.push_back(command.Name);
+  return Listed(names);
+}
+
 std::string MakeUsage() {
+  std::size_t nameWidth = 0;
+  for (const TCommandRow& command : kCommands) nameWidth = std::max(nameWidth, command.Name.size());
   std::string text;
   for (const TCommandRow& command : kCommands) {
     std::string line = std::string(text.empty() ? "usage: " : "       ") + "tandelo-cli " + std::string(command.Name);
-    line.resize(line.size() + 5 - command.Name.size(), ' ');
+    line.resize(line.size() + nameWidth - command.Name.size(), ' ');
     const std::size_t indent = line.size() + 1;
     std::vector<std::string> words;
+    std::vector<std::string_view> wordOptions;  // the option each word is of
+    std::string operand(command.Operand);
     for (const TOption& option : kOptions) {
       if (!Has(option.Commands, command.Command)) continue;
       std::string word(option.Name);
@@ -97,9 +118,19 @@ std::string MakeUsage() {
           word.pop_back();
         }
       }
-      words.push_back(Has(option.Required, command.Command) ? word : "[" + word + "]");
+      // An option that cannot go with another is shown as its alternative.
+      const auto excluded = std::find(wordOptions.begin(), wordOptions.end(), option.Excludes);
+      if (option.InsteadOfOperand) {
+        operand += "|" + word;
+      } else if (!option.Excludes.empty() && excluded != wordOptions.end()) {
+        std::string& shown = words[static_cast<std::size_t>(excluded - wordOptions.begin())];
+        shown.insert(shown.size() - 1, "|" + word);
+      } else {
+        words.push_back(Has(option.Required, command.Command) ? word : "[" + word + "]");
+        wordOptions.push_back(option.Name);
+      }
     }
-    words.emplace_back(command.Operand);
+    if (!operand.empty()) words.push_back(operand);
     for (const std::string& word : words) {
       if (line.size() + 1 + word.size() > kUsageWidth) {
         text += line + "\n";
@@ -112,7 +143,7 @@ std::string MakeUsage() {
   text += "       tandelo-cli --help | --version\n\n";
   for (const TCommandRow& command : kCommands) {
     std::string name(command.Name);
-    name.resize(7, ' ');
+    name.resize(nameWidth + 2, ' ');
     text += name + std::string(command.Help) + "\n";
   }
   text += "\n";
@@ -127,10 +158,22 @@ std::string MakeUsage() {
     text += head + std::string(help) + "\n";
   }
   text +=
-      "\nEvery copy ends with a line of how many names were copied, skipped and not tried.\n"
-      "\nExit status: 0 done; 1 some names skipped (copy) or some files kept (undo);\n"
-      "2 a usage or rule-file error, a journal that cannot be started or trusted, or output\n"
-      "that names or a dry run cannot write, nothing touched; 3 the copy was stopped.\n";
+      "\nEvery copy ends with a line of how many names were copied, skipped and not tried, and\n"
+      "the journal's path.\n"
+      "\nA copy that is not a dry run records its run in a journal for undo, unless --no-journal:\n"
+      "FILE of --journal, or else a new file in the state folder, named by the time the run began\n"
+      "(UTC, YYYYMMDD-HHMMSS-mmm.journal): $XDG_STATE_HOME/tandelo-cli (~/.local/state/tandelo-cli\n"
+      "without it) on Linux, %LOCALAPPDATA%\\Tandelo\\journals on Windows; the run's messages name\n"
+      "it. undo marks a run of the state folder undone once it has gone through the run's files.\n"
+      "history prints a line a run, its fields separated by tabs:\n"
+      "  TIME (local, 2026-12-08T20:05:12.123+09:00)  STATE (- or undone, or unreadable)\n"
+      "  COPIES  FOLDER  JOURNAL\n"
+      "with control characters and % in paths as %HH; an unreadable journal's COPIES and FOLDER\n"
+      "are ?, and why goes to standard error.\n"
+      "\nExit status: 0 done; 1 some names skipped (copy), some files kept or the run not marked\n"
+      "undone (undo), some journals unreadable (history); 2 a usage or rule-file error, a journal\n"
+      "that cannot be started or trusted, no run left for undo --last, or output that names or a\n"
+      "dry run cannot write, nothing touched; 3 the copy was stopped.\n";
   return text;
 }
 
@@ -164,7 +207,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, TCommandLine& line, 
           if (arg == command.Name) line.Command = command.Command;
         }
         if (line.Command == TCommand::None) {
-          problem = "unknown command '" + arg + "' (a command is names, copy or undo)";
+          problem = "unknown command '" + arg + "' (a command is " + CommandNames() + ")";
           return false;
         }
       } else {
@@ -185,7 +228,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, TCommandLine& line, 
       return false;
     }
     if (line.Command == TCommand::None) {
-      problem = "a command (names, copy or undo) comes before " + name;
+      problem = "a command (" + CommandNames() + ") comes before " + name;
       return false;
     }
     if (!Has(option->Commands, line.Command)) {
@@ -219,15 +262,38 @@ bool ParseCommandLine(const std::vector<std::string>& args, TCommandLine& line, 
     return false;
   }
   const TCommandRow& command = RowOf(line.Command);
-  const std::string operandName(command.Operand);
-  if (operands.size() != 1) {
-    problem = (operands.empty() ? "no " : "more than one ") + operandName + " given";
+  const auto isGiven = [&](const TOption& option) {
+    return std::find(given.begin(), given.end(), &option) != given.end();
+  };
+  std::string operandName(command.Operand);
+  const TOption* instead = nullptr;
+  for (const TOption& option : kOptions) {
+    if (!option.InsteadOfOperand || !Has(option.Commands, line.Command)) continue;
+    if (isGiven(option)) instead = &option;
+    operandName += " or " + std::string(option.Name);
+  }
+  if (instead && !operands.empty()) {
+    problem = std::string(command.Name) + " takes " + operandName + ", not both";
     return false;
   }
-  line.Operand = operands.front();
+  if (command.Operand.empty() && !operands.empty()) {
+    problem = std::string(command.Name) + " takes no operand ('" + operands.front() + "')";
+    return false;
+  }
+  if (!instead && !command.Operand.empty() && operands.size() != 1) {
+    problem = operands.empty() ? "no " + operandName + " given"
+                               : "more than one " + std::string(command.Operand) + " given";
+    return false;
+  }
+  if (!operands.empty()) line.Operand = operands.front();
   for (const TOption& option : kOptions) {
-    if (Has(option.Required, line.Command) && std::find(given.begin(), given.end(), &option) == given.end()) {
+    if (Has(option.Required, line.Command) && !isGiven(option)) {
       problem = std::string(command.Name) + " needs " + std::string(option.Name) + " " + std::string(option.Value);
+      return false;
+    }
+    if (!option.Excludes.empty() && isGiven(option) &&
+        std::any_of(given.begin(), given.end(), [&](const TOption* other) { return other->Name == option.Excludes; })) {
+      problem = std::string(option.Excludes) + " and " + std::string(option.Name) + " cannot be given together";
       return false;
     }
   }

@@ -6,7 +6,7 @@
 
 #include "cli/text_encoding.h"
 
-enum class TCommand { None, Names, Copy, Undo };
+enum class TCommand { None, Names, Copy, Undo, History };
 enum class TOnFailure { Default, Ask, Skip, Stop };
 
 struct TCommandLine {
@@ -19,9 +19,11 @@ struct TCommandLine {
   std::optional<std::string> Source;
   std::optional<std::string> Into;
   std::optional<std::string> Journal;
+  bool NoJournal = false;
+  bool Last = false;  // undo the newest run not yet undone
   std::optional<TEncoding> Encoding;
   TOnFailure OnFailure = TOnFailure::Default;
-  std::string Operand;  // RULES or JOURNAL
+  std::string Operand;  // RULES or JOURNAL; empty for history and undo --last
 };
 
 // Reads the arguments after the program's name. "--help" (or "-h") anywhere before "--" wins

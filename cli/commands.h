@@ -12,6 +12,7 @@ constexpr int kExitStopped = 3;
 int RunNamesCommand(const TCommandLine& line, TEncoding encoding, TReporter& report);
 int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& report);
 int RunUndoCommand(const TCommandLine& line, TReporter& report);
+int RunHistoryCommand(TReporter& report);
 
 // The encoding of file names and of the paths on the command line: the ANSI code page on Windows
 // whatever the text's encoding, since the system's calls take it; the text's own on Linux.

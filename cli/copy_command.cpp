@@ -5,6 +5,7 @@
 
 #include "copy/copy_journal.h"
 #include "cli/commands.h"
+#include "cli/journal_store.h"
 #include "cli/platform.h"
 #include "cli/progress.h"
 #include "cli/rule_input.h"
@@ -143,16 +144,17 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
   }
   // The journal is started before any copy, or nothing is copied and no journal is left.
   std::unique_ptr<IJournalFile> journalFile;
+  std::string journalPath;
   std::unique_ptr<TCopyJournal> journal;
   std::unique_ptr<IFileCopier> platformCopier;
   try {
-    if (line.Journal && !line.DryRun) {
+    if (!line.NoJournal && !line.DryRun) {
       TFileIdentity folderIdentity;
       if (!FolderIdentity(folder, folderIdentity, problem)) {
         report.Say("cannot copy into " + *line.Into + ": " + problem);
         return kExitUsage;
       }
-      journalFile = MakeJournalFile(*line.Journal);
+      journalFile = OpenRunJournal(line.Journal, journalPath);
       journal = std::make_unique<TCopyJournal>(*journalFile, folder, folderIdentity, kPathSeparator);
     }
     platformCopier = line.DryRun ? std::make_unique<TDryRunCopier>(MakeLookingCopier(folder))
@@ -166,6 +168,7 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
   if (journal) journaling = std::make_unique<TJournalingCopier>(*platformCopier, *journal);
   IFileCopier& copier = journaling ? *journaling : *platformCopier;
   TEdgeCopier edge(copier, source, FileNameEncoding(encoding));
+  const std::string journalNote = journal ? "; journal: " + journalPath : "";
 
   TOnFailure mode = line.OnFailure;
   if (mode == TOnFailure::Default) mode = IsTerminal(0) ? TOnFailure::Ask : TOnFailure::Stop;
@@ -212,7 +215,7 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
     progress.Clear();
     report.Say(e.what());
     report.ShowMessage(kCopyStoppedMessage);
-    report.Say(tally.Line(line.DryRun, TTally::TEnd::StoppedByFailure));
+    report.Say(tally.Line(line.DryRun, TTally::TEnd::StoppedByFailure) + journalNote);
     return kExitStopped;
   }
   progress.Clear();
@@ -223,8 +226,9 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
     report.Say(e.what());  // the last copy is recorded all the same, only less closely
   }
   if (finished && !line.DryRun) report.ShowMessage(kCopyDoneMessage);
-  // The last line, also with --quiet: what became of the names.
-  report.Say(tally.Line(line.DryRun, finished ? TTally::TEnd::Finished : TTally::TEnd::StoppedAtName));
+  // The last line, also with --quiet: what became of the names, and where undo finds them.
+  const TTally::TEnd end = finished ? TTally::TEnd::Finished : TTally::TEnd::StoppedAtName;
+  report.Say(tally.Line(line.DryRun, end) + journalNote);
   if (!finished) return kExitStopped;
   return tally.NotCopied == 0 ? kExitDone : kExitSomeLeft;
 }

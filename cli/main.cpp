@@ -45,6 +45,8 @@ int main(int argc, char** argv) {
         return RunCopyCommand(line, encoding, report);
       case TCommand::Undo:
         return RunUndoCommand(line, report);
+      case TCommand::History:
+        return RunHistoryCommand(report);
       case TCommand::None:
         break;
     }

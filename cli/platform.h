@@ -1,10 +1,13 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "copy/copy_journal.h"
 #include "copy/copy_run.h"
+#include "copy/journal_summary.h"
 
 // What the command needs of the platform; paths are the platform's bytes.
 extern const char kPathSeparator;
@@ -19,6 +22,25 @@ bool FolderIdentity(const std::string& path, TFileIdentity& identity, std::strin
 // Reads the journal at `path` through one handle, and only when no other user may have written
 // it (it then could name any file); false with `problem` set.
 bool ReadJournalFile(const std::string& path, std::string& text, std::string& problem);
+// The journal at `path` opened for reading on the same terms; null with `problem` set.
+std::unique_ptr<IJournalReader> OpenJournalFile(const std::string& path, std::string& problem);
+
+// The folder the journals of runs go in when the command line names none, from the environment
+// (not made here): Linux $XDG_STATE_HOME/tandelo-cli, or ~/.local/state/tandelo-cli where that
+// is unset or not a full path; Windows %LOCALAPPDATA%\Tandelo\journals, or below the system's
+// local application data folder where the variable is unset. Empty with `problem` set when the
+// system cannot say.
+std::string StateFolder(std::string& problem);
+// Makes the folder `path` and the ones missing above it, for this user alone (0700 on Linux, as
+// state folders are; on Windows they take the access list of the user's own folder above). False
+// with `problem` set (the reason, and on Linux the level that could not be made).
+bool MakeStateFolder(const std::string& path, std::string& problem);
+// The names in `folder`, "." and ".." left out; none for a folder that is not there. False with
+// `problem` set when it cannot be read.
+bool FolderNames(const std::string& folder, std::vector<std::string>& names, std::string& problem);
+// Makes an empty file at `path` unless something is there already (which is left as it is).
+// False with `problem` set when neither.
+bool MakeMark(const std::string& path, std::string& problem);
 
 // `path` from the root, so that a journal works from any folder; empty with `problem` set when
 // the system cannot say.
@@ -46,5 +68,7 @@ inline constexpr char kNotAFile[] = "it is not a file but a device or a pipe";
 // Why `path` is not a folder to copy into; empty when it is one.
 std::string FolderProblem(const std::string& path);
 bool IsTerminal(int fd);
+// How far local time is from UTC at `seconds` since 1970, in minutes (0 when the system cannot say).
+int LocalOffsetMinutes(std::int64_t seconds);
 // Standard input and output as bytes, and a closed pipe reported as an error rather than a signal.
 void PrepareStandardStreams();

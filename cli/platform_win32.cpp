@@ -1,7 +1,9 @@
 #include <windows.h>
 #include <io.h>
+#include <shlobj.h>
 
 #include "copy/file_copier_win32.h"
+#include "win32/owned_handle.h"
 #include "win32/system_error.h"
 #include "copy/file_identity_win32.h"
 #include "copy/file_remover_win32.h"
@@ -28,6 +30,68 @@ bool FolderIdentity(const std::string& path, TFileIdentity& identity, std::strin
 
 bool ReadJournalFile(const std::string& path, std::string& text, std::string& problem) {
   return ReadTrustedJournal(path, text, problem);
+}
+
+std::unique_ptr<IJournalReader> OpenJournalFile(const std::string& path, std::string& problem) {
+  return OpenTrustedJournal(path, problem);
+}
+
+std::string StateFolder(std::string& problem) {
+  // The variable first, as every program started in the user's session sees it; the system's
+  // folder where it is not set (an older system, or a service's environment).
+  std::string base(MAX_PATH, '\0');
+  const DWORD length = GetEnvironmentVariableA("LOCALAPPDATA", base.data(), MAX_PATH);
+  if (length > 0 && length < MAX_PATH) {
+    base.resize(length);
+  } else {
+    const HRESULT result = SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, base.data());
+    if (FAILED(result)) {
+      problem = "the local application data folder is unknown: " + SystemErrorText(HRESULT_CODE(result));
+      return {};
+    }
+    base.resize(base.find('\0'));
+  }
+  // Where the folder ends with "\" already, the two in a row are read as one.
+  return AbsolutePath(base + "\\Tandelo\\journals", problem);
+}
+
+bool MakeStateFolder(const std::string& path, std::string& problem) {
+  // Makes every missing level, finding the levels as the system reads the path.
+  const int result = SHCreateDirectoryExA(nullptr, path.c_str(), nullptr);
+  if (result != ERROR_SUCCESS && result != ERROR_ALREADY_EXISTS && result != ERROR_FILE_EXISTS) {
+    problem = SystemErrorText(static_cast<DWORD>(result));
+    return false;
+  }
+  problem = FolderProblem(path);
+  return problem.empty();
+}
+
+bool FolderNames(const std::string& folder, std::vector<std::string>& names, std::string& problem) {
+  names.clear();
+  WIN32_FIND_DATAA found{};
+  const TFindHandle find(FindFirstFileA((folder + "\\*").c_str(), &found));
+  if (find.Get() == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
+    problem = SystemErrorText(error);
+    return false;
+  }
+  do {
+    const std::string name = found.cFileName;
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileA(find.Get(), &found));
+  if (GetLastError() == ERROR_NO_MORE_FILES) return true;
+  problem = SystemErrorText(GetLastError());
+  return false;
+}
+
+bool MakeMark(const std::string& path, std::string& problem) {
+  const TKernelHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                       nullptr));
+  const DWORD error = GetLastError();
+  if (IsOpen(file) || error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return true;
+  problem = SystemErrorText(error);
+  return false;
 }
 
 std::string AbsolutePath(const std::string& path, std::string& problem) {
@@ -66,5 +130,21 @@ std::string FolderProblem(const std::string& path) {
 }
 
 bool IsTerminal(int fd) { return _isatty(fd) != 0; }
+
+int LocalOffsetMinutes(std::int64_t seconds) {
+  // In the 100 ns steps of a FILETIME, from 1601; the system's own conversion, with the rules of
+  // summer time for the year.
+  const auto ticks = static_cast<std::uint64_t>(seconds + 11644473600) * 10000000;
+  const FILETIME utcFile{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+  SYSTEMTIME utc;
+  SYSTEMTIME local;
+  FILETIME localFile;
+  if (!FileTimeToSystemTime(&utcFile, &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local) ||
+      !SystemTimeToFileTime(&local, &localFile)) {
+    return 0;
+  }
+  const std::uint64_t localTicks = (std::uint64_t{localFile.dwHighDateTime} << 32) | localFile.dwLowDateTime;
+  return static_cast<int>((static_cast<std::int64_t>(localTicks - ticks)) / 600000000);
+}
 
 void PrepareStandardStreams() {}

@@ -1,17 +1,27 @@
 #include "copy/copy_journal.h"
 #include "cli/commands.h"
+#include "cli/journal_store.h"
 #include "cli/platform.h"
 
 int RunUndoCommand(const TCommandLine& line, TReporter& report) {
+  std::string journalPath = line.Operand;
   std::string text;
   std::string problem;
-  if (!ReadJournalFile(line.Operand, text, problem)) {
+  if (line.Last) {
+    // A journal that cannot be read stops undo here, rather than let it pass to an older run.
+    if (!LastRunToUndo(journalPath, problem)) {
+      report.Say(problem);
+      return kExitUsage;
+    }
+    report.Say("journal: " + journalPath);
+  }
+  if (!ReadJournalFile(journalPath, text, problem)) {
     report.Say(problem);
     return kExitUsage;
   }
   TJournal journal;
   if (!ReadJournal(text, kPathSeparator, journal, problem)) {
-    report.Say(line.Operand + ": " + problem + "; nothing was removed");
+    report.Say(journalPath + ": " + problem + "; nothing was removed");
     return kExitUsage;
   }
   const std::unique_ptr<IFileRemover> remover = MakeFileRemover();
@@ -35,5 +45,13 @@ int RunUndoCommand(const TCommandLine& line, TReporter& report) {
   }, folderProblem);
   out.Flush();
   if (!folderProblem.empty()) report.Say(folderProblem);
+  // Undone once every file was judged; a folder that is not the run's leaves the run to undo
+  // when it is back, not to be passed over for an older one.
+  if (!line.DryRun && folderProblem.empty()) {
+    if (const std::string markProblem = MarkUndone(journalPath); !markProblem.empty()) {
+      report.Say(markProblem);
+      return kExitSomeLeft;
+    }
+  }
   return allRemoved ? kExitDone : kExitSomeLeft;
 }

@@ -7,7 +7,14 @@
 #include "naming/mbcs.h"
 #include "naming/text_codes.h"
 
-const std::string kJournalHeader = "tandelo-cli journal 2";
+const std::string kJournalHeader = "tandelo-cli journal 3";
+
+namespace {
+
+// The same entries without the end line: read as they are, their count taken line by line.
+constexpr std::string_view kPreviousHeader = "tandelo-cli journal 2";
+
+}  // namespace
 
 bool operator==(const TFileIdentity& a, const TFileIdentity& b) {
   return a.Volume == b.Volume && a.Index == b.Index && a.Size == b.Size && a.Time == b.Time && a.Birth == b.Birth &&
@@ -20,20 +27,10 @@ constexpr char kNone[] = "-";
 
 std::string EscapePath(const std::string& path) {
   if (path.empty()) return kNone;
-  std::string text;
-  text.reserve(path.size());
-  for (const char c : path) {
-    const auto byte = static_cast<unsigned char>(c);
-    // "-" alone stands for no name, so a name that is only "-" is written escaped.
-    if (byte <= 0x20 || byte == 0x7F || byte == '%' || (byte == '-' && path.size() == 1)) {
-      text.push_back('%');
-      text.push_back(HexDigit(byte >> 4));
-      text.push_back(HexDigit(byte));
-    } else {
-      text.push_back(c);
-    }
-  }
-  return text;
+  // "-" alone stands for no name, so a name that is only "-" is written escaped.
+  return PercentEscaped(path, [&](unsigned char byte) {
+    return byte <= 0x20 || byte == 0x7F || byte == '%' || (byte == '-' && path.size() == 1);
+  });
 }
 
 bool UnescapePath(std::string_view text, std::string& path) {
@@ -113,7 +110,34 @@ std::string NameProblem(const std::string& name, char separator) {
   return problem;
 }
 
+bool IsEntryKind(std::string_view kind) {
+  return kind == "creating" || kind == "opened" || kind == "created" || kind == "named" || kind == "failed";
+}
+
 }  // namespace
+
+bool ReadEndLine(std::string_view line, std::uint64_t& copies) {
+  const std::vector<std::string_view> words = Words(line);
+  return words.size() == 2 && words[0] == "end" && ToNumber(words[1], copies);
+}
+
+bool TCopyCount::Line(std::string_view line) {
+  if (line.empty()) return true;
+  // Only the attempt and the kind, without taking the line apart: a killed run of millions of
+  // names is counted this way.
+  const std::size_t kindStart = line.find(' ');
+  const std::size_t kindEnd = kindStart == std::string_view::npos ? kindStart : line.find(' ', kindStart + 1);
+  if (kindEnd == std::string_view::npos) return false;
+  const std::string_view kind = line.substr(kindStart + 1, kindEnd - kindStart - 1);
+  std::uint64_t attempt = 0;
+  if (!ToNumber(line.substr(0, kindStart), attempt) || !IsEntryKind(kind)) return false;
+  if (attempt != attempt_) {
+    if (namedNow_) ++copies_;
+    attempt_ = attempt;
+  }
+  namedNow_ = kind == "named";
+  return true;
+}
 
 TCopyJournal::TCopyJournal(IJournalFile& file, const std::string& folder, const TFileIdentity& folderIdentity,
                            char separator)
@@ -132,9 +156,17 @@ void TCopyJournal::Begin() {
   ++attempt_;
   attemptWritten_ = false;
   attemptCreated_ = false;
+  attemptNamed_ = false;
 }
 
 void TCopyJournal::Flush() {
+  if (ended_) return;
+  ended_ = true;
+  heldBack_.append("end ").append(std::to_string(copies_)).append("\n");
+  WriteHeldBack();
+}
+
+void TCopyJournal::WriteHeldBack() {
   if (heldBack_.empty()) return;
   std::string lines;
   lines.swap(heldBack_);  // lines that could not be written are not tried again
@@ -157,9 +189,13 @@ void TCopyJournal::Write(std::string_view kind, const std::string& destination, 
   if (file) line.append(" ").append(Fields(*file));
   heldBack_.append(line).append("\n");
   attemptWritten_ = true;
+  if (kind == "named" && !attemptNamed_) {
+    attemptNamed_ = true;
+    ++copies_;
+  }
   if (kind == "named" && attemptCreated_) return;
   attemptCreated_ = kind == "created";
-  Flush();
+  WriteHeldBack();
 }
 
 void TCopyJournal::Creating(const std::string& destination, const std::string& temporary) {
@@ -179,7 +215,10 @@ void TCopyJournal::Named(const std::string& destination, const TFileIdentity& fi
 }
 
 void TCopyJournal::Failed(const std::string& destination) {
-  if (attemptWritten_) Write("failed", destination, {}, nullptr);
+  if (!attemptWritten_) return;
+  if (attemptNamed_) --copies_;
+  attemptNamed_ = false;
+  Write("failed", destination, {}, nullptr);
 }
 
 TCopyOutcome TJournalingCopier::Copy(const std::string& source, const std::string& name) {
@@ -196,6 +235,7 @@ bool ReadJournal(std::string_view text, char separator, TJournal& journal, std::
   // The attempt each item came from, to find the item a later line of the same attempt updates.
   std::vector<std::uint64_t> attempts;
   std::size_t lineNumber = 0;
+  bool ended = false;
   for (std::size_t start = 0; start < text.size();) {
     const std::size_t end = text.find('\n', start);
     if (end == std::string_view::npos) break;  // torn by a kill: the entry never finished
@@ -209,7 +249,7 @@ bool ReadJournal(std::string_view text, char separator, TJournal& journal, std::
       return false;
     };
     if (lineNumber == 1) {
-      if (line == kJournalHeader) continue;
+      if (line == kJournalHeader || line == kPreviousHeader) continue;
       if (line.rfind("tandelo-cli journal ", 0) == 0) {
         problem = "a journal of another version of tandelo-cli (\"" + std::string(line) +
                   "\"), which this one cannot prove";
@@ -228,6 +268,12 @@ bool ReadJournal(std::string_view text, char separator, TJournal& journal, std::
       continue;
     }
     if (line.empty()) continue;
+    if (ended) return bad("follows the end of the run");
+    std::uint64_t copies = 0;
+    if (ReadEndLine(line, copies)) {
+      ended = true;
+      continue;
+    }
     std::uint64_t attempt = 0;
     TUndoItem item;
     if (words.size() < 4 || !ToNumber(words[0], attempt) || !UnescapePath(words[2], item.Name) ||

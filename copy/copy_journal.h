@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,10 +29,16 @@
 //   N named NAME - FILE...                 this copy's file at NAME, as it is once named
 //   N failed NAME -                        the attempt made nothing: its earlier lines count for nothing
 //
+// A run that ends (done, stopped, or with names skipped) writes a last line, so that a listing of
+// runs learns the count from the journal's end instead of reading it whole:
+//
+//   end COPIES                             the run is over; COPIES attempts ended "named"
+//
 // FILE is VOLUME INDEX SIZE TIME BIRTH CHANGE, read from the handle that made the file: the
 // volume and the file's number on it, its size, its last-write time, its birth time and the last
 // change of its content or metadata (times in nanoseconds since 1970; 0 where the system does
-// not say). A torn last line (no line end) is ignored.
+// not say). A torn last line (no line end) is ignored. A journal of the previous version
+// (kJournalHeader with 2) is the same but has no end line.
 //
 // What proves that a file is the run's and unchanged is what a file made later at the same place
 // cannot share: the change time, which every write, rename, link, chmod or time-setting call sets
@@ -56,6 +63,29 @@
 //   "creating" before and "named" after: killed in between, the file being copied (complete or
 //   part-written) is kept as unproven and listed.
 extern const std::string kJournalHeader;
+
+// The count of an end line ("end COPIES"); false for any other line.
+bool ReadEndLine(std::string_view line, std::uint64_t& copies);
+
+// Counts the copies a journal records, line by line, for a journal that has no end line (its run
+// was killed): the attempts whose last line is "named". Lines are given whole, without their line
+// end, from the third line on.
+class TCopyCount {
+ public:
+  // False for a line that is not an entry.
+  bool Line(std::string_view line);
+  std::uint64_t Copies() const { return copies_ + (namedNow_ ? 1 : 0); }
+
+ private:
+  std::uint64_t copies_ = 0;  // of the attempts before the current one
+  std::uint64_t attempt_ = 0;
+  bool namedNow_ = false;  // the current attempt's last line is "named"
+};
+
+// Thrown by a journal file's maker when something is at its path already: it is never opened.
+struct TJournalPathTaken : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
 
 // Naming a file sets its change time to the moment of the call, a moment after the change time
 // "created" recorded: the journal's line is written in between, and the process may wait for the
@@ -120,8 +150,9 @@ class TCopyJournal : public ICopyWitness {
   void Begin();
   void Failed(const std::string& destination);
 
-  // Writes the "named" line held back, if any (see Named): called once the run is over, or the
-  // last copy keeps only the proof of its "created" line. Throws std::runtime_error.
+  // Ends the journal once the run is over: writes the "named" line held back, if any (see
+  // Named), without which the last copy keeps only the proof of its "created" line, and the end
+  // line with the count of copies. Later calls write nothing. Throws std::runtime_error.
   void Flush();
 
  private:
@@ -130,12 +161,16 @@ class TCopyJournal : public ICopyWitness {
   const std::string& Within(const std::string& name) const;
   void Write(std::string_view kind, const std::string& destination, const std::string& temporary,
              const TFileIdentity* file);
+  void WriteHeldBack();
 
   IJournalFile& file_;
   char separator_;
   std::uint64_t attempt_ = 0;
   bool attemptWritten_ = false;
   bool attemptCreated_ = false;  // a "created" line of this attempt is written
+  bool attemptNamed_ = false;    // and a "named" line
+  std::uint64_t copies_ = 0;     // attempts whose last line is "named"
+  bool ended_ = false;
   std::string heldBack_;         // lines to go out with the next write
 };
 

@@ -11,7 +11,11 @@
 
 TPosixJournalFile::TPosixJournalFile(const std::string& path)
     : path_(path), fd_(open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0644)) {
-  if (fd_ < 0) throw std::runtime_error("cannot create the journal " + path + ": " + std::strerror(errno));
+  if (fd_ >= 0) return;
+  const int error = errno;
+  const std::string problem = "cannot create the journal " + path + ": " + std::strerror(error);
+  if (error == EEXIST) throw TJournalPathTaken(problem);
+  throw std::runtime_error(problem);
 }
 
 TPosixJournalFile::~TPosixJournalFile() {
@@ -52,29 +56,54 @@ std::string JournalTrustProblem(int file) {
   return {};
 }
 
-bool ReadTrustedJournal(const std::string& path, std::string& text, std::string& problem) {
+namespace {
+
+class TPosixJournalReader : public IJournalReader {
+ public:
+  TPosixJournalReader(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  ~TPosixJournalReader() override { close(fd_); }
+  TPosixJournalReader(const TPosixJournalReader&) = delete;
+  TPosixJournalReader& operator=(const TPosixJournalReader&) = delete;
+
+  std::uint64_t Size() override {
+    struct stat st;
+    if (fstat(fd_, &st) != 0) throw std::runtime_error("cannot read " + path_ + ": " + std::strerror(errno));
+    return static_cast<std::uint64_t>(st.st_size);
+  }
+
+  std::size_t ReadAt(std::uint64_t offset, char* buffer, std::size_t size) override {
+    std::size_t done = 0;
+    while (done < size) {
+      const ssize_t got = pread(fd_, buffer + done, size - done, static_cast<off_t>(offset + done));
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) throw std::runtime_error("cannot read " + path_ + ": " + std::strerror(errno));
+      if (got == 0) break;
+      done += static_cast<std::size_t>(got);
+    }
+    return done;
+  }
+
+ private:
+  int fd_;
+  std::string path_;
+};
+
+}  // namespace
+
+std::unique_ptr<IJournalReader> OpenTrustedJournal(const std::string& path, std::string& problem) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     problem = "cannot open " + path + ": " + std::strerror(errno);
-    return false;
+    return nullptr;
   }
+  auto journal = std::make_unique<TPosixJournalReader>(fd, path);
   if (const std::string trust = JournalTrustProblem(fd); !trust.empty()) {
-    close(fd);
     problem = "will not undo " + path + ": " + trust;
-    return false;
+    return nullptr;
   }
-  text.clear();
-  char block[1 << 16];
-  for (;;) {
-    const ssize_t got = read(fd, block, sizeof block);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {
-      const int error = errno;
-      close(fd);
-      if (got == 0) return true;
-      problem = "cannot read " + path + ": " + std::strerror(error);
-      return false;
-    }
-    text.append(block, static_cast<std::size_t>(got));
-  }
+  return journal;
+}
+
+bool ReadTrustedJournal(const std::string& path, std::string& text, std::string& problem) {
+  return ReadWholeJournal(OpenTrustedJournal(path, problem), text, problem);
 }

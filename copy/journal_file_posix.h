@@ -1,8 +1,10 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "copy/copy_journal.h"
+#include "copy/journal_summary.h"
 
 // A journal file created for this run only (O_EXCL: an existing file is never appended to or
 // replaced), writable by its owner alone, each line written with its own write(2). A line
@@ -22,9 +24,11 @@ class TPosixJournalFile : public IJournalFile {
   int fd_;
 };
 
-// Reads the journal at `path` through one handle, and only when no other user may have written
-// it (it then could name any file). False with `problem` set ("will not undo PATH: ..." for a
-// journal not to be trusted).
+// Opens the journal at `path` for reading, through one handle, and only when no other user may
+// have written it (it then could name any file). Null with `problem` set ("will not undo PATH: ..."
+// for a journal not to be trusted).
+std::unique_ptr<IJournalReader> OpenTrustedJournal(const std::string& path, std::string& problem);
+// The whole journal at `path`, opened as above.
 bool ReadTrustedJournal(const std::string& path, std::string& text, std::string& problem);
 // Why the open journal `file` cannot be trusted to name what undo removes (another user owns it,
 // or others may write it), in words; empty when only this user (or the administrator) may write it.

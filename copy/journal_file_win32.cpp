@@ -14,7 +14,10 @@ TWin32JournalFile::TWin32JournalFile(const std::string& path)
       file_(CreateFileA(path.c_str(), FILE_APPEND_DATA | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                         FILE_ATTRIBUTE_NORMAL, nullptr)) {
   if (file_ == INVALID_HANDLE_VALUE) {
-    throw std::runtime_error("cannot create the journal " + path + ": " + SystemErrorText(GetLastError()));
+    const DWORD error = GetLastError();
+    const std::string problem = "cannot create the journal " + path + ": " + SystemErrorText(error);
+    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) throw TJournalPathTaken(problem);
+    throw std::runtime_error(problem);
   }
 }
 
@@ -129,27 +132,59 @@ std::string JournalTrustProblem(HANDLE file) {
 
 }  // namespace
 
-bool ReadTrustedJournal(const std::string& path, std::string& text, std::string& problem) {
-  // Shared for reading only: nothing changes the journal between its check and its last byte.
-  const TKernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                       FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+namespace {
+
+class TWin32JournalReader : public IJournalReader {
+ public:
+  TWin32JournalReader(TKernelHandle file, std::string path) : file_(std::move(file)), path_(std::move(path)) {}
+
+  std::uint64_t Size() override {
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file_.Get(), &size)) {
+      throw std::runtime_error("cannot read " + path_ + ": " + SystemErrorText(GetLastError()));
+    }
+    return static_cast<std::uint64_t>(size.QuadPart);
+  }
+
+  std::size_t ReadAt(std::uint64_t offset, char* buffer, std::size_t size) override {
+    std::size_t done = 0;
+    while (done < size) {
+      // A handle opened without overlapped I/O reads at the offset given and waits for the bytes.
+      OVERLAPPED at{};
+      at.Offset = static_cast<DWORD>(offset + done);
+      at.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
+      DWORD got = 0;
+      if (!ReadFile(file_.Get(), buffer + done, static_cast<DWORD>(size - done), &got, &at)) {
+        if (GetLastError() == ERROR_HANDLE_EOF) break;
+        throw std::runtime_error("cannot read " + path_ + ": " + SystemErrorText(GetLastError()));
+      }
+      if (got == 0) break;
+      done += got;
+    }
+    return done;
+  }
+
+ private:
+  TKernelHandle file_;
+  std::string path_;
+};
+
+}  // namespace
+
+std::unique_ptr<IJournalReader> OpenTrustedJournal(const std::string& path, std::string& problem) {
+  TKernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!IsOpen(file)) {
     problem = "cannot open " + path + ": " + SystemErrorText(GetLastError());
-    return false;
+    return nullptr;
   }
   if (const std::string trust = JournalTrustProblem(file.Get()); !trust.empty()) {
     problem = "will not undo " + path + ": " + trust;
-    return false;
+    return nullptr;
   }
-  text.clear();
-  std::string block(1 << 16, '\0');
-  for (;;) {
-    DWORD got = 0;
-    if (!ReadFile(file.Get(), block.data(), static_cast<DWORD>(block.size()), &got, nullptr)) {
-      problem = "cannot read " + path + ": " + SystemErrorText(GetLastError());
-      return false;
-    }
-    if (got == 0) return true;
-    text.append(block, 0, got);
-  }
+  return std::make_unique<TWin32JournalReader>(std::move(file), path);
+}
+
+bool ReadTrustedJournal(const std::string& path, std::string& text, std::string& problem) {
+  return ReadWholeJournal(OpenTrustedJournal(path, problem), text, problem);
 }

@@ -2,9 +2,11 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "copy/copy_journal.h"
+#include "copy/journal_summary.h"
 
 // A journal file created for this run only (CREATE_NEW: an existing file is never appended to
 // or replaced), each line written with its own WriteFile, so that it is the system's before the
@@ -25,10 +27,13 @@ class TWin32JournalFile : public IJournalFile {
   HANDLE file_;
 };
 
-// Reads the journal at `path` through one handle, shared for reading only, and only when no
-// other user may have written it: its owner is this user, SYSTEM or the Administrators, and its
-// access list lets nobody else write it, change its access list or owner, or remove it. False with
-// `problem` set ("will not undo PATH: ..." for a journal not to be trusted).
+// Opens the journal at `path` through one handle, shared for reading only (nothing changes it
+// while it is read), and only when no other user may have written it: its owner is this user,
+// SYSTEM or the Administrators, and its access list lets nobody else write it, change its access
+// list or owner, or remove it. Null with `problem` set ("will not undo PATH: ..." for a journal
+// not to be trusted). A journal whose run is still going is held for writing, and cannot be opened.
+std::unique_ptr<IJournalReader> OpenTrustedJournal(const std::string& path, std::string& problem);
+// The whole journal at `path`, opened as above.
 bool ReadTrustedJournal(const std::string& path, std::string& text, std::string& problem);
 // Why a file with this security descriptor cannot be trusted by `user`, in words; empty when it
 // can, as above.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 // Small codes of text files that the rule files and the journal both read.
@@ -14,6 +15,25 @@ inline int HexDigitValue(char c) {
 
 // The digit of a value from 0 to 15, as written: upper case.
 inline char HexDigit(int value) { return "0123456789ABCDEF"[value & 15]; }
+
+// `text` with each byte for which `escaped(byte)` holds written as "%HH", so that a path can be one
+// word or one field of a line and still be read back.
+template <typename Escaped>
+std::string PercentEscaped(std::string_view text, Escaped&& escaped) {
+  std::string result;
+  result.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (escaped(byte)) {
+      result.push_back('%');
+      result.push_back(HexDigit(byte >> 4));
+      result.push_back(HexDigit(byte));
+    } else {
+      result.push_back(c);
+    }
+  }
+  return result;
+}
 
 // Takes a UTF-8 byte-order mark off the start of `text`, which editors on Windows put there;
 // true when there was one.

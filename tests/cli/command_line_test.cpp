@@ -54,6 +54,16 @@ TEST(CommandLineTest, HelpWinsAnywhereBeforeTheEndOfOptions) {
   EXPECT_EQ(line.Operand, "--help");
 }
 
+TEST(CommandLineTest, UndoTakesTheLastRunInsteadOfAJournal) {
+  TCommandLine line;
+  std::string problem;
+  ASSERT_TRUE(ParseCommandLine(Split("undo --dry-run --last"), line, problem)) << problem;
+  EXPECT_TRUE(line.Last);
+  EXPECT_EQ(line.Operand, "");
+  EXPECT_NE(kUsage.find("undo    [--dry-run] JOURNAL|--last\n"), std::string::npos) << kUsage;
+  EXPECT_NE(kUsage.find("[--journal FILE|--no-journal]"), std::string::npos) << kUsage;
+}
+
 TEST(CommandLineTest, RefusesWhatCannotBeUsed) {
   struct TCase {
     const char* args;
@@ -71,7 +81,12 @@ TEST(CommandLineTest, RefusesWhatCannotBeUsed) {
       {"copy --source s --into d --on-failure=retry r.rules", "--on-failure takes ask, skip or stop"},
       {"names --encoding latin1 r.rules", "--encoding takes shift-jis or utf-8"},
       {"names a.rules b.rules", "more than one RULES given"},
-      {"undo", "no JOURNAL given"},
+      {"undo", "no JOURNAL or --last given"},
+      // A journal is chosen one way only: the file, or the newest run; a given one, or none.
+      {"undo --last j", "undo takes JOURNAL or --last, not both"},
+      {"copy --source s --into d --no-journal --journal j r.rules", "--journal and --no-journal cannot be given"},
+      {"copy --source s --into d --last r.rules", "--last does not apply to copy"},
+      {"history r.rules", "history takes no operand"},
   };
   for (const TCase& c : cases) {
     TCommandLine line;

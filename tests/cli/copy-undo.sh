@@ -22,8 +22,6 @@ set -u
 . "$(dirname "$0")/scratch.sh"
 printf 'number 1 20\n  alphabet "a" "c"\n' >run.rules
 
-windows=0
-case " $* " in *wine*) windows=1 ;; esac
 # Every file below out/ with its inode, size and modification time.
 listing() { find out -mindepth 1 -printf '%p %i %s %T@\n' | LC_ALL=C sort; }
 # Every file below out/ with its content.
@@ -139,9 +137,10 @@ case $case_name in
     # The victim's own identity, so that only the path could stop undo.
     id=$(stat -c '%d %i %s' victim.txt)
     for forged in "../victim.txt" "$PWD/victim.txt" 'sub/../../victim.txt'; do
-      { cat j; printf '99 named %s - %s 0 0 0\n' "$forged" "$id"; } >forged
+      # Before the run's end line, which nothing may follow.
+      { grep -v '^end ' j; printf '99 named %s - %s 0 0 0\n' "$forged" "$id"; } >forged
       run "$@" undo forged >undo.txt 2>err
-      [ $? = 2 ] || fail "undo of a journal naming $forged did not exit 2: $(cat err)"
+      [ $? = 2 ] && grep -q 'holds a name' err || fail "undo of a journal naming $forged did not exit 2: $(cat err)"
     done
     [ -e victim.txt ] && [ "$(listing)" = "$before" ] || fail "undo of a forged journal removed something"
     if [ "$windows" = 0 ]; then

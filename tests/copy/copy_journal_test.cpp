@@ -89,6 +89,37 @@ TEST(CopyJournalTest, OnlyTheNamedLineOfARecordedCopyWaitsForTheNextLine) {
   EXPECT_EQ(Read(file.Text).Items.at(1).Stage, TUndoItem::Named);
 }
 
+// The end line counts the attempts that ended named, whatever failed after its "named" or before
+// it; it is written once, and the reader takes it as the last line only.
+TEST(CopyJournalTest, TheEndLineCountsTheCopiesTheJournalRecords) {
+  TMemoryJournal file;
+  TCopyJournal journal(file, "/f", kFolder, '/');
+  journal.Begin();
+  journal.Created("a", {}, {1, 2, 3, 4, 5, 6});
+  journal.Named("a", {1, 2, 3, 4, 5, 7});
+  journal.Begin();
+  journal.Named("b", {1, 3, 3, 4, 5, 6});
+  journal.Failed("b");
+  journal.Begin();
+  journal.Creating("c", {});
+  journal.Failed("c");
+  journal.Begin();
+  journal.Failed("d");
+  journal.Flush();
+  journal.Flush();
+  const std::string end = "\nend 1\n";
+  EXPECT_EQ(file.Text.substr(file.Text.size() - end.size()), end);
+  EXPECT_EQ(file.Text.find(end), file.Text.size() - end.size());
+  EXPECT_EQ(Read(file.Text).Items.size(), 1u);
+
+  TJournal read;
+  std::string problem;
+  EXPECT_FALSE(ReadJournal(file.Text + "5 creating e -\n", '/', read, problem));
+  EXPECT_NE(problem.find("follows the end"), std::string::npos) << problem;
+  // A journal of the version before, which has no end line, is read as it is.
+  EXPECT_EQ(Read("tandelo-cli journal 2\nfolder /f 1 2 3\n1 named a - 1 2 3 4 5 6\n").Items.size(), 1u);
+}
+
 // A journal that cannot be started is discarded; one killed before its first lines were written
 // is that of a run that copied nothing.
 TEST(CopyJournalTest, AJournalThatCannotBeStartedIsDiscardedAndAnEmptyOneUndoesNothing) {

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// What a listing of runs shows of a journal, read from its two ends: the folder from its first
+// lines, the count from its end line. Only a journal without an end line (its run was killed) is
+// read whole, to count its copies.
+
+// A journal open for reading. Both calls throw std::runtime_error when the system fails.
+class IJournalReader {
+ public:
+  virtual ~IJournalReader() = default;
+  virtual std::uint64_t Size() = 0;
+  // Reads up to `size` bytes at `offset`; fewer only at the end of the file.
+  virtual std::size_t ReadAt(std::uint64_t offset, char* buffer, std::size_t size) = 0;
+};
+
+struct TJournalSummary {
+  std::string Folder;       // empty for a run killed before the journal's first lines
+  std::uint64_t Copies = 0;
+  bool Ended = false;       // the count is the end line's; otherwise counted line by line
+};
+
+// False with `problem` set when the journal is not one (its first lines, as ReadJournal reads
+// them with `separator`), or a line counted is not an entry.
+bool SummarizeJournal(IJournalReader& journal, char separator, TJournalSummary& summary, std::string& problem);
+
+// Reads the whole of `journal`, as undo reads it; false with `problem` set when there is none (its
+// opening set `problem`) or the system fails.
+bool ReadWholeJournal(const std::unique_ptr<IJournalReader>& journal, std::string& text, std::string& problem);
