@@ -21,6 +21,8 @@ struct TCommandLine {
   std::optional<std::string> Journal;
   bool NoJournal = false;
   bool Last = false;  // undo the newest run not yet undone
+  bool Null = false;  // names and listed paths end with a NUL instead of a line end
+  bool Json = false;  // one JSON object a line on standard output, for scripts
   std::optional<TEncoding> Encoding;
   TOnFailure OnFailure = TOnFailure::Default;
   std::string Operand;  // RULES or JOURNAL; empty for history and undo --last

@@ -5,6 +5,8 @@
 
 #include "copy/copy_journal.h"
 #include "cli/commands.h"
+#include "cli/copy_report.h"
+#include "cli/json.h"
 #include "cli/journal_store.h"
 #include "cli/platform.h"
 #include "cli/progress.h"
@@ -86,29 +88,6 @@ class TCommandPrompt : public ICopyPrompt {
   TProgress& progress_;
 };
 
-// What became of the names of a run, for the line that ends it.
-struct TTally {
-  std::size_t Names = 0;
-  std::size_t Copied = 0;
-  std::size_t NotCopied = 0;  // each asked about, skipped or refused; the last one may have stopped the run
-  std::size_t Done = 0;       // names the run came to, in order
-
-  enum class TEnd { Finished, StoppedAtName, StoppedByFailure };
-
-  std::string Line(bool dryRun, TEnd end) const {
-    std::string text = std::to_string(Names) + (Names == 1 ? " name: " : " names: ");
-    if (dryRun) {
-      return text + std::to_string(Copied) + " would be copied, " + std::to_string(NotCopied) + " would not";
-    }
-    // The name the answer "no" (or --on-failure stop) came at was not skipped: it ended the run.
-    const bool atName = end == TEnd::StoppedAtName && NotCopied > 0;
-    text += std::to_string(Copied) + " copied, " + std::to_string(NotCopied - (atName ? 1 : 0)) + " skipped";
-    if (end == TEnd::Finished) return text;
-    if (atName) text += ", 1 not copied and the run stopped there";
-    return text + ", " + std::to_string(Names - Done) + " not tried";
-  }
-};
-
 // Nothing is touched before this: the rules read and valid, the source readable, the folder
 // there, the names made.
 bool CheckInputs(const TCommandLine& line, TRuleTree& tree, TReporter& report) {
@@ -175,7 +154,8 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
   if (line.DryRun) mode = TOnFailure::Skip;
   TProgress progress(stderr, names.size(), !line.Quiet && !line.DryRun && IsTerminal(2));
   TCommandPrompt prompt(mode, encoding, progress);
-  TLineWriter out(stdout, encoding);
+  TLineWriter out(stdout, line.Json ? kAsItIs : encoding);
+  if (line.Null) out.SetLineEnd('\0');
   TTally tally;
   tally.Names = names.size();
   TCopyServices services{edge, prompt, report};
@@ -183,7 +163,10 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
   services.NameDone = [&](std::size_t index, const TCopyOutcome& outcome) {
     progress.Update(index + 1);
     tally.Done = index + 1;
-    if (line.DryRun) {
+    if (line.Json) {
+      out.Line(NameJson(names[index], ShownDestination(engineFolder, names[index], kPathSeparator), outcome,
+                        line.DryRun));
+    } else if (line.DryRun) {
       const std::string& name = names[index];
       if (outcome.Result == TCopyResult::Copied) {
         out.Line("would copy: " + name);
@@ -206,16 +189,26 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
     const std::string shown = ShownDestination(engineFolder, names[index], kPathSeparator);
     report.ShowMessage(FailureText(engineSource, shown, outcome));
   };
+  // The last line, also with --quiet: what became of the names, and where undo finds them; with
+  // --json also the last object on standard output.
+  const auto summarize = [&](TTally::TEnd end) {
+    report.Say(tally.Line(line.DryRun, end) + journalNote);
+    if (!line.Json) return;
+    out.Line(tally.Json(line.DryRun, end, journal ? Utf8Of(journalPath, FileNameEncoding(encoding)) : std::string()));
+    out.Flush();
+  };
   bool finished = false;
   try {
     finished = CopyFiles(engineSource, engineFolder, names, services);
   } catch (const TOutputClosed&) {
     throw;
+  } catch (const TOutputFailed&) {
+    throw;
   } catch (const std::exception& e) {
     progress.Clear();
     report.Say(e.what());
     report.ShowMessage(kCopyStoppedMessage);
-    report.Say(tally.Line(line.DryRun, TTally::TEnd::StoppedByFailure) + journalNote);
+    summarize(TTally::TEnd::StoppedByFailure);
     return kExitStopped;
   }
   progress.Clear();
@@ -226,9 +219,7 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
     report.Say(e.what());  // the last copy is recorded all the same, only less closely
   }
   if (finished && !line.DryRun) report.ShowMessage(kCopyDoneMessage);
-  // The last line, also with --quiet: what became of the names, and where undo finds them.
-  const TTally::TEnd end = finished ? TTally::TEnd::Finished : TTally::TEnd::StoppedAtName;
-  report.Say(tally.Line(line.DryRun, end) + journalNote);
+  summarize(finished ? TTally::TEnd::Finished : TTally::TEnd::StoppedAtName);
   if (!finished) return kExitStopped;
   return tally.NotCopied == 0 ? kExitDone : kExitSomeLeft;
 }

@@ -1,5 +1,6 @@
 #include "copy/copy_run.h"
 #include "cli/commands.h"
+#include "cli/json.h"
 #include "cli/rule_input.h"
 
 TEncoding FileNameEncoding(TEncoding encoding) {
@@ -17,8 +18,11 @@ int RunNamesCommand(const TCommandLine& line, TEncoding encoding, TReporter& rep
   if (!PrepareFileNames(tree, line.Join, EnginePath(line.Source.value_or(""), encoding), names, report)) {
     return kExitUsage;
   }
-  TLineWriter out(stdout, encoding);
-  for (const std::string& name : names) out.Line(name);
+  TLineWriter out(stdout, line.Json ? kAsItIs : encoding);
+  if (line.Null) out.SetLineEnd('\0');
+  for (const std::string& name : names) {
+    out.Line(line.Json ? TJsonObject().Text("name", Utf8Of(name, TEncoding::ShiftJis)).Str() : name);
+  }
   out.Flush();
   return kExitDone;
 }

@@ -24,7 +24,7 @@ TLineWriter::~TLineWriter() {
 }
 
 void TLineWriter::Line(std::string_view text) {
-  buffer_.append(text).push_back('\n');
+  buffer_.append(text).push_back(end_);
   if (buffer_.size() >= kBlockSize) Flush();
 }
 

@@ -26,8 +26,9 @@ class TLineWriter {
   TLineWriter(const TLineWriter&) = delete;
   TLineWriter& operator=(const TLineWriter&) = delete;
 
-  // Engine text, converted.
+  // Engine text, converted, ended by the line end (a NUL for --null).
   void Line(std::string_view text);
+  void SetLineEnd(char end) { end_ = end; }
   // Text already in the output's encoding (paths as given, the command's own words).
   void RawLine(std::string_view text);
   void Flush();  // throws TOutputClosed, or TOutputFailed for another write error
@@ -37,8 +38,13 @@ class TLineWriter {
 
   std::FILE* file_;
   TEncoding encoding_;
+  char end_ = '\n';
   std::string buffer_;
 };
+
+// A writer in the engine's own encoding converts nothing: for bytes already as they are to go out
+// (JSON, which is UTF-8 on every platform; paths as the platform gave them).
+inline constexpr TEncoding kAsItIs = TEncoding::ShiftJis;
 
 // The command's reports on standard error, each starting with "tandelo-cli: " and written at once.
 class TReporter : public IMessageSink {

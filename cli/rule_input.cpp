@@ -56,40 +56,6 @@ bool ReadWholeFile(const std::string& path, std::string& text, std::string& prob
   return !failed;
 }
 
-bool IsUtf8(std::string_view text) {
-  for (std::size_t at = 0; at < text.size();) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(at);
-    if (lead < 0x80) {
-      ++at;
-      continue;
-    }
-    // The range of the second byte narrows for the leads whose full range would allow an
-    // overlong form, a surrogate or a code point past U+10FFFF.
-    std::size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      if (lead == 0xE0) low = 0xA0;
-      if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4;
-      if (lead == 0xF0) low = 0x90;
-      if (lead == 0xF4) high = 0x8F;
-    } else {
-      return false;
-    }
-    if (text.size() - at < length || byte(at + 1) < low || byte(at + 1) > high) return false;
-    for (std::size_t i = 2; i < length; ++i) {
-      if (byte(at + i) < 0x80 || byte(at + i) > 0xBF) return false;
-    }
-    at += length;
-  }
-  return true;
-}
-
 bool ReadRules(const std::string& path, std::optional<TEncoding> forced, TRuleTree& tree, TReporter& report) {
   std::string text;
   std::string problem;

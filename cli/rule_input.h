@@ -19,7 +19,3 @@ bool ReadWholeFile(const std::string& path, std::string& text, std::string& prob
 // "FILE:LINE: what is wrong" (a rule whose values are bad, with the program's message), or why
 // the file cannot be read.
 bool ReadRules(const std::string& path, std::optional<TEncoding> forced, TRuleTree& tree, TReporter& report);
-
-// True when `text` is well-formed UTF-8: no stray continuation byte, no sequence cut short, longer
-// than needed, for a surrogate or beyond U+10FFFF.
-bool IsUtf8(std::string_view text);

@@ -1,4 +1,4 @@
-#include "cli/rule_input.h"
+#include "cli/text_encoding.h"
 
 #include <gtest/gtest.h>
 
