@@ -90,6 +90,16 @@ std::int32_t ToInt32(const std::string& word) {
   return value;
 }
 
+// The width a number rule pads to: where a bound is written with a leading zero ("01", "-05", but
+// not "0" or "-0"), the longer bound as written, sign included, as a shell's "{01..12}" pads.
+std::size_t PadWidth(const std::string& from, const std::string& to) {
+  const auto zeroLed = [](const std::string& bound) {
+    const std::size_t sign = !bound.empty() && bound[0] == '-' ? 1 : 0;
+    return bound.size() > sign + 1 && bound[sign] == '0';
+  };
+  return zeroLed(from) || zeroLed(to) ? std::max(from.size(), to.size()) : 0;
+}
+
 TCopyInfo ParseRule(std::string_view text) {
   std::vector<TToken> tokens = Tokenize(text);
   const TToken& keyword = tokens.front();
@@ -110,6 +120,7 @@ TCopyInfo ParseRule(std::string_view text) {
     case ckNumber:
       info.NumFrom = ToInt32(tokens[1].Text);
       info.NumTo = ToInt32(tokens[2].Text);
+      info.NumWidth = PadWidth(tokens[1].Text, tokens[2].Text);
       break;
     case ckAlphabet:
       info.ALFrom = tokens[1].Text;

@@ -19,7 +19,8 @@ struct TRuleFileError {
 // the rule before it. Lines whose first non-blank character is "#" and blank lines are skipped, and
 // a "#" that starts a word after a rule (outside quotes) begins a comment to the end of the line;
 // a CR before the LF is dropped. The rules:
-//   number FROM TO            32-bit signed decimals
+//   number FROM TO            32-bit signed decimals; a bound with a leading zero ("01", "-05")
+//                             pads every number to the longer bound as written (NumWidth)
 //   alphabet "FROM" "TO"      letters are left for validation to judge
 //   fixed "TEXT"
 //   any "LINE" ...            zero or more strings, empty ones included

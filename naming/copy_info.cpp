@@ -19,6 +19,7 @@ TCopyInfo::TCopyInfo(const TCopyInfo& other)
     : Kind(other.Kind),
       NumFrom(other.NumFrom),
       NumTo(other.NumTo),
+      NumWidth(other.NumWidth),
       ALFrom(other.ALFrom),
       ALTo(other.ALTo),
       FixString(other.FixString),

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -31,6 +32,9 @@ class TCopyInfo {
   TCopyKind Kind = ckNumber;
   std::int32_t NumFrom = 0;
   std::int32_t NumTo = 0;
+  // A number shorter than this gets zeros after its sign up to this length, as "%0*d" writes it;
+  // 0 pads nothing. Only rule files set it; the window leaves it at 0.
+  std::size_t NumWidth = 0;
   std::string ALFrom;
   std::string ALTo;
   std::string FixString;

@@ -22,16 +22,43 @@ TLetterRange LetterRange(const TCopyInfo& info) {
   return {from, to};
 }
 
+// A number rule's pieces: a number's digits, with zeros after its sign up to the rule's width
+// (as "%0*d" pads). A text returned stays valid until the next call.
+class TNumberText {
+ public:
+  std::string_view Digits(std::int64_t value) {
+    const auto end = std::to_chars(digits_, digits_ + sizeof digits_, value).ptr;
+    return std::string_view(digits_, static_cast<std::size_t>(end - digits_));
+  }
+
+  std::string_view Write(std::int64_t value, std::size_t width) {
+    const std::string_view digits = Digits(value);
+    if (digits.size() >= width) return digits;
+    // Kept from number to number, so that padding does not allocate for every name.
+    padded_.assign(width, '0');
+    if (value < 0) padded_[0] = '-';
+    const std::string_view magnitude = digits.substr(value < 0 ? 1 : 0);
+    std::copy(magnitude.begin(), magnitude.end(), padded_.end() - static_cast<std::ptrdiff_t>(magnitude.size()));
+    return padded_;
+  }
+
+ private:
+  char digits_[16];
+  std::string padded_;
+};
+
 // Calls `emit(piece)` for each piece the rule yields, in order.
 template <typename Emit>
 void ForEachPiece(const TCopyInfo& info, Emit&& emit) {
   switch (info.Kind) {
     case ckNumber: {
-      char text[16];
-      // 64-bit counter: a range ending at the largest 32-bit value must still stop.
-      for (std::int64_t v = info.NumFrom; v <= info.NumTo; ++v) {
-        const auto end = std::to_chars(text, text + sizeof text, v).ptr;
-        emit(std::string_view(text, static_cast<std::size_t>(end - text)));
+      TNumberText text;
+      // 64-bit counter: a range ending at the largest 32-bit value must still stop. Unpadded
+      // numbers, the window's and most rule files', skip even the test of their length.
+      if (info.NumWidth == 0) {
+        for (std::int64_t v = info.NumFrom; v <= info.NumTo; ++v) emit(text.Digits(v));
+      } else {
+        for (std::int64_t v = info.NumFrom; v <= info.NumTo; ++v) emit(text.Write(v, info.NumWidth));
       }
       break;
     }
@@ -172,14 +199,11 @@ void ListYieldingChildren(TCountedTree& t) {
   t.YieldingBegin.push_back(t.Yielding.size());
 }
 
-// The piece at `index` (below PieceCount) of a rule; `text` holds a number's digits.
-std::string_view PieceAt(const TCopyInfo& info, std::uint64_t index, char (&text)[16]) {
+// The piece at `index` (below PieceCount) of a rule; `text` holds a number's text.
+std::string_view PieceAt(const TCopyInfo& info, std::uint64_t index, TNumberText& text) {
   switch (info.Kind) {
-    case ckNumber: {
-      const std::int64_t value = info.NumFrom + static_cast<std::int64_t>(index);
-      const auto end = std::to_chars(text, text + sizeof text, value).ptr;
-      return std::string_view(text, static_cast<std::size_t>(end - text));
-    }
+    case ckNumber:
+      return text.Write(info.NumFrom + static_cast<std::int64_t>(index), info.NumWidth);
     case ckAlphabet:
       return AlphabetTable[LetterRange(info).first + static_cast<int>(index)];
     case ckFixString:
@@ -228,7 +252,7 @@ void Expand(TCountedTree& t, const std::string& prefix, TNameList& list, const T
   std::string buffer = prefix;
   std::vector<TFrame> stack;
   stack.push_back(TFrame{startChildren.data(), startChildren.data() + startChildren.size(), buffer.size()});
-  char text[16];
+  TNumberText text;
   while (!stack.empty()) {
     TFrame& frame = stack.back();
     if (frame.Current != 0) {

@@ -10,7 +10,8 @@ namespace {
 std::string Describe(const TCopyInfo& info) {
   switch (info.Kind) {
     case ckNumber:
-      return "number " + std::to_string(info.NumFrom) + " " + std::to_string(info.NumTo);
+      return "number " + std::to_string(info.NumFrom) + " " + std::to_string(info.NumTo) +
+             (info.NumWidth != 0 ? " width " + std::to_string(info.NumWidth) : "");
     case ckAlphabet:
       return "alphabet [" + info.ALFrom + "] [" + info.ALTo + "]";
     case ckFixString:
@@ -43,7 +44,7 @@ TEST(RuleFileTest, ReadsEachKindOfRule) {
   const TCase cases[] = {
       {"number -2147483648 2147483647", "number -2147483648 2147483647"},
       {"number   7    -3  ", "number 7 -3"},
-      {"number 007 0", "number 7 0"},
+      {"number 007 -1000", "number 7 -1000 width 5"},  // pads to the longer bound, sign included
       {"alphabet \"a\" \"Z\"", "alphabet [a] [Z]"},
       // The reader leaves letters to validation, which reports them in the program's own words.
       {"alphabet \"\" \"ab\"", "alphabet [] [ab]"},

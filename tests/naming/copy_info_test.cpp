@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "naming/copy_info.h"
 
 namespace {
@@ -29,6 +31,24 @@ TEST(CopyInfoTest, FreshRecordIsAnEmptyNumberRangeFromZeroToZero) {
   EXPECT_TRUE(info.FixString.empty());
   EXPECT_TRUE(info.AnyStrings.empty());
   EXPECT_EQ(sizeof(TCopyKind), 1u);
+}
+
+// A record copied by hand (the tree copies rules this way) keeps every field, the width included.
+TEST(CopyInfoTest, ACopyKeepsEveryField) {
+  TCopyInfo info;
+  info.Kind = ckAnyString;
+  info.NumFrom = -5;
+  info.NumTo = 3;
+  info.NumWidth = 3;
+  info.ALFrom = "a";
+  info.ALTo = "c";
+  info.FixString = "x";
+  info.AnyStrings = {"p", "q"};
+  const TCopyInfo copy(info);
+  EXPECT_EQ(std::tie(copy.Kind, copy.NumFrom, copy.NumTo, copy.NumWidth, copy.ALFrom, copy.ALTo, copy.FixString,
+                     copy.AnyStrings),
+            std::tie(info.Kind, info.NumFrom, info.NumTo, info.NumWidth, info.ALFrom, info.ALTo, info.FixString,
+                     info.AnyStrings));
 }
 
 TEST(CopyInfoTest, KindNamesAreTheKindListEntriesInCodeOrder) {

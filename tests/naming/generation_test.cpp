@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <random>
 
 #include "naming/generation.h"
@@ -199,9 +200,11 @@ void ReferenceExpansion(const TRuleNode& node, const std::string& prefix, TNameL
     const TRuleNode& child = node.Child(i);
     const TCopyInfo& info = *child.Data();
     std::vector<std::string> pieces;
+    char text[32];
     switch (info.Kind) {
       case ckNumber:
-        for (long long v = info.NumFrom; v <= info.NumTo; ++v) pieces.push_back(std::to_string(v));
+        for (long long v = info.NumFrom; v <= info.NumTo; ++v)
+          pieces.emplace_back(text, std::snprintf(text, sizeof text, "%0*lld", static_cast<int>(info.NumWidth), v));
         break;
       case ckAlphabet: {
         const int from = AlphabetIndex(info.ALFrom), to = AlphabetIndex(info.ALTo);
@@ -236,7 +239,8 @@ std::size_t BuildRandomTree(TRuleTree& tree, std::mt19937& rng) {
     TRuleNode& node = tree.AddRule(*nodes[pick].first);
     TCopyInfo& info = *node.Data();
     switch (rng() % 4) {
-      case 0: info.NumFrom = static_cast<int>(rng() % 3) - 1; info.NumTo = static_cast<int>(rng() % 4) - 1; break;
+      case 0: info.NumFrom = static_cast<int>(rng() % 3) - 1; info.NumTo = static_cast<int>(rng() % 4) - 1;
+              info.NumWidth = rng() % 2 ? 0 : rng() % 20; break;  // padded too, also far beyond the digits
       case 1: info.Kind = ckAlphabet; info.ALFrom = kLetters[rng() % 8]; info.ALTo = kLetters[rng() % 8]; break;
       case 2: info.Kind = ckFixString; info.FixString = rng() % 2 ? "f" : ""; break;
       default:
