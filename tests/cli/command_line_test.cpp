@@ -40,8 +40,42 @@ TEST(CommandLineTest, ReadsWhatEachFormSays) {
   }
 }
 
+TEST(CommandLineTest, ShortOptionsAloneOrBundled) {
+  for (const char* args : {"copy -n -q --source s --into d r", "copy -nq --source s --into d r",
+                           "copy --source s -qn --into d r"}) {
+    TCommandLine line;
+    std::string problem;
+    ASSERT_TRUE(ParseCommandLine(Split(args), line, problem)) << args << ": " << problem;
+    EXPECT_TRUE(line.DryRun) << args;
+    EXPECT_TRUE(line.Quiet) << args;
+  }
+  TCommandLine line;
+  std::string problem;
+  ASSERT_TRUE(ParseCommandLine(Split("-V"), line, problem));
+  EXPECT_TRUE(line.Version);
+}
+
+TEST(CommandLineTest, HelpAloneIsTheUsageAndHelpRulesTheRuleFormat) {
+  TCommandLine alone;
+  std::string problem;
+  ASSERT_TRUE(ParseCommandLine(Split("help"), alone, problem));
+  EXPECT_TRUE(alone.Help);
+  TCommandLine rules;
+  ASSERT_TRUE(ParseCommandLine(Split("help rules"), rules, problem));
+  EXPECT_FALSE(rules.Help);
+  EXPECT_EQ(rules.Command, TCommand::Help);
+  EXPECT_EQ(rules.Operand, "rules");
+}
+
+TEST(CommandLineTest, UsageFitsOneHundredColumns) {
+  std::size_t start = 0;
+  for (std::size_t end; (end = kUsage.find('\n', start)) != std::string::npos; start = end + 1) {
+    EXPECT_LE(end - start, 100u) << kUsage.substr(start, end - start);
+  }
+}
+
 TEST(CommandLineTest, HelpWinsAnywhereBeforeTheEndOfOptions) {
-  for (const char* args : {"--help", "copy --into x --bogus --help", "names -h", "--version --help"}) {
+  for (const char* args : {"--help", "copy --into x --bogus --help", "names -h", "copy -nh", "--version --help"}) {
     TCommandLine line;
     std::string problem;
     ASSERT_TRUE(ParseCommandLine(Split(args), line, problem)) << args;
@@ -72,6 +106,10 @@ TEST(CommandLineTest, RefusesWhatCannotBeUsed) {
       {"names --encoding latin1 r.rules", "--encoding takes shift-jis or utf-8"},
       {"names a.rules b.rules", "more than one RULES given"},
       {"undo", "no JOURNAL given"},
+      {"copy -nx --source s --into d r", "unknown option -x"},
+      {"names -q r.rules", "-q does not apply to names"},
+      {"help bogus", "help takes rules, not 'bogus'"},
+      {"help rules more", "more than one TOPIC given"},
   };
   for (const TCase& c : cases) {
     TCommandLine line;
