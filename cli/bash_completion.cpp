@@ -33,12 +33,10 @@ std::string Pattern(const TOption& option) {
 }  // namespace
 
 std::string MakeBashCompletion() {
-  std::string valued;
   std::string values;
   for (const TOption& option : kOptions) {
     if (option.Value.empty()) continue;
-    valued.append(valued.empty() ? "" : "|").append(Pattern(option));
-    values += "      " + Pattern(option) + ") " + Answer(option.Choices, option.Completes) + "; return ;;\n";
+    values += "    " + Pattern(option) + ") " + Answer(option.Choices, option.Completes) + "; return ;;\n";
   }
   std::string optionWords;
   std::string operands;
@@ -51,7 +49,7 @@ std::string MakeBashCompletion() {
       }
     }
     const std::string name(command.Name);
-    optionWords += "        " + name + ") _tandelo_cli_words \"" + words + "\" \"$cur\" ;;\n";
+    optionWords += "      " + name + ") _tandelo_cli_words \"" + words + "\" \"$cur\" ;;\n";
     operands += "    " + name + ") " + Answer(command.OperandChoices, command.Completes) + " ;;\n";
     commandNames.append(commandNames.empty() ? "" : " ").append(name);
   }
@@ -61,14 +59,20 @@ std::string MakeBashCompletion() {
   }
   return "# bash completion for tandelo-cli, made by the build from the tables of its command line.\n"
          "\n"
-         "_tandelo_cli_words() {\n"
-         "  mapfile -t COMPREPLY < <(compgen -W \"$1\" -- \"$2\")\n"
+         "_tandelo_cli_reply() {\n"
+         "  # One answer a line, spaces in it kept; read from a here-string, which needs no /dev/fd.\n"
+         "  local answers\n"
+         "  answers=$(compgen \"$@\")\n"
+         "  COMPREPLY=()\n"
+         "  [[ -z $answers ]] || mapfile -t COMPREPLY <<<\"$answers\"\n"
          "}\n"
          "\n"
+         "_tandelo_cli_words() { _tandelo_cli_reply -W \"$1\" -- \"$2\"; }\n"
+         "\n"
          "_tandelo_cli_paths() {\n"
-         "  # Names with spaces stay whole, and a folder's name ends with its slash.\n"
+         "  # A folder's name ends with its slash, and names are quoted as the shell needs.\n"
          "  compopt -o filenames 2>/dev/null\n"
-         "  mapfile -t COMPREPLY < <(compgen \"$1\" -- \"$2\")\n"
+         "  _tandelo_cli_reply \"$1\" -- \"$2\"\n"
          "}\n"
          "\n"
          "_tandelo_cli() {\n"
@@ -79,34 +83,21 @@ std::string MakeBashCompletion() {
          "  elif [[ $prev == = && $COMP_CWORD -ge 2 ]]; then\n"
          "    prev=${COMP_WORDS[COMP_CWORD-2]}\n"
          "  fi\n"
-         "  # The command is the first word that is neither an option nor an option's value.\n"
-         "  local command= over= word i\n"
+         "  # The command comes before every option but those that stand alone, and so before any\n"
+         "  # option's value: it is the first word that is no option.\n"
+         "  local command= i\n"
          "  for ((i = 1; i < COMP_CWORD; i++)); do\n"
-         "    word=${COMP_WORDS[i]}\n"
-         "    if [[ -n $over ]]; then\n"
-         "      [[ -z $command ]] && command=$word\n"
-         "      continue\n"
-         "    fi\n"
-         "    case $word in\n"
-         "      --) over=1 ;;\n"
-         "      " + valued + ")\n"
-         "        [[ ${COMP_WORDS[i+1]} == = ]] && ((i++))\n"
-         "        ((i++)) ;;\n"
-         "      -*|=) ;;\n"
-         "      *) [[ -z $command ]] && command=$word ;;\n"
-         "    esac\n"
+         "    [[ ${COMP_WORDS[i]} == -* ]] || { command=${COMP_WORDS[i]}; break; }\n"
          "  done\n"
-         "  if [[ -z $over ]]; then\n"
-         "    case $prev in\n" +
+         "  case $prev in\n" +
          values +
-         "    esac\n"
-         "    if [[ $cur == -* ]]; then\n"
-         "      case $command in\n" +
+         "  esac\n"
+         "  if [[ $cur == -* ]]; then\n"
+         "    case $command in\n" +
          optionWords +
-         "        *) _tandelo_cli_words \"" + alone + "\" \"$cur\" ;;\n"
-         "      esac\n"
-         "      return\n"
-         "    fi\n"
+         "      *) _tandelo_cli_words \"" + alone + "\" \"$cur\" ;;\n"
+         "    esac\n"
+         "    return\n"
          "  fi\n"
          "  case $command in\n"
          "    '') _tandelo_cli_words \"" + commandNames + "\" \"$cur\" ;;\n" +

@@ -1,85 +1,136 @@
 #include "cli/command_line.h"
 
 #include <algorithm>
-#include <string_view>
 
-namespace {
-
-// One row per option: what parsing, the usage text and the checks of a value are made from.
-struct TOption {
-  std::string_view Name;
-  std::string_view Value;                  // the value's name in the help; empty for a flag
-  std::vector<std::string_view> Choices;   // the values it takes, when they are few
-  std::vector<TCommand> Commands;          // the commands it applies to
-  std::vector<TCommand> Required;          // the commands that need it
-  std::string_view Help;                   // "\n" continues it on the next line
-  void (*Set)(TCommandLine& line, const std::string& value);
-  std::string_view Excludes = {};          // an option it cannot be given with
-  bool InsteadOfOperand = false;           // given, the command takes no operand
-};
-
-const TOption kOptions[] = {
-    {"--join", {}, {}, {TCommand::Names, TCommand::Copy}, {},
+const std::vector<TOption> kOptions = {
+    {"--join", 0, {}, {}, TCompletes::Nothing, {TCommand::Names, TCommand::Copy}, {},
      "join the names of the top-level rules position by position",
      [](TCommandLine& line, const std::string&) { line.Join = true; }},
-    {"--source", "PATH", {}, {TCommand::Names, TCommand::Copy}, {TCommand::Copy},
+    {"--source", 0, "PATH", {}, TCompletes::File, {TCommand::Names, TCommand::Copy}, {TCommand::Copy},
      "the file to copy; every name ends with its extension",
      [](TCommandLine& line, const std::string& value) { line.Source = value; }},
-    {"--into", "FOLDER", {}, {TCommand::Copy}, {TCommand::Copy}, "the folder the copies go into (it must exist)",
+    {"--into", 0, "FOLDER", {}, TCompletes::Folder, {TCommand::Copy}, {TCommand::Copy},
+     "the folder the copies go into (it must exist)",
      [](TCommandLine& line, const std::string& value) { line.Into = value; }},
-    {"--on-failure", "MODE", {"ask", "skip", "stop"}, {TCommand::Copy}, {},
+    {"--on-failure", 0, "MODE", {"ask", "skip", "stop"}, TCompletes::Nothing, {TCommand::Copy}, {},
      "when a name cannot be copied: ask (y skips it, n stops, a skips it and\n"
      "every later one; the default when standard input is a terminal), skip,\n"
      "or stop (the default otherwise)",
      [](TCommandLine& line, const std::string& value) {
        line.OnFailure = value == "ask" ? TOnFailure::Ask : value == "skip" ? TOnFailure::Skip : TOnFailure::Stop;
      }},
-    {"--dry-run", {}, {}, {TCommand::Copy, TCommand::Undo}, {},
+    {"--dry-run", 'n', {}, {}, TCompletes::Nothing, {TCommand::Copy, TCommand::Undo}, {},
      "say what would happen to each name or file, and touch nothing",
      [](TCommandLine& line, const std::string&) { line.DryRun = true; }},
-    {"--journal", "FILE", {}, {TCommand::Copy}, {},
-     "record every copy in FILE (a new file), for undo, instead of a new journal\n"
-     "in the state folder (see below)",
+    {"--journal", 0, "FILE", {}, TCompletes::File, {TCommand::Copy}, {},
+     "record every copy in FILE (a new file), for undo, instead of a new\n"
+     "journal in the state folder (see Files)",
      [](TCommandLine& line, const std::string& value) { line.Journal = value; }},
-    {"--no-journal", {}, {}, {TCommand::Copy}, {}, "record nothing: the run cannot be undone",
+    {"--no-journal", 0, {}, {}, TCompletes::Nothing, {TCommand::Copy}, {}, "record nothing: the run cannot be undone",
      [](TCommandLine& line, const std::string&) { line.NoJournal = true; }, "--journal"},
-    {"--last", {}, {}, {TCommand::Undo}, {},
-     "undo the newest run of the state folder not yet undone, instead of JOURNAL",
+    {"--last", 0, {}, {}, TCompletes::Nothing, {TCommand::Undo}, {},
+     "undo the newest run of the state folder not yet undone, instead of\nJOURNAL",
      [](TCommandLine& line, const std::string&) { line.Last = true; }, {}, true},
-    {"--quiet", {}, {}, {TCommand::Copy}, {}, "no progress line",
+    {"--json", 0, {}, {}, TCompletes::Nothing, {TCommand::Names, TCommand::Copy, TCommand::Undo}, {},
+     "one JSON object a line on standard output, its texts UTF-8: each name,\n"
+     "each name of a copy or dry run, each file of an undo, then a summary",
+     [](TCommandLine& line, const std::string&) { line.Json = true; }},
+    {"--null", '0', {}, {}, TCompletes::Nothing, {TCommand::Names, TCommand::Copy, TCommand::Undo}, {},
+     "end each name printed, and each line a dry run or undo lists, with a NUL\n"
+     "instead of a line end",
+     [](TCommandLine& line, const std::string&) { line.Null = true; }, "--json"},
+    {"--quiet", 'q', {}, {}, TCompletes::Nothing, {TCommand::Copy}, {}, "no progress line",
      [](TCommandLine& line, const std::string&) { line.Quiet = true; }},
-    {"--encoding", "ENC", {"shift-jis", "utf-8"}, {TCommand::Names, TCommand::Copy}, {},
+    {"--encoding", 0, "ENC", {"shift-jis", "utf-8"}, TCompletes::Nothing, {TCommand::Names, TCommand::Copy}, {},
      "rule files, printed text and, on Linux, the files' names in ENC (default:\n"
      "a rule file in UTF-8 when it has a byte-order mark or is valid UTF-8,\n"
      "else Shift-JIS; the rest utf-8 on Linux, shift-jis on Windows)",
      [](TCommandLine& line, const std::string& value) {
        line.Encoding = value == "utf-8" ? TEncoding::Utf8 : TEncoding::ShiftJis;
      }},
+    {"--help", 'h', {}, {}, TCompletes::Nothing, {}, {}, "print the usage and end",
+     [](TCommandLine& line, const std::string&) { line.Help = true; }},
+    {"--version", 'V', {}, {}, TCompletes::Nothing, {}, {}, "print the version and end",
+     [](TCommandLine& line, const std::string&) { line.Version = true; }},
 };
 
-struct TCommandRow {
-  TCommand Command;
-  std::string_view Name;
-  std::string_view Operand;
-  std::string_view Help;
+const std::vector<TCommandRow> kCommands = {
+    {TCommand::Names, "names", "RULES", {}, false, TCompletes::File,
+     "prints the names the rule file RULES makes, one a line\n('-' reads standard input)"},
+    {TCommand::Copy, "copy", "RULES", {}, false, TCompletes::File,
+     "copies PATH into FOLDER once per name, never over an existing file,\n"
+     "and ends with a line of how many names were copied, skipped and not tried"},
+    {TCommand::Undo, "undo", "JOURNAL", {}, false, TCompletes::File,
+     "removes the files a copy's journal proves it made and that are unchanged"},
+    {TCommand::History, "history", "", {}, true, TCompletes::Nothing,
+     "lists the runs in the state folder, newest first, a line a run, its fields\n"
+     "separated by tabs: TIME (local, 2026-12-08T20:05:12.123+09:00), STATE (-,\n"
+     "undone or unreadable), COPIES, FOLDER and JOURNAL; control characters and %\n"
+     "in paths as %HH; an unreadable journal's COPIES and FOLDER are ?, and why\n"
+     "goes to standard error"},
+    {TCommand::Help, "help", "TOPIC", {"rules"}, true, TCompletes::Nothing,
+     "prints the usage, or with rules the format of a rule file"},
 };
 
-const TCommandRow kCommands[] = {
-    {TCommand::Names, "names", "RULES",
-     "prints the names the rule file RULES makes, one a line ('-' reads standard input)."},
-    {TCommand::Copy, "copy", "RULES", "copies PATH into FOLDER once per name, never over an existing file."},
-    {TCommand::Undo, "undo", "JOURNAL", "removes the files a copy's journal proves it made and that are unchanged."},
-    {TCommand::History, "history", "", "lists the runs in the state folder, newest first (see below)."},
+const std::vector<TExitStatus> kExitStatuses = {
+    {0, "done"},
+    {1, "some names skipped (copy), some files kept or the run not marked\n"
+        "undone (undo), some journals unreadable (history)"},
+    {2, "a usage or rule-file error, a journal that cannot be started or\n"
+        "trusted, no run left for undo --last, or output that names or a dry\n"
+        "run cannot write; nothing touched"},
+    {3, "the copy was stopped"},
 };
 
-constexpr std::size_t kUsageWidth = 100;
+const std::vector<TFileRow> kFiles = {
+    {"$XDG_STATE_HOME/tandelo-cli/",
+     "the state folder on Linux (~/.local/state/tandelo-cli/ without XDG_STATE_HOME):\n"
+     "a new journal for each copy that is not a dry run, unless --journal or\n"
+     "--no-journal, named by the time the run began (UTC, YYYYMMDD-HHMMSS-mmm.journal);\n"
+     "undo marks a run undone with an empty file beside its journal (.undone)"},
+    {"%LOCALAPPDATA%\\Tandelo\\journals\\", "the state folder on Windows, the same way"},
+    {"the FILE of --journal",
+     "the journal of a copy: its folder and every copy made, with what identifies each\n"
+     "file; made new, writable by its owner only, and read by undo"},
+};
 
-bool Has(const std::vector<TCommand>& commands, TCommand command) {
-  return std::find(commands.begin(), commands.end(), command) != commands.end();
+namespace {
+
+bool Requires(TCommand command, const TOption& option) {
+  return std::find(option.Required.begin(), option.Required.end(), command) != option.Required.end();
 }
 
+}  // namespace
+
+bool AppliesTo(const TOption& option, TCommand command) {
+  return std::find(option.Commands.begin(), option.Commands.end(), command) != option.Commands.end();
+}
+
+std::vector<TSynopsisWord> Synopsis(const TCommandRow& command) {
+  std::vector<TSynopsisWord> words;
+  bool operandOptional = command.OperandOptional;
+  for (const TOption& option : kOptions) {
+    if (!AppliesTo(option, command.Command)) continue;
+    words.push_back({!Requires(command.Command, option), option.Name, option.Choices,
+                     option.Choices.empty() ? option.Value : ""});
+    operandOptional = operandOptional || option.InsteadOfOperand;
+  }
+  if (!command.Operand.empty()) {
+    words.push_back({operandOptional, "", command.OperandChoices,
+                     command.OperandChoices.empty() ? command.Operand : ""});
+  }
+  return words;
+}
+
+namespace {
+
+constexpr std::size_t kUsageWidth = 100;
+constexpr std::size_t kOptionColumn = 26;  // wide enough for "--on-failure MODE"
+constexpr std::size_t kShortColumn = 10;   // for the commands and the exit statuses
+
 // "a", "a or b", "a, b or c".
-std::string Listed(const std::vector<std::string_view>& words) {
+template <class TWords>
+std::string Listed(const TWords& words) {
   std::string text;
   for (std::size_t i = 0; i < words.size(); ++i) {
     if (i > 0) text += i + 1 == words.size() ? " or " : ", ";
@@ -88,11 +139,26 @@ std::string Listed(const std::vector<std::string_view>& words) {
   return text;
 }
 
-// "names, copy, undo or history".
 std::string CommandNames() {
   std::vector<std::string_view> names;
   for (const TCommandRow& command : kCommands) names.push_back(command.Name);
   return Listed(names);
+}
+
+// "-n, --dry-run", or "--join".
+std::string OptionNames(const TOption& option) {
+  return option.Short ? std::string{'-', option.Short} + ", " + std::string(option.Name) : std::string(option.Name);
+}
+
+// `head`, then `help` from `column` on, each "\n" of it starting a new line there.
+std::string Entry(std::string head, std::string_view help, std::size_t column) {
+  head.resize(std::max(head.size() + 1, column), ' ');
+  std::string text;
+  for (std::size_t end; (end = help.find('\n')) != std::string_view::npos; help.remove_prefix(end + 1)) {
+    text += head + std::string(help.substr(0, end)) + "\n";
+    head.assign(column, ' ');
+  }
+  return text + head + std::string(help) + "\n";
 }
 
 std::string MakeUsage() {
@@ -103,35 +169,13 @@ std::string MakeUsage() {
     std::string line = std::string(text.empty() ? "usage: " : "       ") + "tandelo-cli " + std::string(command.Name);
     line.resize(line.size() + nameWidth - command.Name.size(), ' ');
     const std::size_t indent = line.size() + 1;
-    std::vector<std::string> words;
-    std::vector<std::string_view> wordOptions;  // the option each word is of
-    std::string operand(command.Operand);
-    for (const TOption& option : kOptions) {
-      if (!Has(option.Commands, command.Command)) continue;
-      std::string word(option.Name);
-      if (!option.Value.empty()) {
-        word += " ";
-        if (option.Choices.empty()) {
-          word += option.Value;
-        } else {
-          for (const std::string_view choice : option.Choices) word.append(choice).append("|");
-          word.pop_back();
-        }
-      }
-      // An option that cannot go with another is shown as its alternative.
-      const auto excluded = std::find(wordOptions.begin(), wordOptions.end(), option.Excludes);
-      if (option.InsteadOfOperand) {
-        operand += "|" + word;
-      } else if (!option.Excludes.empty() && excluded != wordOptions.end()) {
-        std::string& shown = words[static_cast<std::size_t>(excluded - wordOptions.begin())];
-        shown.insert(shown.size() - 1, "|" + word);
-      } else {
-        words.push_back(Has(option.Required, command.Command) ? word : "[" + word + "]");
-        wordOptions.push_back(option.Name);
-      }
-    }
-    if (!operand.empty()) words.push_back(operand);
-    for (const std::string& word : words) {
+    for (const TSynopsisWord& synopsis : Synopsis(command)) {
+      std::string word(synopsis.Name);
+      if (!word.empty() && (!synopsis.Choices.empty() || !synopsis.Placeholder.empty())) word += " ";
+      std::string choices;
+      for (const std::string_view choice : synopsis.Choices) choices.append(choices.empty() ? "" : "|").append(choice);
+      word += choices + std::string(synopsis.Placeholder);
+      if (synopsis.Optional) word = "[" + word + "]";
       if (line.size() + 1 + word.size() > kUsageWidth) {
         text += line + "\n";
         line.assign(indent - 1, ' ');
@@ -140,46 +184,45 @@ std::string MakeUsage() {
     }
     text += line + "\n";
   }
-  text += "       tandelo-cli --help | --version\n\n";
-  for (const TCommandRow& command : kCommands) {
-    std::string name(command.Name);
-    name.resize(nameWidth + 2, ' ');
-    text += name + std::string(command.Help) + "\n";
+  std::string alone;
+  for (const TOption& option : kOptions) {
+    if (option.Commands.empty()) alone += (alone.empty() ? "" : " | ") + std::string(option.Name);
   }
+  text += "       tandelo-cli " + alone + "\n\n";
+  for (const TCommandRow& command : kCommands) text += Entry("  " + std::string(command.Name), command.Help, kShortColumn);
   text += "\n";
   for (const TOption& option : kOptions) {
-    std::string head = "  " + std::string(option.Name) + (option.Value.empty() ? "" : " " + std::string(option.Value));
-    head.resize(std::max<std::size_t>(head.size() + 1, 22), ' ');
-    std::string_view help = option.Help;
-    for (std::size_t end; (end = help.find('\n')) != std::string_view::npos; help.remove_prefix(end + 1)) {
-      text += head + std::string(help.substr(0, end)) + "\n";
-      head.assign(22, ' ');
-    }
-    text += head + std::string(help) + "\n";
+    const std::string names = (option.Short ? "  " : "      ") + OptionNames(option);
+    text += Entry(names + (option.Value.empty() ? "" : " " + std::string(option.Value)), option.Help, kOptionColumn);
   }
-  text +=
-      "\nEvery copy ends with a line of how many names were copied, skipped and not tried, and\n"
-      "the journal's path.\n"
-      "\nA copy that is not a dry run records its run in a journal for undo, unless --no-journal:\n"
-      "FILE of --journal, or else a new file in the state folder, named by the time the run began\n"
-      "(UTC, YYYYMMDD-HHMMSS-mmm.journal): $XDG_STATE_HOME/tandelo-cli (~/.local/state/tandelo-cli\n"
-      "without it) on Linux, %LOCALAPPDATA%\\Tandelo\\journals on Windows; the run's messages name\n"
-      "it. undo marks a run of the state folder undone once it has gone through the run's files.\n"
-      "history prints a line a run, its fields separated by tabs:\n"
-      "  TIME (local, 2026-12-08T20:05:12.123+09:00)  STATE (- or undone, or unreadable)\n"
-      "  COPIES  FOLDER  JOURNAL\n"
-      "with control characters and % in paths as %HH; an unreadable journal's COPIES and FOLDER\n"
-      "are ?, and why goes to standard error.\n"
-      "\nExit status: 0 done; 1 some names skipped (copy), some files kept or the run not marked\n"
-      "undone (undo), some journals unreadable (history); 2 a usage or rule-file error, a journal\n"
-      "that cannot be started or trusted, no run left for undo --last, or output that names or a\n"
-      "dry run cannot write, nothing touched; 3 the copy was stopped.\n";
+  text += "\nExit status:\n";
+  for (const TExitStatus& status : kExitStatuses) text += Entry("  " + std::to_string(status.Code), status.Meaning, kShortColumn);
+  text += "\nFiles:\n";
+  for (const TFileRow& file : kFiles) text += "  " + std::string(file.Path) + "\n" + Entry("", file.Meaning, 6);
+  text += "\n'tandelo-cli help rules' tells how to write a rule file.\n";
   return text;
 }
 
 const TCommandRow& RowOf(TCommand command) {
-  return *std::find_if(std::begin(kCommands), std::end(kCommands),
-                       [&](const TCommandRow& row) { return row.Command == command; });
+  return *std::find_if(kCommands.begin(), kCommands.end(), [&](const TCommandRow& row) { return row.Command == command; });
+}
+
+const TOption* ShortOption(char letter) {
+  const auto option = std::find_if(kOptions.begin(), kOptions.end(),
+                                   [&](const TOption& known) { return known.Short != 0 && known.Short == letter; });
+  return option == kOptions.end() ? nullptr : &*option;
+}
+
+// "-n", or flags bundled as "-nq".
+bool IsShortFlags(const std::string& arg) {
+  return arg.size() > 1 && arg[0] == '-' && arg[1] != '-' && std::all_of(arg.begin() + 1, arg.end(), [](char letter) {
+           const TOption* option = ShortOption(letter);
+           return option && option->Value.empty();
+         });
+}
+
+bool Mentions(const std::string& arg, const TOption& option) {
+  return arg == option.Name || (option.Short && IsShortFlags(arg) && arg.find(option.Short, 1) != std::string::npos);
 }
 
 }  // namespace
@@ -188,16 +231,49 @@ const std::string kUsage = MakeUsage();
 
 bool ParseCommandLine(const std::vector<std::string>& args, TCommandLine& line, std::string& problem) {
   const auto optionsEnd = std::find(args.begin(), args.end(), "--");
-  if (std::any_of(args.begin(), optionsEnd, [](const std::string& arg) { return arg == "--help" || arg == "-h"; })) {
-    line.Help = true;
-    return true;
-  }
-  if (std::find(args.begin(), optionsEnd, "--version") != optionsEnd) {
-    line.Version = true;
-    return true;
+  for (const TOption& option : kOptions) {
+    if (!option.Commands.empty()) continue;
+    if (std::any_of(args.begin(), optionsEnd, [&](const std::string& arg) { return Mentions(arg, option); })) {
+      option.Set(line, "");
+      return true;
+    }
   }
   std::vector<std::string> operands;
   std::vector<const TOption*> given;
+  // Checks one option as given (`name` as the user wrote it) and sets it, taking its value from
+  // `attached` or else from the next argument.
+  const auto use = [&](const TOption& option, const std::string& name, const std::string* attached,
+                       std::size_t& i) {
+    if (line.Command == TCommand::None && !option.Commands.empty()) {
+      problem = "a command (" + CommandNames() + ") comes before " + name;
+      return false;
+    }
+    if (!option.Commands.empty() && !AppliesTo(option, line.Command)) {
+      problem = name + " does not apply to " + std::string(RowOf(line.Command).Name);
+      return false;
+    }
+    std::string value;
+    if (!option.Value.empty()) {
+      if (attached) {
+        value = *attached;
+      } else if (i + 1 < args.size()) {
+        value = args[++i];
+      } else {
+        problem = name + " needs a value";
+        return false;
+      }
+    } else if (attached) {
+      problem = name + " takes no value";
+      return false;
+    }
+    if (!option.Choices.empty() && std::find(option.Choices.begin(), option.Choices.end(), value) == option.Choices.end()) {
+      problem = name + " takes " + Listed(option.Choices) + ", not '" + value + "'";
+      return false;
+    }
+    option.Set(line, value);
+    given.push_back(&option);
+    return true;
+  };
   bool optionsOver = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -213,49 +289,34 @@ bool ParseCommandLine(const std::vector<std::string>& args, TCommandLine& line, 
       } else {
         operands.push_back(arg);
       }
-      continue;
-    }
-    if (arg == "--") {
+    } else if (arg == "--") {
       optionsOver = true;
-      continue;
-    }
-    const std::size_t equals = arg.find('=');
-    const std::string name = arg.substr(0, equals);
-    const auto option = std::find_if(std::begin(kOptions), std::end(kOptions),
-                                     [&](const TOption& known) { return known.Name == name; });
-    if (option == std::end(kOptions)) {
-      problem = "unknown option " + name;
-      return false;
-    }
-    if (line.Command == TCommand::None) {
-      problem = "a command (" + CommandNames() + ") comes before " + name;
-      return false;
-    }
-    if (!Has(option->Commands, line.Command)) {
-      problem = name + " does not apply to " + std::string(RowOf(line.Command).Name);
-      return false;
-    }
-    std::string value;
-    if (!option->Value.empty()) {
-      if (equals != std::string::npos) {
-        value = arg.substr(equals + 1);
-      } else if (i + 1 < args.size()) {
-        value = args[++i];
-      } else {
-        problem = name + " needs a value";
+    } else if (arg.rfind("--", 0) == 0) {
+      const std::size_t equals = arg.find('=');
+      const std::string name = arg.substr(0, equals);
+      const std::string value = equals == std::string::npos ? "" : arg.substr(equals + 1);
+      const auto option = std::find_if(kOptions.begin(), kOptions.end(),
+                                       [&](const TOption& known) { return known.Name == name; });
+      if (option == kOptions.end()) {
+        problem = "unknown option " + name;
         return false;
       }
-    } else if (equals != std::string::npos) {
-      problem = name + " takes no value";
-      return false;
+      if (!use(*option, name, equals == std::string::npos ? nullptr : &value, i)) return false;
+    } else {
+      // Short options, bundled or not; one that takes a value takes the rest of the word, if any.
+      for (std::size_t at = 1; at < arg.size(); ++at) {
+        const std::string name{'-', arg[at]};
+        const TOption* option = ShortOption(arg[at]);
+        if (!option) {
+          problem = "unknown option " + name;
+          return false;
+        }
+        const std::string rest = arg.substr(at + 1);
+        const bool takesRest = !option->Value.empty() && !rest.empty();
+        if (!use(*option, name, takesRest ? &rest : nullptr, i)) return false;
+        if (takesRest) break;
+      }
     }
-    if (!option->Choices.empty() &&
-        std::find(option->Choices.begin(), option->Choices.end(), value) == option->Choices.end()) {
-      problem = name + " takes " + Listed(option->Choices) + ", not '" + value + "'";
-      return false;
-    }
-    option->Set(line, value);
-    given.push_back(&*option);
   }
   if (line.Command == TCommand::None) {
     problem = "no command given";
@@ -265,10 +326,11 @@ bool ParseCommandLine(const std::vector<std::string>& args, TCommandLine& line, 
   const auto isGiven = [&](const TOption& option) {
     return std::find(given.begin(), given.end(), &option) != given.end();
   };
+  // An option given instead of the operand ("undo --last") and the operand are one or the other.
   std::string operandName(command.Operand);
   const TOption* instead = nullptr;
   for (const TOption& option : kOptions) {
-    if (!option.InsteadOfOperand || !Has(option.Commands, line.Command)) continue;
+    if (!option.InsteadOfOperand || !AppliesTo(option, line.Command)) continue;
     if (isGiven(option)) instead = &option;
     operandName += " or " + std::string(option.Name);
   }
@@ -280,14 +342,18 @@ bool ParseCommandLine(const std::vector<std::string>& args, TCommandLine& line, 
     problem = std::string(command.Name) + " takes no operand ('" + operands.front() + "')";
     return false;
   }
-  if (!instead && !command.Operand.empty() && operands.size() != 1) {
-    problem = operands.empty() ? "no " + operandName + " given"
-                               : "more than one " + std::string(command.Operand) + " given";
+  if (operands.size() > 1 || (operands.empty() && !command.OperandOptional && !instead)) {
+    problem = operands.empty() ? "no " + operandName + " given" : "more than one " + std::string(command.Operand) + " given";
     return false;
   }
   if (!operands.empty()) line.Operand = operands.front();
+  const auto& choices = command.OperandChoices;
+  if (!operands.empty() && !choices.empty() && std::find(choices.begin(), choices.end(), line.Operand) == choices.end()) {
+    problem = std::string(command.Name) + " takes " + Listed(choices) + ", not '" + line.Operand + "'";
+    return false;
+  }
   for (const TOption& option : kOptions) {
-    if (Has(option.Required, line.Command) && !isGiven(option)) {
+    if (Requires(line.Command, option) && !isGiven(option)) {
       problem = std::string(command.Name) + " needs " + std::string(option.Name) + " " + std::string(option.Value);
       return false;
     }
@@ -297,5 +363,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, TCommandLine& line, 
       return false;
     }
   }
+  // "help" alone is the usage, as --help is.
+  if (line.Command == TCommand::Help && line.Operand.empty()) line.Help = true;
   return true;
 }

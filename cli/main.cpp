@@ -12,6 +12,7 @@
 #include "tandelo_version.h"
 #include "cli/commands.h"
 #include "cli/platform.h"
+#include "cli/rule_file.h"
 
 int main(int argc, char** argv) {
 #ifdef _WIN32
@@ -31,9 +32,11 @@ int main(int argc, char** argv) {
       report.Say(problem + " (tandelo-cli --help shows the usage)");
       return kExitUsage;
     }
-    if (line.Help || line.Version) {
-      // The version as the build wrote it, from project(VERSION).
-      const std::string text = line.Help ? std::string(kUsage) : std::string("tandelo-cli " TANDELO_VERSION_TEXT "\n");
+    if (line.Help || line.Version || line.Command == TCommand::Help) {
+      // The version as the build wrote it, from project(VERSION); help's one topic, the rule file.
+      const std::string text = line.Help      ? kUsage
+                               : line.Version ? std::string("tandelo-cli " TANDELO_VERSION_TEXT "\n")
+                                              : RuleFileFormat();
       TLineWriter out(stdout, TEncoding::ShiftJis);
       out.RawLine(text.substr(0, text.size() - 1));
       return kExitDone;
@@ -47,6 +50,7 @@ int main(int argc, char** argv) {
         return RunUndoCommand(line, report);
       case TCommand::History:
         return RunHistoryCommand(report);
+      case TCommand::Help:
       case TCommand::None:
         break;
     }

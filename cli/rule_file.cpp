@@ -26,13 +26,14 @@ struct TRuleSyntax {
   int ArgCount;  // -1: any number
   bool QuotedArgs;
   const char* Usage;
+  const char* Pieces;  // what the rule makes, for the format's description
 };
 
 constexpr TRuleSyntax kRules[] = {
-    {"number", ckNumber, 2, false, "number FROM TO"},
-    {"alphabet", ckAlphabet, 2, true, "alphabet \"FROM\" \"TO\""},
-    {"fixed", ckFixString, 1, true, "fixed \"TEXT\""},
-    {"any", ckAnyString, -1, true, "any \"LINE\" ..."},
+    {"number", ckNumber, 2, false, "number FROM TO", "every number from FROM to TO (32-bit signed)"},
+    {"alphabet", ckAlphabet, 2, true, "alphabet \"FROM\" \"TO\"", "every letter from FROM to TO (a-z, then A-Z)"},
+    {"fixed", ckFixString, 1, true, "fixed \"TEXT\"", "one fixed text"},
+    {"any", ckAnyString, -1, true, "any \"LINE\" ...", "each string, empty ones included"},
 };
 
 // Reads the string whose opening quote is at `pos`, leaving `pos` after the closing quote.
@@ -176,4 +177,34 @@ bool ParseRuleFile(std::string_view text, TRuleTree& tree, TRuleFileError& error
     }
   }
   return true;
+}
+
+std::string RuleFileFormat() {
+  std::string text =
+      "A rule file holds one rule per line, nested by two spaces of indentation per level, each\n"
+      "rule at most one level deeper than the rule before it. Along each path from a top-level\n"
+      "rule down to a leaf the rules' pieces combine, each piece of a rule before every name\n"
+      "below it, and the source file's extension ends every name. With --join the names of the\n"
+      "top-level rules are joined position by position instead. The rules:\n"
+      "\n";
+  for (const TRuleSyntax& rule : kRules) {
+    std::string usage = std::string("  ") + rule.Usage;
+    usage.resize(std::max<std::size_t>(usage.size() + 2, 24), ' ');
+    text += usage + rule.Pieces + "\n";
+  }
+  return text +
+         "\n"
+         "A \"#\" at the start of a line, or at the start of a word after a rule (not inside\n"
+         "quotes), starts a comment; blank lines are skipped. Quoted strings take \\\", \\\\ and\n"
+         "\\xHH (a byte of Shift-JIS). A rule file is read as UTF-8 when it starts with a UTF-8\n"
+         "byte-order mark or is valid UTF-8, as Shift-JIS otherwise; --encoding sets one instead.\n"
+         "A rule file given as '-' is read from standard input.\n"
+         "\n"
+         "With --source report.txt, this rule file:\n"
+         "\n"
+         "  number 1 2            # every number from 1 to 2\n"
+         "    alphabet \"a\" \"b\"    # below it: every letter from a to b\n"
+         "  fixed \"X\"             # one fixed text\n"
+         "\n"
+         "makes 1a.txt, 1b.txt, 2a.txt, 2b.txt and X.txt.\n";
 }

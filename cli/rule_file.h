@@ -32,3 +32,8 @@ struct TRuleFileError {
 // tree's pre-order.
 bool ParseRuleFile(std::string_view text, TRuleTree& tree, TRuleFileError& error,
                    std::vector<std::size_t>* ruleLines = nullptr);
+
+// The format of a rule file, for people (help rules and the manual page): paragraphs apart by
+// blank lines, each line within 100 columns; a paragraph whose lines start with two spaces is
+// shown as it is (the kinds of rule, an example), the others may be filled anew.
+std::string RuleFileFormat();

@@ -16,3 +16,18 @@ use_japanese_locale() {
   export LANG=ja_JP.UTF-8
   export LC_ALL=ja_JP.UTF-8
 }
+
+# Exports SOURCE_DATE_EPOCH, the commit's time, unless it is set: every time in what a script
+# makes is that one. Usage: use_commit_time SCRIPT WHAT (for its messages: "release" "zip").
+use_commit_time() {
+  if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+    SOURCE_DATE_EPOCH=$(git -C "$TANDELO_ROOT" log -1 --format=%ct 2>/dev/null) || {
+      echo "$1: not a git checkout; set SOURCE_DATE_EPOCH to the commit's time" >&2
+      exit 1
+    }
+    if [ -n "$(git -C "$TANDELO_ROOT" status --porcelain)" ]; then
+      echo "$1: the checkout has uncommitted changes; the $2 is not the commit's" >&2
+    fi
+  fi
+  export SOURCE_DATE_EPOCH
+}

@@ -40,8 +40,42 @@ TEST(CommandLineTest, ReadsWhatEachFormSays) {
   }
 }
 
+TEST(CommandLineTest, ShortOptionsAloneOrBundled) {
+  for (const char* args : {"copy -n -q --source s --into d r", "copy -nq --source s --into d r",
+                           "copy --source s -qn --into d r"}) {
+    TCommandLine line;
+    std::string problem;
+    ASSERT_TRUE(ParseCommandLine(Split(args), line, problem)) << args << ": " << problem;
+    EXPECT_TRUE(line.DryRun) << args;
+    EXPECT_TRUE(line.Quiet) << args;
+  }
+  TCommandLine line;
+  std::string problem;
+  ASSERT_TRUE(ParseCommandLine(Split("-V"), line, problem));
+  EXPECT_TRUE(line.Version);
+}
+
+TEST(CommandLineTest, HelpAloneIsTheUsageAndHelpRulesTheRuleFormat) {
+  TCommandLine alone;
+  std::string problem;
+  ASSERT_TRUE(ParseCommandLine(Split("help"), alone, problem));
+  EXPECT_TRUE(alone.Help);
+  TCommandLine rules;
+  ASSERT_TRUE(ParseCommandLine(Split("help rules"), rules, problem));
+  EXPECT_FALSE(rules.Help);
+  EXPECT_EQ(rules.Command, TCommand::Help);
+  EXPECT_EQ(rules.Operand, "rules");
+}
+
+TEST(CommandLineTest, UsageFitsOneHundredColumns) {
+  std::size_t start = 0;
+  for (std::size_t end; (end = kUsage.find('\n', start)) != std::string::npos; start = end + 1) {
+    EXPECT_LE(end - start, 100u) << kUsage.substr(start, end - start);
+  }
+}
+
 TEST(CommandLineTest, HelpWinsAnywhereBeforeTheEndOfOptions) {
-  for (const char* args : {"--help", "copy --into x --bogus --help", "names -h", "--version --help"}) {
+  for (const char* args : {"--help", "copy --into x --bogus --help", "names -h", "copy -nh", "--version --help"}) {
     TCommandLine line;
     std::string problem;
     ASSERT_TRUE(ParseCommandLine(Split(args), line, problem)) << args;
@@ -52,16 +86,6 @@ TEST(CommandLineTest, HelpWinsAnywhereBeforeTheEndOfOptions) {
   EXPECT_TRUE(ParseCommandLine(Split("names -- --help"), line, problem));
   EXPECT_FALSE(line.Help);
   EXPECT_EQ(line.Operand, "--help");
-}
-
-TEST(CommandLineTest, UndoTakesTheLastRunInsteadOfAJournal) {
-  TCommandLine line;
-  std::string problem;
-  ASSERT_TRUE(ParseCommandLine(Split("undo --dry-run --last"), line, problem)) << problem;
-  EXPECT_TRUE(line.Last);
-  EXPECT_EQ(line.Operand, "");
-  EXPECT_NE(kUsage.find("undo    [--dry-run] JOURNAL|--last\n"), std::string::npos) << kUsage;
-  EXPECT_NE(kUsage.find("[--journal FILE|--no-journal]"), std::string::npos) << kUsage;
 }
 
 TEST(CommandLineTest, RefusesWhatCannotBeUsed) {
@@ -87,6 +111,11 @@ TEST(CommandLineTest, RefusesWhatCannotBeUsed) {
       {"copy --source s --into d --no-journal --journal j r.rules", "--journal and --no-journal cannot be given"},
       {"copy --source s --into d --last r.rules", "--last does not apply to copy"},
       {"history r.rules", "history takes no operand"},
+      {"names --json -0 r.rules", "--json and --null cannot be given together"},
+      {"copy -nx --source s --into d r", "unknown option -x"},
+      {"names -q r.rules", "-q does not apply to names"},
+      {"help bogus", "help takes rules, not 'bogus'"},
+      {"help rules more", "more than one TOPIC given"},
   };
   for (const TCase& c : cases) {
     TCommandLine line;
@@ -94,6 +123,17 @@ TEST(CommandLineTest, RefusesWhatCannotBeUsed) {
     EXPECT_FALSE(ParseCommandLine(Split(c.args), line, problem)) << c.args;
     EXPECT_EQ(problem.rfind(c.problem, 0), 0u) << c.args << ": " << problem;
   }
+}
+
+TEST(CommandLineTest, UndoTakesTheLastRunInsteadOfAJournal) {
+  TCommandLine line;
+  std::string problem;
+  ASSERT_TRUE(ParseCommandLine(Split("undo --dry-run --last"), line, problem)) << problem;
+  EXPECT_TRUE(line.Last);
+  EXPECT_EQ(line.Operand, "");
+  EXPECT_NE(kUsage.find("[--last]"), std::string::npos) << kUsage;
+  EXPECT_NE(kUsage.find("[JOURNAL]\n"), std::string::npos) << kUsage;
+  EXPECT_NE(kUsage.find("[--journal FILE] [--no-journal]"), std::string::npos) << kUsage;
 }
 
 }  // namespace

@@ -4,20 +4,8 @@
 # Fails on any time stamp, file time or folder of the machine that ends up in the release, and on a
 # release that lacks a file or whose sums do not hold.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
-cd "$root"
-
-first=$(scripts/release | tail -n 1)
-
-copy=$(mktemp -d /tmp/tandelo-release.XXXXXX)
-trap 'rm -rf "$copy"' EXIT
-# What the checkout holds now, committed or not (the comparison is of two builds of the same
-# files); extracted with new file times (-m).
-git ls-files -z --cached --others --exclude-standard |
-  while IFS= read -r -d '' file; do [ -e "$file" ] && printf '%s\0' "$file"; done |
-  tar --null -T - -cf - | tar -xmf - -C "$copy"
-# The copy has no history of its own: it is given the commit's time, which is all it may depend on.
-second=$(env -u TANDELO_BUILD SOURCE_DATE_EPOCH="$(git log -1 --format=%ct)" "$copy/scripts/release" | tail -n 1)
+# shellcheck source=tests/support/made-twice.sh
+. "$(dirname "$0")/../support/made-twice.sh" scripts/release
 
 if cmp -s "$first" "$second"; then
   echo "same-bytes: $(basename "$first") is the same from $root and from $copy"
