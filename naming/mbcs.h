@@ -21,6 +21,15 @@ inline std::size_t CharLength(std::string_view text, std::size_t at) {
   return IsLeadByte(static_cast<unsigned char>(text[at])) && at + 1 < text.size() ? 2 : 1;
 }
 
+// The start of the character that holds byte `at` (`at` itself where a character starts, and past
+// the text's end). Double-byte text can only be read forwards: this walks from the text's start.
+inline std::size_t CharStart(std::string_view text, std::size_t at) {
+  if (at >= text.size()) return at;
+  std::size_t start = 0;
+  for (std::size_t next = 0; next <= at; next += CharLength(text, next)) start = next;
+  return start;
+}
+
 // Calls `visit(position)` for each single-byte character of `text` in order, passing over both
 // bytes of every double-byte character, until `visit` returns false. False when it stopped early.
 template <typename Visit>

@@ -155,6 +155,12 @@ void TNameBrowser::SelectAll() {
   caretAtLineEnd_ = false;
 }
 
+void TNameBrowser::Select(TTextPos anchor, TTextPos caret) {
+  goalX_ = -1;
+  anchor_ = anchor;
+  SetCaret(caret, false, true);
+}
+
 TTextPos TNameBrowser::CharPlaceAt(long row, int x) const {
   TDisplayLine line = top_;
   layout_.Step(line, row);

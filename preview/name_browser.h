@@ -58,6 +58,10 @@ class TNameBrowser {
   // Puts the caret at `pos` (a place from PlaceAt), scrolled into view.
   void PlaceCaret(TTextPos pos, bool atLineEnd, bool extend);
   void SelectAll();
+  // Selects from `anchor` to `caret` and scrolls nothing, as a program's selection does.
+  void Select(TTextPos anchor, TTextPos caret);
+  // Scrolls the least that brings the caret's line into view.
+  void ScrollCaretIntoView();
   // The place before the character at `x` on the display line `row` rows below the top, as a
   // double-click there picks its word.
   TTextPos CharPlaceAt(long row, int x) const;
@@ -74,7 +78,6 @@ class TNameBrowser {
   std::size_t CopySelection(char* out, std::size_t capacity) const;
 
  private:
-  void ScrollCaretIntoView();
   void ClampTop();
   TDisplayLine LastPageTop() const;
   void SetCaret(TTextPos pos, bool atLineEnd, bool extend);

@@ -57,18 +57,22 @@ TNameLayout::TNameLayout(const std::vector<std::string>& names, TCharWidth charW
 
 void TNameLayout::SetNames(const std::vector<std::string>& names) {
   names_ = &names;
+  ++revision_;
+  ++namesRevision_;
   wrappedName_ = static_cast<std::size_t>(-1);
 }
 
 void TNameLayout::SetWidth(int width) {
   if (width == width_) return;
   width_ = width;
+  ++revision_;
   wrappedName_ = static_cast<std::size_t>(-1);
 }
 
 void TNameLayout::SetMetrics(TCharWidth charWidth, int widestChar) {
   charWidth_ = std::move(charWidth);
   widestChar_ = widestChar;
+  ++revision_;
   wrappedName_ = static_cast<std::size_t>(-1);
 }
 
@@ -82,9 +86,13 @@ int TNameLayout::CharWidthAt(std::string_view text, std::size_t at) const {
   return charWidth_(code);
 }
 
+// Generated names are short: most fit even if every byte were the widest character.
+bool TNameLayout::FitsUnmeasured(std::size_t bytes) const {
+  return widestChar_ > 0 && static_cast<long long>(bytes) * widestChar_ <= width_;
+}
+
 std::size_t TNameLayout::NextBreak(std::string_view name, std::size_t start) const {
-  // Generated names are short: most fit even if every byte were the widest character.
-  if (widestChar_ > 0 && static_cast<long long>(name.size() - start) * widestChar_ <= width_) return name.size();
+  if (FitsUnmeasured(name.size() - start)) return name.size();
   int x = 0;
   std::size_t lastWordStart = std::string_view::npos;
   TCharKind before = TCharKind::Space;
@@ -118,6 +126,12 @@ const std::vector<std::size_t>& TNameLayout::LineStarts(std::size_t name) const 
   }
   wrappedName_ = name;
   return wrappedStarts_;
+}
+
+std::size_t TNameLayout::LineCount(std::size_t name) const {
+  // Counting the lines of a million names that fit stays a walk over their sizes.
+  if (FitsUnmeasured(Name(name).size())) return 1;
+  return LineStarts(name).size();
 }
 
 std::pair<std::size_t, std::size_t> TNameLayout::LineBytes(TDisplayLine line) const {
@@ -205,11 +219,7 @@ TTextPos TNameLayout::NextChar(TTextPos pos) const {
 
 TTextPos TNameLayout::PrevChar(TTextPos pos) const {
   if (pos.Byte == 0) return pos.Name > 0 ? TTextPos{pos.Name - 1, Name(pos.Name - 1).size()} : pos;
-  // Double-byte text can only be read forwards: walk from the name's start.
-  const std::string_view text = Name(pos.Name);
-  std::size_t at = 0;
-  for (std::size_t next = 0; next < pos.Byte; next += CharLength(text, next)) at = next;
-  return {pos.Name, at};
+  return {pos.Name, CharStart(Name(pos.Name), pos.Byte - 1)};
 }
 
 TTextPos TNameLayout::NextWord(TTextPos pos) const {
@@ -241,18 +251,19 @@ std::size_t TNameLayout::TextSize(TTextPos from, TTextPos to) const {
 std::size_t TNameLayout::CopyText(TTextPos from, TTextPos to, char* out, std::size_t capacity) const {
   if (to < from) std::swap(from, to);
   std::size_t written = 0;
-  const auto put = [&](const char* bytes, std::size_t size) {
-    size = std::min(size, capacity - written);
-    std::memcpy(out + written, bytes, size);
+  const auto put = [&](std::string_view bytes) {
+    std::size_t size = std::min(bytes.size(), capacity - written);
+    if (size < bytes.size()) size = CharStart(bytes, size);
+    std::memcpy(out + written, bytes.data(), size);
     written += size;
-    return written < capacity;
+    return size == bytes.size() && written < capacity;
   };
   for (std::size_t name = from.Name; name <= to.Name; ++name) {
     const std::string_view text = Name(name);
     const std::size_t first = name == from.Name ? from.Byte : 0;
     const std::size_t end = name == to.Name ? to.Byte : text.size();
-    if (!put(text.data() + first, end - first)) break;
-    if (name != to.Name && !put(kLineBreak.data(), kLineBreak.size())) break;
+    if (!put(text.substr(first, end - first))) break;
+    if (name != to.Name && !put(kLineBreak)) break;
   }
   return written;
 }

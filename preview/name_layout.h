@@ -63,12 +63,17 @@ class TNameLayout {
   // A new font: new widths, the same width to fill.
   void SetMetrics(TCharWidth charWidth, int widestChar);
 
+  // Counts the changes that can move a line break (another list, width or font), so that what is
+  // worked out from the lines is kept while it stays the same; NamesRevision only new lists.
+  std::size_t Revision() const { return revision_; }
+  std::size_t NamesRevision() const { return namesRevision_; }
+
   std::size_t NameCount() const { return names_->empty() ? 1 : names_->size(); }
   std::string_view Name(std::size_t name) const;
 
   // The byte where each display line of the name starts; the first is 0.
   const std::vector<std::size_t>& LineStarts(std::size_t name) const;
-  std::size_t LineCount(std::size_t name) const { return LineStarts(name).size(); }
+  std::size_t LineCount(std::size_t name) const;
   // The bytes [first, second) of the line.
   std::pair<std::size_t, std::size_t> LineBytes(TDisplayLine line) const;
   // True for a line that breaks inside its name (not the name's last).
@@ -106,11 +111,13 @@ class TNameLayout {
   // whole list, JoinLines of the names with breaks between. Written straight into the caller's
   // buffer, so the text of millions of names is never held twice.
   std::size_t TextSize(TTextPos from, TTextPos to) const;
-  // Writes at most `capacity` bytes of that text to `out` (no terminator) and returns how many.
+  // Writes at most `capacity` bytes of that text to `out` (no terminator) and returns how many; a
+  // double-byte character that does not fit whole is left out.
   std::size_t CopyText(TTextPos from, TTextPos to, char* out, std::size_t capacity) const;
 
  private:
   std::size_t NextBreak(std::string_view name, std::size_t start) const;
+  bool FitsUnmeasured(std::size_t bytes) const;
   TTextPos Place(TDisplayLine line, int x, bool nearest) const;
   int CharWidthAt(std::string_view text, std::size_t at) const;
 
@@ -118,6 +125,8 @@ class TNameLayout {
   TCharWidth charWidth_;
   int widestChar_;
   int width_ = 0;
+  std::size_t revision_ = 0;
+  std::size_t namesRevision_ = 0;
   // The last name wrapped: browsing asks about the same name several times in a row.
   mutable std::size_t wrappedName_ = static_cast<std::size_t>(-1);
   mutable std::vector<std::size_t> wrappedStarts_;

@@ -52,6 +52,7 @@ void TNameView::SetNames(const std::vector<std::string>& names) {
   layout_.SetNames(names);
   browser_.Reset();
   Changed();
+  NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, Handle(), OBJID_CLIENT, CHILDID_SELF);  // a new text, as the edit says
 }
 
 LRESULT TNameView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -99,15 +100,6 @@ LRESULT TNameView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       Paint(reinterpret_cast<HDC>(wParam), client);
       return 0;
     }
-    case WM_GETTEXTLENGTH:
-      return static_cast<LRESULT>(layout_.TextSize({}, layout_.End()));
-    case WM_GETTEXT: {
-      if (wParam == 0) return 0;
-      char* out = reinterpret_cast<char*>(lParam);
-      const std::size_t size = layout_.CopyText({}, layout_.End(), out, wParam - 1);
-      out[size] = '\0';
-      return static_cast<LRESULT>(size);
-    }
     case WM_COPY:
       CopySelection();
       return 0;
@@ -120,7 +112,7 @@ LRESULT TNameView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_UNDO:
       return 0;
     default:
-      return DefWindowProcA(hwnd, message, wParam, lParam);
+      return EditMessage(message, wParam, lParam);
   }
 }
 
@@ -168,6 +160,13 @@ void TNameView::ViewSize(HWND hwnd, UINT state, int width, int height) {
 void TNameView::Changed() {
   InvalidateRect(Handle(), nullptr, FALSE);
   UpdateCaret();
+  // Announced as the edit announces it, so that a screen reader speaks the selection as it
+  // changes; the caret's own moves the system announces (SetCaretPos).
+  if (browser_.Caret() != shownCaret_ || browser_.Anchor() != shownAnchor_) {
+    shownCaret_ = browser_.Caret();
+    shownAnchor_ = browser_.Anchor();
+    NotifyWinEvent(EVENT_OBJECT_TEXTSELECTIONCHANGED, Handle(), OBJID_CLIENT, CHILDID_SELF);
+  }
 }
 
 void TNameView::UpdateCaret() {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "preview/name_browser.h"
+#include "preview/name_text.h"
 #include "win32/gdi.h"
 #include "win32/window.h"
 
@@ -23,9 +24,15 @@ inline constexpr char kNameViewClassName[] = "TNameView";
 //
 // Its window text is the list joined by CR LF, made only when asked for (WM_GETTEXT); setting it
 // changes nothing. The font comes with WM_SETFONT and stays the sender's.
+//
+// Programs that read an edit by its messages read it as a read-only multi-line edit
+// (name_view_messages_win32.cpp), and so does the system's accessibility layer: text, read-only,
+// its value the list. The caret is the system's, and a change of the selection is announced as the
+// edit announces it.
 class TNameView : public TWindow {
  public:
-  static constexpr DWORD kStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+  // The edit's style bits say what the view is to those who read them.
+  static constexpr DWORD kStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_READONLY;
   static constexpr DWORD kExStyle = WS_EX_CLIENTEDGE;
   // Pixels between the client edges and the text, on the left and on the right.
   static constexpr int kMargin = 2;
@@ -58,6 +65,15 @@ class TNameView : public TWindow {
   void ViewMouseWheel(HWND hwnd, int x, int y, int delta, UINT keys);
   void ViewContextMenu(HWND hwnd, LPARAM at);
 
+  // The edit's messages, the window text and the accessible object; the rest goes to the system.
+  LRESULT EditMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT CharFromPos(int x, int y) const;
+  LRESULT PosFromChar(std::size_t offset) const;
+  LRESULT LineOfTheCaret() const;
+  LRESULT SelectionLineLength() const;
+  LRESULT GetLine(std::size_t number, char* buffer) const;
+  void SetSelection(WPARAM start, LPARAM end);
+
   int CharWidth(unsigned code);
   void Changed();
   void UpdateCaret();
@@ -74,6 +90,8 @@ class TNameView : public TWindow {
   int lineHeight_ = 1;
   TNameLayout layout_;
   TNameBrowser browser_;
+  TNameText text_{layout_};
+  TTextPos shownCaret_, shownAnchor_;  // the selection as last announced
   bool caretShown_ = false;
   bool dragging_ = false;
   bool draggingWords_ = false;  // the drag began with a double-click
