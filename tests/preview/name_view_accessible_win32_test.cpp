@@ -48,7 +48,8 @@ DWORD WINAPI ReadAccessible(void* data) {
 }
 
 TRead ReadFromAnotherThread(HWND window) {
-  TRead read{window};
+  TRead read;
+  read.Window = window;  // the window to read; the reader puts the one behind the object here
   const HANDLE reader = CreateThread(nullptr, 0, ReadAccessible, &read, 0, nullptr);
   while (MsgWaitForMultipleObjects(1, &reader, FALSE, 10000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
     MSG message;
