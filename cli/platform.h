@@ -19,10 +19,8 @@ std::unique_ptr<IFileRemover> MakeFileRemover();
 std::unique_ptr<IJournalFile> MakeJournalFile(const std::string& path);  // throws std::runtime_error
 // The identity of the folder at `path` as the journal records it; false with `problem` set.
 bool FolderIdentity(const std::string& path, TFileIdentity& identity, std::string& problem);
-// Reads the journal at `path` through one handle, and only when no other user may have written
-// it (it then could name any file); false with `problem` set.
-bool ReadJournalFile(const std::string& path, std::string& text, std::string& problem);
-// The journal at `path` opened for reading on the same terms; null with `problem` set.
+// The journal at `path` opened for reading through one handle, and only when no other user may
+// have written it (it then could name any file); null with `problem` set.
 std::unique_ptr<IJournalReader> OpenJournalFile(const std::string& path, std::string& problem);
 
 // The folder the journals of runs go in when the command line names none, from the environment

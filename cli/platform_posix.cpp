@@ -33,16 +33,12 @@ bool FolderIdentity(const std::string& path, TFileIdentity& identity, std::strin
   return false;
 }
 
-bool ReadJournalFile(const std::string& path, std::string& text, std::string& problem) {
-  return ReadTrustedJournal(path, text, problem);
-}
-
 std::unique_ptr<IJournalReader> OpenJournalFile(const std::string& path, std::string& problem) {
   return OpenTrustedJournal(path, problem);
 }
 
 std::string StateFolder(std::string& problem) {
-  // As the base directory specification asks: a relative XDG_STATE_HOME is ignored.
+  // A relative XDG_STATE_HOME is ignored, as other programs that keep state there ignore it.
   const char* state = std::getenv("XDG_STATE_HOME");
   if (state && state[0] == '/') return std::string(state) + "/tandelo-cli";
   const char* home = std::getenv("HOME");

@@ -28,10 +28,6 @@ bool FolderIdentity(const std::string& path, TFileIdentity& identity, std::strin
   return false;
 }
 
-bool ReadJournalFile(const std::string& path, std::string& text, std::string& problem) {
-  return ReadTrustedJournal(path, text, problem);
-}
-
 std::unique_ptr<IJournalReader> OpenJournalFile(const std::string& path, std::string& problem) {
   return OpenTrustedJournal(path, problem);
 }

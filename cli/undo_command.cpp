@@ -1,4 +1,5 @@
 #include "copy/copy_journal.h"
+#include "copy/journal_summary.h"
 #include "cli/commands.h"
 #include "cli/json.h"
 #include "cli/journal_store.h"
@@ -32,7 +33,7 @@ int RunUndoCommand(const TCommandLine& line, TReporter& report) {
     }
     report.Say("journal: " + journalPath);
   }
-  if (!ReadJournalFile(journalPath, text, problem)) {
+  if (!ReadWholeJournal(OpenJournalFile(journalPath, problem), text, problem)) {
     report.Say(problem);
     return kExitUsage;
   }

@@ -103,7 +103,3 @@ std::unique_ptr<IJournalReader> OpenTrustedJournal(const std::string& path, std:
   }
   return journal;
 }
-
-bool ReadTrustedJournal(const std::string& path, std::string& text, std::string& problem) {
-  return ReadWholeJournal(OpenTrustedJournal(path, problem), text, problem);
-}

@@ -28,8 +28,6 @@ class TPosixJournalFile : public IJournalFile {
 // have written it (it then could name any file). Null with `problem` set ("will not undo PATH: ..."
 // for a journal not to be trusted).
 std::unique_ptr<IJournalReader> OpenTrustedJournal(const std::string& path, std::string& problem);
-// The whole journal at `path`, opened as above.
-bool ReadTrustedJournal(const std::string& path, std::string& text, std::string& problem);
 // Why the open journal `file` cannot be trusted to name what undo removes (another user owns it,
 // or others may write it), in words; empty when only this user (or the administrator) may write it.
 std::string JournalTrustProblem(int file);

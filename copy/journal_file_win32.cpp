@@ -184,7 +184,3 @@ std::unique_ptr<IJournalReader> OpenTrustedJournal(const std::string& path, std:
   }
   return std::make_unique<TWin32JournalReader>(std::move(file), path);
 }
-
-bool ReadTrustedJournal(const std::string& path, std::string& text, std::string& problem) {
-  return ReadWholeJournal(OpenTrustedJournal(path, problem), text, problem);
-}

@@ -33,8 +33,6 @@ class TWin32JournalFile : public IJournalFile {
 // list or owner, or remove it. Null with `problem` set ("will not undo PATH: ..." for a journal
 // not to be trusted). A journal whose run is still going is held for writing, and cannot be opened.
 std::unique_ptr<IJournalReader> OpenTrustedJournal(const std::string& path, std::string& problem);
-// The whole journal at `path`, opened as above.
-bool ReadTrustedJournal(const std::string& path, std::string& text, std::string& problem);
 // Why a file with this security descriptor cannot be trusted by `user`, in words; empty when it
 // can, as above.
 std::string SecurityTrustProblem(PSECURITY_DESCRIPTOR descriptor, PSID user);

@@ -14,6 +14,7 @@
 #include "copy/file_identity_win32.h"
 #include "copy/file_remover_win32.h"
 #include "copy/journal_file_win32.h"
+#include "copy/journal_summary.h"
 #include "tests/support/temp_folder_win32.h"
 
 namespace {
@@ -217,7 +218,7 @@ class UndoOnDiskTest : public testing::Test {
 
   std::string JournalText() {
     std::string text, problem;
-    EXPECT_TRUE(ReadTrustedJournal(journal_, text, problem)) << problem;
+    EXPECT_TRUE(ReadWholeJournal(OpenTrustedJournal(journal_, problem), text, problem)) << problem;
     return text;
   }
 
@@ -348,7 +349,7 @@ TEST_F(UndoOnDiskTest, NeverFollowsASubFolderLinkOutOfTheFolder) {
 TEST_F(UndoOnDiskTest, AJournalOthersMayWriteIsRefused) {
   Copy({"a.dat"});
   std::string text, problem;
-  EXPECT_TRUE(ReadTrustedJournal(journal_, text, problem)) << problem;
+  EXPECT_TRUE(ReadWholeJournal(OpenTrustedJournal(journal_, problem), text, problem)) << problem;
   EXPECT_EQ(text.rfind(kJournalHeader + "\n", 0), 0u);
   PSECURITY_DESCRIPTOR open = nullptr;
   PACL list = nullptr;
@@ -359,7 +360,7 @@ TEST_F(UndoOnDiskTest, AJournalOthersMayWriteIsRefused) {
   ASSERT_EQ(SetNamedSecurityInfoA(path.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, list,
                                   nullptr), DWORD{ERROR_SUCCESS});
   LocalFree(open);
-  EXPECT_FALSE(ReadTrustedJournal(journal_, text, problem));
+  EXPECT_FALSE(ReadWholeJournal(OpenTrustedJournal(journal_, problem), text, problem));
   EXPECT_EQ(problem.rfind("will not undo " + journal_ + ": other users may write it", 0), 0u) << problem;
 }
 
