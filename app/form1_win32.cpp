@@ -237,7 +237,7 @@ void TForm1::Button3Click() {
 
 void TForm1::Button4Click() {
   TRunServices run(*this);
-  if (PrepareFileNames(editor_->Rules(), Join(), WindowText(Edit1), *fileNames_, run, [&run] { run.StillWorking(); }) &&
+  if (PrepareFileNames(editor_->Rules(), Join(), WindowText(Edit1), TEncoding::ShiftJis, *fileNames_, run, [&run] { run.StillWorking(); }) &&
       !TakeCloseRequests()) {
     dialogs_.ShowPreview(*fileNames_);
   }

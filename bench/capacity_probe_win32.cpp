@@ -65,7 +65,7 @@ int MakeOne(bool join, std::uint64_t count) {
     TRuleTree tree;
     MakeTree(tree, join, count);
     const auto start = std::chrono::steady_clock::now();
-    const std::vector<std::string> names = MakeFileNames(tree, join, "C:\\source.txt");
+    const std::vector<std::string> names = MakeFileNames(tree, join, "C:\\source.txt", TEncoding::ShiftJis);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (names.size() != count || names.back().size() != 34) {
       std::printf("wrong %u names\n", static_cast<unsigned>(names.size()));
@@ -90,7 +90,7 @@ int TimeOne(std::uint64_t count) {
   TRuleTree tree;
   MakeTree(tree, false, count);
   const auto start = std::chrono::steady_clock::now();
-  std::vector<std::string> names = MakeFileNames(tree, false, "C:\\source.txt");
+  std::vector<std::string> names = MakeFileNames(tree, false, "C:\\source.txt", TEncoding::ShiftJis);
   const auto made = std::chrono::steady_clock::now();
   std::vector<std::string>().swap(names);
   const auto freed = std::chrono::steady_clock::now();

@@ -59,7 +59,7 @@ TTimes Measure(const std::string& base, const std::string& source, int count, in
   TRuleNode& numbers = tree.AddRule(prefix);
   numbers.Data()->NumFrom = 1;
   numbers.Data()->NumTo = count;
-  const std::vector<std::string> names = MakeFileNames(tree, false, source);
+  const std::vector<std::string> names = MakeFileNames(tree, false, source, TEncoding::ShiftJis);
 
   std::vector<double> run, bare;
   for (int r = 0; r < repetitions; ++r) {

@@ -111,7 +111,7 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
   const std::string engineSource = EnginePath(*line.Source, encoding);
   const std::string engineFolder = EnginePath(*line.Into, encoding);
   std::vector<std::string> names;
-  if (!PrepareFileNames(tree, line.Join, engineSource, names, report)) return kExitUsage;
+  if (!PrepareFileNames(tree, line.Join, engineSource, TEncoding::ShiftJis, names, report)) return kExitUsage;
 
   // The journal names every file by a path from the root, so undo works from anywhere.
   std::string problem;
@@ -164,7 +164,7 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
     progress.Update(index + 1);
     tally.Done = index + 1;
     if (line.Json) {
-      out.Line(NameJson(names[index], ShownDestination(engineFolder, names[index], kPathSeparator), outcome,
+      out.Line(NameJson(names[index], ShownDestination(engineFolder, names[index], kPathSeparator, TEncoding::ShiftJis), outcome,
                         line.DryRun));
     } else if (line.DryRun) {
       const std::string& name = names[index];
@@ -186,7 +186,7 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
     // is listed.
     if (prompt.Mode() == TOnFailure::Ask) return;
     progress.Clear();
-    const std::string shown = ShownDestination(engineFolder, names[index], kPathSeparator);
+    const std::string shown = ShownDestination(engineFolder, names[index], kPathSeparator, TEncoding::ShiftJis);
     report.ShowMessage(FailureText(engineSource, shown, outcome));
   };
   // The last line, also with --quiet: what became of the names, and where undo finds them; with

@@ -15,7 +15,8 @@ int RunNamesCommand(const TCommandLine& line, TEncoding encoding, TReporter& rep
   TRuleTree tree;
   if (!ReadRules(line.Operand, line.Encoding, tree, report)) return kExitUsage;
   std::vector<std::string> names;
-  if (!PrepareFileNames(tree, line.Join, EnginePath(line.Source.value_or(""), encoding), names, report)) {
+  if (!PrepareFileNames(tree, line.Join, EnginePath(line.Source.value_or(""), encoding), TEncoding::ShiftJis, names,
+                        report)) {
     return kExitUsage;
   }
   TLineWriter out(stdout, line.Json ? kAsItIs : encoding);

@@ -31,9 +31,9 @@ std::string FailurePrompt(const std::string& source, const std::string& destinat
   return FailureText(source, destination, outcome) + kContinueQuestion;
 }
 
-std::string WithSeparators(std::string name, char separator) {
+std::string WithSeparators(std::string name, char separator, TEncoding encoding) {
   if (separator != '\\') {
-    ForEachSingleByte(name, [&](std::size_t at) {
+    ForEachSingleByte(name, encoding, [&](std::size_t at) {
       if (name[at] == '\\') name[at] = separator;
       return true;
     });
@@ -41,24 +41,26 @@ std::string WithSeparators(std::string name, char separator) {
   return name;
 }
 
-std::string ShownDestination(const std::string& folder, const std::string& name, char separator) {
-  return folder + separator + WithSeparators(name, separator);
+std::string ShownDestination(const std::string& folder, const std::string& name, char separator,
+                             TEncoding encoding) {
+  return folder + separator + WithSeparators(name, separator, encoding);
 }
 
 bool CopyFiles(const std::string& source, const std::string& folder, const std::vector<std::string>& names,
                TCopyServices& services) {
   const std::size_t count = names.size();
   const char separator = services.PathSeparator;
+  const TEncoding encoding = services.Encoding;
   const auto stopRequested = [&] { return services.StopRequested && *services.StopRequested; };
   for (std::size_t i = 0; i < count; ++i) {
     if (stopRequested()) return false;
-    std::string problem = FileNameProblem(names[i]);
-    const TCopyOutcome outcome = problem.empty() ? services.Copier.Copy(source, WithSeparators(names[i], separator))
+    std::string problem = FileNameProblem(names[i], encoding);
+    const TCopyOutcome outcome = problem.empty() ? services.Copier.Copy(source, WithSeparators(names[i], separator, encoding))
                                                  : TCopyOutcome{TCopyResult::Failed, std::move(problem)};
     if (services.StillWorking) services.StillWorking();
     if (services.NameDone) services.NameDone(i, outcome);
     if (outcome.Result == TCopyResult::Copied) continue;
-    const std::string destination = ShownDestination(folder, names[i], separator);
+    const std::string destination = ShownDestination(folder, names[i], separator, encoding);
     const int answer =
         services.Prompt.Ask(FailurePrompt(source, destination, outcome), kPromptCaption, kPromptYesNo);
     if (stopRequested()) return false;
@@ -88,7 +90,7 @@ std::string TooManyNamesText(std::uint64_t count) {
 
 }  // namespace
 
-bool PrepareFileNames(const TRuleTree& tree, bool join, const std::string& source,
+bool PrepareFileNames(const TRuleTree& tree, bool join, const std::string& source, TEncoding encoding,
                       std::vector<std::string>& fileNames, IMessageSink& messages,
                       const TStillWorking& stillWorking) {
   if (!CheckCopyInfo(tree, messages)) return false;
@@ -103,12 +105,14 @@ bool PrepareFileNames(const TRuleTree& tree, bool join, const std::string& sourc
     messages.ShowMessage(TooManyNamesText(count));
     return false;
   }
-  fileNames = MakeFileNames(tree, join, source, stillWorking);
+  fileNames = MakeFileNames(tree, join, source, encoding, stillWorking);
   return true;
 }
 
 void RunCopy(const TRuleTree& tree, bool join, const std::string& source, const std::string& folder,
              std::vector<std::string>& fileNames, TCopyServices& services) {
-  if (!PrepareFileNames(tree, join, source, fileNames, services.Messages, services.StillWorking)) return;
+  if (!PrepareFileNames(tree, join, source, services.Encoding, fileNames, services.Messages, services.StillWorking)) {
+    return;
+  }
   if (CopyFiles(source, folder, fileNames, services)) services.Messages.ShowMessage(kCopyDoneMessage);
 }

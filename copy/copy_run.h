@@ -65,14 +65,18 @@ struct TCopyServices {
   // What separates a folder from a name within it where paths are shown to the user and handed
   // to the copier: "\" on Windows, "/" for the command line on Linux.
   char PathSeparator = '\\';
+  // What the names' text is in: Shift-JIS for the window.
+  TEncoding Encoding = TEncoding::ShiftJis;
 };
 
 // The path of `name` in `folder` as the user is shown it: joined as text, nothing trimmed (a
 // folder ending in the separator gives two in a row), each "\" of the Shift-JIS name written as
 // `separator`.
-std::string ShownDestination(const std::string& folder, const std::string& name, char separator);
-// `name` with each of its "\" (never the second byte of a character) written as `separator`.
-std::string WithSeparators(std::string name, char separator);
+std::string ShownDestination(const std::string& folder, const std::string& name, char separator,
+                             TEncoding encoding);
+// `name`, text in `encoding`, with each of its "\" (never a byte of a character of several)
+// written as `separator`.
+std::string WithSeparators(std::string name, char separator, TEncoding encoding);
 
 // What went wrong with the copy of `source` to `destination`, as the prompt says it before its
 // question.
@@ -91,9 +95,9 @@ bool CopyFiles(const std::string& source, const std::string& folder, const std::
 // What both run buttons do first: validate (false when a rule is bad, `fileNames` untouched), then
 // count the names that generation would hold at once without making them and refuse more than
 // kMaxFileNames (false, `fileNames` left empty, a plain message giving the count and the limit),
-// then rebuild `fileNames`. The previous list is freed before the new one is made, so the two are
-// never held together.
-bool PrepareFileNames(const TRuleTree& tree, bool join, const std::string& source,
+// then rebuild `fileNames`, in `encoding` as the rules and `source` are. The previous list is freed
+// before the new one is made, so the two are never held together.
+bool PrepareFileNames(const TRuleTree& tree, bool join, const std::string& source, TEncoding encoding,
                       std::vector<std::string>& fileNames, IMessageSink& messages,
                       const TStillWorking& stillWorking = {});
 

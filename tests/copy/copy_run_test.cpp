@@ -201,7 +201,21 @@ std::string Expected(const TNameCase& c) {
 }
 
 TEST(FileNameProblemTest, RefusesWhatIsNotAPlainFileNameWithAClearReason) {
-  for (const TNameCase& c : kNameCases) EXPECT_EQ(FileNameProblem(c.Name), Expected(c)) << c.Name;
+  for (const TNameCase& c : kNameCases) EXPECT_EQ(FileNameProblem(c.Name, TEncoding::ShiftJis), Expected(c)) << c.Name;
+}
+
+// A name in UTF-8 is checked as what it is: any character Unicode has is a file name's, and its
+// bytes are never taken for a separator or a dot; a broken sequence is refused as a control
+// character is. Read as Shift-JIS, the same bytes would hide the "/" in the lead byte 0x82.
+TEST(FileNameProblemTest, ReadsAUtf8NameAsUtf8) {
+  const std::string_view ok[] = {u8"caf\u00e9.txt", u8"\ub370\uc774\ud130/\U0001F600.txt", u8"第1回\\報告.txt", u8"ｱ.txt"};
+  for (const std::string_view name : ok) EXPECT_EQ(FileNameProblem(name, TEncoding::Utf8), "") << name;
+  EXPECT_EQ(FileNameProblem(u8"あ/../x", TEncoding::Utf8), "「..」" + std::string(kFolderName));
+  EXPECT_EQ(FileNameProblem(u8"データ/nul.txt", TEncoding::Utf8), "「nul」" + std::string(kDevice));
+  const std::string_view broken[] = {"caf\xC3", "\xE3\x81.txt", "\xC0\xAF", "a\xED\xA0\x80", "\xFF"};
+  for (const std::string_view name : broken) {
+    EXPECT_EQ(FileNameProblem(name, TEncoding::Utf8), "ファイル名に制御文字は使えません。") << name;
+  }
 }
 
 TEST(CopyFilesTest, ARefusedNameGetsTheFailurePromptAndNeverReachesTheCopier) {
@@ -209,9 +223,9 @@ TEST(CopyFilesTest, ARefusedNameGetsTheFailurePromptAndNeverReachesTheCopier) {
   EXPECT_FALSE(run.Copy({"1.txt", "nul", "表.txt", "..\\up", "2.txt"}));
   EXPECT_EQ(run.Copier.Attempts, (std::vector<std::string>{"C:\\out\\1.txt", "C:\\out\\表.txt"}));
   ASSERT_EQ(run.Prompt.Questions.size(), 2u);
-  EXPECT_EQ(run.Prompt.Questions[0].Text, "C:\\out\\nulを作成できませんでした。" + FileNameProblem("nul") + kQuestion);
+  EXPECT_EQ(run.Prompt.Questions[0].Text, "C:\\out\\nulを作成できませんでした。" + FileNameProblem("nul", TEncoding::ShiftJis) + kQuestion);
   EXPECT_EQ(run.Prompt.Questions[1].Text,
-            "C:\\out\\..\\upを作成できませんでした。" + FileNameProblem("..\\up") + kQuestion);
+            "C:\\out\\..\\upを作成できませんでした。" + FileNameProblem("..\\up", TEncoding::ShiftJis) + kQuestion);
   EXPECT_EQ(run.Prompt.Questions[1].Caption, "注意");
   EXPECT_EQ(run.Prompt.Questions[1].Flags, 4u);
   EXPECT_EQ(run.Messages.Messages, std::vector<std::string>{"複製を中止しました"});
@@ -319,7 +333,7 @@ TEST(PrepareFileNamesTest, ACountTooLargeToCountIsSaidSo) {
   Build(tree, {Num(INT_MIN, INT_MAX, {Num(INT_MIN, INT_MAX, {Num(INT_MIN, INT_MAX)})})});
   TRecordingMessages messages;
   std::vector<std::string> fileNames;
-  EXPECT_FALSE(PrepareFileNames(tree, false, "a.txt", fileNames, messages));
+  EXPECT_FALSE(PrepareFileNames(tree, false, "a.txt", TEncoding::ShiftJis, fileNames, messages));
   EXPECT_EQ(messages.Messages, std::vector<std::string>{"作成されるファイル名が多すぎます（18,446,744,073,709,551,615件以上）。"
                                                         "一度に扱えるファイル名は10,000,000件までです"});
 }
@@ -332,9 +346,9 @@ TEST(PrepareFileNamesTest, TakesWhatIsHeldAtTheLimitAndRefusesOneMore) {
   Build(tree, {Num(1, 10, {Num(0, 999999)}), Any({"", ""})});
   TRecordingMessages messages;
   std::vector<std::string> fileNames{"before"};
-  EXPECT_TRUE(PrepareFileNames(tree, false, "a.txt", fileNames, messages));
+  EXPECT_TRUE(PrepareFileNames(tree, false, "a.txt", TEncoding::ShiftJis, fileNames, messages));
   EXPECT_EQ(fileNames.size(), kMaxFileNames);
-  EXPECT_FALSE(PrepareFileNames(tree, true, "a.txt", fileNames, messages));
+  EXPECT_FALSE(PrepareFileNames(tree, true, "a.txt", TEncoding::ShiftJis, fileNames, messages));
   EXPECT_EQ(messages.Messages, std::vector<std::string>{"作成されるファイル名が多すぎます（10,000,002件）。"
                                                         "一度に扱えるファイル名は10,000,000件までです"});
   EXPECT_TRUE(fileNames.empty());
@@ -361,7 +375,7 @@ TEST(PrepareFileNamesTest, ValidationComesBeforeTheCount) {
   Build(tree, {Num(0, 999, {Num(0, 999, {Num(0, 999)})}), Num(2, 1)});
   TRecordingMessages messages;
   std::vector<std::string> fileNames{"kept"};
-  EXPECT_FALSE(PrepareFileNames(tree, false, "a.txt", fileNames, messages));
+  EXPECT_FALSE(PrepareFileNames(tree, false, "a.txt", TEncoding::ShiftJis, fileNames, messages));
   EXPECT_EQ(fileNames, std::vector<std::string>{"kept"});
   EXPECT_EQ(messages.Messages, std::vector<std::string>{"連番情報に不正な値が設定されています"});
 }

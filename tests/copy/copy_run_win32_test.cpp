@@ -112,7 +112,7 @@ TEST_F(CopyRunOnDiskTest, NamesReachSubFoldersThatExistAndNothingOutside) {
   EXPECT_EQ(FileContent(chosen + "\\sub\\表.dat"), kSourceContent);
   std::vector<std::string> expected;
   for (const std::string& name : refused) {
-    const std::string text = chosen + "\\" + name + ".dat" + "を作成できませんでした。" + FileNameProblem(name + ".dat") + kQuestion;
+    const std::string text = chosen + "\\" + name + ".dat" + "を作成できませんでした。" + FileNameProblem(name + ".dat", TEncoding::ShiftJis) + kQuestion;
     expected.push_back(text);
     if (name == "c:x") {
       expected.push_back(chosen + "\\missing\\x.dat" + "を作成できませんでした。" +
@@ -128,7 +128,7 @@ TEST_F(CopyRunOnDiskTest, ANameEndingInADotOrSpaceMeetsTheFileWithoutThem) {
   PutFile(out_ / "a", "precious");
   TRuleTree tree;
   Build(tree, {Any({"a.", "a "})});
-  fileNames_ = MakeFileNames(tree, false, "");
+  fileNames_ = MakeFileNames(tree, false, "", TEncoding::ShiftJis);
   TWin32FileCopier copier(out_.Path());
   TCopyServices services{copier, prompt_, messages_};
   EXPECT_TRUE(CopyFiles(source_, out_.Path(), fileNames_, services));
