@@ -17,6 +17,8 @@ int main(int argc, char** argv) {
       KeysInEveryEditor();
     } else if (scenario == "clamp") {
       ClampOnLeavingByTheTree(temp);
+    } else if (scenario == "code-page") {
+      JapaneseNameUnderAnyCodePage(temp);
     } else {
       throw TFailure("no scenario \"" + scenario + "\"");
     }
