@@ -16,24 +16,14 @@ void DiscardQueuedInput() {
 
 namespace {
 
-// An owned box disables its owner and, when it closes, enables it again before it goes, so the
-// system hands the activation back to the owner, which restores its focus. A box with no owner
-// and MB_TASKMODAL disables every top-level window of the thread and gives the activation to
-// none of them when it closes: kept only for a box with nothing to stand over. The modality bits
-// are ours: combined with another mode MB_TASKMODAL would mean something else.
-int ShowBox(HWND owner, const std::string& text, const std::string& caption, unsigned flags) {
-  const UINT mode = owner ? MB_APPLMODAL : MB_TASKMODAL;
-  return MessageBoxA(owner, text.c_str(), caption.c_str(), (flags & ~MB_MODEMASK) | mode);
-}
-
 bool IsDialogBox(HWND window) {
   char name[16] = "";
   return GetClassNameA(window, name, sizeof name) > 0 && lstrcmpA(name, "#32770") == 0;
 }
 
 // The system puts a box with an owner over the owner (Wine, in the middle of the screen's work
-// area). While one of these stands, the first box of this thread to come up is moved, as it comes
-// up, to the middle of the whole screen its owner stands on, as the program's main window is.
+// area). While this object lives, the first box of this thread to come up is moved, as it comes
+// up, to the middle of the whole screen its owner stands on, where the main window opens.
 class TCentredOnScreen {
  public:
   explicit TCentredOnScreen(HWND owner)
@@ -69,6 +59,19 @@ class TCentredOnScreen {
   bool moved_ = false;
 };
 
+// An owned box disables its owner and, when it closes, enables it again before it goes, so the
+// system hands the activation back to the owner, which restores its focus. A box with no owner
+// and MB_TASKMODAL disables every top-level window of the thread and gives the activation to
+// none of them when it closes: kept only for a box with nothing to stand over. The modality bits
+// are ours: combined with another mode MB_TASKMODAL would mean something else. Either way the box
+// stands in the middle of the screen, where the program's boxes have always stood, and never off
+// the screen over a minimised owner.
+int ShowBox(HWND owner, const std::string& text, const std::string& caption, unsigned flags) {
+  const TCentredOnScreen centred(owner);
+  const UINT mode = owner ? MB_APPLMODAL : MB_TASKMODAL;
+  return MessageBoxA(owner, text.c_str(), caption.c_str(), (flags & ~MB_MODEMASK) | mode);
+}
+
 // A box with Yes and No but no Cancel takes neither Escape nor Alt+F4 on Windows (Wine ends it
 // with Cancel). The copy prompt's Escape and Alt+F4 stop the run, as No does: the box's own loop
 // is shown them as a press of No.
@@ -94,7 +97,6 @@ LRESULT CALLBACK StopKeysAsNo(int code, WPARAM wParam, LPARAM lParam) {
 
 void TPlainMessage::ShowMessage(const std::string& text) {
   DiscardQueuedInput();
-  const TCentredOnScreen centred(owner_);
   ShowBox(owner_, text, kApplicationTitle, MB_OK);
 }
 

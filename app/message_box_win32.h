@@ -12,14 +12,13 @@
 // next. Looking at the queue also takes in the messages other threads sent meanwhile.
 void DiscardQueuedInput();
 
-// The boxes below stand over `owner`, the window the user was working in: it takes no input while
-// one stands, and when it closes the owner has the activation back, with the keyboard focus on
-// the control that had it. Without an owner every window of the program is disabled instead, and
-// none takes the activation back. Input that waited in the queue when a box was called does not
-// answer it.
+// The boxes below stand over `owner`, the window the user was working in, in the middle of the
+// screen it stands on: the owner takes no input while one stands, and when it closes the owner
+// has the activation back, with the keyboard focus on the control that had it. Without an owner
+// every window of the program is disabled instead, and none takes the activation back. Input
+// that waited in the queue when a box was called does not answer it.
 
-// A plain message under the program's title: the text, no icon and one OK button, centred on the
-// screen the owner stands on.
+// A plain message under the program's title: the text, no icon and one OK button.
 class TPlainMessage : public IMessageSink {
  public:
   explicit TPlainMessage(HWND owner) : owner_(owner) {}
