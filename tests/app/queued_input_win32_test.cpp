@@ -65,6 +65,9 @@ TEST_P(QueuedInputTest, AKeyPressedBeforeTheBoxDoesNotAnswerIt) {
 
   // The box stayed up until the watcher answered it.
   EXPECT_EQ(watcher.Seen().size(), 1u);
+  // It stood over the window, which has the activation back: a box that disabled every window
+  // without an owner left none of them active.
+  EXPECT_EQ(GetActiveWindow(), window.Handle());
 }
 
 INSTANTIATE_TEST_SUITE_P(Boxes, QueuedInputTest, testing::ValuesIn(kCases),
