@@ -346,5 +346,6 @@ void UserBuildsCopiesAndReruns(const TTempFolder& temp);
 void KeyboardOnlyJob(const TTempFolder& temp);
 void KeysInEveryEditor();
 void ClampOnLeavingByTheTree(const TTempFolder& temp);
+void KeyboardAfterEveryBox(const TTempFolder& temp);
 
 }  // namespace e2e
