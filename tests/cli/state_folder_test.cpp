@@ -3,9 +3,13 @@
 // shows as such, and one denying the user anything is not kept).
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "cli/journal_store.h"
 #include "cli/platform.h"
@@ -197,6 +201,38 @@ TEST_F(UndoChoiceTest, AMarkThatIsNotTheUsersStopsUndoLast) {
   EXPECT_FALSE(HoldRunToUndo(std::nullopt, run, problem));
   EXPECT_EQ(problem.rfind("will not trust the mark " + mark + ": other users may write it", 0), 0u) << problem;
   EXPECT_FALSE(HoldRunToUndo(newer, run, problem)) << "nor is the run itself undone with it";
+}
+
+// A run makes its journal and holds it while it holds the folder alone, and undo looks whether a
+// run holds a journal only while it shares the folder: so it never takes a journal just made, not
+// yet held, for that of a run that has ended. Each waits for the other.
+TEST_F(UndoChoiceTest, ARunStartingAndAnUndoLookingWaitForEachOther) {
+  std::string path;
+  Run(path);
+  std::string problem;
+  const std::unique_ptr<IStateFolder> state = Open(state_, false, problem);
+  ASSERT_NE(state, nullptr) << problem;
+  const auto waitsFor = [](std::shared_ptr<void> hold, const std::function<void()>& action) {
+    std::atomic<bool> done{false};
+    std::thread other([&] {
+      action();
+      done = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const bool waited = !done;
+    hold.reset();
+    other.join();
+    return waited;
+  };
+  TRunToUndo run;
+  EXPECT_TRUE(waitsFor(state->Hold(true), [&] { HoldRunToUndo(path, run, problem); })) << "undo did not wait";
+  EXPECT_TRUE(run.Journal) << problem;
+  run = {};
+  std::string next;
+  std::unique_ptr<IJournalFile> started;
+  EXPECT_TRUE(waitsFor(state->Hold(false), [&] { started = OpenRunJournal(std::nullopt, next); }))
+      << "the run did not wait";
+  EXPECT_TRUE(started);
 }
 
 // Said, whatever keeps the mark from being made: here a folder put at its name while undo works.
