@@ -155,8 +155,9 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
   TProgress progress(stderr, names.size(), !line.Quiet && !line.DryRun && IsTerminal(2));
   TCommandPrompt prompt(mode, encoding, progress);
   TLineWriter out(stdout, line.Json ? kAsItIs : encoding);
-  // Each name's line goes out as the name is done: output that cannot be written stops the run there.
-  out.SetEachLineAtOnce();
+  // Each name's line goes out as the name is done: output that cannot be written stops the run
+  // there. A dry run, which touches nothing, writes in blocks.
+  if (!line.DryRun) out.SetEachLineAtOnce();
   if (line.Null) out.SetLineEnd('\0');
   TTally tally;
   tally.Names = names.size();

@@ -96,7 +96,7 @@ class TPosixStateFolder : public IStateFolder {
       return true;
     }
     if (errno != EEXIST) {
-      problem = std::strerror(errno);
+      problem = "cannot make the mark " + At(name) + ": " + std::strerror(errno);
       return false;
     }
     return Mark(name, problem) == TMark::Trusted;

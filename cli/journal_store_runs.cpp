@@ -142,8 +142,7 @@ std::string MarkUndone(TRunToUndo& run) {
   if (!run.State) return {};
   std::string problem;
   if (run.State->MakeMark(run.MarkName, problem)) return {};
-  return "could not mark the run undone (" + run.State->Path() + kPathSeparator + run.MarkName + ": " + problem +
-         "), so undo --last will take it again";
+  return "could not mark the run undone, so undo --last will take it again: " + problem;
 }
 
 bool ListRuns(std::string& folder, const std::function<void(const TListedRun&)>& listed, std::string& problem) {
@@ -151,38 +150,41 @@ bool ListRuns(std::string& folder, const std::function<void(const TListedRun&)>&
   const std::unique_ptr<IStateFolder> state = StateFolder(false, absent, folder, problem);
   if (!state) return absent;
   std::vector<std::string> names;
+  std::vector<TListedRun> entries;
   {
+    // Which runs are going, asked while sharing the folder: a run that has just made its journal
+    // holds it by then.
     const std::shared_ptr<void> held = state->Hold(false);
     if (!state->Names(names, problem)) return false;
-  }
-  for (const TStoredRun& run : RunsAmong(folder, names)) {
-    TListedRun entry;
-    entry.Run = run;
-    try {
-      const std::unique_ptr<IJournalOnDisk> journal = state->OpenJournal(run.Name, entry.Problem);
-      bool running = false;
-      if (journal) {
-        // Held with the folder, as a run that has just made its journal holds it by then.
-        const std::shared_ptr<void> held = state->Hold(false);
-        running = journal->RunHolder() == TJournalHolder::Run;
+    for (const TStoredRun& run : RunsAmong(folder, names)) {
+      TListedRun entry;
+      entry.Run = run;
+      try {
+        const std::unique_ptr<IJournalOnDisk> journal = state->OpenJournal(run.Name, entry.Problem);
+        if (journal && journal->RunHolder() == TJournalHolder::Run) entry.State = TListedRun::Running;
+      } catch (const std::runtime_error& e) {
+        entry.Problem = e.what();
       }
+      entries.push_back(std::move(entry));
+    }
+  }
+  for (TListedRun& entry : entries) {
+    const TStoredRun& run = entry.Run;
+    try {
+      const std::unique_ptr<IJournalOnDisk> journal =
+          entry.Problem.empty() ? state->OpenJournal(run.Name, entry.Problem) : nullptr;
       // Opening words its problem with the path; reading does not.
       if (journal && !SummarizeJournal(*journal, kPathSeparator, entry.Summary, entry.Problem)) {
         entry.Problem = run.Path + ": " + entry.Problem;
       }
-      TMark mark = TMark::Absent;
-      if (entry.Problem.empty() && run.Marked) mark = state->Mark(run.MarkName, entry.Problem);
-      if (!entry.Problem.empty()) {
-        entry.State = TListedRun::Unreadable;
-      } else if (running) {
-        entry.State = TListedRun::Running;
-      } else if (mark == TMark::Trusted) {
+      if (entry.Problem.empty() && entry.State != TListedRun::Running && run.Marked &&
+          state->Mark(run.MarkName, entry.Problem) == TMark::Trusted) {
         entry.State = TListedRun::Undone;
       }
     } catch (const std::runtime_error& e) {
       entry.Problem = e.what();
-      entry.State = TListedRun::Unreadable;
     }
+    if (!entry.Problem.empty()) entry.State = TListedRun::Unreadable;
     listed(entry);
   }
   return true;

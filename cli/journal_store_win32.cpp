@@ -90,7 +90,7 @@ class TWin32StateFolder : public IStateFolder {
     if (IsOpen(mark)) return true;
     const DWORD error = GetLastError();
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
-      problem = SystemErrorText(error);
+      problem = "cannot make the mark " + At(name) + ": " + SystemErrorText(error);
       return false;
     }
     return Mark(name, problem) == TMark::Trusted;

@@ -56,7 +56,7 @@ class IStateFolder {
   // cannot be read).
   virtual TMark Mark(const std::string& name, std::string& problem) = 0;
   // Makes the mark at `name` (an empty file) unless a trusted one is there. False with `problem`
-  // set when neither.
+  // set when neither ("cannot make the mark PATH: ...", or why what is there is not trusted).
   virtual bool MakeMark(const std::string& name, std::string& problem) = 0;
   // Whether the folder at `path` is this one.
   virtual bool IsFolder(const std::string& path) = 0;

@@ -56,9 +56,10 @@ int RunUndoCommand(const TCommandLine& line, TReporter& report) {
   }
   const std::unique_ptr<IFileRemover> remover = MakeFileRemover();
   // Paths are printed as the journal holds them, the platform's own bytes; in JSON as UTF-8. Each
-  // line goes out as its file is done, so that output that cannot be written stops the undo there.
+  // line goes out as its file is done, so that output that cannot be written stops the undo there;
+  // a dry run, which touches nothing, writes in blocks.
   TLineWriter out(stdout, kAsItIs);
-  out.SetEachLineAtOnce();
+  if (!line.DryRun) out.SetEachLineAtOnce();
   if (line.Null) out.SetLineEnd('\0');
   const auto path = [&](const std::string& name) { return journal.Folder + kPathSeparator + name; };
   const auto utf8 = [](const std::string& text) { return Utf8Of(text, PlatformEncoding()); };

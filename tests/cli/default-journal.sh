@@ -263,7 +263,7 @@ case $case_name in
     copy --into out run.rules 2>/dev/null
     LD_PRELOAD=${TANDELO_REFUSE_OPEN:?the preload library} TANDELO_REFUSE_OPEN_END=.undone "$@" undo --last \
       >undo.txt 2>err
-    [ $? = 1 ] && grep -q 'could not mark the run undone (.*\.undone: Permission denied), so undo --last will take it again' err ||
+    [ $? = 1 ] && grep -q 'could not mark the run undone, so undo --last will take it again: cannot make the mark .*\.undone: Permission denied$' err ||
       fail "undo with a mark that cannot be made: $(cat err)"
     [ "$(count out)" = 0 ] && [ "$(newest_state)" = - ] || fail "the run was marked, or files left"
     "$@" undo --last >undo.txt 2>err && [ "$(grep -c '^absent ' undo.txt)" = 3 ] && [ "$(newest_state)" = undone ] ||

@@ -244,7 +244,8 @@ TEST_F(UndoChoiceTest, AMarkThatCannotBeMadeIsSaid) {
   ASSERT_TRUE(HoldRunToUndo(std::nullopt, run, problem)) << problem;
   const std::string mark = path.substr(0, path.size() - 8) + ".undone";
   MakeFolderAt(mark);
-  EXPECT_EQ(MarkUndone(run).rfind("could not mark the run undone (" + mark + ": ", 0), 0u);
+  EXPECT_EQ(MarkUndone(run), "could not mark the run undone, so undo --last will take it again: will not trust the mark " +
+                                 mark + ": it is not a file");
   run = {};
   std::string outside = scratch_ / "outside.journal";
   OpenRunJournal(outside, outside)->Append("tandelo-cli journal 3\n");
