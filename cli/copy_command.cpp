@@ -234,6 +234,7 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
   }
   progress.Clear();
   endJournal(true);
+  out.Flush();
   if (finished && !line.DryRun) report.ShowMessage(kCopyDoneMessage);
   summarize(finished ? TTally::TEnd::Finished : TTally::TEnd::StoppedAtName);
   if (!finished) return kExitStopped;
