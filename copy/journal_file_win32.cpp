@@ -36,8 +36,9 @@ void UnlockByte(HANDLE file, DWORD byte) {
 
 TWin32JournalFile::TWin32JournalFile(const std::string& path)
     : path_(path),
-      file_(CreateFileA(path.c_str(), FILE_APPEND_DATA | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                        FILE_ATTRIBUTE_NORMAL, nullptr)) {
+      // Reading too, which the system asks of a handle that locks bytes (Wine does not).
+      file_(CreateFileA(path.c_str(), FILE_APPEND_DATA | FILE_READ_DATA | DELETE, FILE_SHARE_READ, nullptr,
+                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)) {
   if (file_ == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     const std::string problem = "cannot create the journal " + path + ": " + SystemErrorText(error);
