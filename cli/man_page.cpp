@@ -129,7 +129,10 @@ std::string MakeManPage(std::string_view version) {
     page += Tagged(tag, option.Help);
   }
   page += ".SH \"EXIT STATUS\"\n";
-  for (const TExitStatus& status : kExitStatuses) page += Tagged(Bold(std::to_string(status.Code)), status.Meaning);
+  for (const TExitGroup& group : ExitGroups()) {
+    page += ".SS \"" + Roff(group.Commands) + "\"\n";
+    for (const TExitStatus* status : group.Statuses) page += Tagged(Bold(std::to_string(status->Code)), status->Meaning);
+  }
   page += ".SH FILES\n";
   for (const TFileRow& file : kFiles) page += Tagged(Roff(file.Path), file.Meaning);
   page += ".SH EXAMPLES\n" + Paragraphs(kExamples);
