@@ -18,9 +18,12 @@ mkdir out 'my folder'
 touch report.txt report.rules 'my rules.rules'
 
 set -g ok 1
-# expect LINE ANSWERS: the candidates for the end of LINE, sorted and joined by commas.
+# expect LINE ANSWERS [--described]: the candidates for the end of LINE, sorted and joined by
+# commas; with --described, each with its description after a tab.
 function expect
-    set -l got (complete -C $argv[1] | string replace -r '\t.*' '' | env LC_ALL=C sort | string join ,)
+    set -l got (complete -C $argv[1] | env LC_ALL=C sort)
+    contains -- --described $argv; or set got (string replace -r '\t.*' '' -- $got)
+    set got (string join , -- $got)
     if test "$got" != "$argv[2]"
         echo "FAIL: '$argv[1]' completes to '$got', expected '$argv[2]'"
         set -g ok 0
@@ -56,19 +59,9 @@ expect 'tandelo-cli undo --last ' ''
 expect 'tandelo-cli help ' 'rules'
 # "--" ends the options.
 expect 'tandelo-cli names -- -' ''
-# What a user reads beside a command and an option.
-set -l described (complete -C 'tandelo-cli copy --on' | string join \n)
-test "$described" = (printf '%s\t%s' --on-failure 'when a name cannot be copied')
-or begin
-    echo "FAIL: --on-failure is described as '$described'"
-    set ok 0
-end
-set described (complete -C 'tandelo-cli na' | string join \n)
-test "$described" = (printf '%s\t%s' names 'prints the names the rule file RULES makes, one a line')
-or begin
-    echo "FAIL: names is described as '$described'"
-    set ok 0
-end
+# What a user reads beside a command and an option: the first clause of its help.
+expect 'tandelo-cli copy --on' (printf '--on-failure\twhen a name cannot be copied') --described
+expect 'tandelo-cli na' (printf 'names\tprints the names the rule file RULES makes, one a line') --described
 cd /
 rm -rf $tmp
 test $ok = 1

@@ -5,16 +5,10 @@
 # completion system calls with the words it keeps for the line.
 # Usage: zsh-completion.zsh COMPLETION-SCRIPT
 emulate -R zsh
-setopt err_return no_unset
-zmodload zsh/zpty
-tmp=$(mktemp -d)
+zmodload zsh/zpty && tmp=$(mktemp -d) || exit 2
 trap 'zpty -d shell 2>/dev/null; rm -rf $tmp' EXIT
-mkdir $tmp/functions $tmp/work
-cp $1 $tmp/functions/_tandelo-cli
-cd $tmp/work
-mkdir out 'my folder'
-touch report.txt report.rules 'my rules.rules'
-setopt no_err_return
+mkdir $tmp/functions $tmp/work && cp $1 $tmp/functions/_tandelo-cli && cd $tmp/work || exit 2
+mkdir out 'my folder' && touch report.txt report.rules 'my rules.rules' || exit 2
 
 # The words that compadd keeps (those matching what is typed) go to $tmp/offered, one a line;
 # calls that only ask what would match (-O, -A, -D) are the completion system's own. The widget
@@ -42,16 +36,15 @@ zpty shell "ZDOTDIR=$tmp zsh -i"
 ok=1
 # expect LINE ANSWERS: presses Tab after LINE; the words offered, sorted and joined by commas.
 expect() {
-  local line=$1 want=$2 got
+  local line=$1 want=$2 got i
   rm -f $tmp/offered
   zpty -w -n shell "$line"$'\t'
-  local i
   for i in {1..200}; do
     [[ -f $tmp/offered ]] && grep -qx '<end>' $tmp/offered && break
     sleep 0.05
   done
   got=$(grep -v -e '^<end>$' -e '^$' $tmp/offered 2>/dev/null | LC_ALL=C sort -u | paste -sd, -)
-  [[ $got == $want ]] || { print -r -- "FAIL: '$line' completes to '$got', expected '$want'"; ok=0 }
+  [[ $got == "$want" ]] || { print -r -- "FAIL: '$line' completes to '$got', expected '$want'"; ok=0 }
   # The line is emptied for the next, and what the terminal shows is read away.
   zpty -w -n shell $'\C-e\C-u'
   while zpty -r -t shell _; do :; done
