@@ -57,6 +57,8 @@ std::string OptionLine(const TOption& option) {
   if (!option.Commands.empty()) {
     std::string given = Forms(option);
     for (const TOption* other : Conflicting(option)) given += " " + Forms(*other);
+    // Given instead of the operand, it is not offered once the operand is there.
+    if (option.InsteadOfOperand) given += "; and not __tandelo_cli_has_operand";
     line += " -n " + Quoted("__tandelo_cli_using" + CommandNames(option.Commands) + "; and not __tandelo_cli_given " +
                             given);
   }
@@ -135,6 +137,15 @@ std::string MakeFishCompletion() {
          "        end\n"
          "    end\n"
          "    return 1\n"
+         "end\n"
+         "\n"
+         "# True when the command on the line has its operand before the word being completed: a\n"
+         "# second word after tandelo-cli that is no option. (undo, the one command with an option\n"
+         "# given instead of its operand, takes no option with a value.)\n"
+         "function __tandelo_cli_has_operand\n"
+         "    set -l words (commandline -opc)\n"
+         "    set -l operands (string match -v -- '-*' $words[2..])\n"
+         "    set -q operands[2]\n"
          "end\n"
          "\n"
          "# The folders that complete the word, its \"--name=\" left out.\n"
