@@ -2,8 +2,8 @@
 # The zsh completion as zsh runs it: found in fpath by compinit, then asked about command lines
 # (the cases it shares with fish, in data/completion-cases.txt) in an interactive zsh on a
 # pseudo-terminal, Tab pressed at their end, in a folder with files, folders and names with a
-# space. What each Tab offers is read from compadd, which the shell's
-# completion system calls with the words it keeps for the line.
+# space. What each Tab offers is read from compadd, which the shell's completion system calls with
+# the words it keeps for the line.
 # Usage: zsh-completion.zsh COMPLETION-SCRIPT
 emulate -R zsh
 cases=${0:A:h}/data/completion-cases.txt
