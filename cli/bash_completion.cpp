@@ -44,7 +44,9 @@ std::string MakeBashCompletion() {
   std::string commandNames;
   for (const TCommandRow& command : kCommands) {
     std::string words;
-    for (const TOption* option : OfferedWith(command.Command)) words.append(words.empty() ? "" : " ").append(option->Name);
+    for (const TOption* option : OfferedWith(command.Command)) {
+      words.append(words.empty() ? "" : " ").append(option->Name);
+    }
     const std::string name(command.Name);
     optionWords += "      " + name + ") _tandelo_cli_words \"" + words + "\" \"$cur\" ;;\n";
     operands += "    " + name + ") " + Answer(command.OperandChoices, command.Completes) + " ;;\n";

@@ -37,7 +37,9 @@ std::string ValueSpec(std::string_view name, const std::vector<std::string_view>
                       bool optional) {
   std::string action;
   if (!choices.empty()) {
-    for (const std::string_view choice : choices) action.append(action.empty() ? "(" : " ").append(Escaped(choice, "[]: ()"));
+    for (const std::string_view choice : choices) {
+      action.append(action.empty() ? "(" : " ").append(Escaped(choice, "[]: ()"));
+    }
     action += ")";
   } else if (completes == TCompletes::File) {
     action = "_files";
