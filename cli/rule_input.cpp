@@ -51,14 +51,47 @@ bool ReadsAsUtf8(std::string_view text) {
       ++at;
       continue;
     }
-    if (length >= 3) {
-      const auto byte = [&](std::size_t i) { return static_cast<char32_t>(static_cast<unsigned char>(text[at + i]) & 0x3F); };
-      const char32_t code = length == 4 ? 0x10000 : (static_cast<char32_t>(text[at] & 0x0F) << 12) | (byte(1) << 6) | byte(2);
-      if ((code >= 0x2000 && code <= 0x2BFF) || (code >= 0x3000 && code <= 0x9FFF) || code >= 0xF900) ++characters;
-    }
+    const auto bits = [&](std::size_t i, unsigned mask) { return static_cast<unsigned char>(text[at + i]) & mask; };
+    const char32_t code = length == 4   ? 0x10000
+                          : length == 3 ? (bits(0, 0x0F) << 12) | (bits(1, 0x3F) << 6) | bits(2, 0x3F)
+                                        : 0;
+    if ((code >= 0x2000 && code <= 0x2BFF) || (code >= 0x3000 && code <= 0x9FFF) || code >= 0xF900) ++characters;
     at += length;
   }
   return characters >= strays;
+}
+
+// UTF-16 text as UTF-8, or false with `error` at its first unit that is half a character.
+bool FromUtf16(std::string_view text, bool bigEndian, std::string& decoded, TRuleFileError& error) {
+  std::size_t badAt = 0;
+  if (Utf16ToUtf8(text, bigEndian, decoded, badAt)) return true;
+  const std::size_t lineStart = decoded.rfind('\n') == std::string::npos ? 0 : decoded.rfind('\n') + 1;
+  const std::string_view before = std::string_view(decoded).substr(lineStart);
+  error.Line = 1 + static_cast<std::size_t>(std::count(decoded.begin(), decoded.end(), '\n'));
+  if (badAt + 1 >= text.size()) {
+    error.Message = "the UTF-16 text ends in half a character";
+  } else {
+    const std::size_t column = 1 + CharacterCount(before, before.size(), TEncoding::Utf8);
+    error.Message = "in column " + std::to_string(column) + ", half a UTF-16 character without its other half";
+  }
+  return false;
+}
+
+// Well-formed UTF-8 `text` as Shift-JIS, or false with `error` at the first character Shift-JIS
+// cannot hold: converted whole, and line by line only to find that character.
+bool ToShiftJis(std::string_view text, std::string& converted, TRuleFileError& error) {
+  if (Utf8ToShiftJis(text, converted)) return true;
+  for (std::size_t lineNumber = 1; !text.empty(); ++lineNumber) {
+    const std::size_t end = std::min(text.find('\n'), text.size());
+    const std::string_view line = text.substr(0, end);
+    if (!Utf8ToShiftJis(line, converted)) {
+      error = {lineNumber, Unconvertible(line)};
+      return false;
+    }
+    text.remove_prefix(std::min(end + 1, text.size()));
+  }
+  error = {1, "this file does not convert to Shift-JIS"};
+  return false;
 }
 
 }  // namespace
@@ -68,68 +101,45 @@ bool ToEngineText(std::string& text, std::optional<TEncoding> forced, TRuleFileE
   const TByteOrderMark mark = forced == TEncoding::ShiftJis ? TByteOrderMark::None : ByteOrderMarkOf(rest);
   std::string decoded;
   if (!forced && (mark == TByteOrderMark::Utf16LittleEndian || mark == TByteOrderMark::Utf16BigEndian)) {
-    rest.remove_prefix(2);
-    std::size_t badAt = 0;
-    if (!Utf16ToUtf8(rest, mark == TByteOrderMark::Utf16BigEndian, decoded, badAt)) {
-      const std::size_t line = 1 + static_cast<std::size_t>(std::count(decoded.begin(), decoded.end(), '\n'));
-      const std::size_t lineStart = decoded.rfind('\n') == std::string::npos ? 0 : decoded.rfind('\n') + 1;
-      const std::string_view done = std::string_view(decoded).substr(lineStart);
-      error = {line, badAt + 1 >= rest.size()
-                         ? std::string("the UTF-16 text ends in half a character")
-                         : "in column " + std::to_string(1 + CharacterCount(done, done.size(), TEncoding::Utf8)) +
-                               ", half a UTF-16 character without its other half"};
-      return false;
-    }
+    if (!FromUtf16(rest.substr(2), mark == TByteOrderMark::Utf16BigEndian, decoded, error)) return false;
     rest = decoded;
   } else if (mark == TByteOrderMark::Utf8) {
     rest.remove_prefix(3);
   }
-  const bool marked = mark != TByteOrderMark::None;
   // UTF-16 without its mark, read as bytes, is mostly NULs: said so, rather than read as rules.
   if (const std::size_t nul = rest.find('\0'); nul != std::string_view::npos) {
-    error = ByteFault(rest, nul, TEncoding::Utf8, "is a NUL, which no rule file holds (UTF-16 must start with its byte-order mark)");
+    error = ByteFault(rest, nul, TEncoding::Utf8,
+                      "is a NUL, which no rule file holds (UTF-16 must start with its byte-order mark)");
     return false;
   }
+  const bool judged = !forced && mark == TByteOrderMark::None;
   TEncoding encoding = forced ? *forced : TEncoding::Utf8;
   if (encoding == TEncoding::Utf8) {
     if (const std::size_t bad = FirstNonUtf8(rest); bad != std::string_view::npos) {
-      if (forced || marked || ReadsAsUtf8(rest)) {
-        const bool judged = !forced && !marked;
+      if (!judged || ReadsAsUtf8(rest)) {
         error = ByteFault(rest, bad, TEncoding::Utf8,
-                          judged ? "is not UTF-8, though the file's other text is (--encoding shift-jis reads it as Shift-JIS)"
+                          judged ? "is not UTF-8, though the file's other text is (--encoding shift-jis reads it as "
+                                   "Shift-JIS)"
                                  : "is not UTF-8");
         return false;
       }
       encoding = TEncoding::ShiftJis;
     }
   }
-  if (encoding == TEncoding::ShiftJis) {
-    if (const std::size_t bad = FirstNonShiftJis(rest); bad != std::string_view::npos) {
-      error = ByteFault(rest, bad, TEncoding::ShiftJis, forced ? "is not Shift-JIS" : "is not Shift-JIS, and the file is not UTF-8 either");
-      return false;
-    }
-    text = std::string(rest);
-    return true;
-  }
-  std::string converted;
-  if (Utf8ToShiftJis(rest, converted)) {
+  if (encoding == TEncoding::Utf8) {
+    std::string converted;
+    if (!ToShiftJis(rest, converted, error)) return false;
     text.swap(converted);
     return true;
   }
-  // The first line that does not convert, and its first character that does not.
-  for (std::size_t lineNumber = 1; !rest.empty(); ++lineNumber) {
-    const std::size_t end = std::min(rest.find('\n'), rest.size());
-    const std::string_view line = rest.substr(0, end);
-    if (!Utf8ToShiftJis(line, converted)) {
-      error = {lineNumber, Unconvertible(line)};
-      return false;
-    }
-    rest.remove_prefix(std::min(end + 1, rest.size()));
+  if (const std::size_t bad = FirstNonShiftJis(rest); bad != std::string_view::npos) {
+    error = ByteFault(rest, bad, TEncoding::ShiftJis,
+                      forced ? "is not Shift-JIS" : "is not Shift-JIS, and the file is not UTF-8 either");
+    return false;
   }
-  error = {1, "this file does not convert to Shift-JIS"};
-  return false;
+  text = std::string(rest);
+  return true;
 }
-
 
 bool ReadWholeFile(const std::string& path, std::string& text, std::string& problem) {
   const bool useStdin = path == "-";

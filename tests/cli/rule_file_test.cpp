@@ -126,7 +126,7 @@ TEST(RuleFileTest, ReportsTheLineOfTheFirstMalformedRule) {
       {"strings not separated", "any \"a\"\"b\"", 1},
       // A NUL would end the name for the system, and split it in two in a list apart by NULs.
       {"a NUL escaped", "fixed \"a\"\nany \"b\" \"c\\x00d\"", 2},
-      {"a NUL as it is", std::string_view("any \"c\0d\"", 10), 1},
+      {"a NUL as it is", std::string_view("any \"c\0d\"", 9), 1},
       {"odd indentation", "fixed \"a\"\n   fixed \"b\"", 2},
       {"tab indentation", "fixed \"a\"\n\tfixed \"b\"", 2},
       {"tab after spaces", "fixed \"a\"\n  \tfixed \"b\"", 2},
