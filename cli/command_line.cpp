@@ -43,8 +43,8 @@ const std::vector<TOption> kOptions = {
      [](TCommandLine& line, const std::string&) { line.Quiet = true; }},
     {"--encoding", 0, "ENC", {"shift-jis", "utf-8"}, TCompletes::Nothing, {TCommand::Names, TCommand::Copy}, {},
      "rule files, printed text and, on Linux, the files' names in ENC (default:\n"
-     "a rule file in UTF-8 when it has a byte-order mark or is valid UTF-8,\n"
-     "else Shift-JIS; the rest utf-8 on Linux, shift-jis on Windows)",
+     "a rule file as its byte-order mark or its text shows, see help rules;\n"
+     "the rest utf-8 on Linux, shift-jis on Windows)",
      [](TCommandLine& line, const std::string& value) {
        line.Encoding = value == "utf-8" ? TEncoding::Utf8 : TEncoding::ShiftJis;
      }},

@@ -34,19 +34,23 @@ class TEdgeCopier : public IFileCopier {
   TEncoding fileNames_;
 };
 
-// Says what a copy would do: what the copier meets at each name, and a name that an earlier name
-// of the run would have made exists.
+// Says what a copy would do: what the copier meets at each name, and a name whose file an earlier
+// name of the run would have made, known by where it lands, not by its spelling ("sub/x" and
+// "link/x" through a link to sub; on Windows "a.txt", "A.TXT" and "a.txt.").
 class TDryRunCopier : public IFileCopier {
  public:
-  explicit TDryRunCopier(std::unique_ptr<IFileCopier> look) : look_(std::move(look)) {}
-  TCopyOutcome Copy(const std::string& source, const std::string& name) override {
-    TCopyOutcome outcome = look_->Copy(source, name);
-    if (outcome.Result == TCopyResult::Copied && !made_.insert(name).second) outcome = {TCopyResult::Exists, {}};
+  explicit TDryRunCopier(std::unique_ptr<ICopyLook> look) : look_(std::move(look)) {}
+  TCopyOutcome Copy(const std::string&, const std::string& name) override {
+    std::string landing;
+    TCopyOutcome outcome = look_->Look(name, landing);
+    if (outcome.Result == TCopyResult::Copied && !made_.insert(std::move(landing)).second) {
+      outcome = {TCopyResult::Exists, {}};
+    }
     return outcome;
   }
 
  private:
-  std::unique_ptr<IFileCopier> look_;
+  std::unique_ptr<ICopyLook> look_;
   std::set<std::string> made_;
 };
 
@@ -136,7 +140,7 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
       journalFile = OpenRunJournal(line.Journal, journalPath);
       journal = std::make_unique<TCopyJournal>(*journalFile, folder, folderIdentity, kPathSeparator);
     }
-    platformCopier = line.DryRun ? std::make_unique<TDryRunCopier>(MakeLookingCopier(folder))
+    platformCopier = line.DryRun ? std::make_unique<TDryRunCopier>(MakeCopyLook(folder))
                                  : MakeFileCopier(folder, journal.get());
   } catch (const std::runtime_error& e) {
     if (journal) journalFile->Discard();

@@ -72,17 +72,25 @@ std::unique_ptr<IStateFolder> OpenStateFolder(const std::string& path, bool make
 // `path` from the root, so that a journal works from any folder; empty with `problem` set when
 // the system cannot say.
 std::string AbsolutePath(const std::string& path, std::string& problem);
-// Says what a copy into `folder` would meet, copying nothing and touching nothing (for
-// --dry-run): a name that exists, one the copier could not reach, or none. Throws
-// std::runtime_error when the folder cannot be opened.
-std::unique_ptr<IFileCopier> MakeLookingCopier(const std::string& folder);
-
-// The platform copier's own look at each name, so that a dry run reaches names as the run does.
-template <typename TPlatformCopier>
-class TLookingCopier : public IFileCopier {
+// What a copy into one folder would meet at each name, copying nothing and touching nothing (for
+// --dry-run): a name that exists, one the copier could not reach or add a file at, or none; and in
+// `landing` where its file would land, the same for two names that would make one file (through
+// a link, or spelt otherwise where the system reads them as one).
+class ICopyLook {
  public:
-  explicit TLookingCopier(const std::string& folder) : copier_(folder) {}
-  TCopyOutcome Copy(const std::string&, const std::string& name) override { return copier_.Look(name); }
+  virtual ~ICopyLook() = default;
+  virtual TCopyOutcome Look(const std::string& name, std::string& landing) = 0;
+};
+
+// The look of the platform's own copier into `folder`, so that a dry run reaches names as the run
+// does. Throws std::runtime_error when the folder cannot be opened.
+std::unique_ptr<ICopyLook> MakeCopyLook(const std::string& folder);
+
+template <typename TPlatformCopier>
+class TCopyLook : public ICopyLook {
+ public:
+  explicit TCopyLook(const std::string& folder) : copier_(folder) {}
+  TCopyOutcome Look(const std::string& name, std::string& landing) override { return copier_.Look(name, &landing); }
 
  private:
   TPlatformCopier copier_;

@@ -47,8 +47,8 @@ std::string AbsolutePath(const std::string& path, std::string& problem) {
   return result;
 }
 
-std::unique_ptr<IFileCopier> MakeLookingCopier(const std::string& folder) {
-  return std::make_unique<TLookingCopier<TPosixFileCopier>>(folder);
+std::unique_ptr<ICopyLook> MakeCopyLook(const std::string& folder) {
+  return std::make_unique<TCopyLook<TPosixFileCopier>>(folder);
 }
 
 std::string SourceProblem(const std::string& path) {

@@ -12,7 +12,8 @@
 const char kPathSeparator = '\\';
 
 std::unique_ptr<IFileCopier> MakeFileCopier(const std::string& folder, ICopyWitness* witness) {
-  return std::make_unique<TWin32FileCopier>(folder, TStillWorking{}, witness);
+  // No name ever holds a part: each copy is made under a temporary name and renamed when complete.
+  return std::make_unique<TWin32FileCopier>(folder, TStillWorking{}, witness, TWin32FileCopier::TWay::TemporaryName);
 }
 
 std::unique_ptr<IFileRemover> MakeFileRemover() { return std::make_unique<TWin32FileRemover>(); }
@@ -43,8 +44,8 @@ std::string AbsolutePath(const std::string& path, std::string& problem) {
   return result;
 }
 
-std::unique_ptr<IFileCopier> MakeLookingCopier(const std::string& folder) {
-  return std::make_unique<TLookingCopier<TWin32FileCopier>>(folder);
+std::unique_ptr<ICopyLook> MakeCopyLook(const std::string& folder) {
+  return std::make_unique<TCopyLook<TWin32FileCopier>>(folder);
 }
 
 std::string SourceProblem(const std::string& path) {

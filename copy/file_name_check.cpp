@@ -86,3 +86,8 @@ std::string FileNameProblem(std::string_view name) {
   if (problem.empty()) endPart(name.size());
   return problem;
 }
+
+std::string NameAsCreated(std::string leaf) {
+  while (!leaf.empty() && (leaf.back() == '.' || leaf.back() == ' ')) leaf.pop_back();
+  return leaf;
+}

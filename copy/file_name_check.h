@@ -17,3 +17,7 @@
 // NUL or a ".", or at the very end, is refused as a control character is, since the system would
 // cut such a name or read it otherwise.
 std::string FileNameProblem(std::string_view name);
+
+// The last part of a name as Windows makes the file: its path rules drop trailing dots and spaces,
+// so the copy to "a." makes "a". (No second byte of a double-byte character is a dot or a space.)
+std::string NameAsCreated(std::string leaf);

@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "copy/file_name_check.h"
 #include "naming/mbcs.h"
 #include "win32/owned_handle.h"
 #include "win32/system_error.h"
@@ -44,13 +45,6 @@ HANDLE OpenRelative(HANDLE folder, const std::string& name, DWORD access, bool f
     return INVALID_HANDLE_VALUE;
   }
   return file;
-}
-
-// The last part of a name as the system's path rules make it: they drop trailing dots and spaces,
-// so the copy to "a." made "a". (No second byte of a double-byte character is a dot or a space.)
-std::string AsCreated(std::string leaf) {
-  while (!leaf.empty() && (leaf.back() == '.' || leaf.back() == ' ')) leaf.pop_back();
-  return leaf;
 }
 
 bool Missing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
@@ -130,11 +124,11 @@ TFolderState TWin32FileRemover::OpenFolder(const std::string& path, const TFileI
 TWin32FileRemover::TPlace TWin32FileRemover::FolderOf(const std::string& name, std::string& leaf, HANDLE& folder) {
   const std::size_t separator = LastDelimiter("\\/", name);
   if (separator == std::string::npos) {
-    leaf = AsCreated(name);
+    leaf = NameAsCreated(name);
     folder = folder_;
     return TPlace::Beneath;
   }
-  leaf = AsCreated(name.substr(separator + 1));
+  leaf = NameAsCreated(name.substr(separator + 1));
   const std::string sub = name.substr(0, separator);
   if (sub_ == INVALID_HANDLE_VALUE || sub != subName_) {
     CloseSub();

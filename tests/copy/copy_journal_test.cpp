@@ -69,7 +69,8 @@ TEST(CopyJournalTest, AFailedAttemptCancelsOnlyItsOwnLines) {
 }
 
 // Every line is written before the call returns, but the "named" line of a copy already recorded
-// as "created", which goes out with the next line.
+// as "created" with a birth time, which goes out with the next line: without one (Windows) nothing
+// would prove the copy if a kill took the line.
 TEST(CopyJournalTest, OnlyTheNamedLineOfARecordedCopyWaitsForTheNextLine) {
   TMemoryJournal file;
   TCopyJournal journal(file, "/f", kFolder, '/');
@@ -85,6 +86,10 @@ TEST(CopyJournalTest, OnlyTheNamedLineOfARecordedCopyWaitsForTheNextLine) {
   journal.Begin();
   journal.Created("c", {}, {1, 4, 3, 4, 5, 6});
   EXPECT_EQ(lines(), 7);
+  journal.Begin();
+  journal.Created("d", "t", {1, 5, 3, 4, 0, 6});
+  journal.Named("d", {1, 5, 3, 4, 0, 7});
+  EXPECT_EQ(lines(), 9);
   journal.Flush();
   EXPECT_EQ(Read(file.Text).Items.at(1).Stage, TUndoItem::Named);
 }

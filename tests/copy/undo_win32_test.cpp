@@ -8,6 +8,7 @@
 #include <winioctl.h>
 
 #include <map>
+#include <regex>
 
 #include "copy/copy_progress_win32.h"
 #include "copy/file_copier_win32.h"
@@ -202,14 +203,14 @@ class UndoOnDiskTest : public testing::Test {
     MakeFolder(folder_);
   }
 
-  // Copies through the journal as tandelo-cli copy does; a name starting with "ro" from the
-  // read-only source.
+  // Copies through the journal as tandelo-cli copy does, under temporary names; a name starting
+  // with "ro" from the read-only source.
   void Copy(const std::vector<std::string>& names) {
     TWin32JournalFile file(journal_);
     TFileIdentity folder;
     ASSERT_TRUE(ReadFolderIdentity(folder_, folder));
     TCopyJournal journal(file, folder_, folder, '\\');
-    TWin32FileCopier platform(folder_, {}, &journal);
+    TWin32FileCopier platform(folder_, {}, &journal, TWin32FileCopier::TWay::TemporaryName);
     TJournalingCopier copier(platform, journal);
     for (const std::string& name : names) {
       copier.Copy(name.rfind("ro", 0) == 0 ? readOnlySource_ : source_, name);
@@ -243,13 +244,33 @@ class UndoOnDiskTest : public testing::Test {
   std::string folderProblem_;
 };
 
+// Each step of a copy is in the journal before the next: the temporary name before it is made,
+// its number before a byte is written, the whole file before the rename, the file at its name
+// after it, written at once (no birth time here would prove a copy killed before its line). A
+// name that exists is seen before anything is made or written.
 TEST_F(UndoOnDiskTest, TheJournalHoldsEachCopyAsMadeAndEachNameThatWasNot) {
   PutFile(folder_ + "\\taken.dat", "mine");
   Copy({"a.dat", "taken.dat"});
   const std::string text = JournalText();
-  EXPECT_EQ(text.substr(text.find("\n1 ") + 1), "1 creating a.dat -\n1 named a.dat - " +
-                                                    Fields(IdentityAt(folder_ + "\\a.dat")) +
-                                                    "\n2 creating taken.dat -\n2 failed taken.dat -\n");
+  const std::string lines = text.substr(text.find("\n1 ") + 1);
+  const TFileIdentity made = IdentityAt(folder_ + "\\a.dat");
+  const std::string file = std::to_string(made.Volume) + " " + std::to_string(made.Index) + " ";
+  const std::regex expected("1 creating a\\.dat (\\.tandelo-[0-9a-f]{16}\\.part)\n"
+                            "1 opened a\\.dat \\1 " + file + "0 [0-9]+ 0 [0-9]+\n"
+                            "1 created a\\.dat \\1 " + file + "10 [0-9]+ 0 [0-9]+\n"
+                            "1 named a\\.dat - " + Fields(made) + "\n");
+  EXPECT_TRUE(std::regex_match(lines, expected)) << lines;
+  EXPECT_EQ(ListFolder(folder_), "a.dat taken.dat");
+}
+
+// The name a copy gets is the name the system makes of it: "b." is "b", which undo finds.
+TEST_F(UndoOnDiskTest, ACopyToANameEndingInADotIsUndoneWhereItLanded) {
+  Copy({"b.", "c "});
+  EXPECT_EQ(ListFolder(folder_), "b c");
+  Undo();
+  EXPECT_EQ(ListFolder(folder_), "");
+  EXPECT_EQ(results_, (std::map<std::string, TUndoResult>{{"b.", TUndoResult::Removed},
+                                                         {"c ", TUndoResult::Removed}}));
 }
 
 // A copy replaced by another copy of the source (the same size and write time, and under Wine
