@@ -75,8 +75,10 @@ class TSymbolicLinks {
 
 // A link put at a copy's name is the user's: undo keeps it and what it leads to, even the run's
 // own file, unchanged, moved out of the folder with its sub-folder. A hard link at a copy's name
-// is another file, or the copy changed by the link. (Wine makes no junction: the test of a
-// sub-folder that is one is in undo_win32_test.cpp.)
+// is another file, or the copy changed by the link. Only on Windows, where the user may make links
+// of the system's own, can this show a remover that follows one: Wine makes none, and follows a
+// Unix link whatever it is asked. (Nor does Wine make a junction: the test of a sub-folder that
+// is one is in undo_win32_test.cpp.)
 TEST_F(UndoOnDiskTest, ALinkAtACopysNameIsKeptWithWhatItLeadsTo) {
   MakeFolder(folder_ + "\\sub");
   Copy({"sub\\a.dat", "b.dat", "c.dat", "d.dat"});
