@@ -7,7 +7,9 @@
 #include "tests/support/identity_fields.h"
 #include "tests/support/scratch_folder_posix.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <linux/magic.h>
 #include <sys/statfs.h>
 
@@ -239,6 +241,49 @@ TEST_F(PosixUndoTest, OnFatOrExfatEveryFileIsKeptAndSaidSo) {
   EXPECT_EQ(FileSystemType(folder.Get()), system.f_type);
   Undo();
   EXPECT_TRUE(Entries(scratch_.Out).empty());
+}
+
+class TTextJournal : public IJournalFile {
+ public:
+  void Append(const std::string& line) override { Text += line; }
+  void Discard() override {}
+  std::string Text;
+};
+
+// Killed between linking a copy to its name and unlinking its temporary name (where the file
+// system refuses RENAME_NOREPLACE), the copy has two names, and linking changed its change time
+// under both: undo keeps both and says why, rather than remove one and change the other again.
+TEST(PosixFileRemoverTest, ACopyKilledWithTwoNamesKeepsBoth) {
+  TScratch scratch;
+  TFileIdentity folder;
+  ASSERT_TRUE(ReadFolderIdentity(scratch.Out, folder));
+  TTextJournal text;
+  TCopyJournal journal(text, scratch.Out, folder, '/');
+  journal.Begin();
+  journal.Creating("x", ".t");
+  const int file = open((scratch.Out + "/.t").c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+  ASSERT_GE(file, 0);
+  TFileIdentity made;
+  ASSERT_TRUE(IdentityOf(file, made));
+  journal.Opened("x", ".t", made);
+  ASSERT_EQ(write(file, "content", 7), 7);
+  ASSERT_TRUE(IdentityOf(file, made));
+  close(file);
+  journal.Created("x", ".t", made);
+  ASSERT_EQ(link((scratch.Out + "/.t").c_str(), (scratch.Out + "/x").c_str()), 0);
+
+  TJournal read;
+  std::string problem;
+  ASSERT_TRUE(ReadJournal(text.Text, '/', read, problem)) << problem;
+  TPosixFileRemover remover;
+  std::vector<std::string> reports;
+  UndoCopies(read, remover, false, [&](const TUndoReport& r) {
+    reports.push_back((r.Result == TUndoResult::Kept ? "kept " : "not kept ") + r.Name + ": " + r.Reason);
+  }, problem);
+  const std::string why = ": the run was stopped while this copy had two names; both are kept";
+  EXPECT_EQ(reports, (std::vector<std::string>{"kept x" + why, "kept .t" + why}));
+  EXPECT_EQ(ReadFile(scratch.Out + "/x"), "content");
+  EXPECT_EQ(ReadFile(scratch.Out + "/.t"), "content");
 }
 
 }  // namespace
