@@ -53,10 +53,10 @@ UINT_PTR CALLBACK LimitNameHook(HWND hookDialog, UINT message, WPARAM, LPARAM lP
 
 }  // namespace
 
-void TWin32Dialogs::ShowMessage(const std::string& text) { plain_.ShowMessage(text); }
+void TWin32Dialogs::ShowMessage(const std::string& text) { TPlainMessage(Owner).ShowMessage(text); }
 
 int TWin32Dialogs::Ask(const std::string& text, const std::string& caption, unsigned flags) {
-  return prompt_.Ask(text, caption, flags);
+  return TCopyPrompt(Owner).Ask(text, caption, flags);
 }
 
 bool TWin32Dialogs::OpenFile(const std::string& initialDir, std::string& fileName) {

@@ -10,7 +10,7 @@
 #include "win32/gdi.h"
 
 // The real dialogs: the system's open-file dialog, the folder chooser, message boxes and the
-// preview window, all modal to the main window.
+// preview window, all modal to the main window, which has the keyboard back when they close.
 class TWin32Dialogs : public IDialogs {
  public:
   // The window the dialogs belong to; set once the main window exists.
@@ -28,7 +28,5 @@ class TWin32Dialogs : public IDialogs {
 
  private:
   TGdiObject<HFONT> font_{CreateProgramFont()};  // the preview's
-  TPlainMessage plain_;
-  TCopyPrompt prompt_;
   std::string lastFile_;  // the open-file dialog starts with the file it returned last time
 };

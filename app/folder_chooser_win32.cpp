@@ -22,7 +22,6 @@ constexpr char kCreateCaption[] = "確認";
 constexpr char kMissingFolder[] = "指定されたディレクトリが存在しません。";
 constexpr char kNoHelp[] = "この画面のヘルプはありません。";
 constexpr char kNoNetworkDialog[] = "ネットワークドライブの接続画面を開けません。";
-constexpr char kFailure[] = "ディレクトリの選択でエラーが発生しました。";
 constexpr int kClientWidth = 424;
 constexpr int kClientHeight = 255;
 constexpr int kMargin = 8;
@@ -128,8 +127,6 @@ class TFolderChooser : public TDialog {
 
  protected:
   INT_PTR HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-  // Whatever failed, the user is told in the chooser's own words.
-  void ReportError(const std::string& text) override;
 
  private:
   struct TEntry {
@@ -186,8 +183,6 @@ TFolderChooser::TFolderChooser(std::string& directory, unsigned options, unsigne
 bool TFolderChooser::Run(HWND owner) {
   return ShowModal(owner, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME) == IDOK;
 }
-
-void TFolderChooser::ReportError(const std::string&) { Report(kFailure, MB_OK | MB_ICONERROR); }
 
 INT_PTR TFolderChooser::HandleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {

@@ -26,5 +26,7 @@ enum : int {
 // which stays where the list left it, after OK and after Cancel alike, so a relative path typed
 // into the name field is taken relative to the folder shown. True with the name field's text,
 // as typed, in `directory` when the user confirms; false and `directory` untouched on Cancel.
-// The "Help" button is shown only for a non-zero `helpContext`.
+// The "Help" button is shown only for a non-zero `helpContext`. What fails in one of its handlers
+// is reported in the error box over the chooser, which goes on; a chooser that cannot be built
+// is not shown, and the failure is thrown to the caller.
 bool SelectDirectory(HWND owner, std::string& directory, unsigned options, unsigned helpContext);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 #include "copy/copy_run.h"
@@ -10,19 +12,30 @@
 // next. Looking at the queue also takes in the messages other threads sent meanwhile.
 void DiscardQueuedInput();
 
-// A plain message under the program's title: the text, no icon and one OK button, centred on the
-// screen. Every window of the program stays disabled until the user dismisses it. Input that
-// waited in the queue when it was called does not dismiss it.
+// The boxes below stand over `owner`, the window the user was working in, in the middle of the
+// screen it stands on: the owner takes no input while one stands, and when it closes the owner
+// has the activation back, with the keyboard focus on the control that had it. Without an owner
+// every window of the program is disabled instead, and none takes the activation back. Input
+// that waited in the queue when a box was called does not answer it.
+
+// A plain message under the program's title: the text, no icon and one OK button.
 class TPlainMessage : public IMessageSink {
  public:
+  explicit TPlainMessage(HWND owner) : owner_(owner) {}
   void ShowMessage(const std::string& text) override;
+
+ private:
+  HWND owner_;
 };
 
-// The system's message box with the caller's text, caption and buttons, modal to the whole
-// program whatever modality the flags ask for. Returns the button pressed (IDYES, IDNO, ...), or
-// 0 when the box could not be shown. Input that waited in the queue when it was called does not
-// answer it.
+// The system's message box with the caller's text, caption and buttons, modal to the owner
+// whatever modality the flags ask for. Returns the button pressed (IDYES, IDNO, ...), or 0 when
+// the box could not be shown. A box of Yes and No takes Escape and Alt+F4 as No.
 class TCopyPrompt : public ICopyPrompt {
  public:
+  explicit TCopyPrompt(HWND owner) : owner_(owner) {}
   int Ask(const std::string& text, const std::string& caption, unsigned flags) override;
+
+ private:
+  HWND owner_;
 };

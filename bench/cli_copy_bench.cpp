@@ -1,6 +1,7 @@
 // Times tandelo-cli's copy with the journal on (the copy run, the journal and the platform's
 // copier) against a bare loop of the platform's copy over the same names (Linux: open(O_EXCL) and
-// copy_file_range; Windows: CopyFileA with fail-if-exists), and undo of those copies (reading the
+// copy_file_range; Windows: the look, CopyFileA to a temporary name and MoveFileExA, as the
+// command copies), and undo of those copies (reading the
 // journal, checking and removing each file) against a bare loop of unlink or DeleteFileA, in one
 // program run, alternated, each into a fresh folder. Prints the medians and the median ratios.
 //
@@ -62,7 +63,7 @@ double Median(std::vector<double> values) {
 
 #ifdef _WIN32
 const char kSeparator = '\\';
-const char kBareCopy[] = "CopyFileA";
+const char kBareCopy[] = "GetFileAttributesA, CopyFileA to a temporary name, MoveFileExA";
 const char kBareRemove[] = "DeleteFileA";
 using TJournalFile = TWin32JournalFile;
 using TRemover = TWin32FileRemover;
@@ -82,15 +83,23 @@ void Settle() {}
 
 class TPlatformCopier {
  public:
-  TPlatformCopier(const std::string& folder, ICopyWitness& witness) : copier_(folder, {}, &witness) {}
+  // As the command line copies: under a temporary name, renamed once complete.
+  TPlatformCopier(const std::string& folder, ICopyWitness& witness)
+      : copier_(folder, {}, &witness, TWin32FileCopier::TWay::TemporaryName) {}
   IFileCopier& Get() { return copier_; }
 
  private:
   TWin32FileCopier copier_;
 };
 
+// The file system's part of the command line's way, without the journal or the proof: the look
+// at the name, the copy under a temporary name and the rename that never replaces. Under Wine
+// each of the three looks through the whole folder for a name that is not there, so this, not a
+// lone CopyFileA, is the work the command must do.
 void BareCopy(const std::string& source, const std::string& destination) {
-  CopyFileA(source.c_str(), destination.c_str(), TRUE);
+  const std::string temporary = destination + ".part";
+  if (GetFileAttributesA(destination.c_str()) != INVALID_FILE_ATTRIBUTES) return;
+  if (CopyFileA(source.c_str(), temporary.c_str(), TRUE)) MoveFileExA(temporary.c_str(), destination.c_str(), 0);
 }
 #else
 const char kSeparator = '/';

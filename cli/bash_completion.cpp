@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/command_line.h"
+#include "cli/completion_words.h"
 
 namespace {
 
@@ -43,10 +44,8 @@ std::string MakeBashCompletion() {
   std::string commandNames;
   for (const TCommandRow& command : kCommands) {
     std::string words;
-    for (const TOption& option : kOptions) {
-      if (option.Commands.empty() || AppliesTo(option, command.Command)) {
-        words.append(words.empty() ? "" : " ").append(option.Name);
-      }
+    for (const TOption* option : OfferedWith(command.Command)) {
+      words.append(words.empty() ? "" : " ").append(option->Name);
     }
     const std::string name(command.Name);
     optionWords += "      " + name + ") _tandelo_cli_words \"" + words + "\" \"$cur\" ;;\n";

@@ -43,8 +43,8 @@ const std::vector<TOption> kOptions = {
      [](TCommandLine& line, const std::string&) { line.Quiet = true; }},
     {"--encoding", 0, "ENC", {"shift-jis", "utf-8"}, TCompletes::Nothing, {TCommand::Names, TCommand::Copy}, {},
      "rule files, printed text and, on Linux, the files' names in ENC (default:\n"
-     "a rule file in UTF-8 when it has a byte-order mark or is valid UTF-8,\n"
-     "else Shift-JIS; the rest utf-8 on Linux, shift-jis on Windows)",
+     "a rule file as its byte-order mark or its text shows, see help rules;\n"
+     "the rest utf-8 on Linux, shift-jis on Windows)",
      [](TCommandLine& line, const std::string& value) {
        line.Encoding = value == "utf-8" ? TEncoding::Utf8 : TEncoding::ShiftJis;
      }},
@@ -65,29 +65,52 @@ const std::vector<TCommandRow> kCommands = {
     {TCommand::History, "history", "", {}, true, TCompletes::Nothing,
      "lists the runs in the state folder, newest first, a line a run, its fields\n"
      "separated by tabs: TIME (local, 2026-12-08T20:05:12.123+09:00), STATE (-,\n"
-     "undone or unreadable), COPIES, FOLDER and JOURNAL; control characters and %\n"
-     "in paths as %HH; an unreadable journal's COPIES and FOLDER are ?, and why\n"
-     "goes to standard error"},
+     "running, undone or unreadable), COPIES, FOLDER and JOURNAL; control\n"
+     "characters and % in paths as %HH; an unreadable journal's COPIES and\n"
+     "FOLDER are ?, and why goes to standard error"},
     {TCommand::Help, "help", "TOPIC", {"rules"}, true, TCompletes::Nothing,
      "prints the usage, or with rules the format of a rule file"},
 };
 
 const std::vector<TExitStatus> kExitStatuses = {
-    {0, "done"},
-    {1, "some names skipped (copy), some files kept or the run not marked\n"
-        "undone (undo), some journals unreadable (history)"},
-    {2, "a usage or rule-file error, a journal that cannot be started or\n"
-        "trusted, no run left for undo --last, or output that names or a dry\n"
-        "run cannot write; nothing touched"},
-    {3, "the copy was stopped"},
+    {0, {TCommand::Names, TCommand::History, TCommand::Help}, "done"},
+    {0, {TCommand::Copy}, "every name copied"},
+    {0, {TCommand::Undo}, "every file removed (or gone already), and a run of the state folder\nmarked undone"},
+    {1, {TCommand::Copy}, "some names skipped, each listed on standard error"},
+    {1, {TCommand::Undo},
+     "some files kept, the run's folder moved or replaced (nothing removed),\nor the run could not be marked undone"},
+    {1, {TCommand::History}, "some journals or marks could not be read or trusted, each said on\nstandard error"},
+    {2, {TCommand::Names, TCommand::Help}, "a usage or rule-file error, or output that cannot be written"},
+    {2, {TCommand::Copy},
+     "a usage or rule-file error, a source or folder that cannot be used, a\n"
+     "journal that cannot be started or a state folder not to be trusted, or\n"
+     "a dry run's output that cannot be written; nothing touched"},
+    {2, {TCommand::Undo},
+     "a usage error, a journal that cannot be read or trusted, a state folder\n"
+     "or mark not to be trusted, no run left for --last, a run still copying,\n"
+     "another undo of the run under way, or a dry run's output that cannot be\n"
+     "written; nothing removed"},
+    {2, {TCommand::History},
+     "a usage error, a state folder that cannot be read or trusted, or output\nthat cannot be written"},
+    {3, {TCommand::Copy},
+     "the run stopped: by the answer n or --on-failure stop, by a journal that\n"
+     "can no longer be written, or by output that cannot be written; its last\n"
+     "line, with the journal, still goes to standard error"},
+    {3, {TCommand::Undo},
+     "output that cannot be written stopped the undo at once: what it removed,\n"
+     "and that the run is not marked undone, go to standard error"},
+    {141, {TCommand::Names, TCommand::History, TCommand::Help}, "standard output closed (a closed pipe)"},
+    {141, {TCommand::Copy}, "standard output closed (a closed pipe): the run stopped at once, as for 3"},
+    {141, {TCommand::Undo}, "standard output closed (a closed pipe): the undo stopped at once, as for 3"},
 };
 
 const std::vector<TFileRow> kFiles = {
     {"$XDG_STATE_HOME/tandelo-cli/",
-     "the state folder on Linux (~/.local/state/tandelo-cli/ without XDG_STATE_HOME):\n"
-     "a new journal for each copy that is not a dry run, unless --journal or\n"
-     "--no-journal, named by the time the run began (UTC, YYYYMMDD-HHMMSS-mmm.journal);\n"
-     "undo marks a run undone with an empty file beside its journal (.undone)"},
+     "the state folder on Linux (~/.local/state/tandelo-cli/ without XDG_STATE_HOME),\n"
+     "yours alone (undo, history and copy refuse one that others may write): a new\n"
+     "journal for each copy that is not a dry run, unless --journal or --no-journal,\n"
+     "named by the run's number and the time it began (NNNNNN-YYYYMMDD-HHMMSS-mmm.journal,\n"
+     "UTC); undo marks a run undone with an empty file beside its journal (.undone)"},
     {"%LOCALAPPDATA%\\Tandelo\\journals\\", "the state folder on Windows, the same way"},
     {"the FILE of --journal",
      "the journal of a copy: its folder and every copy made, with what identifies each\n"
@@ -95,6 +118,17 @@ const std::vector<TFileRow> kFiles = {
 };
 
 namespace {
+
+// "a", "a or b", "a, b or c" (or with `last` for " or ").
+template <class TWords>
+std::string Listed(const TWords& words, const char* last = " or ") {
+  std::string text;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    if (i > 0) text += i + 1 == words.size() ? last : ", ";
+    text += words[i];
+  }
+  return text;
+}
 
 bool Requires(TCommand command, const TOption& option) {
   return std::find(option.Required.begin(), option.Required.end(), command) != option.Required.end();
@@ -104,6 +138,29 @@ bool Requires(TCommand command, const TOption& option) {
 
 bool AppliesTo(const TOption& option, TCommand command) {
   return std::find(option.Commands.begin(), option.Commands.end(), command) != option.Commands.end();
+}
+
+std::vector<TExitGroup> ExitGroups() {
+  std::vector<TExitGroup> groups;
+  std::vector<std::vector<std::string_view>> names;  // of each group's commands
+  for (const TCommandRow& command : kCommands) {
+    std::vector<const TExitStatus*> statuses;
+    for (const TExitStatus& status : kExitStatuses) {
+      if (std::find(status.Commands.begin(), status.Commands.end(), command.Command) != status.Commands.end()) {
+        statuses.push_back(&status);
+      }
+    }
+    const auto same = std::find_if(groups.begin(), groups.end(),
+                                   [&](const TExitGroup& group) { return group.Statuses == statuses; });
+    if (same != groups.end()) {
+      names[same - groups.begin()].push_back(command.Name);
+    } else {
+      groups.push_back({{}, statuses});
+      names.push_back({command.Name});
+    }
+  }
+  for (std::size_t i = 0; i < groups.size(); ++i) groups[i].Commands = Listed(names[i], " and ");
+  return groups;
 }
 
 std::vector<TSynopsisWord> Synopsis(const TCommandRow& command) {
@@ -128,16 +185,6 @@ constexpr std::size_t kUsageWidth = 100;
 constexpr std::size_t kOptionColumn = 26;  // wide enough for "--on-failure MODE"
 constexpr std::size_t kShortColumn = 10;   // for the commands and the exit statuses
 
-// "a", "a or b", "a, b or c".
-template <class TWords>
-std::string Listed(const TWords& words) {
-  std::string text;
-  for (std::size_t i = 0; i < words.size(); ++i) {
-    if (i > 0) text += i + 1 == words.size() ? " or " : ", ";
-    text += words[i];
-  }
-  return text;
-}
 
 std::string CommandNames() {
   std::vector<std::string_view> names;
@@ -195,8 +242,12 @@ std::string MakeUsage() {
     const std::string names = (option.Short ? "  " : "      ") + OptionNames(option);
     text += Entry(names + (option.Value.empty() ? "" : " " + std::string(option.Value)), option.Help, kOptionColumn);
   }
-  text += "\nExit status:\n";
-  for (const TExitStatus& status : kExitStatuses) text += Entry("  " + std::to_string(status.Code), status.Meaning, kShortColumn);
+  for (const TExitGroup& group : ExitGroups()) {
+    text += "\nExit status of " + group.Commands + ":\n";
+    for (const TExitStatus* status : group.Statuses) {
+      text += Entry("  " + std::to_string(status->Code), status->Meaning, kShortColumn);
+    }
+  }
   text += "\nFiles:\n";
   for (const TFileRow& file : kFiles) text += "  " + std::string(file.Path) + "\n" + Entry("", file.Meaning, 6);
   text += "\n'tandelo-cli help rules' tells how to write a rule file.\n";

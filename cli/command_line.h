@@ -60,8 +60,18 @@ struct TCommandRow {
 
 struct TExitStatus {
   int Code;
-  std::string_view Meaning;  // "\n" continues it on the next line
+  std::vector<TCommand> Commands;  // the commands that end with it in this sense
+  std::string_view Meaning;        // "\n" continues it on the next line
 };
+
+// The exit statuses of some commands, which end with the same ones.
+struct TExitGroup {
+  std::string Commands;                    // "names and help"
+  std::vector<const TExitStatus*> Statuses;  // by code
+};
+// The commands' exit statuses, a group for each set of commands that share all of theirs, in the
+// order of the commands.
+std::vector<TExitGroup> ExitGroups();
 
 // The files the command reads or writes beyond its operands, for the manual page.
 struct TFileRow {

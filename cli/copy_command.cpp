@@ -34,19 +34,23 @@ class TEdgeCopier : public IFileCopier {
   TEncoding fileNames_;
 };
 
-// Says what a copy would do: what the copier meets at each name, and a name that an earlier name
-// of the run would have made exists.
+// Says what a copy would do: what the copier meets at each name, and a name whose file an earlier
+// name of the run would have made, known by where it lands, not by its spelling ("sub/x" and
+// "link/x" through a link to sub; on Windows "a.txt", "A.TXT" and "a.txt.").
 class TDryRunCopier : public IFileCopier {
  public:
-  explicit TDryRunCopier(std::unique_ptr<IFileCopier> look) : look_(std::move(look)) {}
-  TCopyOutcome Copy(const std::string& source, const std::string& name) override {
-    TCopyOutcome outcome = look_->Copy(source, name);
-    if (outcome.Result == TCopyResult::Copied && !made_.insert(name).second) outcome = {TCopyResult::Exists, {}};
+  explicit TDryRunCopier(std::unique_ptr<ICopyLook> look) : look_(std::move(look)) {}
+  TCopyOutcome Copy(const std::string&, const std::string& name) override {
+    std::string landing;
+    TCopyOutcome outcome = look_->Look(name, landing);
+    if (outcome.Result == TCopyResult::Copied && !made_.insert(std::move(landing)).second) {
+      outcome = {TCopyResult::Exists, {}};
+    }
     return outcome;
   }
 
  private:
-  std::unique_ptr<IFileCopier> look_;
+  std::unique_ptr<ICopyLook> look_;
   std::set<std::string> made_;
 };
 
@@ -136,7 +140,7 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
       journalFile = OpenRunJournal(line.Journal, journalPath);
       journal = std::make_unique<TCopyJournal>(*journalFile, folder, folderIdentity, kPathSeparator);
     }
-    platformCopier = line.DryRun ? std::make_unique<TDryRunCopier>(MakeLookingCopier(folder))
+    platformCopier = line.DryRun ? std::make_unique<TDryRunCopier>(MakeCopyLook(folder))
                                  : MakeFileCopier(folder, journal.get());
   } catch (const std::runtime_error& e) {
     if (journal) journalFile->Discard();
@@ -155,6 +159,9 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
   TProgress progress(stderr, names.size(), !line.Quiet && !line.DryRun && IsTerminal(2));
   TCommandPrompt prompt(mode, encoding, progress);
   TLineWriter out(stdout, line.Json ? kAsItIs : encoding);
+  // Each name's line goes out as the name is done: output that cannot be written stops the run
+  // there. A dry run, which touches nothing, writes in blocks.
+  if (!line.DryRun) out.SetEachLineAtOnce();
   if (line.Null) out.SetLineEnd('\0');
   TTally tally;
   tally.Names = names.size();
@@ -162,7 +169,10 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
   services.PathSeparator = kPathSeparator;
   services.NameDone = [&](std::size_t index, const TCopyOutcome& outcome) {
     progress.Update(index + 1);
+    // Counted before its line is written: a line that cannot be written stops the run, whose last
+    // line then counts this name as done.
     tally.Done = index + 1;
+    ++(outcome.Result == TCopyResult::Copied ? tally.Copied : tally.NotCopied);
     if (line.Json) {
       out.Line(NameJson(names[index], ShownDestination(engineFolder, names[index], kPathSeparator, TEncoding::ShiftJis), outcome,
                         line.DryRun));
@@ -176,12 +186,7 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
         out.Line("refused: " + name + ": " + outcome.Reason);
       }
     }
-    if (outcome.Result == TCopyResult::Copied) {
-      ++tally.Copied;
-      return;
-    }
-    ++tally.NotCopied;
-    if (line.DryRun) return;
+    if (outcome.Result == TCopyResult::Copied || line.DryRun) return;
     // Asked about it, the user sees it in the question; otherwise each name that is not copied
     // is listed.
     if (prompt.Mode() == TOnFailure::Ask) return;
@@ -197,27 +202,43 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
     out.Line(tally.Json(line.DryRun, end, journal ? Utf8Of(journalPath, FileNameEncoding(encoding)) : std::string()));
     out.Flush();
   };
+  // The journal's last lines, on every way the run ends: without them the last copy keeps only
+  // the proof of its "created" line. After a failure already told, a journal that cannot be
+  // written is not told again.
+  const auto endJournal = [&](bool tell) {
+    try {
+      if (journal) journal->Flush();
+    } catch (const std::runtime_error& e) {
+      if (tell) report.Say(e.what());  // the last copy is recorded all the same, only less closely
+    }
+  };
   bool finished = false;
   try {
     finished = CopyFiles(engineSource, engineFolder, names, services);
   } catch (const TOutputClosed&) {
-    throw;
-  } catch (const TOutputFailed&) {
-    throw;
+    // Stopped at once; the last line, with the journal for undo, where it can still be read.
+    progress.Clear();
+    endJournal(true);
+    if (!line.DryRun) report.Say(tally.Line(false, TTally::TEnd::StoppedByFailure) + journalNote);
+    return kOutputClosedStatus;
+  } catch (const TOutputFailed& e) {
+    progress.Clear();
+    endJournal(true);
+    report.Say(e.what());
+    if (line.DryRun) return kExitUsage;  // which touched nothing
+    report.Say(tally.Line(false, TTally::TEnd::StoppedByFailure) + journalNote);
+    return kExitStopped;
   } catch (const std::exception& e) {
     progress.Clear();
+    endJournal(false);
     report.Say(e.what());
     report.ShowMessage(kCopyStoppedMessage);
     summarize(TTally::TEnd::StoppedByFailure);
     return kExitStopped;
   }
   progress.Clear();
+  endJournal(true);
   out.Flush();
-  try {
-    if (journal) journal->Flush();
-  } catch (const std::runtime_error& e) {
-    report.Say(e.what());  // the last copy is recorded all the same, only less closely
-  }
   if (finished && !line.DryRun) report.ShowMessage(kCopyDoneMessage);
   summarize(finished ? TTally::TEnd::Finished : TTally::TEnd::StoppedAtName);
   if (!finished) return kExitStopped;

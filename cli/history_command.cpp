@@ -1,5 +1,3 @@
-#include <stdexcept>
-
 #include "copy/journal_summary.h"
 #include "cli/commands.h"
 #include "cli/journal_store.h"
@@ -14,44 +12,45 @@ std::string Field(const std::string& path) {
   return PercentEscaped(path, [](unsigned char byte) { return byte < 0x20 || byte == 0x7F || byte == '%'; });
 }
 
+const char* StateName(TListedRun::TState state) {
+  switch (state) {
+    case TListedRun::Running:
+      return "running";
+    case TListedRun::Undone:
+      return "undone";
+    case TListedRun::Unreadable:
+      return "unreadable";
+    case TListedRun::NotUndone:
+      break;
+  }
+  return "-";
+}
+
 }  // namespace
 
 int RunHistoryCommand(TReporter& report) {
-  std::string folder;
-  std::vector<TStoredRun> runs;
-  std::string problem;
-  if (!StoredRuns(folder, runs, problem)) {
-    report.Say(problem);
-    return kExitUsage;
-  }
   // Paths are printed as the system gave them, the platform's own bytes.
   TLineWriter out(stdout, TEncoding::ShiftJis);
   bool allRead = true;
-  for (const TStoredRun& run : runs) {
-    problem.clear();
-    TJournalSummary summary;
-    bool read = false;
-    try {
-      // Opening words its problem with the path; reading does not.
-      const std::unique_ptr<IJournalReader> journal = OpenJournalFile(run.Path, problem);
-      if (journal && !SummarizeJournal(*journal, kPathSeparator, summary, problem)) problem = run.Path + ": " + problem;
-      read = journal && problem.empty();
-    } catch (const std::runtime_error& e) {
-      problem = e.what();
-    }
-    std::string line = LocalTimeOf(run) + "\t";
-    if (read) {
-      line += std::string(run.Undone ? "undone" : "-") + "\t" + std::to_string(summary.Copies) + "\t" +
-              (summary.Folder.empty() ? "-" : Field(summary.Folder));
-    } else {
-      // The journal says nothing that can be trusted: listed as such, and the reason given.
+  std::string folder;
+  std::string problem;
+  const bool listed = ListRuns(folder, [&](const TListedRun& run) {
+    std::string line = LocalTimeOf(run.Run) + "\t" + StateName(run.State) + "\t";
+    if (run.State == TListedRun::Unreadable) {
+      // The journal or its mark says nothing that can be trusted: listed as such, and the reason given.
       out.Flush();
-      report.Say(problem);
+      report.Say(run.Problem);
       allRead = false;
-      line += "unreadable\t?\t?";
+      line += "?\t?";
+    } else {
+      line += std::to_string(run.Summary.Copies) + "\t" + (run.Summary.Folder.empty() ? "-" : Field(run.Summary.Folder));
     }
-    out.Line(line + "\t" + Field(run.Path));
-  }
+    out.Line(line + "\t" + Field(run.Run.Path));
+  }, problem);
   out.Flush();
+  if (!listed) {
+    report.Say(problem);
+    return kExitUsage;
+  }
   return allRead ? kExitDone : kExitSomeLeft;
 }

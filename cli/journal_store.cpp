@@ -2,50 +2,64 @@
 
 #include <algorithm>
 #include <charconv>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <set>
-#include <stdexcept>
 #include <string_view>
 
 #include "cli/platform.h"
-#include "naming/mbcs.h"
 
 namespace {
 
 constexpr std::string_view kJournalEnd = ".journal";
-constexpr std::string_view kUndoneEnd = ".undone";
+constexpr std::string_view kMarkEnd = ".undone";
 constexpr std::size_t kStampLength = 19;  // "YYYYMMDD-HHMMSS-mmm"
-// Runs begun in one millisecond are few; a name taken this often means something else is wrong.
-constexpr unsigned kMostInOneInstant = 1000;
-constexpr char kOtherwise[] = " (--journal FILE or --no-journal choose otherwise)";
+constexpr std::size_t kNumberWidth = 6;
 
-// The stamp and sequence of a journal's name; false for a name that is not a journal's.
-bool ReadJournalName(std::string_view name, std::string& stamp, unsigned& sequence) {
-  if (name.size() < kStampLength + kJournalEnd.size() ||
-      name.substr(name.size() - kJournalEnd.size()) != kJournalEnd) {
-    return false;
-  }
-  name.remove_suffix(kJournalEnd.size());
-  for (std::size_t i = 0; i < kStampLength; ++i) {
-    const bool dash = i == 8 || i == 15;
-    if (dash ? name[i] != '-' : name[i] < '0' || name[i] > '9') return false;
-  }
-  stamp = name.substr(0, kStampLength);
-  name.remove_prefix(kStampLength);
-  sequence = 0;
-  if (name.empty()) return true;
-  // "-N" from 1, without leading zeros: one name for each run.
-  if (name.size() < 2 || name[0] != '-' || name[1] == '0') return false;
-  const auto [stop, status] = std::from_chars(name.data() + 1, name.data() + name.size(), sequence);
-  return status == std::errc() && stop == name.data() + name.size();
+bool AllDigits(std::string_view text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// Where the last name of a full path starts, found as the system finds it.
-std::size_t NameStart(const std::string& path) {
-  const std::size_t separator = kPathSeparator == '\\' ? LastDelimiter("\\/", path) : path.rfind('/');
-  return separator == std::string::npos ? 0 : separator + 1;
+bool IsStamp(std::string_view text) {
+  if (text.size() != kStampLength) return false;
+  for (std::size_t i = 0; i < kStampLength; ++i) {
+    const bool dash = i == 8 || i == 15;
+    if (dash ? text[i] != '-' : text[i] < '0' || text[i] > '9') return false;
+  }
+  return true;
+}
+
+template <typename T>
+bool ToNumber(std::string_view text, T& value) {
+  const auto [stop, status] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return status == std::errc() && stop == text.data() + text.size();
+}
+
+// A run's stem (a journal's or a mark's name without its ending): "NNNNNN-STAMP", the number at
+// least six digits wide and without a zero before a seventh; or, named before runs were numbered,
+// "STAMP" or "STAMP-N" (N from 1, without leading zeros). One name for each run; false for a
+// stem that is not a run's.
+bool ReadStem(std::string_view stem, TStoredRun& run) {
+  run.Number = 0;
+  run.SameInstant = 0;
+  const std::size_t dash = stem.find('-');
+  if (dash != std::string_view::npos && dash >= kNumberWidth && IsStamp(stem.substr(dash + 1))) {
+    const std::string_view number = stem.substr(0, dash);
+    if (!AllDigits(number) || (number.size() > kNumberWidth && number[0] == '0')) return false;
+    run.Stamp = stem.substr(dash + 1);
+    return ToNumber(number, run.Number) && run.Number > 0;
+  }
+  if (stem.size() < kStampLength || !IsStamp(stem.substr(0, kStampLength))) return false;
+  run.Stamp = stem.substr(0, kStampLength);
+  stem.remove_prefix(kStampLength);
+  if (stem.empty()) return true;
+  return stem.size() >= 2 && stem[0] == '-' && stem[1] != '0' && ToNumber(stem.substr(1), run.SameInstant);
+}
+
+// The stem of a name with `end`; empty when it has another end.
+std::string_view StemOf(std::string_view name, std::string_view end) {
+  if (name.size() <= end.size() || name.substr(name.size() - end.size()) != end) return {};
+  return name.substr(0, name.size() - end.size());
 }
 
 // Days from 1970-01-01 to a date of the proleptic Gregorian calendar, and back. Done here, not
@@ -80,36 +94,13 @@ TDateTime DateTimeOf(std::int64_t seconds) {
 
 }  // namespace
 
-std::string JournalName(std::int64_t millis, unsigned sequence) {
+std::string JournalName(std::uint64_t number, std::int64_t millis) {
   const TDateTime utc = DateTimeOf(millis / 1000);
-  char stamp[64];
-  std::snprintf(stamp, sizeof stamp, "%04lld%02u%02u-%02u%02u%02u-%03u", static_cast<long long>(utc.Year), utc.Month,
-                utc.Day, utc.Hour, utc.Minute, utc.Second, static_cast<unsigned>(millis % 1000));
-  return stamp + (sequence == 0 ? std::string() : "-" + std::to_string(sequence)) + std::string(kJournalEnd);
-}
-
-std::unique_ptr<IJournalFile> OpenRunJournal(const std::optional<std::string>& given, std::string& path) {
-  if (given) {
-    path = *given;
-    return MakeJournalFile(path);
-  }
-  std::string problem;
-  const std::string folder = StateFolder(problem);
-  if (folder.empty()) throw std::runtime_error("cannot find the folder for journals: " + problem + kOtherwise);
-  if (!MakeStateFolder(folder, problem)) {
-    throw std::runtime_error("cannot make the folder for journals " + folder + ": " + problem + kOtherwise);
-  }
-  const std::int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
-                               std::chrono::system_clock::now().time_since_epoch())
-                               .count();
-  for (unsigned sequence = 0;; ++sequence) {
-    path = folder + kPathSeparator + JournalName(now, sequence);
-    try {
-      return MakeJournalFile(path);
-    } catch (const TJournalPathTaken&) {
-      if (sequence == kMostInOneInstant) throw;
-    }
-  }
+  char name[96];
+  std::snprintf(name, sizeof name, "%0*llu-%04lld%02u%02u-%02u%02u%02u-%03u", static_cast<int>(kNumberWidth),
+                static_cast<unsigned long long>(number), static_cast<long long>(utc.Year), utc.Month, utc.Day,
+                utc.Hour, utc.Minute, utc.Second, static_cast<unsigned>(millis % 1000));
+  return name + std::string(kJournalEnd);
 }
 
 std::vector<TStoredRun> RunsAmong(const std::string& folder, const std::vector<std::string>& names) {
@@ -117,64 +108,35 @@ std::vector<TStoredRun> RunsAmong(const std::string& folder, const std::vector<s
   std::vector<TStoredRun> runs;
   for (const std::string& name : names) {
     TStoredRun run;
-    if (!ReadJournalName(name, run.Stamp, run.Sequence)) continue;
-    const std::string stem = name.substr(0, name.size() - kJournalEnd.size());
-    run.Undone = present.count(stem + std::string(kUndoneEnd)) > 0;
+    const std::string_view stem = StemOf(name, kJournalEnd);
+    if (stem.empty() || !ReadStem(stem, run)) continue;
+    run.Name = name;
     run.Path = folder + kPathSeparator + name;
+    run.MarkName = std::string(stem) + std::string(kMarkEnd);
+    run.Marked = present.count(run.MarkName) > 0;
     runs.push_back(std::move(run));
   }
+  // Numbered runs by their numbers, before them the others by their times.
   std::sort(runs.begin(), runs.end(), [](const TStoredRun& a, const TStoredRun& b) {
-    return a.Stamp != b.Stamp ? a.Stamp > b.Stamp : a.Sequence > b.Sequence;
+    if (a.Number != b.Number) return a.Number > b.Number;
+    if (a.Stamp != b.Stamp) return a.Stamp > b.Stamp;
+    return a.SameInstant > b.SameInstant;
   });
   return runs;
 }
 
-bool StoredRuns(std::string& folder, std::vector<TStoredRun>& runs, std::string& problem) {
-  folder = StateFolder(problem);
-  if (folder.empty()) {
-    problem = "cannot find the folder of journals: " + problem;
-    return false;
+std::uint64_t NextRunNumber(const std::vector<std::string>& names) {
+  // A mark counts too: a journal removed by hand leaves its number taken while its mark stays,
+  // and a new run under that number would be read as undone.
+  std::uint64_t last = 0;
+  for (const std::string& name : names) {
+    TStoredRun run;
+    for (const std::string_view end : {kJournalEnd, kMarkEnd}) {
+      const std::string_view stem = StemOf(name, end);
+      if (!stem.empty() && ReadStem(stem, run)) last = std::max(last, run.Number);
+    }
   }
-  std::vector<std::string> names;
-  if (!FolderNames(folder, names, problem)) {
-    problem = "cannot read the folder of journals " + folder + ": " + problem;
-    return false;
-  }
-  runs = RunsAmong(folder, names);
-  return true;
-}
-
-bool LastRunToUndo(std::string& journal, std::string& problem) {
-  std::string folder;
-  std::vector<TStoredRun> runs;
-  if (!StoredRuns(folder, runs, problem)) return false;
-  const auto last = std::find_if(runs.begin(), runs.end(), [](const TStoredRun& run) { return !run.Undone; });
-  if (last == runs.end()) {
-    problem = "no run left to undo in " + folder;
-    return false;
-  }
-  journal = last->Path;
-  return true;
-}
-
-std::string MarkUndone(const std::string& journal) {
-  std::string problem;
-  const std::string full = AbsolutePath(journal, problem);
-  const std::string state = StateFolder(problem);
-  const std::size_t nameStart = NameStart(full);
-  std::string stamp;
-  unsigned sequence = 0;
-  TFileIdentity here;
-  TFileIdentity stateIdentity;
-  if (full.empty() || state.empty() || nameStart < 2 || !ReadJournalName(full.substr(nameStart), stamp, sequence) ||
-      !FolderIdentity(full.substr(0, nameStart - 1), here, problem) ||
-      !FolderIdentity(state, stateIdentity, problem) || here.Volume != stateIdentity.Volume ||
-      here.Index != stateIdentity.Index) {
-    return {};
-  }
-  const std::string mark = full.substr(0, full.size() - kJournalEnd.size()) + std::string(kUndoneEnd);
-  if (MakeMark(mark, problem)) return {};
-  return "cannot mark the run undone with " + mark + ": " + problem;
+  return last + 1;
 }
 
 std::string LocalTimeOf(const TStoredRun& run) {

@@ -60,7 +60,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tandelo-cli: %s\n", e.what());
     // A command that touches nothing failed as a usage error would; a copy or an undo was under
     // way, and was stopped.
-    return line.Command == TCommand::Names || line.DryRun ? kExitUsage : kExitStopped;
+    return (line.Command == TCommand::Copy || line.Command == TCommand::Undo) && !line.DryRun ? kExitStopped
+                                                                                              : kExitUsage;
   } catch (const std::bad_alloc&) {
     std::fputs("tandelo-cli: out of memory\n", stderr);
   } catch (const std::exception& e) {

@@ -5,17 +5,22 @@
 
 #include "tandelo_version.h"
 #include "cli/bash_completion.h"
+#include "cli/fish_completion.h"
 #include "cli/man_page.h"
+#include "cli/zsh_completion.h"
 
-// Writes tandelo-cli's manual page or its bash completion, made from the command's own tables;
-// the build runs it. Usage: tandelo-cli-docs man|bash-completion FILE
+// Writes tandelo-cli's manual page or one of its shell completions, made from the command's own
+// tables; the build runs it.
+// Usage: tandelo-cli-docs man|bash-completion|zsh-completion|fish-completion FILE
 int main(int argc, char** argv) {
   const std::string what = argc == 3 ? argv[1] : "";
   const std::string text = what == "man"               ? MakeManPage(TANDELO_VERSION_TEXT)
                            : what == "bash-completion" ? MakeBashCompletion()
+                           : what == "zsh-completion"  ? MakeZshCompletion()
+                           : what == "fish-completion" ? MakeFishCompletion()
                                                        : "";
   if (text.empty()) {
-    std::fputs("usage: tandelo-cli-docs man|bash-completion FILE\n", stderr);
+    std::fputs("usage: tandelo-cli-docs man|bash-completion|zsh-completion|fish-completion FILE\n", stderr);
     return 2;
   }
   // The tables are compiled as Shift-JIS; a manual page and a shell script want ASCII here.

@@ -82,21 +82,31 @@ const char kDescription[] =
     "removes exactly the files that copy made and that nobody changed since. Every message\n"
     "starts with \"tandelo-cli:\".\n";
 
+// Lines that start with two spaces run as they stand in a shell, one after the other, in a folder
+// with report.txt: the install test runs them so.
 const char kExamples[] =
-    "The names a rule file makes for a source file, one a line:\n"
+    "Rule files to start from come with the command, in /usr/share/doc/tandelo-cli/examples/\n"
+    "(share/doc/tandelo-cli/examples/ under the prefix of an install from source); the comments at\n"
+    "the top of each say what names it makes. Take one that makes fifty numbered names:\n"
     "\n"
-    "  tandelo-cli names --source report.txt report.rules\n"
+    "  cp /usr/share/doc/tandelo-cli/examples/rounds.rules .\n"
     "\n"
-    "What a copy would do with each name, touching nothing:\n"
+    "The names it makes for a source file, one a line:\n"
     "\n"
-    "  tandelo-cli copy -n --source report.txt --into out report.rules\n"
+    "  tandelo-cli names --source report.txt rounds.rules\n"
     "\n"
-    "The copy itself, with a journal; then its undo, which removes the copies that are still as\n"
-    "the copy made them and leaves every other file:\n"
+    "A folder for the copies, and what a copy would do with each name, touching nothing:\n"
     "\n"
-    "  tandelo-cli copy --source report.txt --into out \\\n"
-    "      --journal run.journal report.rules\n"
-    "  tandelo-cli undo run.journal\n";
+    "  mkdir out\n"
+    "  tandelo-cli copy -n --source report.txt --into out rounds.rules\n"
+    "\n"
+    "The copy itself, which keeps a journal in the state folder (see FILES); then its undo, which\n"
+    "removes the copies that are still as the copy made them and leaves every other file; then the\n"
+    "list of runs, where that run now shows as undone:\n"
+    "\n"
+    "  tandelo-cli copy --source report.txt --into out rounds.rules\n"
+    "  tandelo-cli undo --last\n"
+    "  tandelo-cli history\n";
 
 }  // namespace
 
@@ -129,7 +139,10 @@ std::string MakeManPage(std::string_view version) {
     page += Tagged(tag, option.Help);
   }
   page += ".SH \"EXIT STATUS\"\n";
-  for (const TExitStatus& status : kExitStatuses) page += Tagged(Bold(std::to_string(status.Code)), status.Meaning);
+  for (const TExitGroup& group : ExitGroups()) {
+    page += ".SS \"" + Roff(group.Commands) + "\"\n";
+    for (const TExitStatus* status : group.Statuses) page += Tagged(Bold(std::to_string(status->Code)), status->Meaning);
+  }
   page += ".SH FILES\n";
   for (const TFileRow& file : kFiles) page += Tagged(Roff(file.Path), file.Meaning);
   page += ".SH EXAMPLES\n" + Paragraphs(kExamples);

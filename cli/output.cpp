@@ -25,7 +25,7 @@ TLineWriter::~TLineWriter() {
 
 void TLineWriter::Line(std::string_view text) {
   buffer_.append(text).push_back(end_);
-  if (buffer_.size() >= kBlockSize) Flush();
+  if (atOnce_ || buffer_.size() >= kBlockSize) Flush();
 }
 
 void TLineWriter::RawLine(std::string_view text) {

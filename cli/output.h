@@ -29,6 +29,9 @@ class TLineWriter {
   // Engine text, converted, ended by the line end (a NUL for --null).
   void Line(std::string_view text);
   void SetLineEnd(char end) { end_ = end; }
+  // Writes each line as it comes, so that the first line that cannot be written stops what is
+  // being done (a copy or an undo) at once, not a block of lines later.
+  void SetEachLineAtOnce() { atOnce_ = true; }
   // Text already in the output's encoding (paths as given, the command's own words).
   void RawLine(std::string_view text);
   void Flush();  // throws TOutputClosed, or TOutputFailed for another write error
@@ -39,6 +42,7 @@ class TLineWriter {
   std::FILE* file_;
   TEncoding encoding_;
   char end_ = '\n';
+  bool atOnce_ = false;
   std::string buffer_;
 };
 

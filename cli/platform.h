@@ -16,44 +16,81 @@ extern const char kPathSeparator;
 // std::runtime_error when the folder cannot be opened.
 std::unique_ptr<IFileCopier> MakeFileCopier(const std::string& folder, ICopyWitness* witness);
 std::unique_ptr<IFileRemover> MakeFileRemover();
-std::unique_ptr<IJournalFile> MakeJournalFile(const std::string& path);  // throws std::runtime_error
+// A new journal at `path`, held by its run until it is destroyed; throws std::runtime_error.
+std::unique_ptr<IJournalFile> MakeJournalFile(const std::string& path);
 // The identity of the folder at `path` as the journal records it; false with `problem` set.
 bool FolderIdentity(const std::string& path, TFileIdentity& identity, std::string& problem);
 // The journal at `path` opened for reading through one handle, and only when no other user may
 // have written it (it then could name any file); null with `problem` set.
-std::unique_ptr<IJournalReader> OpenJournalFile(const std::string& path, std::string& problem);
+std::unique_ptr<IJournalOnDisk> OpenJournalFile(const std::string& path, std::string& problem);
 
-// The folder the journals of runs go in when the command line names none, from the environment
-// (not made here): Linux $XDG_STATE_HOME/tandelo-cli, or ~/.local/state/tandelo-cli where that
-// is unset or not a full path; Windows %LOCALAPPDATA%\Tandelo\journals, or below the system's
-// local application data folder where the variable is unset. Empty with `problem` set when the
-// system cannot say.
-std::string StateFolder(std::string& problem);
-// Makes the folder `path` and the ones missing above it, for this user alone (0700 on Linux, as
-// state folders are; on Windows they take the access list of the user's own folder above). False
-// with `problem` set (the reason, and on Linux the level that could not be made).
-bool MakeStateFolder(const std::string& path, std::string& problem);
-// The names in `folder`, "." and ".." left out; none for a folder that is not there. False with
-// `problem` set when it cannot be read.
-bool FolderNames(const std::string& folder, std::vector<std::string>& names, std::string& problem);
-// Makes an empty file at `path` unless something is there already (which is left as it is).
-// False with `problem` set when neither.
-bool MakeMark(const std::string& path, std::string& problem);
+// The folder the journals of runs go in when the command line names none, from the environment:
+// Linux $XDG_STATE_HOME/tandelo-cli, or ~/.local/state/tandelo-cli where that is unset or not a
+// full path; Windows %LOCALAPPDATA%\Tandelo\journals, or below the system's local application
+// data folder where the variable is unset. Empty with `problem` set when the system cannot say.
+std::string StateFolderPath(std::string& problem);
+
+// What a mark beside a journal is.
+enum class TMark { Absent, Trusted, Untrusted };
+
+// The state folder, held open: every name in it is reached through this handle, and it is trusted
+// (only this user, or the administrator, may write it), so nobody else can have put a journal or a
+// mark in it, or take one away.
+class IStateFolder {
+ public:
+  virtual ~IStateFolder() = default;
+  virtual const std::string& Path() const = 0;
+  // Holds the folder until the result is destroyed, waiting for it: a run starting its journal
+  // (`starting`) holds it alone, so that it is never seen made and not yet held by its run;
+  // others share it. Throws std::runtime_error.
+  virtual std::shared_ptr<void> Hold(bool starting) = 0;
+  // The names in the folder, "." and ".." left out. False with `problem` set.
+  virtual bool Names(std::vector<std::string>& names, std::string& problem) = 0;
+  // A new journal at `name`, held by its run until it is destroyed. Throws TJournalPathTaken
+  // when something is at the name, std::runtime_error when it cannot be made.
+  virtual std::unique_ptr<IJournalFile> CreateJournal(const std::string& name) = 0;
+  // The journal at `name`, as OpenJournalFile opens one.
+  virtual std::unique_ptr<IJournalOnDisk> OpenJournal(const std::string& name, std::string& problem) = 0;
+  // The mark at `name`: Trusted only for a file of this user's that no one else may write;
+  // Untrusted with `problem` saying why (another's, others may write it, not a file, or it
+  // cannot be read).
+  virtual TMark Mark(const std::string& name, std::string& problem) = 0;
+  // Makes the mark at `name` (an empty file) unless a trusted one is there. False with `problem`
+  // set when neither ("cannot make the mark PATH: ...", or why what is there is not trusted).
+  virtual bool MakeMark(const std::string& name, std::string& problem) = 0;
+  // Whether the folder at `path` is this one.
+  virtual bool IsFolder(const std::string& path) = 0;
+};
+
+// Opens the state folder at `path`, after making it and the folders missing above it when `make`
+// (for this user alone: 0700 on Linux, as state folders are; on Windows they take the access list
+// of the user's own folder above). Null with `problem` set when it cannot be made or opened, is
+// not there (`absent` then set), or is not to be trusted ("will not trust the folder of journals
+// PATH: other users may write it (mode 0777), and could have put runs and marks in it").
+std::unique_ptr<IStateFolder> OpenStateFolder(const std::string& path, bool make, bool& absent, std::string& problem);
 
 // `path` from the root, so that a journal works from any folder; empty with `problem` set when
 // the system cannot say.
 std::string AbsolutePath(const std::string& path, std::string& problem);
-// Says what a copy into `folder` would meet, copying nothing and touching nothing (for
-// --dry-run): a name that exists, one the copier could not reach, or none. Throws
-// std::runtime_error when the folder cannot be opened.
-std::unique_ptr<IFileCopier> MakeLookingCopier(const std::string& folder);
-
-// The platform copier's own look at each name, so that a dry run reaches names as the run does.
-template <typename TPlatformCopier>
-class TLookingCopier : public IFileCopier {
+// What a copy into one folder would meet at each name, copying nothing and touching nothing (for
+// --dry-run): a name that exists, one the copier could not reach or add a file at, or none; and in
+// `landing` where its file would land, the same for two names that would make one file (through
+// a link, or spelt otherwise where the system reads them as one).
+class ICopyLook {
  public:
-  explicit TLookingCopier(const std::string& folder) : copier_(folder) {}
-  TCopyOutcome Copy(const std::string&, const std::string& name) override { return copier_.Look(name); }
+  virtual ~ICopyLook() = default;
+  virtual TCopyOutcome Look(const std::string& name, std::string& landing) = 0;
+};
+
+// The look of the platform's own copier into `folder`, so that a dry run reaches names as the run
+// does. Throws std::runtime_error when the folder cannot be opened.
+std::unique_ptr<ICopyLook> MakeCopyLook(const std::string& folder);
+
+template <typename TPlatformCopier>
+class TCopyLook : public ICopyLook {
+ public:
+  explicit TCopyLook(const std::string& folder) : copier_(folder) {}
+  TCopyOutcome Look(const std::string& name, std::string& landing) override { return copier_.Look(name, &landing); }
 
  private:
   TPlatformCopier copier_;

@@ -1,4 +1,3 @@
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -33,59 +32,8 @@ bool FolderIdentity(const std::string& path, TFileIdentity& identity, std::strin
   return false;
 }
 
-std::unique_ptr<IJournalReader> OpenJournalFile(const std::string& path, std::string& problem) {
+std::unique_ptr<IJournalOnDisk> OpenJournalFile(const std::string& path, std::string& problem) {
   return OpenTrustedJournal(path, problem);
-}
-
-std::string StateFolder(std::string& problem) {
-  // A relative XDG_STATE_HOME is ignored, as other programs that keep state there ignore it.
-  const char* state = std::getenv("XDG_STATE_HOME");
-  if (state && state[0] == '/') return std::string(state) + "/tandelo-cli";
-  const char* home = std::getenv("HOME");
-  if (home && home[0] == '/') return std::string(home) + "/.local/state/tandelo-cli";
-  problem = "neither XDG_STATE_HOME nor HOME is set to a full path";
-  return {};
-}
-
-bool MakeStateFolder(const std::string& path, std::string& problem) {
-  for (std::size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
-    const std::string level = path.substr(0, end);
-    if (level.back() != '/' && mkdir(level.c_str(), 0700) != 0 && errno != EEXIST) {
-      problem = (level == path ? "" : level + ": ") + std::strerror(errno);
-      return false;
-    }
-    if (end == std::string::npos) break;
-  }
-  problem = FolderProblem(path);
-  return problem.empty();
-}
-
-bool FolderNames(const std::string& folder, std::vector<std::string>& names, std::string& problem) {
-  names.clear();
-  DIR* listing = opendir(folder.c_str());
-  if (!listing) {
-    if (errno == ENOENT) return true;
-    problem = std::strerror(errno);
-    return false;
-  }
-  errno = 0;
-  while (const dirent* entry = readdir(listing)) {
-    const std::string name = entry->d_name;
-    if (name != "." && name != "..") names.push_back(name);
-  }
-  const int error = errno;
-  closedir(listing);
-  if (error == 0) return true;
-  problem = std::strerror(error);
-  return false;
-}
-
-bool MakeMark(const std::string& path, std::string& problem) {
-  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (fd >= 0) close(fd);
-  if (fd >= 0 || errno == EEXIST) return true;
-  problem = std::strerror(errno);
-  return false;
 }
 
 std::string AbsolutePath(const std::string& path, std::string& problem) {
@@ -99,8 +47,8 @@ std::string AbsolutePath(const std::string& path, std::string& problem) {
   return result;
 }
 
-std::unique_ptr<IFileCopier> MakeLookingCopier(const std::string& folder) {
-  return std::make_unique<TLookingCopier<TPosixFileCopier>>(folder);
+std::unique_ptr<ICopyLook> MakeCopyLook(const std::string& folder) {
+  return std::make_unique<TCopyLook<TPosixFileCopier>>(folder);
 }
 
 std::string SourceProblem(const std::string& path) {

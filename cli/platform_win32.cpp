@@ -1,6 +1,5 @@
 #include <windows.h>
 #include <io.h>
-#include <shlobj.h>
 
 #include "copy/file_copier_win32.h"
 #include "win32/owned_handle.h"
@@ -13,7 +12,8 @@
 const char kPathSeparator = '\\';
 
 std::unique_ptr<IFileCopier> MakeFileCopier(const std::string& folder, ICopyWitness* witness) {
-  return std::make_unique<TWin32FileCopier>(folder, TStillWorking{}, witness);
+  // No name ever holds a part: each copy is made under a temporary name and renamed when complete.
+  return std::make_unique<TWin32FileCopier>(folder, TStillWorking{}, witness, TWin32FileCopier::TWay::TemporaryName);
 }
 
 std::unique_ptr<IFileRemover> MakeFileRemover() { return std::make_unique<TWin32FileRemover>(); }
@@ -28,66 +28,8 @@ bool FolderIdentity(const std::string& path, TFileIdentity& identity, std::strin
   return false;
 }
 
-std::unique_ptr<IJournalReader> OpenJournalFile(const std::string& path, std::string& problem) {
+std::unique_ptr<IJournalOnDisk> OpenJournalFile(const std::string& path, std::string& problem) {
   return OpenTrustedJournal(path, problem);
-}
-
-std::string StateFolder(std::string& problem) {
-  // The variable first, as every program started in the user's session sees it; the system's
-  // folder where it is not set (an older system, or a service's environment).
-  std::string base(MAX_PATH, '\0');
-  const DWORD length = GetEnvironmentVariableA("LOCALAPPDATA", base.data(), MAX_PATH);
-  if (length > 0 && length < MAX_PATH) {
-    base.resize(length);
-  } else {
-    const HRESULT result = SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, base.data());
-    if (FAILED(result)) {
-      problem = "the local application data folder is unknown: " + SystemErrorText(HRESULT_CODE(result));
-      return {};
-    }
-    base.resize(base.find('\0'));
-  }
-  // Where the folder ends with "\" already, the two in a row are read as one.
-  return AbsolutePath(base + "\\Tandelo\\journals", problem);
-}
-
-bool MakeStateFolder(const std::string& path, std::string& problem) {
-  // Makes every missing level, finding the levels as the system reads the path.
-  const int result = SHCreateDirectoryExA(nullptr, path.c_str(), nullptr);
-  if (result != ERROR_SUCCESS && result != ERROR_ALREADY_EXISTS && result != ERROR_FILE_EXISTS) {
-    problem = SystemErrorText(static_cast<DWORD>(result));
-    return false;
-  }
-  problem = FolderProblem(path);
-  return problem.empty();
-}
-
-bool FolderNames(const std::string& folder, std::vector<std::string>& names, std::string& problem) {
-  names.clear();
-  WIN32_FIND_DATAA found{};
-  const TFindHandle find(FindFirstFileA((folder + "\\*").c_str(), &found));
-  if (find.Get() == INVALID_HANDLE_VALUE) {
-    const DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
-    problem = SystemErrorText(error);
-    return false;
-  }
-  do {
-    const std::string name = found.cFileName;
-    if (name != "." && name != "..") names.push_back(name);
-  } while (FindNextFileA(find.Get(), &found));
-  if (GetLastError() == ERROR_NO_MORE_FILES) return true;
-  problem = SystemErrorText(GetLastError());
-  return false;
-}
-
-bool MakeMark(const std::string& path, std::string& problem) {
-  const TKernelHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                       nullptr));
-  const DWORD error = GetLastError();
-  if (IsOpen(file) || error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return true;
-  problem = SystemErrorText(error);
-  return false;
 }
 
 std::string AbsolutePath(const std::string& path, std::string& problem) {
@@ -102,8 +44,8 @@ std::string AbsolutePath(const std::string& path, std::string& problem) {
   return result;
 }
 
-std::unique_ptr<IFileCopier> MakeLookingCopier(const std::string& folder) {
-  return std::make_unique<TLookingCopier<TWin32FileCopier>>(folder);
+std::unique_ptr<ICopyLook> MakeCopyLook(const std::string& folder) {
+  return std::make_unique<TCopyLook<TWin32FileCopier>>(folder);
 }
 
 std::string SourceProblem(const std::string& path) {

@@ -36,6 +36,8 @@ constexpr TRuleSyntax kRules[] = {
     {"any", ckAnyString, -1, true, "any \"LINE\" ...", "each string, empty ones included"},
 };
 
+const char kNulInAString[] = "a NUL (\\x00) in a string: no name can hold one";
+
 // Reads the string whose opening quote is at `pos`, leaving `pos` after the closing quote.
 std::string ReadQuoted(std::string_view text, std::size_t& pos) {
   std::string result;
@@ -43,6 +45,7 @@ std::string ReadQuoted(std::string_view text, std::size_t& pos) {
   while (pos < text.size()) {
     const char c = text[pos++];
     if (c == '"') return result;
+    if (c == '\0') throw TBadLine{kNulInAString};
     if (c != '\\') {
       result.push_back(c);
       // The second byte of a character such as 表 is the byte of "\": it must not start an escape.
@@ -55,7 +58,10 @@ std::string ReadQuoted(std::string_view text, std::size_t& pos) {
       result.push_back(escape);
     } else if (escape == 'x' && pos + 1 < text.size() && HexDigitValue(text[pos]) >= 0 &&
                HexDigitValue(text[pos + 1]) >= 0) {
-      result.push_back(static_cast<char>(HexDigitValue(text[pos]) * 16 + HexDigitValue(text[pos + 1])));
+      const char byte = static_cast<char>(HexDigitValue(text[pos]) * 16 + HexDigitValue(text[pos + 1]));
+      // A NUL ends a name for the system, and splits it in two where names are listed apart by NULs.
+      if (byte == '\0') throw TBadLine{kNulInAString};
+      result.push_back(byte);
       pos += 2;
     } else {
       throw TBadLine{"bad escape in a string (use \\\", \\\\ or \\xHH with two hex digits)"};
@@ -196,8 +202,13 @@ std::string RuleFileFormat() {
          "\n"
          "A \"#\" at the start of a line, or at the start of a word after a rule (not inside\n"
          "quotes), starts a comment; blank lines are skipped. Quoted strings take \\\", \\\\ and\n"
-         "\\xHH (a byte of Shift-JIS). A rule file is read as UTF-8 when it starts with a UTF-8\n"
-         "byte-order mark or is valid UTF-8, as Shift-JIS otherwise; --encoding sets one instead.\n"
+         "\\xHH (a byte of Shift-JIS, never \\x00: no name holds a NUL).\n"
+         "\n"
+         "A byte-order mark decides a rule file's encoding: UTF-8, or UTF-16 (as Windows\n"
+         "PowerShell 5.1 writes with >). Without one, text valid as UTF-8 is UTF-8, and other text\n"
+         "is Shift-JIS, unless it reads as UTF-8 with stray bytes in it. A byte that is not of the\n"
+         "encoding so found is refused with its line and column, and so is a character Shift-JIS\n"
+         "cannot hold. --encoding sets the encoding instead.\n"
          "A rule file given as '-' is read from standard input.\n"
          "\n"
          "A number bound written with a leading zero (01, -05; 0 and -0 alone have none) pads\n"

@@ -24,8 +24,9 @@ struct TRuleFileError {
 //   alphabet "FROM" "TO"      letters are left for validation to judge
 //   fixed "TEXT"
 //   any "LINE" ...            zero or more strings, empty ones included
-// Quoted strings take \" \\ and \xHH; every other byte stands for itself, double-byte characters
-// (Shift-JIS) included.
+// Quoted strings take \" \\ and \xHH, but not a NUL, escaped or not: no name holds one, and it would
+// split a name in two where names are listed apart by NULs. Every other byte stands for itself,
+// double-byte characters (Shift-JIS) included.
 //
 // On a malformed line returns false with `error` filled; the rules before that line stay in the tree.
 // `ruleLines`, when given, gets the line of each rule read, in the order of the file, which is the

@@ -43,7 +43,12 @@ bool Convert(const char* to, const char* from, std::string_view text, std::strin
 TEncoding PlatformEncoding() { return TEncoding::Utf8; }
 
 bool Utf8ToShiftJis(std::string_view text, std::string& result) {
-  return Convert("CP932", "UTF-8", text, result, false);
+  // glibc's CP932 also takes characters the code page lacks, as look-alikes: "¥" as the byte of
+  // "\" (a name would reach into a sub-folder), "〜" (U+301C) as "～" (U+FF5E). Only a
+  // conversion that gives the same text back is exact.
+  std::string back;
+  return Convert("CP932", "UTF-8", text, result, false) && Convert("UTF-8", "CP932", result, back, false) &&
+         back == text;
 }
 
 bool ShiftJisToUtf8(std::string_view text, std::string& result) {

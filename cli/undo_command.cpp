@@ -19,73 +19,98 @@ const char* ResultName(TUndoResult result, bool dryRun) {
   return "kept";
 }
 
+using TCounts = std::size_t[3];  // by TUndoResult
+
+// What an undo whose output was lost had done, where it can still be read: the file whose line
+// could not be written is counted.
+void Stopped(const TCommandLine& line, const TRunToUndo& run, const TCounts& counts, const std::string& why,
+             TReporter& report) {
+  const auto count = [&](TUndoResult result) { return std::to_string(counts[static_cast<int>(result)]); };
+  std::string done = "nothing removed";
+  if (!line.DryRun) {
+    done = count(TUndoResult::Removed) + " removed, " + count(TUndoResult::Absent) + " absent, " +
+           count(TUndoResult::Kept) + " kept" + (run.State ? "; the run is not marked undone" : "");
+  }
+  report.Say("undo stopped, " + why + ": " + done + "; journal: " + run.Path);
+}
+
 }  // namespace
 
 int RunUndoCommand(const TCommandLine& line, TReporter& report) {
-  std::string journalPath = line.Operand;
-  std::string text;
+  TRunToUndo run;
   std::string problem;
-  if (line.Last) {
-    // A journal that cannot be read stops undo here, rather than let it pass to an older run.
-    if (!LastRunToUndo(journalPath, problem)) {
-      report.Say(problem);
-      return kExitUsage;
-    }
-    report.Say("journal: " + journalPath);
-  }
-  if (!ReadWholeJournal(OpenJournalFile(journalPath, problem), text, problem)) {
+  if (!HoldRunToUndo(line.Last ? std::nullopt : std::optional<std::string>(line.Operand), run, problem)) {
     report.Say(problem);
     return kExitUsage;
   }
+  if (line.Last) report.Say("journal: " + run.Path);
+  std::string text;
   TJournal journal;
+  if (!ReadWholeJournal(*run.Journal, text, problem)) {
+    report.Say(problem);
+    return kExitUsage;
+  }
   if (!ReadJournal(text, kPathSeparator, journal, problem)) {
-    report.Say(journalPath + ": " + problem + "; nothing was removed");
+    report.Say(run.Path + ": " + problem + "; nothing was removed");
     return kExitUsage;
   }
   const std::unique_ptr<IFileRemover> remover = MakeFileRemover();
-  // Paths are printed as the journal holds them, the platform's own bytes; in JSON as UTF-8.
+  // Paths are printed as the journal holds them, the platform's own bytes; in JSON as UTF-8. Each
+  // line goes out as its file is done, so that output that cannot be written stops the undo there;
+  // a dry run, which touches nothing, writes in blocks.
   TLineWriter out(stdout, kAsItIs);
+  if (!line.DryRun) out.SetEachLineAtOnce();
   if (line.Null) out.SetLineEnd('\0');
   const auto path = [&](const std::string& name) { return journal.Folder + kPathSeparator + name; };
   const auto utf8 = [](const std::string& text) { return Utf8Of(text, PlatformEncoding()); };
-  std::size_t counts[3] = {};  // by TUndoResult
+  TCounts counts = {};
   std::string folderProblem;
-  const bool allRemoved = UndoCopies(journal, *remover, line.DryRun, [&](const TUndoReport& result) {
-    ++counts[static_cast<int>(result.Result)];
+  bool allRemoved = false;
+  try {
+    allRemoved = UndoCopies(journal, *remover, line.DryRun, [&](const TUndoReport& result) {
+      ++counts[static_cast<int>(result.Result)];
+      if (line.Json) {
+        TJsonObject object;
+        object.Text("path", utf8(path(result.Name))).Text("result", ResultName(result.Result, line.DryRun));
+        if (!result.Reason.empty()) object.Text("reason", utf8(result.Reason));
+        out.Line(object.Str());
+        return;
+      }
+      switch (result.Result) {
+        case TUndoResult::Removed:
+          out.Line((line.DryRun ? "would remove " : "removed ") + path(result.Name) +
+                   (result.Reason.empty() ? "" : " (" + result.Reason + ")"));
+          break;
+        case TUndoResult::Absent:
+          out.Line("absent " + path(result.Name));
+          break;
+        case TUndoResult::Kept:
+          out.Line("kept " + path(result.Name) + ": " + result.Reason);
+          break;
+      }
+    }, folderProblem);
     if (line.Json) {
-      TJsonObject object;
-      object.Text("path", utf8(path(result.Name))).Text("result", ResultName(result.Result, line.DryRun));
-      if (!result.Reason.empty()) object.Text("reason", utf8(result.Reason));
-      out.Line(object.Str());
-      return;
+      TJsonObject summary;
+      summary.Flag("dry_run", line.DryRun).Number("removed", counts[static_cast<int>(TUndoResult::Removed)]);
+      summary.Number("absent", counts[static_cast<int>(TUndoResult::Absent)]);
+      summary.Number("kept", counts[static_cast<int>(TUndoResult::Kept)]).Text("journal", utf8(run.Path));
+      if (!folderProblem.empty()) summary.Text("problem", utf8(folderProblem));
+      out.Line(TJsonObject().Object("summary", summary).Str());
     }
-    switch (result.Result) {
-      case TUndoResult::Removed:
-        out.Line((line.DryRun ? "would remove " : "removed ") + path(result.Name) +
-                 (result.Reason.empty() ? "" : " (" + result.Reason + ")"));
-        break;
-      case TUndoResult::Absent:
-        out.Line("absent " + path(result.Name));
-        break;
-      case TUndoResult::Kept:
-        out.Line("kept " + path(result.Name) + ": " + result.Reason);
-        break;
-    }
-  }, folderProblem);
-  if (line.Json) {
-    TJsonObject summary;
-    summary.Flag("dry_run", line.DryRun).Number("removed", counts[static_cast<int>(TUndoResult::Removed)]);
-    summary.Number("absent", counts[static_cast<int>(TUndoResult::Absent)]);
-    summary.Number("kept", counts[static_cast<int>(TUndoResult::Kept)]).Text("journal", utf8(journalPath));
-    if (!folderProblem.empty()) summary.Text("problem", utf8(folderProblem));
-    out.Line(TJsonObject().Object("summary", summary).Str());
+    out.Flush();
+  } catch (const TOutputClosed&) {
+    Stopped(line, run, counts, "standard output closed", report);
+    return kOutputClosedStatus;
+  } catch (const TOutputFailed& e) {
+    report.Say(e.what());
+    Stopped(line, run, counts, "its output could not be written", report);
+    return line.DryRun ? kExitUsage : kExitStopped;
   }
-  out.Flush();
   if (!folderProblem.empty()) report.Say(folderProblem);
   // Undone once every file was judged; a folder that is not the run's leaves the run to undo
   // when it is back, not to be passed over for an older one.
   if (!line.DryRun && folderProblem.empty()) {
-    if (const std::string markProblem = MarkUndone(journalPath); !markProblem.empty()) {
+    if (const std::string markProblem = MarkUndone(run); !markProblem.empty()) {
       report.Say(markProblem);
       return kExitSomeLeft;
     }

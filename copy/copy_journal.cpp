@@ -193,8 +193,10 @@ void TCopyJournal::Write(std::string_view kind, const std::string& destination, 
     attemptNamed_ = true;
     ++copies_;
   }
+  // Held back only where the "created" line's birth time can prove the file if a kill takes the
+  // "named" one: without it, a file killed as it was named would be kept as unproven.
   if (kind == "named" && attemptCreated_) return;
-  attemptCreated_ = kind == "created";
+  attemptCreated_ = kind == "created" && file && file->Birth != 0;
   WriteHeldBack();
 }
 

@@ -59,9 +59,12 @@
 //   is made, "opened" once it holds it, then "created" and "named" around the rename: undo
 //   removes an empty file at the temporary name, a part proven by its number (and birth), and
 //   treats the named file as above.
-// - A copier that only learns the identity after the copy (the system's copy on Windows) writes
-//   "creating" before and "named" after: killed in between, the file being copied (complete or
-//   part-written) is kept as unproven and listed.
+//   The command line on Windows copies the same way (a rename that never replaces), but the system
+//   gives no birth time there: killed between the rename and its "named" line, which is written
+//   at once, the copy is kept as unproven and listed.
+// - A copier that only learns the identity after the copy (the system's copy on Windows, which the
+//   window makes) writes "creating" before and "named" after: killed in between, the file being
+//   copied (complete or part-written) is kept as unproven and listed.
 extern const std::string kJournalHeader;
 
 // The count of an end line ("end COPIES"); false for any other line.
@@ -111,9 +114,10 @@ inline bool operator!=(const TFileIdentity& a, const TFileIdentity& b) { return 
 // Told by a platform copier what it is making, as it makes it: the name within the run's folder
 // and the temporary name there (empty `temporary`: the copy is made at its name). Each call writes
 // through before it returns and throws when it cannot: a copy must not go on unrecorded. The one
-// exception is "named" after a "created" of the same copy: the file is recorded already, and the
-// line that makes its proof exact goes out with the next line written (one write a copy, not
-// two); a kill before that leaves it to the proof of a file killed as it was named.
+// exception is "named" after a "created" of the same copy with a birth time: the file is recorded
+// already, and the line that makes its proof exact goes out with the next line written (one write
+// a copy, not two); a kill before that leaves it to the proof of a file killed as it was named,
+// which needs the birth time.
 class ICopyWitness {
  public:
   virtual ~ICopyWitness() = default;
@@ -167,7 +171,7 @@ class TCopyJournal : public ICopyWitness {
   char separator_;
   std::uint64_t attempt_ = 0;
   bool attemptWritten_ = false;
-  bool attemptCreated_ = false;  // a "created" line of this attempt is written
+  bool attemptCreated_ = false;  // a "created" line with a birth time is this attempt's last
   bool attemptNamed_ = false;    // and a "named" line
   std::uint64_t copies_ = 0;     // attempts whose last line is "named"
   bool ended_ = false;

@@ -37,19 +37,19 @@ DWORD TCopyProgress::Progress(DWORD reason, HANDLE destination) {
   }
 }
 
-bool TCopyProgress::DiscardDestination() {
-  if (!destination_) return false;
+bool DiscardOpenFile(HANDLE file) {
   FILE_BASIC_INFO basic{};
-  basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;  // a read-only file cannot be set for deletion
-  SetFileInformationByHandle(destination_, FileBasicInfo, &basic, sizeof basic);
+  basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+  SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic);
   FILE_DISPOSITION_INFO disposition{};
   disposition.DeleteFile = TRUE;
-  if (SetFileInformationByHandle(destination_, FileDispositionInfo, &disposition, sizeof disposition)) return true;
-  // The system may have removed its part already, in a way that refuses a second request.
+  if (SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition)) return true;
+  // The system may have removed it already, in a way that refuses a second request.
   FILE_STANDARD_INFO standard{};
-  return GetFileInformationByHandleEx(destination_, FileStandardInfo, &standard, sizeof standard) &&
-         standard.DeletePending;
+  return GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof standard) && standard.DeletePending;
 }
+
+bool TCopyProgress::DiscardDestination() { return destination_ && DiscardOpenFile(destination_); }
 
 void TCopyProgress::RethrowHookFailure() {
   if (hookFailure_) std::rethrow_exception(std::exchange(hookFailure_, nullptr));

@@ -6,6 +6,10 @@
 
 #include "naming/generation.h"
 
+// Sets the open `file` for deletion as its last handle goes, read-only cleared first (a read-only
+// file cannot be set so). True when it will go, also when the system had set it so already.
+bool DiscardOpenFile(HANDLE file);
+
 // The progress routine of one CopyFileExA call, and what it learns.
 //
 // The system calls the routine first when it has created the destination, with that file's

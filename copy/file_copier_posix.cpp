@@ -186,11 +186,17 @@ int TPosixFileCopier::Reach(const std::string& name, std::string& leaf, TCopyOut
   return folder;
 }
 
-TCopyOutcome TPosixFileCopier::Look(const std::string& name) {
+TCopyOutcome TPosixFileCopier::Look(const std::string& name, std::string* landing) {
   std::string leaf;
   TCopyOutcome outcome;
-  Reach(name, leaf, outcome);
-  return outcome;
+  const int folder = Reach(name, leaf, outcome);
+  if (folder < 0) return outcome;
+  // The right to add a file to the folder, asked of the system for this process as the copy's
+  // creation would be (its user and groups, access lists, a file system mounted read-only).
+  struct stat where;
+  if (faccessat(folder, ".", W_OK | X_OK, AT_EACCESS) != 0 || fstat(folder, &where) != 0) return Failure(errno);
+  if (landing) *landing = std::to_string(where.st_dev) + " " + std::to_string(where.st_ino) + " " + leaf;
+  return {};
 }
 
 TCopyOutcome TPosixFileCopier::CopyUnderTemporaryName(int from, const struct stat& source, int folder,

@@ -42,8 +42,11 @@ class TPosixFileCopier : public IFileCopier {
 
   TCopyOutcome Copy(const std::string& source, const std::string& name) override;
   // What a copy to `name` would meet before it makes anything, touching nothing: a name that
-  // exists, a name it cannot reach (Failed, with the reason Copy would give), or nothing.
-  TCopyOutcome Look(const std::string& name);
+  // exists, a name it cannot reach or a folder this process may not add a file to (Failed, with
+  // the reason Copy would give), or nothing. `landing`, when given, gets where the file would
+  // land, the same for two names that would make one file: the device and number of the folder
+  // the name reaches (through links within the folder) and the name there.
+  TCopyOutcome Look(const std::string& name, std::string* landing = nullptr);
 
  private:
   // The handle of `source`, opened at its first copy; -1 with errno set when it cannot be opened.

@@ -6,16 +6,19 @@
 
 #include "copy/copy_progress_win32.h"
 #include "copy/file_identity_win32.h"
+#include "copy/file_name_check.h"
+#include "naming/mbcs.h"
 
 namespace {
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 const std::string kPartLeftText = "途中まで書き込んだファイルを削除できませんでした。";
 const std::string kPartMayBeLeftText = "途中まで書き込まれたファイルが残っている可能性があります。";
 
 // Whether `path` opens for reading now, shared as the system's copy opens it.
 bool Readable(const std::string& path) {
-  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, 0, nullptr);
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   CloseHandle(file);
   return true;
@@ -28,8 +31,7 @@ bool IsFile(const std::string& path) {
 
 // The identity of the file at `path` now.
 bool IdentityByName(const std::string& path, TIdentityReader& identities, TFileIdentity& file) {
-  const HANDLE handle = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+  const HANDLE handle = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   const bool known = identities.Read(handle, path, file);
@@ -49,20 +51,44 @@ bool CopiedIdentity(TCopyProgress& progress, const std::string& destination, TId
          (!held || (file.Volume == made.Volume && file.Index == made.Index));
 }
 
-TWin32FileCopier::TWin32FileCopier(std::string folder, TStillWorking stillWorking, ICopyWitness* witness)
-    : folder_(std::move(folder)), stillWorking_(std::move(stillWorking)), witness_(witness) {}
+TWin32FileCopier::TWin32FileCopier(std::string folder, TStillWorking stillWorking, ICopyWitness* witness, TWay way)
+    : folder_(std::move(folder)), stillWorking_(std::move(stillWorking)), witness_(witness), way_(way) {
+  // Temporary names differ between runs and processes without a shared counter.
+  LARGE_INTEGER now{};
+  QueryPerformanceCounter(&now);
+  nextTemporary_ = (static_cast<unsigned long long>(GetCurrentProcessId()) << 40) ^
+                   static_cast<unsigned long long>(now.QuadPart) * 0x9E3779B97F4A7C15ULL;
+}
 
 std::string TWin32FileCopier::PathOf(const std::string& name) const { return folder_ + "\\" + name; }
 
-TCopyOutcome TWin32FileCopier::Look(const std::string& name) const {
+TCopyOutcome TWin32FileCopier::Look(const std::string& name, std::string* landing) {
   const std::string destination = PathOf(name);
   if (GetFileAttributesA(destination.c_str()) != INVALID_FILE_ATTRIBUTES) return {TCopyResult::Exists, {}};
   const DWORD error = GetLastError();
-  if (error == ERROR_FILE_NOT_FOUND) return {};
-  return {TCopyResult::Failed, SystemErrorText(error)};
+  if (error != ERROR_FILE_NOT_FOUND) return {TCopyResult::Failed, SystemErrorText(error)};
+  // The folder the file lands in, opened for the right to add a file to it: the system checks the
+  // access the copy's creation needs, and refuses as that would.
+  const std::size_t separator = LastDelimiter("\\/", destination);
+  const std::string folder = destination.substr(0, separator);
+  const TKernelHandle opened(CreateFileA(folder.c_str(), FILE_ADD_FILE | FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!IsOpen(opened)) return {TCopyResult::Failed, SystemErrorText(GetLastError())};
+  if (landing) {
+    // Asked of each folder apart (a junction may lead to another volume), its volume once.
+    TFileIdentity identity;
+    if (!folders_.Read(opened.Get(), folder + "\\.", identity)) {
+      return {TCopyResult::Failed, SystemErrorText(GetLastError())};
+    }
+    std::string leaf = NameAsCreated(destination.substr(separator + 1));
+    if (!leaf.empty()) CharUpperBuffA(leaf.data(), static_cast<DWORD>(leaf.size()));
+    *landing = std::to_string(identity.Volume) + " " + std::to_string(identity.Index) + " " + leaf;
+  }
+  return {};
 }
 
 TCopyOutcome TWin32FileCopier::Copy(const std::string& source, const std::string& name) {
+  if (way_ == TWay::TemporaryName) return CopyUnderTemporaryName(source, name);
   const std::string destination = PathOf(name);
   TCopyProgress progress(stillWorking_);
   if (witness_) witness_->Creating(name, {});

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <linux/openat2.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -109,4 +110,9 @@ int TFolderHandle::Of(const std::string& name, std::string& leaf) {
 bool ReadFolderIdentity(const std::string& path, TFileIdentity& identity) {
   TFolderHandle folder;
   return folder.Open(path) && IdentityOf(folder.Get(), identity);
+}
+
+long FileSystemType(int file) {
+  struct statfs system;
+  return fstatfs(file, &system) == 0 ? static_cast<long>(system.f_type) : 0;
 }

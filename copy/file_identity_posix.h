@@ -34,5 +34,9 @@ class TFolderHandle {
 bool IdentityOf(int file, TFileIdentity& identity);
 bool IdentityOf(int folder, const std::string& name, TFileIdentity& identity, bool& regular);
 
+// The type of the file system that holds the open `file`, as statfs gives it (f_type); 0 when the
+// system cannot say.
+long FileSystemType(int file);
+
 // The identity of the folder at `path` (links on the way followed). False with errno set.
 bool ReadFolderIdentity(const std::string& path, TFileIdentity& identity);

@@ -34,6 +34,11 @@ bool FileNumbersArePlaces(const std::wstring& fileSystemName) {
   return false;
 }
 
+std::wstring FileSystemName(HANDLE file) {
+  wchar_t name[MAX_PATH + 1];
+  return GetVolumeInformationByHandleW(file, nullptr, 0, nullptr, nullptr, nullptr, name, MAX_PATH + 1) ? name : L"";
+}
+
 bool TIdentityReader::Read(HANDLE file, const std::string& path, TFileIdentity& identity, DWORD* attributes) {
   const std::size_t separator = LastDelimiter("\\/", path);
   const std::string folder = separator == std::string::npos ? std::string() : path.substr(0, separator);

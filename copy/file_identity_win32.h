@@ -29,6 +29,10 @@ TFileIdentity IdentityFrom(DWORD volumeSerial, const LARGE_INTEGER& index, const
 // change time: FAT, FAT32 and exFAT.
 bool FileNumbersArePlaces(const std::wstring& fileSystemName);
 
+// The name of the file system that holds the open `file`, as GetVolumeInformationByHandleW gives
+// it; empty when the system cannot say.
+std::wstring FileSystemName(HANDLE file);
+
 // Reads the identity of open files.
 //
 // The volume's serial number is asked of the system once per folder and kept: that answer costs

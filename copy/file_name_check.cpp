@@ -73,3 +73,8 @@ std::string FileNameProblem(std::string_view name, TEncoding encoding) {
   if (problem.empty()) endPart(name.size());
   return problem;
 }
+
+std::string NameAsCreated(std::string leaf) {
+  while (!leaf.empty() && (leaf.back() == '.' || leaf.back() == ' ')) leaf.pop_back();
+  return leaf;
+}

@@ -20,3 +20,7 @@
 // otherwise. A byte of a character of several bytes is never a separator (表 in Shift-JIS ends in
 // the byte of "\").
 std::string FileNameProblem(std::string_view name, TEncoding encoding);
+
+// The last part of a name as Windows makes the file: its path rules drop trailing dots and spaces,
+// so the copy to "a." makes "a". (No byte of a character of several bytes is a dot or a space.)
+std::string NameAsCreated(std::string leaf);

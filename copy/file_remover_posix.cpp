@@ -1,7 +1,6 @@
 #include "copy/file_remover_posix.h"
 
 #include <linux/magic.h>
-#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,13 +13,9 @@ TFolderState TPosixFileRemover::OpenFolder(const std::string& path, const TFileI
       (identity.Birth != 0 && now.Birth != identity.Birth)) {
     return TFolderState::Other;
   }
-  // FAT and exFAT number a file by its place in the folder and keep no change time.
-  struct statfs system;
-  if (fstatfs(folder_.Get(), &system) == 0 &&
-      (system.f_type == MSDOS_SUPER_MAGIC || system.f_type == static_cast<decltype(system.f_type)>(0x2011BAB0))) {
-    return TFolderState::NoLastingIdentity;
-  }
-  return TFolderState::Same;
+  constexpr long kExfatMagic = 0x2011BAB0;
+  const long type = fileSystemType_(folder_.Get());
+  return type == MSDOS_SUPER_MAGIC || type == kExfatMagic ? TFolderState::NoLastingIdentity : TFolderState::Same;
 }
 
 TFileState TPosixFileRemover::Inspect(const std::string& name) {

@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "copy/file_name_check.h"
 #include "naming/mbcs.h"
 #include "win32/owned_handle.h"
 #include "win32/system_error.h"
@@ -12,26 +13,33 @@ namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
+// `name` as the system reads ANSI text; empty when it is not such text.
+std::wstring Wide(const std::string& name) {
+  std::wstring wide(name.size(), L'\0');
+  const int length = name.empty() ? 0
+                                  : MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name.data(),
+                                                        static_cast<int>(name.size()), wide.data(),
+                                                        static_cast<int>(wide.size()));
+  wide.resize(static_cast<std::size_t>(length));
+  return wide;
+}
+
 // Opens `name` relative to the open `folder`, as openat does, never by the folder's path: a folder
 // renamed or replaced meanwhile changes nothing. Every "\" or "/" of `name` separates; a link or
 // junction in a part before the last is followed (where it leads is the caller's to check), and
 // the last part is opened itself unless `followFinalLink`. INVALID_HANDLE_VALUE with the system's
 // error set when it cannot be opened.
 HANDLE OpenRelative(HANDLE folder, const std::string& name, DWORD access, bool followFinalLink) {
-  std::wstring wide(name.size(), L'\0');
-  const int length = name.empty() ? 0
-                                  : MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name.data(),
-                                                        static_cast<int>(name.size()), wide.data(),
-                                                        static_cast<int>(wide.size()));
-  if (length == 0) {
+  std::wstring wide = Wide(name);
+  if (wide.empty()) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
-  wide.resize(static_cast<std::size_t>(length));
   for (wchar_t& c : wide) {
     if (c == L'/') c = L'\\';
   }
-  UNICODE_STRING text{static_cast<USHORT>(2 * length), static_cast<USHORT>(2 * length), wide.data()};
+  const auto bytes = static_cast<USHORT>(2 * wide.size());
+  UNICODE_STRING text{bytes, bytes, wide.data()};
   OBJECT_ATTRIBUTES attributes;
   InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, folder, nullptr);
   IO_STATUS_BLOCK status{};
@@ -44,13 +52,6 @@ HANDLE OpenRelative(HANDLE folder, const std::string& name, DWORD access, bool f
     return INVALID_HANDLE_VALUE;
   }
   return file;
-}
-
-// The last part of a name as the system's path rules make it: they drop trailing dots and spaces,
-// so the copy to "a." made "a". (No second byte of a double-byte character is a dot or a space.)
-std::string AsCreated(std::string leaf) {
-  while (!leaf.empty() && (leaf.back() == '.' || leaf.back() == ' ')) leaf.pop_back();
-  return leaf;
 }
 
 bool Missing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
@@ -93,6 +94,7 @@ void TWin32FileRemover::CloseSub() {
   if (sub_ != INVALID_HANDLE_VALUE) CloseHandle(sub_);
   sub_ = INVALID_HANDLE_VALUE;
   subName_.clear();
+  subFinal_.clear();
 }
 
 void TWin32FileRemover::Close() {
@@ -119,39 +121,49 @@ TFolderState TWin32FileRemover::OpenFolder(const std::string& path, const TFileI
   // resolve beneath this.
   folderFinal_ = FinalPath(folder_);
   if (!folderFinal_.empty() && folderFinal_.back() != L'\\') folderFinal_ += L'\\';
-  wchar_t fileSystem[MAX_PATH + 1];
-  if (!GetVolumeInformationByHandleW(folder_, nullptr, 0, nullptr, nullptr, nullptr, fileSystem, MAX_PATH + 1) ||
-      FileNumbersArePlaces(fileSystem)) {
-    return TFolderState::NoLastingIdentity;
-  }
-  return TFolderState::Same;
+  const std::wstring fileSystem = fileSystemName_(folder_);
+  return fileSystem.empty() || FileNumbersArePlaces(fileSystem) ? TFolderState::NoLastingIdentity : TFolderState::Same;
 }
 
 TWin32FileRemover::TPlace TWin32FileRemover::FolderOf(const std::string& name, std::string& leaf, HANDLE& folder) {
   const std::size_t separator = LastDelimiter("\\/", name);
   if (separator == std::string::npos) {
-    leaf = AsCreated(name);
+    leaf = NameAsCreated(name);
     folder = folder_;
     return TPlace::Beneath;
   }
-  leaf = AsCreated(name.substr(separator + 1));
+  leaf = NameAsCreated(name.substr(separator + 1));
   const std::string sub = name.substr(0, separator);
   if (sub_ == INVALID_HANDLE_VALUE || sub != subName_) {
     CloseSub();
     subName_ = sub;
     sub_ = OpenRelative(folder_, sub, FILE_READ_ATTRIBUTES, true);
-    const std::wstring path = sub_ == INVALID_HANDLE_VALUE ? std::wstring() : FinalPath(sub_);
+    subFinal_ = sub_ == INVALID_HANDLE_VALUE ? std::wstring() : FinalPath(sub_);
     if (sub_ == INVALID_HANDLE_VALUE) {
       subPlace_ = TPlace::Outside;  // not there: nothing of the folder's is at the name
-    } else if (path.empty() || folderFinal_.empty()) {
+    } else if (subFinal_.empty() || folderFinal_.empty()) {
       subPlace_ = TPlace::Unknown;
     } else {
-      const bool beneath = path.size() > folderFinal_.size() && path.compare(0, folderFinal_.size(), folderFinal_) == 0;
+      const bool beneath =
+          subFinal_.size() > folderFinal_.size() && subFinal_.compare(0, folderFinal_.size(), folderFinal_) == 0;
       subPlace_ = beneath ? TPlace::Beneath : TPlace::Outside;
+      subFinal_ += L'\\';
     }
   }
   folder = sub_;
   return subPlace_;
+}
+
+// Wine opens what a Unix symbolic link at the name leads to even when asked for the link itself:
+// the file must resolve to the very name it was opened by. Windows opens the link, which is no
+// regular file; where the system cannot say where the folder resolves, that is all there is.
+bool TWin32FileRemover::AtItsName(HANDLE file, HANDLE folder, const std::string& leaf) const {
+  const std::wstring& within = folder == folder_ ? folderFinal_ : subFinal_;
+  if (within.empty()) return true;
+  const std::wstring path = FinalPath(file), name = within + Wide(leaf);
+  return name.size() > within.size() &&
+         CompareStringOrdinal(path.c_str(), static_cast<int>(path.size()), name.c_str(), static_cast<int>(name.size()),
+                              TRUE) == CSTR_EQUAL;
 }
 
 TFileState TWin32FileRemover::StateOf(HANDLE file, const std::string& name) {
@@ -184,7 +196,8 @@ TFileState TWin32FileRemover::Inspect(const std::string& name) {
     if (!IsOpen(look)) return Missing(GetLastError()) ? TFileState{} : TFileState{true, false, {}};
     return StateOf(look.Get(), name);
   }
-  const TFileState state = StateOf(held_, name);
+  TFileState state = StateOf(held_, name);
+  state.RegularFile = state.RegularFile && AtItsName(held_, folder, leaf);
   if (!state.RegularFile) Hold(INVALID_HANDLE_VALUE, {});
   return state;
 }
@@ -201,6 +214,11 @@ bool TWin32FileRemover::RemoveIfSame(const std::string& name, const TFileIdentit
     Hold(OpenRelative(folder, leaf, kRemovalAccess, false), name);
     if (held_ == INVALID_HANDLE_VALUE) {
       problem = SystemErrorText(GetLastError());
+      return false;
+    }
+    if (!AtItsName(held_, folder, leaf)) {
+      Hold(INVALID_HANDLE_VALUE, {});
+      problem = "a link at its name leads elsewhere";
       return false;
     }
   }

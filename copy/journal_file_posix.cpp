@@ -1,7 +1,7 @@
 #include "copy/journal_file_posix.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,17 +9,52 @@
 #include <cstring>
 #include <stdexcept>
 
-TPosixJournalFile::TPosixJournalFile(const std::string& path)
-    : path_(path), fd_(open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0644)) {
-  if (fd_ >= 0) return;
-  const int error = errno;
-  const std::string problem = "cannot create the journal " + path + ": " + std::strerror(error);
-  if (error == EEXIST) throw TJournalPathTaken(problem);
-  throw std::runtime_error(problem);
+namespace {
+
+// The run's hold: a write lock on the whole file, of the open file rather than of the process, so
+// that nothing but the end of the process (or of the handle) drops it. A reader asks for it
+// without taking it; undo takes a lock of the other kind (flock), which the run's does not meet.
+struct flock WholeFile(short type) {
+  struct flock lock{};
+  lock.l_type = type;
+  lock.l_whence = SEEK_SET;
+  return lock;
+}
+
+}  // namespace
+
+TPosixJournalFile::TPosixJournalFile(const std::string& path) : folder_(AT_FDCWD), name_(path), path_(path) {
+  Create();
+}
+
+TPosixJournalFile::TPosixJournalFile(int folder, const std::string& name, const std::string& path)
+    : folder_(fcntl(folder, F_DUPFD_CLOEXEC, 0)), name_(name), path_(path) {
+  if (folder_ < 0) throw std::runtime_error("cannot create the journal " + path + ": " + std::strerror(errno));
+  Create();
+}
+
+void TPosixJournalFile::Create() {
+  fd_ = openat(folder_, name_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd_ < 0) {
+    const int error = errno;
+    const std::string problem = "cannot create the journal " + path_ + ": " + std::strerror(error);
+    if (folder_ != AT_FDCWD) close(folder_);
+    if (error == EEXIST) throw TJournalPathTaken(problem);
+    throw std::runtime_error(problem);
+  }
+  struct flock lock = WholeFile(F_WRLCK);
+  if (fcntl(fd_, F_OFD_SETLK, &lock) != 0) {
+    const std::string problem = "cannot hold the journal " + path_ + " for the run: " + std::strerror(errno);
+    Discard();
+    close(fd_);
+    if (folder_ != AT_FDCWD) close(folder_);
+    throw std::runtime_error(problem);
+  }
 }
 
 TPosixJournalFile::~TPosixJournalFile() {
-  if (fd_ >= 0) close(fd_);
+  close(fd_);
+  if (folder_ != AT_FDCWD) close(folder_);
 }
 
 void TPosixJournalFile::Append(const std::string& line) {
@@ -36,29 +71,33 @@ void TPosixJournalFile::Discard() {
   // is still that file.
   struct stat held;
   struct stat named;
-  if (fstat(fd_, &held) == 0 && lstat(path_.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
-      held.st_ino == named.st_ino) {
-    unlink(path_.c_str());
+  if (fstat(fd_, &held) == 0 && fstatat(folder_, name_.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+      held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
+    unlinkat(folder_, name_.c_str(), 0);
   }
+}
+
+std::string TrustProblem(const struct stat& st, const std::string& consequence) {
+  if (st.st_uid != geteuid() && st.st_uid != 0) {
+    return "it belongs to another user (" + std::to_string(st.st_uid) + "), who could have " + consequence;
+  }
+  if (st.st_mode & (S_IWGRP | S_IWOTH)) {
+    char mode[8];
+    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
+    return std::string("other users may write it (mode ") + mode + "), and could have " + consequence;
+  }
+  return {};
 }
 
 std::string JournalTrustProblem(int file) {
   struct stat st;
   if (fstat(file, &st) != 0) return std::strerror(errno);
-  if (st.st_uid != geteuid() && st.st_uid != 0) {
-    return "it belongs to another user (" + std::to_string(st.st_uid) + "), who could have written any path in it";
-  }
-  if (st.st_mode & (S_IWGRP | S_IWOTH)) {
-    char mode[8];
-    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
-    return std::string("other users may write it (mode ") + mode + "), and could have written any path in it";
-  }
-  return {};
+  return TrustProblem(st, "written any path in it");
 }
 
 namespace {
 
-class TPosixJournalReader : public IJournalReader {
+class TPosixJournalReader : public IJournalOnDisk {
  public:
   TPosixJournalReader(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
   ~TPosixJournalReader() override { close(fd_); }
@@ -83,6 +122,21 @@ class TPosixJournalReader : public IJournalReader {
     return done;
   }
 
+  TJournalHolder RunHolder() override {
+    // Any lock that a read lock would meet is a write lock, which only a run takes.
+    struct flock lock = WholeFile(F_RDLCK);
+    if (fcntl(fd_, F_OFD_GETLK, &lock) != 0) {
+      throw std::runtime_error("cannot tell whether the run of " + path_ + " is still going: " + std::strerror(errno));
+    }
+    return lock.l_type == F_UNLCK ? TJournalHolder::Nobody : TJournalHolder::Run;
+  }
+
+  TJournalHolder HoldForUndo() override {
+    if (flock(fd_, LOCK_EX | LOCK_NB) == 0) return TJournalHolder::Nobody;
+    if (errno == EWOULDBLOCK) return TJournalHolder::Undo;
+    throw std::runtime_error("cannot hold " + path_ + " for this undo: " + std::strerror(errno));
+  }
+
  private:
   int fd_;
   std::string path_;
@@ -90,8 +144,9 @@ class TPosixJournalReader : public IJournalReader {
 
 }  // namespace
 
-std::unique_ptr<IJournalReader> OpenTrustedJournal(const std::string& path, std::string& problem) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+std::unique_ptr<IJournalOnDisk> OpenTrustedJournalAt(int folder, const std::string& name, const std::string& path,
+                                                     std::string& problem) {
+  const int fd = openat(folder, name.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     problem = "cannot open " + path + ": " + std::strerror(errno);
     return nullptr;
@@ -102,4 +157,8 @@ std::unique_ptr<IJournalReader> OpenTrustedJournal(const std::string& path, std:
     return nullptr;
   }
   return journal;
+}
+
+std::unique_ptr<IJournalOnDisk> OpenTrustedJournal(const std::string& path, std::string& problem) {
+  return OpenTrustedJournalAt(AT_FDCWD, path, path, problem);
 }

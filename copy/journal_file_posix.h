@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/stat.h>
+
 #include <memory>
 #include <string>
 
@@ -9,10 +11,15 @@
 // A journal file created for this run only (O_EXCL: an existing file is never appended to or
 // replaced), writable by its owner alone, each line written with its own write(2). A line
 // written is in the kernel, so it survives the process being killed; it is not synced to the
-// disk, which only a power failure would need.
+// disk, which only a power failure would need. The run holds it, by a lock on the whole file
+// that the kernel drops when the process ends, from its making until it is destroyed.
 class TPosixJournalFile : public IJournalFile {
  public:
-  explicit TPosixJournalFile(const std::string& path);  // throws std::runtime_error
+  // At `path`; or as `name` in the folder held by `folder`, shown as `path`. Throws
+  // TJournalPathTaken when something is at the name, std::runtime_error when the file cannot be
+  // made or held.
+  explicit TPosixJournalFile(const std::string& path);
+  TPosixJournalFile(int folder, const std::string& name, const std::string& path);
   ~TPosixJournalFile() override;
   TPosixJournalFile(const TPosixJournalFile&) = delete;
   TPosixJournalFile& operator=(const TPosixJournalFile&) = delete;
@@ -20,14 +27,24 @@ class TPosixJournalFile : public IJournalFile {
   void Discard() override;
 
  private:
+  void Create();
+
+  int folder_;  // AT_FDCWD, or a handle of our own on the folder
+  std::string name_;
   std::string path_;
-  int fd_;
+  int fd_ = -1;
 };
 
-// Opens the journal at `path` for reading, through one handle, and only when no other user may
-// have written it (it then could name any file). Null with `problem` set ("will not undo PATH: ..."
-// for a journal not to be trusted).
-std::unique_ptr<IJournalReader> OpenTrustedJournal(const std::string& path, std::string& problem);
-// Why the open journal `file` cannot be trusted to name what undo removes (another user owns it,
-// or others may write it), in words; empty when only this user (or the administrator) may write it.
+// Opens the journal at `path` (or `name` in the folder `folder`, shown as `path`) for reading,
+// through one handle, and only when no other user may have written it (it then could name any
+// file). Null with `problem` set ("will not undo PATH: ..." for a journal not to be trusted).
+std::unique_ptr<IJournalOnDisk> OpenTrustedJournal(const std::string& path, std::string& problem);
+std::unique_ptr<IJournalOnDisk> OpenTrustedJournalAt(int folder, const std::string& name, const std::string& path,
+                                                     std::string& problem);
+// Why a file or folder with the status `st` may hold what another user put there: another user
+// owns it ("it belongs to another user (1001), who could have " + `consequence`), or others may
+// write it ("other users may write it (mode 0777), and could have " + `consequence`). Empty when
+// only this user (or the administrator) may write it.
+std::string TrustProblem(const struct stat& st, const std::string& consequence);
+// The same for the open journal `file`, whose writer could have written any path in it.
 std::string JournalTrustProblem(int file);

@@ -9,14 +9,46 @@
 #include "win32/owned_handle.h"
 #include "win32/system_error.h"
 
+namespace {
+
+// The run's hold and an undo's, as locks on single bytes far past any journal's end, where they
+// keep nobody from reading the journal: the run holds its byte alone, and so does an undo; a
+// reader asks for the run's byte shared, which the run's hold refuses, and gives it back at once.
+constexpr DWORD kLockHigh = 0x7FFFFFFF;
+constexpr DWORD kRunByte = 0;
+constexpr DWORD kUndoByte = 1;
+
+bool LockByte(HANDLE file, DWORD byte, bool exclusive) {
+  OVERLAPPED at{};
+  at.Offset = byte;
+  at.OffsetHigh = kLockHigh;
+  return LockFileEx(file, (exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0) | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at);
+}
+
+void UnlockByte(HANDLE file, DWORD byte) {
+  OVERLAPPED at{};
+  at.Offset = byte;
+  at.OffsetHigh = kLockHigh;
+  UnlockFileEx(file, 0, 1, 0, &at);
+}
+
+}  // namespace
+
 TWin32JournalFile::TWin32JournalFile(const std::string& path)
     : path_(path),
-      file_(CreateFileA(path.c_str(), FILE_APPEND_DATA | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                        FILE_ATTRIBUTE_NORMAL, nullptr)) {
+      // Reading too, which the system asks of a handle that locks bytes (Wine does not).
+      file_(CreateFileA(path.c_str(), FILE_APPEND_DATA | FILE_READ_DATA | DELETE, FILE_SHARE_READ, nullptr,
+                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)) {
   if (file_ == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     const std::string problem = "cannot create the journal " + path + ": " + SystemErrorText(error);
     if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) throw TJournalPathTaken(problem);
+    throw std::runtime_error(problem);
+  }
+  if (!LockByte(file_, kRunByte, true)) {
+    const std::string problem = "cannot hold the journal " + path + " for the run: " + SystemErrorText(GetLastError());
+    Discard();
+    CloseHandle(file_);
     throw std::runtime_error(problem);
   }
 }
@@ -38,10 +70,10 @@ void TWin32JournalFile::Discard() {
 
 namespace {
 
-// Rights over a file that would let their holder put other paths in a journal, or another file
-// in its place.
-constexpr ACCESS_MASK kWriteRights =
-    FILE_WRITE_DATA | FILE_APPEND_DATA | WRITE_DAC | WRITE_OWNER | DELETE | GENERIC_WRITE | GENERIC_ALL;
+// Rights over a file, or over a folder (adding files or folders to it, removing what is in it),
+// that would let their holder put other paths in a journal, or another file in its place.
+constexpr ACCESS_MASK kWriteRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_DELETE_CHILD | WRITE_DAC |
+                                     WRITE_OWNER | DELETE | GENERIC_WRITE | GENERIC_ALL;
 
 std::string SidText(PSID sid) {
   char* text = nullptr;
@@ -58,21 +90,21 @@ bool TrustedOwner(PSID sid, PSID user) {
 
 }  // namespace
 
-std::string SecurityTrustProblem(PSECURITY_DESCRIPTOR descriptor, PSID user) {
+std::string SecurityTrustProblem(PSECURITY_DESCRIPTOR descriptor, PSID user, const std::string& consequence) {
   PSID owner = nullptr;
   BOOL defaulted = FALSE;
   if (!GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) || !owner) {
-    return "it has no owner, and anyone could have written any path in it";
+    return "it has no owner, and anyone could have " + consequence;
   }
   if (!TrustedOwner(owner, user)) {
-    return "it belongs to another user (" + SidText(owner) + "), who could have written any path in it";
+    return "it belongs to another user (" + SidText(owner) + "), who could have " + consequence;
   }
   BOOL present = FALSE;
   PACL list = nullptr;
   if (!GetSecurityDescriptorDacl(descriptor, &present, &list, &defaulted)) {
     return "its permissions cannot be read: " + SystemErrorText(GetLastError());
   }
-  if (!present || !list) return "it has no access list, so anyone may write it, and could have written any path in it";
+  if (!present || !list) return "it has no access list, so anyone may write it, and could have " + consequence;
   for (DWORD i = 0; i < list->AceCount; ++i) {
     void* entry = nullptr;
     if (!GetAce(list, i, &entry)) return "its permissions cannot be read: " + SystemErrorText(GetLastError());
@@ -99,14 +131,12 @@ std::string SecurityTrustProblem(PSECURITY_DESCRIPTOR descriptor, PSID user) {
     if (!(rights & kWriteRights)) continue;
     if (who && (TrustedOwner(who, user) || IsWellKnownSid(who, WinCreatorOwnerSid))) continue;
     return "other users may write it (its access list lets " + (who ? SidText(who) : std::string("an object entry")) +
-           " write it), and could have written any path in it";
+           " write it), and could have " + consequence;
   }
   return {};
 }
 
-namespace {
-
-std::string JournalTrustProblem(HANDLE file) {
+std::string HandleTrustProblem(HANDLE file, const std::string& consequence) {
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   const DWORD error = GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
                                       nullptr, nullptr, nullptr, nullptr, &descriptor);
@@ -124,17 +154,15 @@ std::string JournalTrustProblem(HANDLE file) {
   if (user.empty()) {
     problem = "this program's user cannot be read: " + SystemErrorText(GetLastError());
   } else {
-    problem = SecurityTrustProblem(descriptor, reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid);
+    problem = SecurityTrustProblem(descriptor, reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, consequence);
   }
   LocalFree(descriptor);
   return problem;
 }
 
-}  // namespace
-
 namespace {
 
-class TWin32JournalReader : public IJournalReader {
+class TWin32JournalReader : public IJournalOnDisk {
  public:
   TWin32JournalReader(TKernelHandle file, std::string path) : file_(std::move(file)), path_(std::move(path)) {}
 
@@ -164,6 +192,22 @@ class TWin32JournalReader : public IJournalReader {
     return done;
   }
 
+  TJournalHolder RunHolder() override {
+    if (LockByte(file_.Get(), kRunByte, false)) {
+      UnlockByte(file_.Get(), kRunByte);
+      return TJournalHolder::Nobody;
+    }
+    if (GetLastError() == ERROR_LOCK_VIOLATION) return TJournalHolder::Run;
+    throw std::runtime_error("cannot tell whether the run of " + path_ + " is still going: " +
+                             SystemErrorText(GetLastError()));
+  }
+
+  TJournalHolder HoldForUndo() override {
+    if (LockByte(file_.Get(), kUndoByte, true)) return TJournalHolder::Nobody;
+    if (GetLastError() == ERROR_LOCK_VIOLATION) return TJournalHolder::Undo;
+    throw std::runtime_error("cannot hold " + path_ + " for this undo: " + SystemErrorText(GetLastError()));
+  }
+
  private:
   TKernelHandle file_;
   std::string path_;
@@ -171,14 +215,15 @@ class TWin32JournalReader : public IJournalReader {
 
 }  // namespace
 
-std::unique_ptr<IJournalReader> OpenTrustedJournal(const std::string& path, std::string& problem) {
-  TKernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+std::unique_ptr<IJournalOnDisk> OpenTrustedJournal(const std::string& path, std::string& problem) {
+  // Shared with a run that still writes it (and may discard it), which RunHolder then tells.
+  TKernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!IsOpen(file)) {
     problem = "cannot open " + path + ": " + SystemErrorText(GetLastError());
     return nullptr;
   }
-  if (const std::string trust = JournalTrustProblem(file.Get()); !trust.empty()) {
+  if (const std::string trust = HandleTrustProblem(file.Get(), "written any path in it"); !trust.empty()) {
     problem = "will not undo " + path + ": " + trust;
     return nullptr;
   }

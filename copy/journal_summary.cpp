@@ -82,11 +82,14 @@ bool SummarizeJournal(IJournalReader& journal, char separator, TJournalSummary& 
 }
 
 bool ReadWholeJournal(const std::unique_ptr<IJournalReader>& journal, std::string& text, std::string& problem) {
-  if (!journal) return false;
+  return journal && ReadWholeJournal(*journal, text, problem);
+}
+
+bool ReadWholeJournal(IJournalReader& journal, std::string& text, std::string& problem) {
   text.clear();
   std::string block(kBlockBytes, '\0');
   try {
-    while (const std::size_t got = journal->ReadAt(text.size(), block.data(), block.size())) {
+    while (const std::size_t got = journal.ReadAt(text.size(), block.data(), block.size())) {
       text.append(block, 0, got);
     }
   } catch (const std::runtime_error& e) {

@@ -17,6 +17,21 @@ class IJournalReader {
   virtual std::size_t ReadAt(std::uint64_t offset, char* buffer, std::size_t size) = 0;
 };
 
+// Who holds a journal on disk besides its reader: its run, for as long as it copies, or an undo,
+// for as long as it works. Both hold it by a lock the system drops when their process ends, so a
+// killed run or undo holds nothing.
+enum class TJournalHolder { Nobody, Run, Undo };
+
+// A journal file as undo and a listing of runs open it.
+class IJournalOnDisk : public IJournalReader {
+ public:
+  // Whether its run holds it now (Run or Nobody). Throws std::runtime_error when the system fails.
+  virtual TJournalHolder RunHolder() = 0;
+  // Holds it for this undo until the reader is destroyed: Nobody when it now does, Undo when
+  // another undo holds it. Throws std::runtime_error when the system fails.
+  virtual TJournalHolder HoldForUndo() = 0;
+};
+
 struct TJournalSummary {
   std::string Folder;       // empty for a run killed before the journal's first lines
   std::uint64_t Copies = 0;
@@ -30,3 +45,4 @@ bool SummarizeJournal(IJournalReader& journal, char separator, TJournalSummary& 
 // Reads the whole of `journal`, as undo reads it; false with `problem` set when there is none (its
 // opening set `problem`) or the system fails.
 bool ReadWholeJournal(const std::unique_ptr<IJournalReader>& journal, std::string& text, std::string& problem);
+bool ReadWholeJournal(IJournalReader& journal, std::string& text, std::string& problem);

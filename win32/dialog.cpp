@@ -1,5 +1,7 @@
 #include "win32/dialog.h"
 
+#include <utility>
+
 INT_PTR TDialog::ShowModal(HWND owner, DWORD style) {
   struct TTemplate {
     DLGTEMPLATE Header;
@@ -7,8 +9,10 @@ INT_PTR TDialog::ShowModal(HWND owner, DWORD style) {
   };
   alignas(4) TTemplate dialogTemplate{};
   dialogTemplate.Header.style = style;
-  return DialogBoxIndirectParamA(GetModuleHandleA(nullptr), &dialogTemplate.Header, owner, DialogProc,
-                                 reinterpret_cast<LPARAM>(this));
+  const INT_PTR result = DialogBoxIndirectParamA(GetModuleHandleA(nullptr), &dialogTemplate.Header, owner,
+                                                 DialogProc, reinterpret_cast<LPARAM>(this));
+  if (buildFailure_) std::rethrow_exception(std::exchange(buildFailure_, nullptr));
+  return result;
 }
 
 INT_PTR CALLBACK TDialog::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -24,14 +28,15 @@ INT_PTR CALLBACK TDialog::DialogProc(HWND dialog, UINT message, WPARAM wParam, L
     return FALSE;
   }
   if (message == WM_INITDIALOG) {
-    bool built = false;
-    const INT_PTR result = self->Guarded([&]() -> LRESULT {
-      const INT_PTR answer = self->HandleDialogMessage(message, wParam, lParam);
-      built = true;
-      return answer;
-    });
-    if (!built) EndDialog(dialog, IDCANCEL);
-    return result;
+    // Nothing may cross the dialog manager: the failure waits until it has returned. Ended
+    // here, the dialog is never shown.
+    try {
+      return self->HandleDialogMessage(message, wParam, lParam);
+    } catch (...) {
+      self->buildFailure_ = std::current_exception();
+      EndDialog(dialog, IDCANCEL);
+      return FALSE;
+    }
   }
   return self->Guarded([&]() -> LRESULT { return self->HandleDialogMessage(message, wParam, lParam); });
 }

@@ -410,6 +410,7 @@ TEST_P(Form1CloseTest, ACloseDuringARunStopsItBeforeTheNextCopyAndClosesTheWindo
   if (c.Existing) PutFile(folder_ / c.Existing, "kept");
   const HWND window = form_.Handle();
   dialogs_.RealBoxes = true;
+  dialogs_.Owner = window;
   std::vector<int> answers;
   std::vector<bool> windowStood;
   dialogs_.Answered = [&](int answer) {

@@ -22,20 +22,20 @@ const std::string kQuestion = "C:\\表\\ソフト\\1.txtはすでに存在しま
 
 struct TBoxCase {
   const char* Name;
-  std::function<int()> Show;  // shows the box and gives what the caller got back
-  int Press;                  // the user's answer
+  std::function<int(HWND owner)> Show;  // shows the box and gives what the caller got back
+  int Press;                            // the user's answer
   int Returned;
   std::string Caption;
   std::string Text;
   std::vector<int> Buttons;  // left to right, the first being the default
 };
 
-int ShowPlain() {
-  TPlainMessage().ShowMessage(kMessage);
+int ShowPlain(HWND owner) {
+  TPlainMessage(owner).ShowMessage(kMessage);
   return 0;  // the plain message gives nothing back
 }
 
-int AskPrompt() { return TCopyPrompt().Ask(kQuestion, kCaption, kPromptYesNo); }
+int AskPrompt(HWND owner) { return TCopyPrompt(owner).Ask(kQuestion, kCaption, kPromptYesNo); }
 
 const TBoxCase kCases[] = {
     {"PlainMessage", ShowPlain, IDOK, 0, kTitle, kMessage, {IDOK}},
@@ -47,13 +47,15 @@ void PrintTo(const TBoxCase& c, std::ostream* os) { *os << c.Name; }
 
 class MessageBoxTest : public testing::TestWithParam<TBoxCase> {};
 
-TEST_P(MessageBoxTest, ShowsTheTextWithoutIconDisablesTheProgramAndGivesThePress) {
+// The owner takes no input while the box stands. (That it has the activation back afterwards is
+// seen by the tests that run alone: another test's window may take the front meanwhile.)
+TEST_P(MessageBoxTest, ShowsTheTextWithoutIconOverItsOwnerAndGivesThePress) {
   const TBoxCase& c = GetParam();
-  TTopLevelWindow first, second;
-  ASSERT_TRUE(first.Handle() && second.Handle());
+  TTopLevelWindow owner;
+  ASSERT_TRUE(owner.Handle());
   TMessageBoxWatcher watcher({c.Press});
 
-  EXPECT_EQ(c.Show(), c.Returned);
+  EXPECT_EQ(c.Show(owner.Handle()), c.Returned);
 
   ASSERT_EQ(watcher.Seen().size(), 1u);
   const TMessageBoxSeen& box = watcher.Seen()[0];
@@ -62,35 +64,69 @@ TEST_P(MessageBoxTest, ShowsTheTextWithoutIconDisablesTheProgramAndGivesThePress
   EXPECT_EQ(box.Buttons, c.Buttons);
   EXPECT_EQ(box.DefaultButton, c.Buttons.front());
   EXPECT_FALSE(box.IconShown);
-  EXPECT_EQ(box.OtherWindows, 2);
-  EXPECT_EQ(box.EnabledOtherWindows, 0);
-  EXPECT_TRUE(IsWindowEnabled(first.Handle()));
-  EXPECT_TRUE(IsWindowEnabled(second.Handle()));
+  EXPECT_EQ(box.Owner, owner.Handle());
+  EXPECT_FALSE(box.OwnerEnabled);
+  EXPECT_TRUE(IsWindowEnabled(owner.Handle()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Boxes, MessageBoxTest, testing::ValuesIn(kCases),
                          [](const testing::TestParamInfo<TBoxCase>& info) { return info.param.Name; });
 
-HHOOK escapeHook = nullptr;
+// With nothing to stand over, a box still keeps every window of the program from input.
+TEST(PlainMessageTest, WithoutAnOwnerDisablesEveryWindowOfTheProgram) {
+  TTopLevelWindow first, second;
+  TMessageBoxWatcher watcher({IDOK});
 
-// Presses Escape on the box as it comes up, as a key press on its focused button.
-LRESULT CALLBACK PressEscape(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_ACTIVATE) PostMessageA(GetDlgItem(reinterpret_cast<HWND>(wParam), IDYES), WM_KEYDOWN, VK_ESCAPE, 1);
-  return CallNextHookEx(escapeHook, code, wParam, lParam);
+  ShowPlain(nullptr);
+
+  ASSERT_EQ(watcher.Seen().size(), 1u);
+  EXPECT_EQ(watcher.Seen()[0].OtherWindows, 2);
+  EXPECT_EQ(watcher.Seen()[0].EnabledOtherWindows, 0);
+  EXPECT_TRUE(IsWindowEnabled(first.Handle()) && IsWindowEnabled(second.Handle()));
 }
 
-TEST(CopyPromptTest, EscapeAnswersNo) {
-  escapeHook = SetWindowsHookExA(WH_CBT, PressEscape, nullptr, GetCurrentThreadId());
-  ASSERT_TRUE(escapeHook);
-  const int answer = AskPrompt();
-  UnhookWindowsHookEx(escapeHook);
+struct TStopKey {
+  const char* Name;
+  UINT Message;
+  WPARAM Key;
+  LPARAM Flags;
+};
+
+TStopKey pressed;
+HHOOK pressHook = nullptr;
+
+// Presses the key on the box as it comes up, as a key press on its focused button.
+LRESULT CALLBACK PressKey(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE) {
+    PostMessageA(GetDlgItem(reinterpret_cast<HWND>(wParam), IDYES), pressed.Message, pressed.Key, pressed.Flags);
+  }
+  return CallNextHookEx(pressHook, code, wParam, lParam);
+}
+
+class CopyPromptKeyTest : public testing::TestWithParam<TStopKey> {};
+
+// Windows ignores both keys on a box without Cancel, and Wine ends it with Cancel.
+TEST_P(CopyPromptKeyTest, AnswersNo) {
+  TTopLevelWindow owner;
+  pressed = GetParam();
+  pressHook = SetWindowsHookExA(WH_CBT, PressKey, nullptr, GetCurrentThreadId());
+  ASSERT_TRUE(pressHook);
+  const int answer = AskPrompt(owner.Handle());
+  UnhookWindowsHookEx(pressHook);
   EXPECT_EQ(answer, kAnswerNo);
 }
 
+INSTANTIATE_TEST_SUITE_P(Keys, CopyPromptKeyTest,
+                         testing::Values(TStopKey{"Escape", WM_KEYDOWN, VK_ESCAPE, 1},
+                                         TStopKey{"AltF4", WM_SYSKEYDOWN, VK_F4, 1 | (1 << 29)}),
+                         [](const testing::TestParamInfo<TStopKey>& info) { return std::string(info.param.Name); });
+
+// The system would put it over its owner, which stands off the middle here.
 TEST(PlainMessageTest, IsCentredOnTheScreen) {
+  TTopLevelWindow owner(RECT{0, 0, 200, 150});
   TMessageBoxWatcher watcher({IDOK});
 
-  TPlainMessage().ShowMessage(kQuestion);
+  TPlainMessage(owner.Handle()).ShowMessage(kQuestion);
 
   ASSERT_EQ(watcher.Seen().size(), 1u);
   const RECT& rect = watcher.Seen()[0].Rect;

@@ -32,20 +32,20 @@ testing::AssertionResult QueueReturnPress(HWND window) {
 
 struct TQueuedCase {
   const char* Name;
-  std::function<int()> Show;  // shows the box and gives what the caller got back
-  int Press;                  // the answer the watcher gives
+  std::function<int(HWND owner)> Show;  // shows the box and gives what the caller got back
+  int Press;                            // the answer the watcher gives
   int Returned;
 };
 
 const TQueuedCase kCases[] = {
     // Return would press the default button, "はい": the run would skip a name nobody looked at.
     {"CopyPrompt",
-     [] { return TCopyPrompt().Ask("C:\\out\\1.txtはすでに存在します。", "注意", kPromptYesNo); },
+     [](HWND owner) { return TCopyPrompt(owner).Ask("C:\\out\\1.txtはすでに存在します。", "注意", kPromptYesNo); },
      IDNO, kAnswerNo},
     // The message at the end of a run would be gone before the user saw it.
     {"PlainMessage",
-     [] {
-       TPlainMessage().ShowMessage("ファイルのコピーが完了しました");
+     [](HWND owner) {
+       TPlainMessage(owner).ShowMessage("ファイルのコピーが完了しました");
        return 0;
      },
      IDOK, 0},
@@ -61,10 +61,13 @@ TEST_P(QueuedInputTest, AKeyPressedBeforeTheBoxDoesNotAnswerIt) {
   ASSERT_TRUE(QueueReturnPress(window.Handle()));
   TMessageBoxWatcher watcher({c.Press});
 
-  EXPECT_EQ(c.Show(), c.Returned);
+  EXPECT_EQ(c.Show(window.Handle()), c.Returned);
 
   // The box stayed up until the watcher answered it.
   EXPECT_EQ(watcher.Seen().size(), 1u);
+  // It stood over the window, which has the activation back: a box that disabled every window
+  // without an owner left none of them active.
+  EXPECT_EQ(GetActiveWindow(), window.Handle());
 }
 
 INSTANTIATE_TEST_SUITE_P(Boxes, QueuedInputTest, testing::ValuesIn(kCases),

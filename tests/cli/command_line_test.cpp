@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 std::vector<std::string> Split(const std::string& text) {
@@ -134,6 +136,24 @@ TEST(CommandLineTest, UndoTakesTheLastRunInsteadOfAJournal) {
   EXPECT_NE(kUsage.find("[--last]"), std::string::npos) << kUsage;
   EXPECT_NE(kUsage.find("[JOURNAL]\n"), std::string::npos) << kUsage;
   EXPECT_NE(kUsage.find("[--journal FILE] [--no-journal]"), std::string::npos) << kUsage;
+}
+
+// Each command says how it ends, once: done, a usage error, and a closed pipe at least; commands
+// that end alike are told together.
+TEST(CommandLineTest, EveryCommandHasItsOwnExitStatuses) {
+  std::string told;
+  for (const TExitGroup& group : ExitGroups()) {
+    std::vector<int> codes;
+    for (const TExitStatus* status : group.Statuses) codes.push_back(status->Code);
+    for (const int needed : {0, 2, 141}) {
+      EXPECT_NE(std::find(codes.begin(), codes.end(), needed), codes.end()) << group.Commands << " lacks " << needed;
+    }
+    EXPECT_TRUE(std::is_sorted(codes.begin(), codes.end())) << group.Commands;
+    EXPECT_EQ(std::adjacent_find(codes.begin(), codes.end()), codes.end()) << group.Commands << " tells a status twice";
+    told += group.Commands + ", ";
+  }
+  EXPECT_EQ(told, "names and help, copy, undo, history, ");
+  EXPECT_NE(kUsage.find("\nExit status of undo:\n  0 "), std::string::npos) << kUsage;
 }
 
 }  // namespace

@@ -14,6 +14,17 @@
 #               the state folder's journals), counts a journal whose run was cut short, and lists
 #               one it cannot read as such without stopping
 #   unmakeable  a state folder that cannot be made stops the copy before any copy, with exit 2
+#   clock       runs go by their numbers: a clock stepped back between two runs leaves the later one
+#               the newest, and journals named before runs were numbered come after all numbered
+#               ones, by their times
+#   untrusted   a mark, or a state folder, that another user may have put there is refused with
+#               why (exit 2) by undo --last, copy and history, and nothing is removed or copied
+#   running     a run still copying holds its journal: undo refuses it (exit 2), history shows it
+#               running; once it has ended, or been killed, it is undone at once
+#   undo-held   an undo started while another undoes the same run says so and removes nothing; the
+#               first says what it removed, and marks the run
+#   unwritable  a mark that cannot be made: undo exits 1 and says so, and undo --last takes the run
+#               again; a journal that cannot be made stops the copy before any copy
 set -u
 # shellcheck source=tests/cli/scratch.sh
 . "$(dirname "$0")/scratch.sh"
@@ -32,6 +43,11 @@ named_journal() {
   echo "${line##*[/\\]}"
 }
 files() { find "$@" -type f | LC_ALL=C sort | tr '\n' ' '; }
+count() { find "$1" -type f | wc -l; }
+# A path within the scratch folder as the command is given it, relative, for Wine to read too.
+relative() { echo "${1#"$tmp"/}"; }
+# The state of the newest run as history lists it.
+newest_state() { "${cli[@]}" history 2>/dev/null | head -n 1 | cut -f 2; }
 
 case $case_name in
   written)
@@ -48,22 +64,14 @@ case $case_name in
     third=$(named_journal err)
     [ "$(journal_files | tr '\n' ' ')" = "$first $second $third " ] ||
       fail "journals $(journal_files | tr '\n' ' '), named $first $second $third"
-    # Every name of the next seconds taken, as by runs begun at each instant (taken again when
-    # the run began after them, on a slow machine).
-    for attempt in 1 2 3; do
-      rm -f out/*
-      now=$(date -u +%s)
-      for second in $(seq "$now" $((now + 4))); do
-        (cd "$journals" && touch $(printf "$(date -u -d "@$second" +%Y%m%d-%H%M%S)-%03d.journal " $(seq 0 999)))
-      done
-      copy --into out run.rules 2>err || fail "a run with its name taken failed: $(cat err)"
-      taken=$(named_journal err)
-      [[ $taken < $(date -u -d "@$((now + 5))" +%Y%m%d-%H%M%S) ]] && break
-      taken="none (each run began after the names taken)"
-    done
-    [[ $taken == *-1.journal ]] && [ -s "$journals/$taken" ] || fail "a taken name was not passed over: $taken"
-    # Written: the three runs before and these; the names taken are still empty.
-    [ "$(find "$journals" -name '*.journal' -size +0 | wc -l)" = $((3 + attempt)) ] || fail "a taken name was written"
+    # Numbered in the order the runs began; a number taken by a journal (a run killed before its
+    # first line) or by a mark left behind is passed over.
+    [[ "$first $second $third" == 000001-*' '000002-*' '000003-* ]] || fail "not numbered in order: $first $second $third"
+    touch "$journals/000009-20000101-000000-000.journal" "$journals/000012-20000101-000000-000.undone"
+    copy --into out3 run.rules 2>err || fail "a run after numbers taken failed: $(cat err)"
+    [[ $(named_journal err) == 000013-*.journal ]] || fail "a taken number was not passed over: $(named_journal err)"
+    [ -s "$journals/$(named_journal err)" ] && [ ! -s "$journals/000009-20000101-000000-000.journal" ] ||
+      fail "a taken name was written"
     if [ $windows = 0 ]; then
       [ "$(stat -c %a "$state" "$journals" | tr '\n' ' ')" = "700 700 " ] || fail "folders not private"
       mkdir home
@@ -127,7 +135,9 @@ case $case_name in
     [ $? = 1 ] || fail "history with an unreadable journal did not exit 1"
     grep -q "29991231-235959-999.journal: not a journal" err || fail "no reason for the unreadable one: $(cat err)"
     tr -d '\r' <history.txt | cut -f 2-4 | sed 's|[^\t]*[/\\]||' >fields
-    printf '%s\t%s\t%s\n' unreadable '?' '?' - 2 out3 - 3 out2 undone 3 out | cmp -s - fields ||
+    # Numbered runs newest first, then the one named before runs were numbered, far in the future
+    # as its time is.
+    printf '%s\t%s\t%s\n' - 2 out3 - 3 out2 undone 3 out unreadable '?' '?' | cmp -s - fields ||
       fail "history: $(cat history.txt)"
     # A time with its offset first, the journal's path last, on every line.
     tr -d '\r' <history.txt >lines
@@ -143,6 +153,119 @@ case $case_name in
     [ $status = 2 ] || fail "exit $status, expected 2"
     grep -q 'cannot make the folder for journals' err || fail "no message: $(cat err)"
     [ -z "$(ls out)" ] || fail "copies were made: $(ls out)"
+    ;;
+  clock)
+    copy --into out run.rules 2>/dev/null
+    copy --into out2 run.rules 2>/dev/null
+    read -r -d '' first second < <(journal_files)
+    # The first run's time a century after the second's, as a clock stepped back between them
+    # leaves it; and a journal of the names before runs were numbered, dated later still.
+    mv "$journals/$first" "$journals/${first%%-*}-20991231-235959-999.journal"
+    copy --into out3 --journal "$(relative "$journals")/29991231-235959-999.journal" run.rules 2>/dev/null
+    for expected in out2 out out3; do
+      "$@" undo --last >undo.txt 2>err || fail "undo --last for $expected failed: $(cat err)"
+      [ "$(count $expected)" = 0 ] || fail "undo --last did not take the run into $expected: $(files out out2 out3)"
+    done
+    [ -z "$(files out out2 out3)" ] || fail "left: $(files out out2 out3)"
+    "$@" history | tr -d '\r' | cut -f 2,4 | sed 's|[^\t]*[/\\]||' >order
+    printf 'undone\t%s\n' out2 out out3 | cmp -s - order || fail "history's order: $(cat order)"
+    ;;
+  untrusted)
+    copy --into out run.rules 2>/dev/null
+    copy --into out2 run.rules 2>/dev/null
+    newest=$(journal_files | tail -n 1)
+    mark=$journals/${newest%.journal}.undone
+    # Another user's mark beside the newest run would have undo --last take the older one. Under
+    # Wine every file is the user's own, and a mode others may write is an entry letting everyone.
+    touch "$mark"
+    if [ $windows = 0 ]; then chown 1234 "$mark"; else chmod 0666 "$mark"; fi
+    "$@" undo --last >undo.txt 2>err
+    [ $? = 2 ] && grep -q "will not trust the mark .*${newest%.journal}.undone: " err ||
+      fail "undo --last with another's mark: $(cat err)"
+    [ "$(count out) $(count out2)" = "3 3" ] && [ ! -s undo.txt ] || fail "undo --last removed files: $(cat undo.txt)"
+    "$@" history >history.txt 2>err
+    [ $? = 1 ] && [ "$(newest_state)" = unreadable ] && grep -q 'will not trust the mark' err ||
+      fail "history with another's mark: $(cat history.txt err)"
+    rm "$mark"
+    # A state folder others may write: nothing is copied into it, undone or listed from it.
+    chmod 0777 "$journals"
+    copy --into out3 run.rules 2>err
+    [ $? = 2 ] && grep -q 'will not use the folder of journals .*: other users may write it' err &&
+      [ "$(count out3)" = 0 ] || fail "a copy with a state folder others may write: $(cat err)"
+    "$@" undo --last >undo.txt 2>err
+    [ $? = 2 ] && grep -q 'other users may write it' err || fail "undo --last: $(cat err)"
+    "$@" undo "$(relative "$journals")/$newest" >undo.txt 2>err
+    [ $? = 2 ] && grep -q 'other users may write it' err || fail "undo of its journal: $(cat err)"
+    "$@" history >/dev/null 2>err
+    [ $? = 2 ] && grep -q 'other users may write it' err || fail "history: $(cat err)"
+    [ "$(count out) $(count out2)" = "3 3" ] || fail "files were removed"
+    chmod 0700 "$journals"
+    if [ $windows = 0 ]; then
+      # A shared folder as XDG_STATE_HOME, where another user made the folder first.
+      mkdir -m 1777 shared && mkdir -m 0777 shared/tandelo-cli && chown 1234 shared/tandelo-cli
+      XDG_STATE_HOME=$PWD/shared copy --into out3 run.rules 2>err
+      [ $? = 2 ] && grep -q 'it belongs to another user (1234)' err && [ "$(count out3)" = 0 ] ||
+        fail "a copy into another user's state folder: $(cat err)"
+      XDG_STATE_HOME=$PWD/shared "$@" undo --last 2>err
+      [ $? = 2 ] && grep -q 'it belongs to another user (1234)' err || fail "undo --last: $(cat err)"
+    fi
+    "$@" undo --last >/dev/null 2>&1 && [ "$(count out2)" = 0 ] && [ "$(count out)" = 3 ] ||
+      fail "once trusted again, undo --last did not undo the newest run"
+    ;;
+  running)
+    # Stopped at a question about the name that exists, its answer still to come.
+    touch out/2.txt
+    mkfifo answers
+    "$@" copy --on-failure ask --source src.txt --into out run.rules <answers >/dev/null 2>copy.err &
+    run=$!
+    exec 5>answers
+    for _ in $(seq 100); do [ "$(newest_state)" = running ] && break; sleep 0.2; done
+    [ "$(newest_state)" = running ] || fail "history did not show the run running: $("$@" history)"
+    journal=$(journal_files)
+    "$@" undo --last >undo.txt 2>err
+    [ $? = 2 ] && grep -q "the run of .*$journal is still copying; nothing was removed" err ||
+      fail "undo of a run still copying: $(cat err)"
+    [ "$(files out)" = "out/1.txt out/2.txt " ] && [ ! -e "$journals/${journal%.journal}.undone" ] ||
+      fail "undo of a run still copying removed or marked something: $(files out)"
+    if [ $windows = 0 ]; then
+      kill -9 $run
+    else
+      printf 'n\n' >&5  # a kill would reach the emulator's script, not the program
+    fi
+    exec 5>&-
+    wait $run
+    "$@" undo --last >undo.txt 2>err || fail "undo once the run ended: $(cat err)"
+    [ "$(files out)" = "out/2.txt " ] && [ "$(newest_state)" = undone ] || fail "left: $(files out)"
+    ;;
+  undo-held)
+    printf 'number 1 3000\n' >many.rules
+    copy --quiet --into out many.rules 2>/dev/null
+    # The first undo's lines go into a pipe nobody reads until "go": it waits there, holding the run.
+    { "$@" undo --last 2>undo1.err; echo $? >undo1.status; } | { until [ -e go ]; do sleep 0.05; done; cat >undo1.txt; } &
+    reader=$!
+    for _ in $(seq 100); do [ "$(count out)" -lt 3000 ] && break; sleep 0.05; done
+    sleep 0.3
+    "$@" undo --last >undo2.txt 2>err
+    [ $? = 2 ] && grep -q 'another undo of .* is under way; nothing was removed' err && [ ! -s undo2.txt ] ||
+      fail "a second undo: $(cat err undo2.txt | head -3)"
+    touch go
+    wait $reader
+    [ "$(cat undo1.status)" = 0 ] && [ "$(grep -c '^removed ' undo1.txt)" = 3000 ] && [ "$(count out)" = 0 ] ||
+      fail "the first undo: exit $(cat undo1.status), $(grep -vc '^removed ' undo1.txt) other lines, $(count out) left"
+    [ "$(newest_state)" = undone ] || fail "the run was not marked"
+    ;;
+  unwritable)
+    copy --into out run.rules 2>/dev/null
+    LD_PRELOAD=${TANDELO_REFUSE_OPEN:?the preload library} TANDELO_REFUSE_OPEN_END=.undone "$@" undo --last \
+      >undo.txt 2>err
+    [ $? = 1 ] && grep -q 'could not mark the run undone, so undo --last will take it again: cannot make the mark .*\.undone: Permission denied$' err ||
+      fail "undo with a mark that cannot be made: $(cat err)"
+    [ "$(count out)" = 0 ] && [ "$(newest_state)" = - ] || fail "the run was marked, or files left"
+    "$@" undo --last >undo.txt 2>err && [ "$(grep -c '^absent ' undo.txt)" = 3 ] && [ "$(newest_state)" = undone ] ||
+      fail "undo --last did not take the run again: $(cat err undo.txt)"
+    LD_PRELOAD=$TANDELO_REFUSE_OPEN TANDELO_REFUSE_OPEN_END=.journal copy --into out2 run.rules 2>err
+    [ $? = 2 ] && grep -q 'cannot create the journal .*: Permission denied (--journal FILE or --no-journal' err &&
+      [ "$(count out2)" = 0 ] || fail "a copy with a journal that cannot be made: $(cat err)"
     ;;
   *) echo "default-journal.sh: unknown case $case_name"; exit 2 ;;
 esac

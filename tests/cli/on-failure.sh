@@ -8,7 +8,8 @@
 #   skip          --on-failure skip passes over 2.txt, makes 3.txt and exits 1, --quiet or not
 #   all           the answer "a" skips 2.txt and, without asking again, every later name that
 #                 cannot be copied
-#   broken-name   a name with a NUL after a lead byte is refused with the control-character message
+#   broken-name   a name with a DEL after a lead byte (no second byte of a character) is refused
+#                 with the control-character message
 set -u
 # shellcheck source=tests/cli/scratch.sh
 . "$(dirname "$0")/scratch.sh"
@@ -69,7 +70,7 @@ case $case_name in
     summary "5 names: 3 copied, 2 skipped"
     ;;
   broken-name)
-    printf 'fixed "a\\x81\\x00b"\n' >broken.rules
+    printf 'fixed "a\\x81\\x7Fb"\n' >broken.rules
     expect 1 "out/2.txt " "$@" copy --encoding shift-jis --on-failure skip --source src.txt --into out broken.rules
     # The message is Shift-JIS, and the name it quotes is no text at all: compare bytes.
     message=$(printf 'tandelo-cli: .*ファイル名に制御文字は使えません。' | iconv -f UTF-8 -t CP932)

@@ -98,7 +98,7 @@ TEST(RuleFileTest, NestsByIndentationAndSkipsCommentsAndBlankLines) {
 TEST(RuleFileTest, ReportsTheLineOfTheFirstMalformedRule) {
   struct TCase {
     const char* name;
-    const char* text;
+    std::string_view text;
     std::size_t line;
   };
   const TCase cases[] = {
@@ -124,6 +124,9 @@ TEST(RuleFileTest, ReportsTheLineOfTheFirstMalformedRule) {
       {"backslash at the end of the line", "fixed \"abc\\", 1},
       {"lead byte at the end of the line", "fixed \"\x95", 1},
       {"strings not separated", "any \"a\"\"b\"", 1},
+      // A NUL would end the name for the system, and split it in two in a list apart by NULs.
+      {"a NUL escaped", "fixed \"a\"\nany \"b\" \"c\\x00d\"", 2},
+      {"a NUL as it is", std::string_view("any \"c\0d\"", 9), 1},
       {"odd indentation", "fixed \"a\"\n   fixed \"b\"", 2},
       {"tab indentation", "fixed \"a\"\n\tfixed \"b\"", 2},
       {"tab after spaces", "fixed \"a\"\n  \tfixed \"b\"", 2},

@@ -6,6 +6,8 @@
 #include <map>
 #include <stdexcept>
 
+#include "tests/support/identity_fields.h"
+
 namespace {
 
 class TMemoryJournal : public IJournalFile {
@@ -69,7 +71,8 @@ TEST(CopyJournalTest, AFailedAttemptCancelsOnlyItsOwnLines) {
 }
 
 // Every line is written before the call returns, but the "named" line of a copy already recorded
-// as "created", which goes out with the next line.
+// as "created" with a birth time, which goes out with the next line: without one (Windows) nothing
+// would prove the copy if a kill took the line.
 TEST(CopyJournalTest, OnlyTheNamedLineOfARecordedCopyWaitsForTheNextLine) {
   TMemoryJournal file;
   TCopyJournal journal(file, "/f", kFolder, '/');
@@ -85,6 +88,10 @@ TEST(CopyJournalTest, OnlyTheNamedLineOfARecordedCopyWaitsForTheNextLine) {
   journal.Begin();
   journal.Created("c", {}, {1, 4, 3, 4, 5, 6});
   EXPECT_EQ(lines(), 7);
+  journal.Begin();
+  journal.Created("d", "t", {1, 5, 3, 4, 0, 6});
+  journal.Named("d", {1, 5, 3, 4, 0, 7});
+  EXPECT_EQ(lines(), 9);
   journal.Flush();
   EXPECT_EQ(Read(file.Text).Items.at(1).Stage, TUndoItem::Named);
 }
@@ -267,6 +274,39 @@ TEST(UndoCopiesTest, RemovesOnlyWhatIsProvenAndUnchanged) {
       std::map<std::string, TFileIdentity> left = c.files;
       if (c.expected == TUndoResult::Removed && !dryRun) left.erase(c.acted);
       EXPECT_EQ(files.Files, left) << c.what << (dryRun ? " (dry run)" : "");
+    }
+  }
+}
+
+// Each field counts alone: a file that differs from what the run recorded in one field only,
+// earlier or later (past the naming's slack), is kept at every stage that proves it by that field.
+// A part still being written at its temporary name is proven by what identifies it alone.
+TEST(UndoCopiesTest, EachFieldOfTheProofAloneKeepsAFile) {
+  const TFileIdentity made{1, 10, 5, 7, 100, 200};
+  const struct {
+    const char* what;
+    TUndoItem item;
+    const char* at;  // where the file is
+  } stages[] = {
+      {"named", {TUndoItem::Named, "x", "", made}, "x"},
+      {"killed as it was named", {TUndoItem::Created, "x", "", made}, "x"},
+      {"complete at the temporary", {TUndoItem::Created, "x", "t", made}, "t"},
+      {"part-written at the temporary", {TUndoItem::Opened, "x", "t", made}, "t"},
+  };
+  for (const auto& stage : stages) {
+    for (const TIdentityField& field : kIdentityFields) {
+      for (const std::int64_t by : {std::int64_t{0}, std::int64_t{-1}, kNamingSlack + 1}) {
+        TFakeFiles files;
+        TFileIdentity now = made;
+        field.Shift(now, by);
+        files.Files[stage.at] = now;
+        const bool proven = by == 0 || (stage.item.Stage == TUndoItem::Opened && !field.Identifies);
+        const TUndone undone = Undo({stage.item}, files);
+        const std::string what = std::string(stage.what) + ", " + field.Name + " " + std::to_string(by);
+        ASSERT_EQ(undone.Reports.size(), 1u) << what;
+        EXPECT_EQ(undone.Reports[0].Result, proven ? TUndoResult::Removed : TUndoResult::Kept) << what;
+        EXPECT_EQ(files.Files.count(stage.at), proven ? 0u : 1u) << what;
+      }
     }
   }
 }

@@ -187,6 +187,9 @@ const TNameCase kNameCases[] = {
     {std::string_view("a\x81\0b", 4), "ファイル名に制御文字は使えません。"},
     {"a\x81.txt", "ファイル名に制御文字は使えません。"},
     {"a\x81", "ファイル名に制御文字は使えません。"},
+    // DEL is no second byte: the system would read the lead byte alone, as a character it lacks.
+    {"a\x81\x7F" "b", "ファイル名に制御文字は使えません。"},
+    {"\x81\x7E\x81\x80", ""},  // × and ÷, on either side of it
     {"表示", ""},
     {"", "ファイル名が空です。"},
 };

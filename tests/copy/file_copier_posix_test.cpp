@@ -1,41 +1,14 @@
 #include "copy/file_copier_posix.h"
 #include "copy/file_identity_posix.h"
-#include "copy/file_remover_posix.h"
 #include "copy/journal_file_posix.h"
+#include "tests/support/scratch_folder_posix.h"
 
 #include <gtest/gtest.h>
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <stdexcept>
 
 namespace {
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
-
-std::vector<std::string> Entries(const std::string& folder) {
-  std::vector<std::string> names;
-  DIR* dir = opendir(folder.c_str());
-  while (const dirent* entry = dir ? readdir(dir) : nullptr) {
-    if (std::string(entry->d_name) != "." && std::string(entry->d_name) != "..") names.push_back(entry->d_name);
-  }
-  if (dir) closedir(dir);
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 // Records what it hears and whether the destination had a name at that moment; a hook may act at
 // any step, as another program racing the copy would, and is given the paths of what it hears of.
@@ -66,25 +39,6 @@ class TRecordingWitness : public ICopyWitness {
 
  private:
   std::string folder_;
-};
-
-class TScratch {
- public:
-  TScratch() {
-    char pattern[] = "/tmp/copier-XXXXXX";
-    Folder = mkdtemp(pattern);
-    Out = Folder + "/out";
-    mkdir(Out.c_str(), 0755);
-    Source = Folder + "/source.bin";
-    std::ofstream(Source) << "content";
-    chmod(Source.c_str(), 0640);
-    const struct timespec times[2] = {{1000, 5}, {2000, 7}};
-    utimensat(AT_FDCWD, Source.c_str(), times, 0);
-  }
-  ~TScratch() { std::system(("rm -rf " + Folder).c_str()); }
-  std::string Folder;
-  std::string Out;
-  std::string Source;
 };
 
 using TWay = TPosixFileCopier::TWay;
@@ -251,41 +205,6 @@ TEST(PosixTemporaryCopyTest, FilesOfOthersAtTheTemporaryNameAreLeftAlone) {
   const std::vector<std::string> before = Entries(scratch.Out);
   EXPECT_THROW(copier.Copy(scratch.Source, "z"), std::runtime_error);
   EXPECT_EQ(Entries(scratch.Out), before);
-}
-
-TEST(PosixFileRemoverTest, RemovesOnlyWhatIsStillTheFileSeenInTheRunsFolder) {
-  TScratch scratch;
-  TFileIdentity folder;
-  TFolderHandle handle;
-  ASSERT_TRUE(handle.Open(scratch.Out) && IdentityOf(handle.Get(), folder));
-  std::ofstream(scratch.Out + "/a") << "a";
-  std::ofstream(scratch.Folder + "/secret") << "s";
-  symlink(scratch.Folder.c_str(), (scratch.Out + "/up").c_str());
-
-  TPosixFileRemover remover;
-  ASSERT_EQ(remover.OpenFolder(scratch.Out, folder), TFolderState::Same);
-  TFileState a = remover.Inspect("a");
-  ASSERT_TRUE(a.Exists && a.RegularFile);
-  EXPECT_FALSE(remover.Inspect("up/secret").Exists);  // not through a link out of the folder
-  std::string problem;
-  EXPECT_FALSE(remover.RemoveIfSame("up/secret", remover.Inspect("up/secret").File, problem));
-  TFileIdentity older = a.File;
-  older.Change -= 1;
-  EXPECT_FALSE(remover.RemoveIfSame("a", older, problem));
-  EXPECT_TRUE(Exists(scratch.Out + "/a"));
-  EXPECT_TRUE(remover.RemoveIfSame("a", a.File, problem)) << problem;
-  EXPECT_FALSE(Exists(scratch.Out + "/a"));
-  EXPECT_TRUE(Exists(scratch.Folder + "/secret"));
-
-  // The folder moved away, and another made at its path: neither is the run's folder there.
-  rename(scratch.Out.c_str(), (scratch.Folder + "/moved").c_str());
-  EXPECT_EQ(TPosixFileRemover().OpenFolder(scratch.Out, folder), TFolderState::Missing);
-  mkdir(scratch.Out.c_str(), 0755);
-  EXPECT_EQ(TPosixFileRemover().OpenFolder(scratch.Out, folder), TFolderState::Other);
-  TFileIdentity unborn = folder;  // as recorded where the file system keeps no birth time
-  unborn.Birth = 0;
-  EXPECT_EQ(TPosixFileRemover().OpenFolder(scratch.Out, unborn), TFolderState::Other);
-  EXPECT_EQ(TPosixFileRemover().OpenFolder(scratch.Folder + "/moved", folder), TFolderState::Same);
 }
 
 TEST(PosixJournalFileTest, NeverWritesOverAFileAndDiscardsOnlyItsOwn) {

@@ -8,6 +8,7 @@
 #include <winioctl.h>
 
 #include <map>
+#include <regex>
 
 #include "copy/copy_progress_win32.h"
 #include "copy/file_copier_win32.h"
@@ -15,34 +16,10 @@
 #include "copy/file_remover_win32.h"
 #include "copy/journal_file_win32.h"
 #include "copy/journal_summary.h"
+#include "tests/support/undo_on_disk_win32.h"
 #include "tests/support/temp_folder_win32.h"
 
 namespace {
-
-std::string Fields(const TFileIdentity& f) {
-  return std::to_string(f.Volume) + " " + std::to_string(f.Index) + " " + std::to_string(f.Size) + " " +
-         std::to_string(f.Time) + " " + std::to_string(f.Birth) + " " + std::to_string(f.Change);
-}
-
-constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-
-// The identity of the file at `path` as the system gives it, worked out apart from the reader.
-TFileIdentity IdentityAt(const std::string& path) {
-  const HANDLE file = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
-  BY_HANDLE_FILE_INFORMATION information{};
-  FILE_BASIC_INFO basic{};
-  EXPECT_TRUE(GetFileInformationByHandle(file, &information) &&
-              GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic)) << path;
-  CloseHandle(file);
-  const auto since1970 = [](const LARGE_INTEGER& time) { return (time.QuadPart - 116444736000000000) * 100; };
-  TFileIdentity identity;
-  identity.Volume = information.dwVolumeSerialNumber;
-  identity.Index = (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow;
-  identity.Size = (std::uint64_t{information.nFileSizeHigh} << 32) | information.nFileSizeLow;
-  identity.Time = since1970(basic.LastWriteTime);
-  identity.Change = since1970(basic.ChangeTime);
-  return identity;
-}
 
 // The number whole (on NTFS the high bits are the record's sequence number), times from 100 ns
 // steps since 1601 to nanoseconds since 1970, and 0 for a time the system does not keep.
@@ -138,24 +115,6 @@ TEST(JournalFileTest, OnlyAJournalNoOtherUserMayWriteIsTrusted) {
   LocalFree(user);
 }
 
-// Runs a command of the Unix system under Wine in `folder`; false where there is none. Wine may
-// report it ended a moment before its work shows.
-bool RunUnix(std::string command, const std::string& folder, const std::string& shows, bool exists) {
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process;
-  const std::string program = "Z:\\bin\\" + command.substr(0, command.find(' '));
-  if (!CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                      &process)) {
-    return false;
-  }
-  WaitForSingleObject(process.hProcess, INFINITE);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  for (int i = 0; i < 100 && FileExists(shows) != exists; ++i) Sleep(20);
-  return true;
-}
-
 // A link "sub" in `folder` to the folder "away" beside it while it lives: a junction, which any
 // Windows user may make; Wine makes none, but follows a Unix symbolic link (and removing that
 // through Wine would remove its target).
@@ -193,63 +152,33 @@ class TFolderLink {
   bool junction_ = false;
 };
 
-class UndoOnDiskTest : public testing::Test {
- protected:
-  void SetUp() override {
-    PutFile(source_, "the source");
-    PutFile(readOnlySource_, "read-only source");
-    ASSERT_TRUE(SetFileAttributesA(readOnlySource_.c_str(), FILE_ATTRIBUTE_READONLY));
-    MakeFolder(folder_);
-  }
-
-  // Copies through the journal as tandelo-cli copy does; a name starting with "ro" from the
-  // read-only source.
-  void Copy(const std::vector<std::string>& names) {
-    TWin32JournalFile file(journal_);
-    TFileIdentity folder;
-    ASSERT_TRUE(ReadFolderIdentity(folder_, folder));
-    TCopyJournal journal(file, folder_, folder, '\\');
-    TWin32FileCopier platform(folder_, {}, &journal);
-    TJournalingCopier copier(platform, journal);
-    for (const std::string& name : names) {
-      copier.Copy(name.rfind("ro", 0) == 0 ? readOnlySource_ : source_, name);
-    }
-  }
-
-  std::string JournalText() {
-    std::string text, problem;
-    EXPECT_TRUE(ReadWholeJournal(OpenTrustedJournal(journal_, problem), text, problem)) << problem;
-    return text;
-  }
-
-  void Undo(bool dryRun = false) {
-    TJournal journal;
-    std::string problem;
-    ASSERT_TRUE(ReadJournal(JournalText(), '\\', journal, problem)) << problem;
-    TWin32FileRemover remover;
-    UndoCopies(journal, remover, dryRun, [&](const TUndoReport& r) { results_[r.Name] = r.Result; }, folderProblem_);
-  }
-
-  void OpenFolder(TWin32FileRemover& remover) {
-    TFileIdentity folder;
-    ASSERT_TRUE(ReadFolderIdentity(folder_, folder));
-    ASSERT_EQ(remover.OpenFolder(folder_, folder), TFolderState::Same);
-  }
-
-  TTempFolder base_;
-  const std::string source_ = base_ / "source.dat", readOnlySource_ = base_ / "ro.dat";
-  const std::string folder_ = base_ / "out", journal_ = base_ / "journal";
-  std::map<std::string, TUndoResult> results_;
-  std::string folderProblem_;
-};
-
+// Each step of a copy is in the journal before the next: the temporary name before it is made,
+// its number before a byte is written, the whole file before the rename, the file at its name
+// after it, written at once (no birth time here would prove a copy killed before its line). A
+// name that exists is seen before anything is made or written.
 TEST_F(UndoOnDiskTest, TheJournalHoldsEachCopyAsMadeAndEachNameThatWasNot) {
   PutFile(folder_ + "\\taken.dat", "mine");
   Copy({"a.dat", "taken.dat"});
   const std::string text = JournalText();
-  EXPECT_EQ(text.substr(text.find("\n1 ") + 1), "1 creating a.dat -\n1 named a.dat - " +
-                                                    Fields(IdentityAt(folder_ + "\\a.dat")) +
-                                                    "\n2 creating taken.dat -\n2 failed taken.dat -\n");
+  const std::string lines = text.substr(text.find("\n1 ") + 1);
+  const TFileIdentity made = IdentityAt(folder_ + "\\a.dat");
+  const std::string file = std::to_string(made.Volume) + " " + std::to_string(made.Index) + " ";
+  const std::regex expected("1 creating a\\.dat (\\.tandelo-[0-9a-f]{16}\\.part)\n"
+                            "1 opened a\\.dat \\1 " + file + "0 [0-9]+ 0 [0-9]+\n"
+                            "1 created a\\.dat \\1 " + file + "10 [0-9]+ 0 [0-9]+\n"
+                            "1 named a\\.dat - " + Fields(made) + "\n");
+  EXPECT_TRUE(std::regex_match(lines, expected)) << lines;
+  EXPECT_EQ(ListFolder(folder_), "a.dat taken.dat");
+}
+
+// The name a copy gets is the name the system makes of it: "b." is "b", which undo finds.
+TEST_F(UndoOnDiskTest, ACopyToANameEndingInADotIsUndoneWhereItLanded) {
+  Copy({"b.", "c "});
+  EXPECT_EQ(ListFolder(folder_), "b c");
+  Undo();
+  EXPECT_EQ(ListFolder(folder_), "");
+  EXPECT_EQ(results_, (std::map<std::string, TUndoResult>{{"b.", TUndoResult::Removed},
+                                                         {"c ", TUndoResult::Removed}}));
 }
 
 // A copy replaced by another copy of the source (the same size and write time, and under Wine

@@ -346,6 +346,7 @@ void UserBuildsCopiesAndReruns(const TTempFolder& temp);
 void KeyboardOnlyJob(const TTempFolder& temp);
 void KeysInEveryEditor();
 void ClampOnLeavingByTheTree(const TTempFolder& temp);
+void KeyboardAfterEveryBox(const TTempFolder& temp);
 void JapaneseNameUnderAnyCodePage(const TTempFolder& temp);
 
 }  // namespace e2e

@@ -17,6 +17,8 @@ int main(int argc, char** argv) {
       KeysInEveryEditor();
     } else if (scenario == "clamp") {
       ClampOnLeavingByTheTree(temp);
+    } else if (scenario == "boxes") {
+      KeyboardAfterEveryBox(temp);
     } else if (scenario == "code-page") {
       JapaneseNameUnderAnyCodePage(temp);
     } else {

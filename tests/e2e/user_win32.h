@@ -249,12 +249,19 @@ class TUser {
   // Presses the keys in order and lets them go in reverse: a chord such as Shift+End or Alt+F4.
   void Chord(HWND top, std::initializer_list<WORD> keys) {
     BringToFront(top);
+    ChordHere(keys);
+  }
+  void Press(HWND top, WORD key) { Chord(top, {key}); }
+
+  // The same wherever the keyboard is now, with no window brought to the front first: the next
+  // key of a user who only looks at the screen. A window the program left inactive gets nothing.
+  void ChordHere(std::initializer_list<WORD> keys) {
+    Require(program_.Running(), "the program ended unexpectedly");
     std::vector<INPUT> inputs;
     for (WORD key : keys) inputs.push_back(KeyInput(key, false));
     for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) inputs.push_back(KeyInput(*key, true));
     Send(inputs);
   }
-  void Press(HWND top, WORD key) { Chord(top, {key}); }
 
   // Types ANSI (Shift-JIS) text as the characters a keyboard or input method would give.
   void Type(HWND top, const std::string& text) {

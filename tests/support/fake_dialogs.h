@@ -14,11 +14,11 @@ class TFakeDialogs : public IDialogs {
  public:
   void ShowMessage(const std::string& text) override {
     Messages.push_back(text);
-    if (RealBoxes) TPlainMessage().ShowMessage(text);
+    if (RealBoxes) TPlainMessage(Owner).ShowMessage(text);
   }
   int Ask(const std::string& text, const std::string& caption, unsigned flags) override {
     Prompts.push_back(text);
-    const int answer = RealBoxes ? TCopyPrompt().Ask(text, caption, flags) : kAnswerYes;
+    const int answer = RealBoxes ? TCopyPrompt(Owner).Ask(text, caption, flags) : kAnswerYes;
     if (Answered) Answered(answer);
     return answer;
   }
@@ -33,6 +33,8 @@ class TFakeDialogs : public IDialogs {
   // Messages and prompts in the program's real boxes, which a test answers with a
   // TMessageBoxWatcher; otherwise every prompt is answered "はい" at once.
   bool RealBoxes = false;
+  // The window the real boxes stand over; none: they disable every window of the thread.
+  HWND Owner = nullptr;
   // Called with each prompt's answer as the prompt returns.
   std::function<void(int answer)> Answered;
 

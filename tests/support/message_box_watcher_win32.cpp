@@ -114,6 +114,8 @@ void TMessageBoxWatcher::ReadAndAnswer(HWND box) {
   seen.DefaultButton = scan.DefaultButton;
   seen.IconShown = scan.IconShown;
   GetWindowRect(box, &seen.Rect);
+  seen.Owner = GetWindow(box, GW_OWNER);
+  seen.OwnerEnabled = seen.Owner && IsWindowEnabled(seen.Owner);
   TThreadWindows windows{box};
   EnumThreadWindows(GetCurrentThreadId(), CountThreadWindow, reinterpret_cast<LPARAM>(&windows));
   seen.OtherWindows = windows.Visible;

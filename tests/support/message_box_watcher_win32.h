@@ -13,6 +13,8 @@ struct TMessageBoxSeen {
   int DefaultButton = 0;            // the button shown as the default, 0 when none
   bool IconShown = false;
   RECT Rect{};                      // on the screen
+  HWND Owner = nullptr;             // the window the box stands over
+  bool OwnerEnabled = false;        // whether the user could still reach it
   int OtherWindows = 0;             // visible top-level windows of the thread besides the box
   int EnabledOtherWindows = 0;      // how many of those the user could still reach
 };

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -90,43 +91,59 @@ TEST(WindowBoundary, AForeignControlReportsThroughTheNearestWindowAbove) {
 }
 
 
-// A dialog whose building fails ends at once, cancelled, after saying why; one that is built
-// meets the same boundary as a window.
-class TRecordingDialog : public TDialog {
+// A dialog whose building fails is never shown and throws the failure to its caller, to report
+// in its own words; one that is built reports what a handler throws over itself and goes on.
+class TFailingDialog : public TDialog {
  public:
-  explicit TRecordingDialog(bool failToBuild) : failToBuild_(failToBuild) {}
+  explicit TFailingDialog(bool failToBuild) : failToBuild_(failToBuild) {}
   INT_PTR Show(HWND owner) { return ShowModal(owner, WS_POPUP | WS_CAPTION); }
-  std::vector<std::string> Reported;
+  bool Shown = false;
+  HWND Built = nullptr;
+  // Made only once the dialog stands: a watcher takes every dialog box that comes for a message box.
+  std::optional<TMessageBoxWatcher> Watcher;
 
  protected:
   INT_PTR HandleDialogMessage(UINT message, WPARAM wParam, LPARAM) override {
     if (message == WM_INITDIALOG) {
       if (failToBuild_) throw std::runtime_error("half built");
+      Built = Handle();
       PostMessageA(Handle(), kFail, 0, 0);
+    } else if (message == WM_SHOWWINDOW && wParam) {
+      Shown = true;
     } else if (message == kFail) {
       PostMessageA(Handle(), WM_COMMAND, IDOK, 0);
+      Watcher.emplace(std::vector<int>{IDOK});
       throw std::runtime_error("later");
     } else if (message == WM_COMMAND && LOWORD(wParam) == IDOK) {
       EndDialog(Handle(), IDOK);
     }
     return FALSE;
   }
-  void ReportError(const std::string& text) override { Reported.push_back(text); }
 
  private:
   bool failToBuild_;
 };
 
-TEST(DialogBoundary, AFailureWhileBuildingCancelsAndOneLaterIsReported) {
+TEST(DialogBoundary, AFailureWhileBuildingIsThrownAndOneLaterIsReportedOverTheDialog) {
   TTopLevelWindow top;
-  TRecordingDialog broken(true);
-  EXPECT_EQ(broken.Show(top.Handle()), IDCANCEL);
-  EXPECT_EQ(broken.Reported, std::vector<std::string>{"half built"});
+  SetErrorBoxTitle("Title");
+  TFailingDialog broken(true);
+  try {
+    broken.Show(top.Handle());
+    ADD_FAILURE() << "nothing thrown";
+  } catch (const std::runtime_error& error) {
+    EXPECT_STREQ(error.what(), "half built");
+  }
+  EXPECT_FALSE(broken.Shown);
   EXPECT_EQ(broken.Handle(), nullptr);
 
-  TRecordingDialog working(false);
+  TFailingDialog working(false);
   EXPECT_EQ(working.Show(top.Handle()), IDOK);
-  EXPECT_EQ(working.Reported, std::vector<std::string>{"later"});
+  ASSERT_TRUE(working.Watcher && working.Watcher->Seen().size() == 1u);
+  const TMessageBoxSeen& box = working.Watcher->Seen()[0];
+  EXPECT_EQ(box.Text, "later.");
+  EXPECT_EQ(box.Caption, "Title");
+  EXPECT_EQ(box.Owner, working.Built);
 }
 
 }  // namespace

@@ -5,7 +5,8 @@ is used.
     pack.py STAGE_FOLDER VERSION_TXT OUTPUT_FOLDER
 
 The zip holds Tandelo.exe and tandelo-cli.exe from STAGE_FOLDER, readme.txt (Shift-JIS, CR LF,
-from docs/readme.txt), LICENSE.txt (Shift-JIS, CR LF) and SHA256SUMS for the four. Every byte of
+from docs/readme.txt), LICENSE.txt (Shift-JIS, CR LF), the rule files of examples/ in examples/
+(UTF-8 with a byte-order mark, CR LF) and SHA256SUMS for all of them. Every byte of
 it depends only on its inputs and on SOURCE_DATE_EPOCH, the commit's time, which dates the entries
 and readme.txt's history: the same commit gives the same zip wherever and whenever it is packed.
 Prints the zip's path.
@@ -47,6 +48,15 @@ def readme(settings, when):
     return windows_text(text, "cp932")
 
 
+def example(path):
+    """A rule file as Notepad reads it right on every Windows: UTF-8 with a byte-order mark and
+    CR LF. The command skips the mark and drops a CR before a line end, so the rules make the same
+    names as the checkout's file; a file that is not UTF-8 stops the release."""
+    with open(path, encoding="utf-8") as f:
+        text = f.read()
+    return "\ufeff".encode("utf-8") + windows_text(text.lstrip("\ufeff"), "utf-8")
+
+
 def entry(name, when):
     info = zipfile.ZipInfo(name, date_time=when.timetuple()[:6])
     # Made on "MS-DOS" with only the archive attribute: no owner or permissions of the packing
@@ -74,6 +84,9 @@ def main():
         # Shift-JIS like readme.txt: the holder's name is Japanese, and Notepad before Windows 10
         # reads a text without a byte order mark in the ANSI code page.
         files.append(("LICENSE.txt", windows_text(f.read(), "cp932")))
+    examples = os.path.join(ROOT, "examples")
+    for name in sorted(os.listdir(examples)):
+        files.append((f"examples/{name}", example(os.path.join(examples, name))))
     sums = "".join(f"{hashlib.sha256(data).hexdigest()}  {name}\n" for name, data in files)
     files.append(("SHA256SUMS", windows_text(sums, "ascii")))
 
