@@ -1,25 +1,52 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
 #include "naming/mbcs.h"
 
-// The text at the program's edges (rule files, what it prints, file names on Linux) against the
-// engine's Shift-JIS (code page 932). The encodings are TEncoding's.
+// The command's text at its edges. A run's text (its rules, the names it makes, what it prints) is
+// in one encoding, UTF-8 unless it is told otherwise; paths are the platform's bytes, as the
+// command line and the system give them, and only shown in the run's text. The program's own words
+// are Shift-JIS, as they are compiled, and shown in the run's text where they are printed.
 
-// Windows: its ANSI code page, Shift-JIS for this program; elsewhere UTF-8.
-TEncoding PlatformEncoding();
+// The encoding a run's text is in when --encoding does not say: UTF-8, but Shift-JIS on a Windows
+// that gives the command the Japanese code page (932) and not UTF-8 (Windows 10 before version
+// 1903, whose system locale is Japanese), since the system's calls then take Shift-JIS.
+TEncoding DefaultEncoding();
 
 // Exact conversions: false when a character has no counterpart (or the input is not valid in its
 // encoding). Throw std::runtime_error when the system has no converter.
 bool Utf8ToShiftJis(std::string_view text, std::string& result);
 bool ShiftJisToUtf8(std::string_view text, std::string& result);
+// Either way, or as it is when `from` is `to`.
+bool Convert(std::string_view text, TEncoding from, TEncoding to, std::string& result);
 
-// For reading only: what does not convert becomes "?".
-std::string ShiftJisToUtf8Shown(std::string_view text);
-std::string Utf8ToShiftJisShown(std::string_view text);
+// `text` in `from` as a person reads it in `to`: converted where it can be; a character `to` lacks
+// written as \uXXXX (\UXXXXXXXX beyond 16 bits), a byte that starts no character of `from` as
+// \xHH, never replaced by a look-alike or a "?". As it is when `from` is `to`.
+std::string Shown(std::string_view text, TEncoding from, TEncoding to);
+
+// A path as the platform gave it (or the command's words around such paths), shown in `encoding`:
+// on Linux its bytes as they are; on Windows converted from the system's code page where that is
+// not `encoding`'s, as Shown shows a text.
+std::string PathText(const std::string& path, TEncoding encoding);
+// A path as UTF-8 for JSON: on Linux its bytes (JsonQuoted escapes those that are not UTF-8); on
+// Windows converted from the system's code page.
+std::string PathUtf8(const std::string& path);
+// A name in the run's text as the system's calls take it: on Linux its bytes; on Windows the same
+// bytes where the system's code page is `encoding`'s, else converted exactly. False with `problem`
+// ("U+B370 cannot be held in the system's code page 1252") when that code page cannot hold it.
+bool SystemName(const std::string& name, TEncoding encoding, std::string& result, std::string& problem);
+
+// A Windows console shows what is written to it through its Unicode interface, whatever its code
+// page, and never a character cut in two between writes; a file or a pipe takes the bytes.
+enum class TConsoleWrite { NotAConsole, Written, Failed };
+// Writes `text`, in `encoding`, to `file` through the console's Unicode interface when `file` is
+// a Windows console; NotAConsole, having written nothing, for a file, a pipe, or on Linux.
+TConsoleWrite WriteToConsole(std::FILE* file, std::string_view text, TEncoding encoding);
 
 // The offset of the first byte of `text` that starts no well-formed UTF-8 sequence; npos when
 // all of it is well-formed.

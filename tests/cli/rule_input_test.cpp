@@ -31,10 +31,11 @@ TEST(IsUtf8Test, AcceptsWellFormedTextOnly) {
 
 namespace {
 
-// A rule file's text as read: the engine's Shift-JIS, or "LINE: what is wrong".
-std::string Read(std::string text, std::optional<TEncoding> forced = std::nullopt) {
+// A rule file's text as read for a run in `run` (Shift-JIS unless said), or "LINE: what is wrong".
+std::string Read(std::string text, std::optional<TEncoding> forced = std::nullopt,
+                 TEncoding run = TEncoding::ShiftJis) {
   TRuleFileError error;
-  if (!ToEngineText(text, forced, error)) return std::to_string(error.Line) + ": " + error.Message;
+  if (!ToRunText(text, forced, run, error)) return std::to_string(error.Line) + ": " + error.Message;
   return text;
 }
 
