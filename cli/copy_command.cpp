@@ -74,8 +74,13 @@ class TCommandFront : public ICopyFront {
     const std::string& name = names_[index];
     const TEncoding encoding = form_.Encoding;
     if (line_.Json) {
+      // The path on disk: the name as the system holds it (on Linux its bytes, whatever the run's
+      // text), as UTF-8.
+      const std::string shown = WithSeparators(name, kPathSeparator, encoding);
+      std::string system;
+      std::string problem;
       const std::string path = PathUtf8(*line_.Into) + kPathSeparator +
-                               Utf8Of(WithSeparators(name, kPathSeparator, encoding), encoding);
+                               (SystemName(shown, encoding, system, problem) ? PathUtf8(system) : Utf8Of(shown, encoding));
       out_.Line(NameJson(Utf8Of(name, encoding), path, outcome, line_.DryRun));
     } else if (line_.DryRun) {
       if (outcome.Result == TCopyResult::Copied) {

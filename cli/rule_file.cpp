@@ -56,7 +56,7 @@ class TEscapedBytes {
       for (const char byte : bytes_) {
         written += "\\x" + std::string{HexDigit(static_cast<unsigned char>(byte) >> 4), HexDigit(byte)};
       }
-      throw TBadLine{written + " is not text of Shift-JIS, which \\xHH writes a byte of (--encoding shift-jis "
+      throw TBadLine{written + " is not Shift-JIS text (\\xHH writes a byte of Shift-JIS; --encoding shift-jis "
                                "takes any bytes)"};
     }
     result += converted;

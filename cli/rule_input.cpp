@@ -12,13 +12,16 @@
 
 namespace {
 
-// Why `line`, well-formed UTF-8, does not convert: its first character that Shift-JIS lacks.
+// Why `line`, well-formed UTF-8, does not convert: its first character that Shift-JIS lacks, by
+// its code point, since the message is shown in Shift-JIS, which cannot show it.
 std::string Unconvertible(std::string_view line) {
   std::string converted;
   for (std::size_t at = 0; at < line.size();) {
     const std::size_t length = Utf8SequenceLength(line, at);
     const std::string_view character = line.substr(at, length);
-    if (!Utf8ToShiftJis(character, converted)) return "'" + std::string(character) + "' cannot be held in Shift-JIS";
+    if (!Utf8ToShiftJis(character, converted)) {
+      return CodePointName(character) + " cannot be held in Shift-JIS";
+    }
     at += length;
   }
   return "this line does not convert to Shift-JIS";

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 
 #include "naming/mbcs.h"
 #include "naming/text_codes.h"
@@ -67,6 +68,12 @@ void AppendEscape(std::string& result, char kind, std::uint32_t value, int digit
 }
 
 }  // namespace
+
+std::string CodePointName(std::string_view character) {
+  char text[16];
+  std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(CodeOf(character)));
+  return text;
+}
 
 bool Convert(std::string_view text, TEncoding from, TEncoding to, std::string& result) {
   if (from == to) {

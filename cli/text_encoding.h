@@ -29,6 +29,9 @@ bool Convert(std::string_view text, TEncoding from, TEncoding to, std::string& r
 // \xHH, never replaced by a look-alike or a "?". As it is when `from` is `to`.
 std::string Shown(std::string_view text, TEncoding from, TEncoding to);
 
+// One well-formed UTF-8 character by its code point: "U+00E9", "U+1F600".
+std::string CodePointName(std::string_view character);
+
 // A path as the platform gave it (or the command's words around such paths), shown in `encoding`:
 // on Linux its bytes as they are; on Windows converted from the system's code page where that is
 // not `encoding`'s, as Shown shows a text.

@@ -1,7 +1,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <stdexcept>
 
 #include "cli/text_encoding.h"
@@ -82,11 +81,9 @@ bool SystemName(const std::string& name, TEncoding encoding, std::string& result
     const std::size_t length = CharLength(name, at, encoding);
     if (!ToWide(CodePageOf(encoding), name.substr(at, length), wide) || !FromWide(CP_ACP, wide, result)) {
       // Named by its code point, so that the reason is ASCII, whatever text it is shown in.
-      char32_t code = wide.empty() ? 0 : wide[0];
-      if (wide.size() > 1 && IS_HIGH_SURROGATE(wide[0])) code = 0x10000 + ((code - 0xD800) << 10) + (wide[1] - 0xDC00);
-      char text[16];
-      std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(code));
-      problem = std::string(text) + " cannot be held in the system's code page " + std::to_string(GetACP());
+      std::string character;
+      FromWide(CP_UTF8, wide, character);
+      problem = CodePointName(character) + " cannot be held in the system's code page " + std::to_string(GetACP());
       return false;
     }
     at += length;
