@@ -7,8 +7,11 @@
 #include "naming/validation.h"
 
 // Every dialog and message the main window shows goes through here, so tests answer them in code.
-class IDialogs : public IMessageSink, public ICopyPrompt {
+class IDialogs : public IMessageSink {
  public:
+  // A question in the system's message box with the caller's text, caption and buttons (MB_YESNO);
+  // returns the button pressed (IDYES, IDNO), or 0 when the box could not be shown.
+  virtual int Ask(const std::string& text, const std::string& caption, unsigned flags) = 0;
   // The open-file dialog: starts in `initialDir` (when not empty) with the file name it returned
   // last time. True with the chosen file's full path when the user confirms.
   virtual bool OpenFile(const std::string& initialDir, std::string& fileName) = 0;

@@ -48,39 +48,38 @@ BOOL CALLBACK EndModalWindow(HWND window, LPARAM mainWindow) {
 
 }  // namespace
 
-// What a run talks to, passed through the window: a close request waiting in the queue is taken
-// in after every copy and before every box, so the run stops before its next copy and shows
-// nothing more. Without this, a request sent or posted during the copies would wait until the
-// next box's message loop, and the copies would go on until then.
+// The window as a run's front end: a close request waiting in the queue is taken in after every
+// copy and before every box, so the run stops before its next copy and shows nothing more.
+// Without this, a request sent or posted during the copies would wait until the next box's
+// message loop, and the copies would go on until then.
 //
 // The names are made and copied on this thread without a message loop. The system calls a window
 // whose thread has not looked at its queue for five seconds hung, and offers to end the program
 // in the middle of a copy: so the run looks at the queue, without taking anything out of it, now
 // and then while the names are freed and made, between copies and between the chunks of one long
 // copy, at most every kLookInterval.
-class TForm1::TRunServices : public IFileCopier, public ICopyPrompt, public IMessageSink {
+class TForm1::TRunServices : public ICopyFront, public IMessageSink {
  public:
-  // `folder`: where the copies go, for a run that copies.
-  explicit TRunServices(TForm1& form, const std::string& folder = {})
-      : form_(form), copier_(folder, [this] { StillWorking(); }) {}
+  // For a run that copies: its source and folder, as the fields show them, and its names.
+  TRunServices(TForm1& form, std::string source = {}, std::string folder = {},
+               const std::vector<std::string>* names = nullptr)
+      : form_(form), source_(std::move(source)), folder_(std::move(folder)), names_(names) {}
 
-  TCopyOutcome Copy(const std::string& source, const std::string& name) override {
-    TCopyOutcome outcome = copier_.Copy(source, name);
-    form_.TakeCloseRequests();
-    return outcome;
+  void NameDone(std::size_t, const TCopyOutcome&) override { form_.TakeCloseRequests(); }
+  // The box the program has always asked with: Yes skips the name; No, Escape or a box that could
+  // not be shown stops the run.
+  TFailureAnswer NotCopied(std::size_t index, const TCopyOutcome& outcome) override {
+    if (form_.TakeCloseRequests()) return TFailureAnswer::Stop;
+    const std::string destination = ShownDestination(folder_, (*names_)[index], TNameForm{});
+    const int answer = form_.dialogs_.Ask(FailurePrompt(source_, destination, outcome), kPromptCaption, MB_YESNO);
+    return answer == IDYES ? TFailureAnswer::Skip : TFailureAnswer::Stop;
   }
-  int Ask(const std::string& text, const std::string& caption, unsigned flags) override {
-    return form_.TakeCloseRequests() ? kAnswerNo : form_.dialogs_.Ask(text, caption, flags);
-  }
+  bool StopRequested() override { return form_.closeRequested_; }
   void ShowMessage(const std::string& text) override {
     if (!form_.TakeCloseRequests()) form_.dialogs_.ShowMessage(text);
   }
 
-  TCopyServices Services() {
-    return TCopyServices{*this, *this, *this, &form_.closeRequested_, [this] { StillWorking(); }};
-  }
-
-  void StillWorking() {
+  void StillWorking() override {
     const DWORD now = GetTickCount();
     if (now - lastLook_ < kLookInterval) return;
     lastLook_ = now;
@@ -92,7 +91,9 @@ class TForm1::TRunServices : public IFileCopier, public ICopyPrompt, public IMes
   static constexpr DWORD kLookInterval = 200;  // milliseconds
 
   TForm1& form_;
-  TWin32FileCopier copier_;
+  std::string source_;
+  std::string folder_;
+  const std::vector<std::string>* names_;
   DWORD lastLook_ = GetTickCount();
 };
 
@@ -229,15 +230,17 @@ void TForm1::Button2Click() {
 bool TForm1::Join() const { return SendMessageA(CheckBox1, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 void TForm1::Button3Click() {
+  const std::string source = WindowText(Edit1);
   const std::string folder = WindowText(Edit2);
-  TRunServices run(*this, folder);
-  TCopyServices services = run.Services();
-  RunCopy(editor_->Rules(), Join(), WindowText(Edit1), folder, *fileNames_, services);
+  TRunServices run(*this, source, folder, fileNames_.get());
+  TWin32FileCopier target(source, folder, [&run] { run.StillWorking(); });
+  RunCopy(editor_->Rules(), Join(), source, *fileNames_, target, run, run);
 }
 
 void TForm1::Button4Click() {
   TRunServices run(*this);
-  if (PrepareFileNames(editor_->Rules(), Join(), WindowText(Edit1), *fileNames_, run, [&run] { run.StillWorking(); }) &&
+  if (PrepareFileNames(editor_->Rules(), Join(), WindowText(Edit1), TEncoding::ShiftJis, *fileNames_, run,
+                       [&run] { run.StillWorking(); }) &&
       !TakeCloseRequests()) {
     dialogs_.ShowPreview(*fileNames_);
   }

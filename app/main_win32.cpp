@@ -2,11 +2,14 @@
 // saved at the end.
 #include <windows.h>
 
+#include "app/code_page_win32.h"
 #include "app/dialogs_win32.h"
 #include "app/form1_win32.h"
 #include "win32/window.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
+  // Under another code page every text would be garbled and every copy named wrongly.
+  if (!HasJapaneseCodePage()) return 1;
   try {
     TWin32Dialogs dialogs;
     TForm1 form(dialogs);

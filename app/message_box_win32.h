@@ -31,10 +31,10 @@ class TPlainMessage : public IMessageSink {
 // The system's message box with the caller's text, caption and buttons, modal to the owner
 // whatever modality the flags ask for. Returns the button pressed (IDYES, IDNO, ...), or 0 when
 // the box could not be shown. A box of Yes and No takes Escape and Alt+F4 as No.
-class TCopyPrompt : public ICopyPrompt {
+class TCopyPrompt {
  public:
   explicit TCopyPrompt(HWND owner) : owner_(owner) {}
-  int Ask(const std::string& text, const std::string& caption, unsigned flags) override;
+  int Ask(const std::string& text, const std::string& caption, unsigned flags);
 
  private:
   HWND owner_;

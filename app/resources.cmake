@@ -5,6 +5,11 @@ if(WIN32)
 
   # The version and copyright come from cmake/TandeloVersion.cmake, which writes tandelo_version.h.
   set(tandelo_res_generated ${CMAKE_CURRENT_BINARY_DIR}/res)
+  # The Japanese code page for the program's Shift-JIS texts, asked for by its locale name, which
+  # Windows 11 and Server 2022 honour under any system locale (the program refuses to run where
+  # the system gives it another).
+  set(TANDELO_CODE_PAGE_SETTING
+      "      <activeCodePage xmlns=\"http://schemas.microsoft.com/SMI/2019/WindowsSettings\">ja-JP</activeCodePage>")
   configure_file(res/app.manifest.in ${tandelo_res_generated}/app.manifest @ONLY)
 
   # An object library, not a static one: the linker would drop resource objects from an archive,

@@ -53,10 +53,12 @@ double PeakMib() {
   return static_cast<double>(counters.PeakPagefileUsage) / (1 << 20);
 }
 
-class TNoCopy : public IFileCopier, public ICopyPrompt, public IMessageSink {
+class TNoCopy : public ICopyTarget, public ICopyFront, public IMessageSink {
  public:
-  TCopyOutcome Copy(const std::string&, const std::string&) override { return {}; }
-  int Ask(const std::string&, const std::string&, unsigned) override { return kAnswerNo; }
+  TCopyOutcome Copy(const std::string&) override { return {}; }
+  void NameDone(std::size_t, const TCopyOutcome&) override {}
+  TFailureAnswer NotCopied(std::size_t, const TCopyOutcome&) override { return TFailureAnswer::Stop; }
+  bool StopRequested() override { return false; }
   void ShowMessage(const std::string&) override {}
 };
 
@@ -65,7 +67,7 @@ int MakeOne(bool join, std::uint64_t count) {
     TRuleTree tree;
     MakeTree(tree, join, count);
     const auto start = std::chrono::steady_clock::now();
-    const std::vector<std::string> names = MakeFileNames(tree, join, "C:\\source.txt");
+    const std::vector<std::string> names = MakeFileNames(tree, join, "C:\\source.txt", TEncoding::ShiftJis);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (names.size() != count || names.back().size() != 34) {
       std::printf("wrong %u names\n", static_cast<unsigned>(names.size()));
@@ -73,8 +75,7 @@ int MakeOne(bool join, std::uint64_t count) {
     }
     const double peak = PeakMib();
     TNoCopy none;
-    TCopyServices services{none, none, none};
-    CopyFiles("C:\\source.txt", "C:\\destination", names, services);
+    CopyFiles(names, TNameForm{}, none, none, none);
     std::printf("ok %.2f %.0f %.0f\n", seconds, peak, PeakMib());
     std::fflush(stdout);
     ExitProcess(0);  // freeing millions of names one by one tells nothing and takes long
@@ -90,7 +91,7 @@ int TimeOne(std::uint64_t count) {
   TRuleTree tree;
   MakeTree(tree, false, count);
   const auto start = std::chrono::steady_clock::now();
-  std::vector<std::string> names = MakeFileNames(tree, false, "C:\\source.txt");
+  std::vector<std::string> names = MakeFileNames(tree, false, "C:\\source.txt", TEncoding::ShiftJis);
   const auto made = std::chrono::steady_clock::now();
   std::vector<std::string>().swap(names);
   const auto freed = std::chrono::steady_clock::now();

@@ -48,9 +48,11 @@ using TClock = std::chrono::steady_clock;
 constexpr int kCopies = 10000;
 constexpr int kRepetitions = 7;
 
-class TQuiet : public ICopyPrompt, public IMessageSink {
+class TQuiet : public ICopyFront, public IMessageSink {
  public:
-  int Ask(const std::string&, const std::string&, unsigned) override { return kAnswerNo; }
+  void NameDone(std::size_t, const TCopyOutcome&) override {}
+  TFailureAnswer NotCopied(std::size_t, const TCopyOutcome&) override { return TFailureAnswer::Stop; }
+  bool StopRequested() override { return false; }
   void ShowMessage(const std::string&) override {}
 };
 
@@ -84,9 +86,9 @@ void Settle() {}
 class TPlatformCopier {
  public:
   // As the command line copies: under a temporary name, renamed once complete.
-  TPlatformCopier(const std::string& folder, ICopyWitness& witness)
-      : copier_(folder, {}, &witness, TWin32FileCopier::TWay::TemporaryName) {}
-  IFileCopier& Get() { return copier_; }
+  TPlatformCopier(const std::string& source, const std::string& folder, ICopyWitness& witness)
+      : copier_(source, folder, {}, &witness, TWin32FileCopier::TWay::TemporaryName) {}
+  ICopyTarget& Get() { return copier_; }
 
  private:
   TWin32FileCopier copier_;
@@ -119,8 +121,9 @@ void Settle() { sync(); }  // nothing of the last part waits to be written back
 
 class TPlatformCopier {
  public:
-  TPlatformCopier(const std::string& folder, ICopyWitness& witness) : copier_(folder, &witness) {}
-  IFileCopier& Get() { return copier_; }
+  TPlatformCopier(const std::string& source, const std::string& folder, ICopyWitness& witness)
+      : copier_(source, folder, &witness) {}
+  ICopyTarget& Get() { return copier_; }
 
  private:
   TPosixFileCopier copier_;
@@ -187,13 +190,11 @@ int Measure() {
       TFileIdentity folder;
       std::string problem;
       FolderIdentity(runFolder(r), folder, problem);
-      TCopyJournal journal(file, runFolder(r), folder, kSeparator);
-      TPlatformCopier platform(runFolder(r), journal);
+      TCopyJournal journal(file, runFolder(r), folder, TNameForm{TEncoding::Utf8, kSeparator});
+      TPlatformCopier platform(source, runFolder(r), journal);
       TJournalingCopier copier(platform.Get(), journal);
       TQuiet quiet;
-      TCopyServices services{copier, quiet, quiet};
-      services.PathSeparator = kSeparator;
-      CopyFiles(source, runFolder(r), names, services);
+      CopyFiles(names, TNameForm{TEncoding::Utf8, kSeparator}, copier, quiet, quiet);
       journal.Flush();
       run.push_back(Seconds(start));
     };
@@ -216,7 +217,7 @@ int Measure() {
       in.seekg(0).read(text.data(), static_cast<std::streamsize>(text.size()));
       TJournal journal;
       std::string problem;
-      ReadJournal(text, kSeparator, journal, problem);
+      ReadJournal(text, TNameForm{TEncoding::Utf8, kSeparator}, journal, problem);
       TRemover remover;
       std::size_t kept = 0;
       UndoCopies(

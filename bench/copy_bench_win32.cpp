@@ -20,12 +20,14 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-class TNeverAsked : public ICopyPrompt, public IMessageSink {
+class TNeverAsked : public ICopyFront, public IMessageSink {
  public:
-  int Ask(const std::string& text, const std::string&, unsigned) override {
-    std::fprintf(stderr, "unexpected prompt: %s\n", text.c_str());
-    return kAnswerNo;
+  void NameDone(std::size_t, const TCopyOutcome&) override {}
+  TFailureAnswer NotCopied(std::size_t index, const TCopyOutcome&) override {
+    std::fprintf(stderr, "unexpected question at name %u\n", static_cast<unsigned>(index));
+    return TFailureAnswer::Stop;
   }
+  bool StopRequested() override { return false; }
   void ShowMessage(const std::string&) override {}
 };
 
@@ -59,7 +61,7 @@ TTimes Measure(const std::string& base, const std::string& source, int count, in
   TRuleNode& numbers = tree.AddRule(prefix);
   numbers.Data()->NumFrom = 1;
   numbers.Data()->NumTo = count;
-  const std::vector<std::string> names = MakeFileNames(tree, false, source);
+  const std::vector<std::string> names = MakeFileNames(tree, false, source, TEncoding::ShiftJis);
 
   std::vector<double> run, bare;
   for (int r = 0; r < repetitions; ++r) {
@@ -69,12 +71,11 @@ TTimes Measure(const std::string& base, const std::string& source, int count, in
     for (const std::string& name : names) destinations.push_back(bareFolder + "\\" + name);
 
     const auto timeRun = [&] {
-      TWin32FileCopier copier(runFolder);
+      TWin32FileCopier copier(source, runFolder);
       TNeverAsked quiet;
-      TCopyServices services{copier, quiet, quiet};
       std::vector<std::string> fileNames;
       const auto start = TClock::now();
-      RunCopy(tree, false, source, runFolder, fileNames, services);
+      RunCopy(tree, false, source, fileNames, copier, quiet, quiet);
       run.push_back(std::chrono::duration<double, std::milli>(TClock::now() - start).count());
     };
     const auto timeBare = [&] {

@@ -38,7 +38,7 @@ void BM_MillionNames(benchmark::State& state) {
   TRuleTree tree;
   BuildMillionTree(tree);
   for (auto _ : state) {
-    std::vector<std::string> names = MakeFileNames(tree, false, "C:\\work\\report.txt");
+    std::vector<std::string> names = MakeFileNames(tree, false, "C:\\work\\report.txt", TEncoding::ShiftJis);
     benchmark::DoNotOptimize(names.data());
   }
 }
@@ -114,7 +114,7 @@ void BM_AllEmptyTree(benchmark::State& state) {
     state.PauseTiming();
     EvictCaches();
     state.ResumeTiming();
-    std::vector<std::string> names = MakeFileNames(tree, state.range(1) != 0, "report.txt");
+    std::vector<std::string> names = MakeFileNames(tree, state.range(1) != 0, "report.txt", TEncoding::ShiftJis);
     benchmark::DoNotOptimize(names.data());
   }
 }

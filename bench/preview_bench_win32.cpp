@@ -128,7 +128,7 @@ std::vector<std::string> Generate(int count, double& milliseconds) {
   TRuleNode& lower = tree.AddRule(upper);
   lower.Data()->NumTo = lowerCount - 1;
   const auto start = TClock::now();
-  std::vector<std::string> names = MakeFileNames(tree, false, "source.txt");
+  std::vector<std::string> names = MakeFileNames(tree, false, "source.txt", TEncoding::ShiftJis);
   milliseconds = Milliseconds(start, TClock::now());
   if (names.size() != static_cast<std::size_t>(count)) std::fprintf(stderr, "made %zu names\n", names.size());
   return names;

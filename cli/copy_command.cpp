@@ -14,33 +14,13 @@
 
 namespace {
 
-// Between the engine and the platform: the run hands over names in Shift-JIS, the copier below
-// gets the platform's source and names.
-class TEdgeCopier : public IFileCopier {
- public:
-  TEdgeCopier(IFileCopier& copier, std::string source, TEncoding fileNames)
-      : copier_(copier), source_(std::move(source)), fileNames_(fileNames) {}
-
-  TCopyOutcome Copy(const std::string&, const std::string& name) override {
-    if (fileNames_ != TEncoding::Utf8) return copier_.Copy(source_, name);
-    std::string converted;
-    if (!ShiftJisToUtf8(name, converted)) return {TCopyResult::Failed, "名前をUTF-8のファイル名にできません。"};
-    return copier_.Copy(source_, converted);
-  }
-
- private:
-  IFileCopier& copier_;
-  std::string source_;
-  TEncoding fileNames_;
-};
-
 // Says what a copy would do: what the copier meets at each name, and a name whose file an earlier
 // name of the run would have made, known by where it lands, not by its spelling ("sub/x" and
 // "link/x" through a link to sub; on Windows "a.txt", "A.TXT" and "a.txt.").
-class TDryRunCopier : public IFileCopier {
+class TDryRunCopier : public ICopyTarget {
  public:
   explicit TDryRunCopier(std::unique_ptr<ICopyLook> look) : look_(std::move(look)) {}
-  TCopyOutcome Copy(const std::string&, const std::string& name) override {
+  TCopyOutcome Copy(const std::string& name) override {
     std::string landing;
     TCopyOutcome outcome = look_->Look(name, landing);
     if (outcome.Result == TCopyResult::Copied && !made_.insert(std::move(landing)).second) {
@@ -54,21 +34,76 @@ class TDryRunCopier : public IFileCopier {
   std::set<std::string> made_;
 };
 
-class TCommandPrompt : public ICopyPrompt {
+// Names in the run's text handed to a system whose calls read another code page (a Windows that
+// does not give the command UTF-8, or --encoding other than its own): each converted exactly, or
+// refused with the character its code page lacks, never as a look-alike.
+class TSystemNames : public ICopyTarget {
  public:
-  TCommandPrompt(TOnFailure mode, TEncoding encoding, TProgress& progress)
-      : mode_(mode), encoding_(encoding), progress_(progress) {}
+  TSystemNames(ICopyTarget& target, TEncoding encoding) : target_(target), encoding_(encoding) {}
+  TCopyOutcome Copy(const std::string& name) override {
+    std::string system;
+    std::string problem;
+    if (!SystemName(name, encoding_, system, problem)) return {TCopyResult::Failed, problem};
+    return target_.Copy(system);
+  }
 
-  // Skip once the user has answered "a".
-  TOnFailure Mode() const { return mode_; }
+ private:
+  ICopyTarget& target_;
+  TEncoding encoding_;
+};
 
-  int Ask(const std::string& text, const std::string&, unsigned) override {
-    if (mode_ == TOnFailure::Skip) return kAnswerYes;
-    if (mode_ == TOnFailure::Stop) return kAnswerNo;
+// What the user and the scripts see of a run: a line or a JSON object for each name as it is
+// done, the question for a name not copied, and the tally for the last line.
+class TCommandFront : public ICopyFront {
+ public:
+  TCommandFront(const TCommandLine& line, const std::vector<std::string>& names, TOnFailure mode, TProgress& progress,
+                TLineWriter& out, TReporter& report)
+      : line_(line), names_(names), mode_(mode), progress_(progress), out_(out), report_(report),
+        form_{report.Encoding(), kPathSeparator} {
+    Tally.Names = names.size();
+  }
+
+  TTally Tally;
+
+  void NameDone(std::size_t index, const TCopyOutcome& outcome) override {
+    progress_.Update(index + 1);
+    // Counted before its line is written: a line that cannot be written stops the run, whose last
+    // line then counts this name as done.
+    Tally.Done = index + 1;
+    ++(outcome.Result == TCopyResult::Copied ? Tally.Copied : Tally.NotCopied);
+    const std::string& name = names_[index];
+    const TEncoding encoding = form_.Encoding;
+    if (line_.Json) {
+      // The path on disk: the name as the system holds it (on Linux its bytes, whatever the run's
+      // text), as UTF-8.
+      const std::string shown = WithSeparators(name, kPathSeparator, encoding);
+      std::string system;
+      std::string problem;
+      const std::string path = PathUtf8(*line_.Into) + kPathSeparator +
+                               (SystemName(shown, encoding, system, problem) ? PathUtf8(system) : Utf8Of(shown, encoding));
+      out_.Line(NameJson(Utf8Of(name, encoding), path, outcome, line_.DryRun));
+    } else if (line_.DryRun) {
+      if (outcome.Result == TCopyResult::Copied) {
+        out_.Line("would copy: " + name);
+      } else if (outcome.Result == TCopyResult::Exists) {
+        out_.Line("exists: " + name);
+      } else {
+        out_.Line("refused: " + name + ": " + ProgramWords(outcome.Reason, encoding));
+      }
+    }
+    if (outcome.Result == TCopyResult::Copied || line_.DryRun) return;
+    // Asked about it, the user sees it in the question; otherwise each name that is not copied
+    // is listed.
+    if (mode_ == TOnFailure::Ask) return;
     progress_.Clear();
-    const std::string question = Shown("tandelo-cli: " + text + "\n[y: はい / n: いいえ / a: 以降すべてはい] ", encoding_);
-    std::fwrite(question.data(), 1, question.size(), stderr);
-    std::fflush(stderr);
+    report_.Say(Failure(index, outcome));
+  }
+
+  TFailureAnswer NotCopied(std::size_t index, const TCopyOutcome& outcome) override {
+    if (mode_ == TOnFailure::Skip) return TFailureAnswer::Skip;
+    if (mode_ == TOnFailure::Stop) return TFailureAnswer::Stop;
+    progress_.Clear();
+    report_.Ask(Failure(index, outcome) + ProgramWords(kContinueQuestion + kAnswers, form_.Encoding));
     // The time the user takes to answer is not the copy's: rate and time left leave it out.
     const TProgress::TClock::time_point asked = TProgress::TClock::now();
     std::string answer;
@@ -77,19 +112,36 @@ class TCommandPrompt : public ICopyPrompt {
     // An answer from a file or a pipe is not echoed: end the question's line as a terminal would.
     if (!IsTerminal(0)) std::fputc('\n', stderr);
     // No answer (the end of the input) stops: going on unasked could make what the user refused.
-    if (!answered) return kAnswerNo;
+    if (!answered) return TFailureAnswer::Stop;
     if (!answer.empty() && answer.back() == '\r') answer.pop_back();
     if (answer == "a" || answer == "A" || answer == "all") {
       mode_ = TOnFailure::Skip;  // every later name that cannot be copied is skipped and listed
-      return kAnswerYes;
+      return TFailureAnswer::Skip;
     }
-    return answer == "y" || answer == "Y" || answer == "yes" ? kAnswerYes : kAnswerNo;
+    return answer == "y" || answer == "Y" || answer == "yes" ? TFailureAnswer::Skip : TFailureAnswer::Stop;
   }
 
+  bool StopRequested() override { return false; }
+
  private:
+  // What went wrong with the name, in the run's text: the path it is about, as the user gave the
+  // folder or the source, and the program's words.
+  std::string Failure(std::size_t index, const TCopyOutcome& outcome) const {
+    const std::string path = IsAboutSource(outcome)
+                                 ? PathText(*line_.Source, form_.Encoding)
+                                 : ShownDestination(PathText(*line_.Into, form_.Encoding), names_[index], form_);
+    return path + ProgramWords(FailureWords(outcome), form_.Encoding);
+  }
+
+  static constexpr char kAnswers[] = "\n[y: はい / n: いいえ / a: 以降すべてはい] ";
+
+  const TCommandLine& line_;
+  const std::vector<std::string>& names_;
   TOnFailure mode_;
-  TEncoding encoding_;
   TProgress& progress_;
+  TLineWriter& out_;
+  TReporter& report_;
+  TNameForm form_;
 };
 
 // Nothing is touched before this: the rules read and valid, the source readable, the folder
@@ -97,11 +149,11 @@ class TCommandPrompt : public ICopyPrompt {
 bool CheckInputs(const TCommandLine& line, TRuleTree& tree, TReporter& report) {
   if (!ReadRules(line.Operand, line.Encoding, tree, report)) return false;
   if (const std::string sourceProblem = SourceProblem(*line.Source); !sourceProblem.empty()) {
-    report.Say("cannot copy from " + *line.Source + ": " + sourceProblem);
+    report.Say(PathText("cannot copy from " + *line.Source + ": " + sourceProblem, report.Encoding()));
     return false;
   }
   if (const std::string folderProblem = FolderProblem(*line.Into); !folderProblem.empty()) {
-    report.Say("cannot copy into " + *line.Into + ": " + folderProblem);
+    report.Say(PathText("cannot copy into " + *line.Into + ": " + folderProblem, report.Encoding()));
     return false;
   }
   return true;
@@ -109,97 +161,66 @@ bool CheckInputs(const TCommandLine& line, TRuleTree& tree, TReporter& report) {
 
 }  // namespace
 
-int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& report) {
+int RunCopyCommand(const TCommandLine& line, TReporter& report) {
+  const TEncoding encoding = report.Encoding();
+  const auto shown = [&](const std::string& text) { return PathText(text, encoding); };
   TRuleTree tree;
   if (!CheckInputs(line, tree, report)) return kExitUsage;
-  const std::string engineSource = EnginePath(*line.Source, encoding);
-  const std::string engineFolder = EnginePath(*line.Into, encoding);
   std::vector<std::string> names;
-  if (!PrepareFileNames(tree, line.Join, engineSource, names, report)) return kExitUsage;
+  if (!PrepareFileNames(tree, line.Join, shown(*line.Source), encoding, names, report)) return kExitUsage;
 
   // The journal names every file by a path from the root, so undo works from anywhere.
   std::string problem;
   const std::string folder = AbsolutePath(*line.Into, problem);
   const std::string source = AbsolutePath(*line.Source, problem);
   if (folder.empty() || source.empty()) {
-    report.Say("cannot find the full path of " + (folder.empty() ? *line.Into : *line.Source) + ": " + problem);
+    report.Say(shown("cannot find the full path of " + (folder.empty() ? *line.Into : *line.Source) + ": " + problem));
     return kExitUsage;
   }
   // The journal is started before any copy, or nothing is copied and no journal is left.
   std::unique_ptr<IJournalFile> journalFile;
   std::string journalPath;
   std::unique_ptr<TCopyJournal> journal;
-  std::unique_ptr<IFileCopier> platformCopier;
+  std::unique_ptr<ICopyTarget> platformCopier;
   try {
     if (!line.NoJournal && !line.DryRun) {
       TFileIdentity folderIdentity;
       if (!FolderIdentity(folder, folderIdentity, problem)) {
-        report.Say("cannot copy into " + *line.Into + ": " + problem);
+        report.Say(shown("cannot copy into " + *line.Into + ": " + problem));
         return kExitUsage;
       }
       journalFile = OpenRunJournal(line.Journal, journalPath);
-      journal = std::make_unique<TCopyJournal>(*journalFile, folder, folderIdentity, kPathSeparator);
+      journal = std::make_unique<TCopyJournal>(*journalFile, folder, folderIdentity, PlatformNames());
     }
     platformCopier = line.DryRun ? std::make_unique<TDryRunCopier>(MakeCopyLook(folder))
-                                 : MakeFileCopier(folder, journal.get());
+                                 : MakeFileCopier(source, folder, journal.get());
   } catch (const std::runtime_error& e) {
     if (journal) journalFile->Discard();
-    report.Say(e.what());
+    report.Say(shown(e.what()));
     return kExitUsage;
   }
   std::unique_ptr<TJournalingCopier> journaling;
   if (journal) journaling = std::make_unique<TJournalingCopier>(*platformCopier, *journal);
-  IFileCopier& copier = journaling ? *journaling : *platformCopier;
-  TEdgeCopier edge(copier, source, FileNameEncoding(encoding));
-  const std::string journalNote = journal ? "; journal: " + journalPath : "";
+  ICopyTarget& platform = journaling ? *journaling : *platformCopier;
+  TSystemNames target(platform, encoding);
+  const std::string journalNote = journal ? "; journal: " + shown(journalPath) : "";
 
   TOnFailure mode = line.OnFailure;
   if (mode == TOnFailure::Default) mode = IsTerminal(0) ? TOnFailure::Ask : TOnFailure::Stop;
   if (line.DryRun) mode = TOnFailure::Skip;
   TProgress progress(stderr, names.size(), !line.Quiet && !line.DryRun && IsTerminal(2));
-  TCommandPrompt prompt(mode, encoding, progress);
-  TLineWriter out(stdout, line.Json ? kAsItIs : encoding);
+  TLineWriter out(stdout, line.Json ? TEncoding::Utf8 : encoding);
   // Each name's line goes out as the name is done: output that cannot be written stops the run
   // there. A dry run, which touches nothing, writes in blocks.
   if (!line.DryRun) out.SetEachLineAtOnce();
   if (line.Null) out.SetLineEnd('\0');
-  TTally tally;
-  tally.Names = names.size();
-  TCopyServices services{edge, prompt, report};
-  services.PathSeparator = kPathSeparator;
-  services.NameDone = [&](std::size_t index, const TCopyOutcome& outcome) {
-    progress.Update(index + 1);
-    // Counted before its line is written: a line that cannot be written stops the run, whose last
-    // line then counts this name as done.
-    tally.Done = index + 1;
-    ++(outcome.Result == TCopyResult::Copied ? tally.Copied : tally.NotCopied);
-    if (line.Json) {
-      out.Line(NameJson(names[index], ShownDestination(engineFolder, names[index], kPathSeparator), outcome,
-                        line.DryRun));
-    } else if (line.DryRun) {
-      const std::string& name = names[index];
-      if (outcome.Result == TCopyResult::Copied) {
-        out.Line("would copy: " + name);
-      } else if (outcome.Result == TCopyResult::Exists) {
-        out.Line("exists: " + name);
-      } else {
-        out.Line("refused: " + name + ": " + outcome.Reason);
-      }
-    }
-    if (outcome.Result == TCopyResult::Copied || line.DryRun) return;
-    // Asked about it, the user sees it in the question; otherwise each name that is not copied
-    // is listed.
-    if (prompt.Mode() == TOnFailure::Ask) return;
-    progress.Clear();
-    const std::string shown = ShownDestination(engineFolder, names[index], kPathSeparator);
-    report.ShowMessage(FailureText(engineSource, shown, outcome));
-  };
+  TCommandFront front(line, names, mode, progress, out, report);
   // The last line, also with --quiet: what became of the names, and where undo finds them; with
   // --json also the last object on standard output.
   const auto summarize = [&](TTally::TEnd end) {
-    report.Say(tally.Line(line.DryRun, end) + journalNote);
+    report.Say(front.Tally.Line(line.DryRun, end) + journalNote);
     if (!line.Json) return;
-    out.Line(tally.Json(line.DryRun, end, journal ? Utf8Of(journalPath, FileNameEncoding(encoding)) : std::string()));
+    out.Line(front.Tally.Json(line.DryRun, end, journal ? PathUtf8(journalPath) : std::string()));
     out.Flush();
   };
   // The journal's last lines, on every way the run ends: without them the last copy keeps only
@@ -209,29 +230,29 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
     try {
       if (journal) journal->Flush();
     } catch (const std::runtime_error& e) {
-      if (tell) report.Say(e.what());  // the last copy is recorded all the same, only less closely
+      if (tell) report.Say(shown(e.what()));  // the last copy is recorded all the same, only less closely
     }
   };
   bool finished = false;
   try {
-    finished = CopyFiles(engineSource, engineFolder, names, services);
+    finished = CopyFiles(names, TNameForm{encoding, kPathSeparator}, target, front, report);
   } catch (const TOutputClosed&) {
     // Stopped at once; the last line, with the journal for undo, where it can still be read.
     progress.Clear();
     endJournal(true);
-    if (!line.DryRun) report.Say(tally.Line(false, TTally::TEnd::StoppedByFailure) + journalNote);
+    if (!line.DryRun) report.Say(front.Tally.Line(false, TTally::TEnd::StoppedByFailure) + journalNote);
     return kOutputClosedStatus;
   } catch (const TOutputFailed& e) {
     progress.Clear();
     endJournal(true);
     report.Say(e.what());
     if (line.DryRun) return kExitUsage;  // which touched nothing
-    report.Say(tally.Line(false, TTally::TEnd::StoppedByFailure) + journalNote);
+    report.Say(front.Tally.Line(false, TTally::TEnd::StoppedByFailure) + journalNote);
     return kExitStopped;
   } catch (const std::exception& e) {
     progress.Clear();
     endJournal(false);
-    report.Say(e.what());
+    report.Say(shown(e.what()));
     report.ShowMessage(kCopyStoppedMessage);
     summarize(TTally::TEnd::StoppedByFailure);
     return kExitStopped;
@@ -242,5 +263,5 @@ int RunCopyCommand(const TCommandLine& line, TEncoding encoding, TReporter& repo
   if (finished && !line.DryRun) report.ShowMessage(kCopyDoneMessage);
   summarize(finished ? TTally::TEnd::Finished : TTally::TEnd::StoppedAtName);
   if (!finished) return kExitStopped;
-  return tally.NotCopied == 0 ? kExitDone : kExitSomeLeft;
+  return front.Tally.NotCopied == 0 ? kExitDone : kExitSomeLeft;
 }

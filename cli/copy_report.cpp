@@ -42,7 +42,7 @@ std::string NameJson(const std::string& name, const std::string& path, const TCo
       break;
   }
   TJsonObject object;
-  object.Text("name", Utf8Of(name, TEncoding::ShiftJis)).Text("path", Utf8Of(path, TEncoding::ShiftJis));
+  object.Text("name", name).Text("path", path);
   object.Text("result", result);
   if (!outcome.Reason.empty()) object.Text("reason", Utf8Of(outcome.Reason, TEncoding::ShiftJis));
   return object.Str();

@@ -24,6 +24,6 @@ struct TTally {
   bool StoppedAt(TEnd end) const { return end == TEnd::StoppedAtName && NotCopied > 0; }
 };
 
-// One name of a copy or a dry run as a JSON object: the name and its path (engine text), what
-// became of it (copied, would-copy, exists, refused, source-unreadable) and why.
+// One name of a copy or a dry run as a JSON object: the name and its path (both UTF-8), what became
+// of it (copied, would-copy, exists, refused, source-unreadable) and why.
 std::string NameJson(const std::string& name, const std::string& path, const TCopyOutcome& outcome, bool dryRun);

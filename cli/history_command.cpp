@@ -29,8 +29,9 @@ const char* StateName(TListedRun::TState state) {
 }  // namespace
 
 int RunHistoryCommand(TReporter& report) {
-  // Paths are printed as the system gave them, the platform's own bytes.
-  TLineWriter out(stdout, TEncoding::ShiftJis);
+  const TEncoding encoding = report.Encoding();
+  TLineWriter out(stdout, encoding);
+  const auto field = [&](const std::string& path) { return Field(PathText(path, encoding)); };
   bool allRead = true;
   std::string folder;
   std::string problem;
@@ -39,17 +40,17 @@ int RunHistoryCommand(TReporter& report) {
     if (run.State == TListedRun::Unreadable) {
       // The journal or its mark says nothing that can be trusted: listed as such, and the reason given.
       out.Flush();
-      report.Say(run.Problem);
+      report.Say(PathText(run.Problem, encoding));
       allRead = false;
       line += "?\t?";
     } else {
-      line += std::to_string(run.Summary.Copies) + "\t" + (run.Summary.Folder.empty() ? "-" : Field(run.Summary.Folder));
+      line += std::to_string(run.Summary.Copies) + "\t" + (run.Summary.Folder.empty() ? "-" : field(run.Summary.Folder));
     }
-    out.Line(line + "\t" + Field(run.Run.Path));
+    out.Line(line + "\t" + field(run.Run.Path));
   }, problem);
   out.Flush();
   if (!listed) {
-    report.Say(problem);
+    report.Say(PathText(problem, encoding));
     return kExitUsage;
   }
   return allRead ? kExitDone : kExitSomeLeft;

@@ -13,7 +13,8 @@ constexpr unsigned kMostTaken = 1000;
 
 // Where the last name of a full path starts, found as the system finds it.
 std::size_t NameStart(const std::string& path) {
-  const std::size_t separator = kPathSeparator == '\\' ? LastDelimiter("\\/", path) : path.rfind('/');
+  const std::size_t separator =
+      kPathSeparator == '\\' ? LastDelimiter("\\/", path, PlatformNames().Encoding) : path.rfind('/');
   return separator == std::string::npos ? 0 : separator + 1;
 }
 
@@ -174,7 +175,7 @@ bool ListRuns(std::string& folder, const std::function<void(const TListedRun&)>&
       const std::unique_ptr<IJournalOnDisk> journal =
           entry.Problem.empty() ? state->OpenJournal(run.Name, entry.Problem) : nullptr;
       // Opening words its problem with the path; reading does not.
-      if (journal && !SummarizeJournal(*journal, kPathSeparator, entry.Summary, entry.Problem)) {
+      if (journal && !SummarizeJournal(*journal, PlatformNames(), entry.Summary, entry.Problem)) {
         entry.Problem = run.Path + ": " + entry.Problem;
       }
       if (entry.Problem.empty() && entry.State != TListedRun::Running && run.Marked &&

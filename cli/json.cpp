@@ -37,7 +37,9 @@ std::string JsonQuoted(std::string_view text) {
     const char c = text[at];
     const std::size_t length = Utf8SequenceLength(text, at);
     if (length == 0) {
-      quoted += "\xEF\xBF\xBD";  // U+FFFD
+      quoted += "\\uDC";
+      quoted.push_back(HexDigit(static_cast<unsigned char>(c) >> 4));
+      quoted.push_back(HexDigit(c));
       ++at;
       continue;
     }
@@ -63,5 +65,13 @@ std::string JsonQuoted(std::string_view text) {
 }
 
 std::string Utf8Of(std::string_view text, TEncoding encoding) {
-  return encoding == TEncoding::ShiftJis ? ShiftJisToUtf8Shown(text) : std::string(text);
+  std::string result;
+  if (Convert(text, encoding, TEncoding::Utf8, result)) return result;
+  result.clear();
+  std::string converted;
+  for (std::size_t at = 0; at < text.size(); at += CharLength(text, at, encoding)) {
+    const std::string_view c = text.substr(at, CharLength(text, at, encoding));
+    result += Convert(c, encoding, TEncoding::Utf8, converted) ? converted : std::string(c);
+  }
+  return result;
 }

@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
   TCommandLine line;
   std::string problem;
   const bool usable = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), line, problem);
-  const TEncoding encoding = line.Encoding.value_or(PlatformEncoding());
+  const TEncoding encoding = line.Encoding.value_or(DefaultEncoding());
   TReporter report(encoding);
   try {
     if (!usable) {
@@ -37,15 +37,14 @@ int main(int argc, char** argv) {
       const std::string text = line.Help      ? kUsage
                                : line.Version ? std::string("tandelo-cli " TANDELO_VERSION_TEXT "\n")
                                               : RuleFileFormat();
-      TLineWriter out(stdout, TEncoding::ShiftJis);
-      out.RawLine(text.substr(0, text.size() - 1));
+      TLineWriter(stdout, encoding).Now(text);
       return kExitDone;
     }
     switch (line.Command) {
       case TCommand::Names:
-        return RunNamesCommand(line, encoding, report);
+        return RunNamesCommand(line, report);
       case TCommand::Copy:
-        return RunCopyCommand(line, encoding, report);
+        return RunCopyCommand(line, report);
       case TCommand::Undo:
         return RunUndoCommand(line, report);
       case TCommand::History:

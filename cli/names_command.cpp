@@ -3,25 +3,18 @@
 #include "cli/json.h"
 #include "cli/rule_input.h"
 
-TEncoding FileNameEncoding(TEncoding encoding) {
-  return PlatformEncoding() == TEncoding::ShiftJis ? TEncoding::ShiftJis : encoding;
-}
-
-std::string EnginePath(const std::string& path, TEncoding encoding) {
-  return FileNameEncoding(encoding) == TEncoding::Utf8 ? Utf8ToShiftJisShown(path) : path;
-}
-
-int RunNamesCommand(const TCommandLine& line, TEncoding encoding, TReporter& report) {
+int RunNamesCommand(const TCommandLine& line, TReporter& report) {
+  const TEncoding encoding = report.Encoding();
   TRuleTree tree;
   if (!ReadRules(line.Operand, line.Encoding, tree, report)) return kExitUsage;
   std::vector<std::string> names;
-  if (!PrepareFileNames(tree, line.Join, EnginePath(line.Source.value_or(""), encoding), names, report)) {
+  if (!PrepareFileNames(tree, line.Join, PathText(line.Source.value_or(""), encoding), encoding, names, report)) {
     return kExitUsage;
   }
-  TLineWriter out(stdout, line.Json ? kAsItIs : encoding);
+  TLineWriter out(stdout, line.Json ? TEncoding::Utf8 : encoding);
   if (line.Null) out.SetLineEnd('\0');
   for (const std::string& name : names) {
-    out.Line(line.Json ? TJsonObject().Text("name", Utf8Of(name, TEncoding::ShiftJis)).Str() : name);
+    out.Line(line.Json ? TJsonObject().Text("name", Utf8Of(name, encoding)).Str() : name);
   }
   out.Flush();
   return kExitDone;

@@ -7,12 +7,11 @@
 namespace {
 
 constexpr std::size_t kBlockSize = std::size_t{1} << 20;
-const std::string kPrefix = "tandelo-cli: ";
 
 }  // namespace
 
-std::string Shown(std::string_view text, TEncoding encoding) {
-  return encoding == TEncoding::Utf8 ? ShiftJisToUtf8Shown(text) : std::string(text);
+std::string ProgramWords(std::string_view text, TEncoding encoding) {
+  return Shown(text, TEncoding::ShiftJis, encoding);
 }
 
 TLineWriter::~TLineWriter() {
@@ -28,32 +27,39 @@ void TLineWriter::Line(std::string_view text) {
   if (atOnce_ || buffer_.size() >= kBlockSize) Flush();
 }
 
-void TLineWriter::RawLine(std::string_view text) {
+void TLineWriter::Now(std::string_view text) {
   Flush();
-  Write(std::string(text) + "\n");
+  Write(std::string(text));
 }
 
 void TLineWriter::Flush() {
   if (buffer_.empty()) return;
-  const std::string block = encoding_ == TEncoding::Utf8 ? ShiftJisToUtf8Shown(buffer_) : std::move(buffer_);
-  buffer_.clear();
+  std::string block;
+  block.swap(buffer_);
   Write(block);
 }
 
 void TLineWriter::Write(const std::string& bytes) {
+  switch (WriteToConsole(file_, bytes, encoding_)) {
+    case TConsoleWrite::Written:
+      return;
+    case TConsoleWrite::Failed:
+      throw TOutputFailed("cannot write to the console");
+    case TConsoleWrite::NotAConsole:
+      break;
+  }
   if (std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size() && std::fflush(file_) == 0) return;
   // A closed pipe: EPIPE here (with SIGPIPE ignored), EINVAL from Wine's write to a closed pipe.
   if (errno == EPIPE || errno == EINVAL) throw TOutputClosed{};
   throw TOutputFailed(std::string("cannot write the output: ") + std::strerror(errno));
 }
 
-void TReporter::ShowMessage(const std::string& text) {
-  err_.Line(kPrefix + text);
-  err_.Flush();
-}
+void TReporter::ShowMessage(const std::string& text) { Say(ProgramWords(text, encoding_)); }
 
-void TReporter::Say(const std::string& text) { err_.RawLine(kPrefix + text); }
+void TReporter::Say(const std::string& text) { err_.Now(kMessagePrefix + text + "\n"); }
 
 void TReporter::SayAbout(const std::string& place, const std::string& text) {
-  err_.RawLine(kPrefix + place + ": " + Shown(text, encoding_));
+  Say(place + ": " + ProgramWords(text, encoding_));
 }
+
+void TReporter::Ask(const std::string& text) { err_.Now(kMessagePrefix + text); }

@@ -16,9 +16,10 @@ struct TOutputFailed : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Lines of engine text (Shift-JIS) to a stream, in the chosen encoding. Lines are gathered into
-// large blocks, so a million names cost a few dozen writes; a block always ends at a line end,
-// and LF is never the second byte of a Shift-JIS character, so no character is cut in two.
+// Lines to a stream, in the encoding its text is in: as they are to a file or a pipe, through the
+// console's Unicode interface to a Windows console. Lines are gathered into large blocks, so a
+// million names cost a few dozen writes; a block always ends at a line end, and a line end is
+// never a byte of a character of several bytes, so no character is cut in two.
 class TLineWriter {
  public:
   TLineWriter(std::FILE* file, TEncoding encoding) : file_(file), encoding_(encoding) {}
@@ -26,14 +27,15 @@ class TLineWriter {
   TLineWriter(const TLineWriter&) = delete;
   TLineWriter& operator=(const TLineWriter&) = delete;
 
-  // Engine text, converted, ended by the line end (a NUL for --null).
+  // A line, ended by the line end (a NUL for --null).
   void Line(std::string_view text);
   void SetLineEnd(char end) { end_ = end; }
   // Writes each line as it comes, so that the first line that cannot be written stops what is
   // being done (a copy or an undo) at once, not a block of lines later.
   void SetEachLineAtOnce() { atOnce_ = true; }
-  // Text already in the output's encoding (paths as given, the command's own words).
-  void RawLine(std::string_view text);
+  // Text written at once, after what waits: a line ended by "\n", or a question, whose answer
+  // follows on the same line.
+  void Now(std::string_view text);
   void Flush();  // throws TOutputClosed, or TOutputFailed for another write error
 
  private:
@@ -46,28 +48,31 @@ class TLineWriter {
   std::string buffer_;
 };
 
-// A writer in the engine's own encoding converts nothing: for bytes already as they are to go out
-// (JSON, which is UTF-8 on every platform; paths as the platform gave them).
-inline constexpr TEncoding kAsItIs = TEncoding::ShiftJis;
-
-// The command's reports on standard error, each starting with "tandelo-cli: " and written at once.
+// The command's reports on standard error, each starting with "tandelo-cli: " and written at once,
+// in the run's text.
 class TReporter : public IMessageSink {
  public:
   explicit TReporter(TEncoding encoding) : encoding_(encoding), err_(stderr, encoding) {}
-  // An engine message (Shift-JIS).
+  TEncoding Encoding() const { return encoding_; }
+  // A message of the program's (its words, Shift-JIS).
   void ShowMessage(const std::string& text) override;
-  // The command's own words; paths in them as the platform gave them.
+  // The command's own words, in the run's text (a path in them as PathText shows it).
   void Say(const std::string& text);
-  // `place` (the platform's text, as a path and line) then ": " and an engine message.
+  // `place` (the run's text, as a path and line) then ": " and a message of the program's.
   void SayAbout(const std::string& place, const std::string& text);
+  // A question, in the run's text, left open on its line for the answer.
+  void Ask(const std::string& text);
 
  private:
   TEncoding encoding_;
   TLineWriter err_;
 };
 
-// Engine text in the output's encoding.
-std::string Shown(std::string_view text, TEncoding encoding);
+// The program's words (Shift-JIS) in the run's text.
+std::string ProgramWords(std::string_view text, TEncoding encoding);
+
+// Every message of the command starts with this.
+inline constexpr char kMessagePrefix[] = "tandelo-cli: ";
 
 // The exit status when the output was closed under the command (as a shell reports SIGPIPE).
 constexpr int kOutputClosedStatus = 141;

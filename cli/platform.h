@@ -11,10 +11,14 @@
 
 // What the command needs of the platform; paths are the platform's bytes.
 extern const char kPathSeparator;
+// How the system reads the names of files: kPathSeparator, and the encoding of its calls' text
+// (Windows: its code page's; Linux separates at every "/" byte, whatever the text).
+TNameForm PlatformNames();
 
-// The copier into `folder`, given names within it separated by kPathSeparator; throws
-// std::runtime_error when the folder cannot be opened.
-std::unique_ptr<IFileCopier> MakeFileCopier(const std::string& folder, ICopyWitness* witness);
+// The copier of `source` into `folder`, given names within it separated by kPathSeparator;
+// throws std::runtime_error when the folder cannot be opened.
+std::unique_ptr<ICopyTarget> MakeFileCopier(const std::string& source, const std::string& folder,
+                                            ICopyWitness* witness);
 std::unique_ptr<IFileRemover> MakeFileRemover();
 // A new journal at `path`, held by its run until it is destroyed; throws std::runtime_error.
 std::unique_ptr<IJournalFile> MakeJournalFile(const std::string& path);
@@ -89,7 +93,7 @@ std::unique_ptr<ICopyLook> MakeCopyLook(const std::string& folder);
 template <typename TPlatformCopier>
 class TCopyLook : public ICopyLook {
  public:
-  explicit TCopyLook(const std::string& folder) : copier_(folder) {}
+  explicit TCopyLook(const std::string& folder) : copier_(std::string(), folder) {}
   TCopyOutcome Look(const std::string& name, std::string& landing) override { return copier_.Look(name, &landing); }
 
  private:

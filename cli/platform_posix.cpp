@@ -16,8 +16,11 @@
 
 const char kPathSeparator = '/';
 
-std::unique_ptr<IFileCopier> MakeFileCopier(const std::string& folder, ICopyWitness* witness) {
-  return std::make_unique<TPosixFileCopier>(folder, witness);
+TNameForm PlatformNames() { return {TEncoding::Utf8, kPathSeparator}; }
+
+std::unique_ptr<ICopyTarget> MakeFileCopier(const std::string& source, const std::string& folder,
+                                            ICopyWitness* witness) {
+  return std::make_unique<TPosixFileCopier>(source, folder, witness);
 }
 
 std::unique_ptr<IFileRemover> MakeFileRemover() { return std::make_unique<TPosixFileRemover>(); }

@@ -11,9 +11,13 @@
 
 const char kPathSeparator = '\\';
 
-std::unique_ptr<IFileCopier> MakeFileCopier(const std::string& folder, ICopyWitness* witness) {
+TNameForm PlatformNames() { return {SystemNameEncoding(), kPathSeparator}; }
+
+std::unique_ptr<ICopyTarget> MakeFileCopier(const std::string& source, const std::string& folder,
+                                            ICopyWitness* witness) {
   // No name ever holds a part: each copy is made under a temporary name and renamed when complete.
-  return std::make_unique<TWin32FileCopier>(folder, TStillWorking{}, witness, TWin32FileCopier::TWay::TemporaryName);
+  return std::make_unique<TWin32FileCopier>(source, folder, TStillWorking{}, witness,
+                                            TWin32FileCopier::TWay::TemporaryName);
 }
 
 std::unique_ptr<IFileRemover> MakeFileRemover() { return std::make_unique<TWin32FileRemover>(); }

@@ -7,6 +7,7 @@
 
 #include "naming/mbcs.h"
 #include "naming/text_codes.h"
+#include "cli/text_encoding.h"
 
 namespace {
 
@@ -38,30 +39,64 @@ constexpr TRuleSyntax kRules[] = {
 
 const char kNulInAString[] = "a NUL (\\x00) in a string: no name can hold one";
 
+// Bytes written as \xHH, which are bytes of Shift-JIS whatever the run's text is, so that a rule
+// file means the same names in either encoding: in a run in UTF-8 each stretch of them becomes the
+// characters it writes. A stretch that is no text of Shift-JIS is refused there.
+class TEscapedBytes {
+ public:
+  explicit TEscapedBytes(TEncoding encoding) : encoding_(encoding) {}
+  void Add(char byte) { bytes_.push_back(byte); }
+  // Puts the stretch into `result`, as the run's text.
+  void MoveTo(std::string& result) {
+    if (bytes_.empty()) return;
+    std::string converted;
+    if (!Convert(bytes_, TEncoding::ShiftJis, encoding_, converted) ||
+        (encoding_ == TEncoding::Utf8 && FirstNonShiftJis(bytes_) != std::string::npos)) {
+      std::string written;
+      for (const char byte : bytes_) {
+        written += "\\x" + std::string{HexDigit(static_cast<unsigned char>(byte) >> 4), HexDigit(byte)};
+      }
+      throw TBadLine{written + " is not Shift-JIS text (\\xHH writes a byte of Shift-JIS; --encoding shift-jis "
+                               "takes any bytes)"};
+    }
+    result += converted;
+    bytes_.clear();
+  }
+
+ private:
+  TEncoding encoding_;
+  std::string bytes_;
+};
+
 // Reads the string whose opening quote is at `pos`, leaving `pos` after the closing quote.
-std::string ReadQuoted(std::string_view text, std::size_t& pos) {
+std::string ReadQuoted(std::string_view text, std::size_t& pos, TEncoding encoding) {
   std::string result;
+  TEscapedBytes escaped(encoding);
   ++pos;
   while (pos < text.size()) {
     const char c = text[pos++];
-    if (c == '"') return result;
     if (c == '\0') throw TBadLine{kNulInAString};
+    const bool escape = c == '\\' && pos < text.size();
+    if (!escape || text[pos] != 'x') escaped.MoveTo(result);
+    if (c == '"') return result;
     if (c != '\\') {
-      result.push_back(c);
-      // The second byte of a character such as 表 is the byte of "\": it must not start an escape.
-      if (IsLeadByte(static_cast<unsigned char>(c)) && pos < text.size()) result.push_back(text[pos++]);
+      // No byte of a character of several is a quote or a backslash: in Shift-JIS the second byte
+      // of a character such as 表 is the byte of "\".
+      const std::size_t length = CharLength(text, pos - 1, encoding);
+      result.append(text.substr(pos - 1, length));
+      pos += length - 1;
       continue;
     }
-    if (pos == text.size()) break;
-    const char escape = text[pos++];
-    if (escape == '"' || escape == '\\') {
-      result.push_back(escape);
-    } else if (escape == 'x' && pos + 1 < text.size() && HexDigitValue(text[pos]) >= 0 &&
+    if (!escape) break;
+    const char kind = text[pos++];
+    if (kind == '"' || kind == '\\') {
+      result.push_back(kind);
+    } else if (kind == 'x' && pos + 1 < text.size() && HexDigitValue(text[pos]) >= 0 &&
                HexDigitValue(text[pos + 1]) >= 0) {
       const char byte = static_cast<char>(HexDigitValue(text[pos]) * 16 + HexDigitValue(text[pos + 1]));
       // A NUL ends a name for the system, and splits it in two where names are listed apart by NULs.
       if (byte == '\0') throw TBadLine{kNulInAString};
-      result.push_back(byte);
+      escaped.Add(byte);
       pos += 2;
     } else {
       throw TBadLine{"bad escape in a string (use \\\", \\\\ or \\xHH with two hex digits)"};
@@ -70,7 +105,7 @@ std::string ReadQuoted(std::string_view text, std::size_t& pos) {
   throw TBadLine{"unterminated string"};
 }
 
-std::vector<TToken> Tokenize(std::string_view text) {
+std::vector<TToken> Tokenize(std::string_view text, TEncoding encoding) {
   std::vector<TToken> tokens;
   std::size_t pos = 0;
   for (;;) {
@@ -78,7 +113,7 @@ std::vector<TToken> Tokenize(std::string_view text) {
     // A "#" that starts a word begins a comment; inside quotes it is text.
     if (pos == text.size() || text[pos] == '#') return tokens;
     if (text[pos] == '"') {
-      tokens.push_back({true, ReadQuoted(text, pos)});
+      tokens.push_back({true, ReadQuoted(text, pos, encoding)});
       if (pos < text.size() && text[pos] != ' ') throw TBadLine{"expected a space after the closing quote"};
     } else {
       const std::size_t end = std::min(text.find(' ', pos), text.size());
@@ -107,8 +142,8 @@ std::size_t PadWidth(const std::string& from, const std::string& to) {
   return zeroLed(from) || zeroLed(to) ? std::max(from.size(), to.size()) : 0;
 }
 
-TCopyInfo ParseRule(std::string_view text) {
-  std::vector<TToken> tokens = Tokenize(text);
+TCopyInfo ParseRule(std::string_view text, TEncoding encoding) {
+  std::vector<TToken> tokens = Tokenize(text, encoding);
   const TToken& keyword = tokens.front();
   const auto syntax = std::find_if(std::begin(kRules), std::end(kRules), [&](const TRuleSyntax& rule) {
     return !keyword.Quoted && keyword.Text == rule.Keyword;
@@ -145,7 +180,7 @@ TCopyInfo ParseRule(std::string_view text) {
 
 // `parents[k]` is where a rule at level k goes: the root, then the last rule read at each level.
 // True when the line held a rule.
-bool ReadLine(std::string_view line, TRuleTree& tree, std::vector<TRuleNode*>& parents) {
+bool ReadLine(std::string_view line, TEncoding encoding, TRuleTree& tree, std::vector<TRuleNode*>& parents) {
   const std::size_t indent = line.find_first_not_of(" \t");
   if (indent == std::string_view::npos || line[indent] == '#') return false;
   if (line.substr(0, indent).find('\t') != std::string_view::npos) throw TBadLine{"tab in the indentation"};
@@ -155,7 +190,7 @@ bool ReadLine(std::string_view line, TRuleTree& tree, std::vector<TRuleNode*>& p
     throw TBadLine{parents.size() == 1 ? "the first rule must not be indented"
                                        : "indented more than one level deeper than the rule before"};
   }
-  const TCopyInfo info = ParseRule(line.substr(indent));
+  const TCopyInfo info = ParseRule(line.substr(indent), encoding);
   TRuleNode& node = tree.AddRule(*parents[level]);
   *node.Data() = info;
   parents.resize(level + 1);
@@ -165,7 +200,7 @@ bool ReadLine(std::string_view line, TRuleTree& tree, std::vector<TRuleNode*>& p
 
 }  // namespace
 
-bool ParseRuleFile(std::string_view text, TRuleTree& tree, TRuleFileError& error,
+bool ParseRuleFile(std::string_view text, TEncoding encoding, TRuleTree& tree, TRuleFileError& error,
                    std::vector<std::size_t>* ruleLines) {
   std::vector<TRuleNode*> parents{&tree.Root()};
   std::size_t lineNumber = 0;
@@ -176,7 +211,7 @@ bool ParseRuleFile(std::string_view text, TRuleTree& tree, TRuleFileError& error
     ++lineNumber;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     try {
-      if (ReadLine(line, tree, parents) && ruleLines) ruleLines->push_back(lineNumber);
+      if (ReadLine(line, encoding, tree, parents) && ruleLines) ruleLines->push_back(lineNumber);
     } catch (const TBadLine& bad) {
       error = {lineNumber, bad.Message};
       return false;
@@ -202,13 +237,15 @@ std::string RuleFileFormat() {
          "\n"
          "A \"#\" at the start of a line, or at the start of a word after a rule (not inside\n"
          "quotes), starts a comment; blank lines are skipped. Quoted strings take \\\", \\\\ and\n"
-         "\\xHH (a byte of Shift-JIS, never \\x00: no name holds a NUL).\n"
+         "\\xHH (a byte of Shift-JIS, never \\x00: no name holds a NUL; in a run in UTF-8 a stretch\n"
+         "of them is the Shift-JIS text it writes).\n"
          "\n"
          "A byte-order mark decides a rule file's encoding: UTF-8, or UTF-16 (as Windows\n"
          "PowerShell 5.1 writes with >). Without one, text valid as UTF-8 is UTF-8, and other text\n"
          "is Shift-JIS, unless it reads as UTF-8 with stray bytes in it. A byte that is not of the\n"
-         "encoding so found is refused with its line and column, and so is a character Shift-JIS\n"
-         "cannot hold. --encoding sets the encoding instead.\n"
+         "encoding so found is refused with its line and column. The names are made in UTF-8, any\n"
+         "character Unicode has; with --encoding shift-jis, which also reads the rule file as\n"
+         "Shift-JIS, in Shift-JIS, and a character it cannot hold is refused.\n"
          "A rule file given as '-' is read from standard input.\n"
          "\n"
          "A number bound written with a leading zero (01, -05; 0 and -0 alone have none) pads\n"

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "naming/mbcs.h"
 #include "naming/rule_tree.h"
 
 // Where a rule file is malformed: the line (counted from 1) and what is wrong with it.
@@ -25,13 +26,14 @@ struct TRuleFileError {
 //   fixed "TEXT"
 //   any "LINE" ...            zero or more strings, empty ones included
 // Quoted strings take \" \\ and \xHH, but not a NUL, escaped or not: no name holds one, and it would
-// split a name in two where names are listed apart by NULs. Every other byte stands for itself,
-// double-byte characters (Shift-JIS) included.
+// split a name in two where names are listed apart by NULs. A \xHH is a byte of Shift-JIS, in a
+// text in UTF-8 too, where each stretch of them becomes the characters it writes (a stretch that
+// is no Shift-JIS text is refused). Every other byte stands for itself. `text` is in `encoding`.
 //
 // On a malformed line returns false with `error` filled; the rules before that line stay in the tree.
 // `ruleLines`, when given, gets the line of each rule read, in the order of the file, which is the
 // tree's pre-order.
-bool ParseRuleFile(std::string_view text, TRuleTree& tree, TRuleFileError& error,
+bool ParseRuleFile(std::string_view text, TEncoding encoding, TRuleTree& tree, TRuleFileError& error,
                    std::vector<std::size_t>* ruleLines = nullptr);
 
 // The format of a rule file, for people (help rules and the manual page): paragraphs apart by

@@ -12,13 +12,16 @@
 
 namespace {
 
-// Why `line`, well-formed UTF-8, does not convert: its first character that Shift-JIS lacks.
+// Why `line`, well-formed UTF-8, does not convert: its first character that Shift-JIS lacks, by
+// its code point, since the message is shown in Shift-JIS, which cannot show it.
 std::string Unconvertible(std::string_view line) {
   std::string converted;
   for (std::size_t at = 0; at < line.size();) {
     const std::size_t length = Utf8SequenceLength(line, at);
     const std::string_view character = line.substr(at, length);
-    if (!Utf8ToShiftJis(character, converted)) return "'" + std::string(character) + "' cannot be held in Shift-JIS";
+    if (!Utf8ToShiftJis(character, converted)) {
+      return CodePointName(character) + " cannot be held in Shift-JIS";
+    }
     at += length;
   }
   return "this line does not convert to Shift-JIS";
@@ -96,7 +99,7 @@ bool ToShiftJis(std::string_view text, std::string& converted, TRuleFileError& e
 
 }  // namespace
 
-bool ToEngineText(std::string& text, std::optional<TEncoding> forced, TRuleFileError& error) {
+bool ToRunText(std::string& text, std::optional<TEncoding> forced, TEncoding run, TRuleFileError& error) {
   std::string_view rest = text;
   const TByteOrderMark mark = forced == TEncoding::ShiftJis ? TByteOrderMark::None : ByteOrderMarkOf(rest);
   std::string decoded;
@@ -126,18 +129,23 @@ bool ToEngineText(std::string& text, std::optional<TEncoding> forced, TRuleFileE
       encoding = TEncoding::ShiftJis;
     }
   }
-  if (encoding == TEncoding::Utf8) {
-    std::string converted;
-    if (!ToShiftJis(rest, converted, error)) return false;
-    text.swap(converted);
-    return true;
+  if (encoding == TEncoding::ShiftJis) {
+    if (const std::size_t bad = FirstNonShiftJis(rest); bad != std::string_view::npos) {
+      error = ByteFault(rest, bad, TEncoding::ShiftJis,
+                        forced ? "is not Shift-JIS" : "is not Shift-JIS, and the file is not UTF-8 either");
+      return false;
+    }
   }
-  if (const std::size_t bad = FirstNonShiftJis(rest); bad != std::string_view::npos) {
-    error = ByteFault(rest, bad, TEncoding::ShiftJis,
-                      forced ? "is not Shift-JIS" : "is not Shift-JIS, and the file is not UTF-8 either");
+  std::string converted;
+  if (encoding == run) {
+    converted = std::string(rest);
+  } else if (run == TEncoding::ShiftJis) {
+    if (!ToShiftJis(rest, converted, error)) return false;
+  } else if (!ShiftJisToUtf8(rest, converted)) {
+    error = {1, "this file does not convert to UTF-8"};  // checked above: only a converter could fail
     return false;
   }
-  text = std::string(rest);
+  text.swap(converted);
   return true;
 }
 
@@ -158,20 +166,23 @@ bool ReadWholeFile(const std::string& path, std::string& text, std::string& prob
 }
 
 bool ReadRules(const std::string& path, std::optional<TEncoding> forced, TRuleTree& tree, TReporter& report) {
+  const TEncoding run = report.Encoding();
   std::string text;
   std::string problem;
   if (!ReadWholeFile(path, text, problem)) {
-    report.Say(problem);
+    report.Say(PathText(problem, run));
     return false;
   }
+  // The file's path in the run's text, for every message about the file.
+  const std::string place = PathText(path, run);
   TRuleFileError error;
-  if (!ToEngineText(text, forced, error)) {
-    report.Say(path + ":" + std::to_string(error.Line) + ": " + error.Message);
+  if (!ToRunText(text, forced, run, error)) {
+    report.Say(place + ":" + std::to_string(error.Line) + ": " + error.Message);
     return false;
   }
   std::vector<std::size_t> ruleLines;
-  if (!ParseRuleFile(text, tree, error, &ruleLines)) {
-    report.SayAbout(path + ":" + std::to_string(error.Line), error.Message);
+  if (!ParseRuleFile(text, run, tree, error, &ruleLines)) {
+    report.Say(place + ":" + std::to_string(error.Line) + ": " + error.Message);
     return false;
   }
   // The program's own message for each bad rule, where the rule stands in the file.
@@ -181,7 +192,7 @@ bool ReadRules(const std::string& path, std::optional<TEncoding> forced, TRuleTr
     if (node.IsRoot()) return;
     const std::size_t line = ruleLines.at(rule++);
     if (const std::string* message = RuleProblem(*node.Data())) {
-      report.SayAbout(path + ":" + std::to_string(line), *message);
+      report.SayAbout(place + ":" + std::to_string(line), *message);
       valid = false;
     }
   });

@@ -1,20 +1,19 @@
 #include "cli/text_encoding.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
 
 #include "naming/mbcs.h"
+#include "naming/text_codes.h"
 
 namespace {
-
-// The first bytes of Shift-JIS pairs, fixed here rather than asked of the system: text is judged
-// the same on every platform, whatever code page the process runs in.
-bool IsShiftJisLead(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
 
 // Bytes of the character of well-formed Shift-JIS at `at`: 1, 2, or 0 where none starts.
 std::size_t ShiftJisLength(std::string_view text, std::size_t at) {
   const auto byte = static_cast<unsigned char>(text[at]);
   if (byte < 0x80 || (byte >= 0xA1 && byte <= 0xDF)) return 1;
-  if (!IsShiftJisLead(byte)) return 0;
+  if (!IsLeadByte(byte)) return 0;
   return at + 1 < text.size() && IsTrailByte(static_cast<unsigned char>(text[at + 1])) ? 2 : 0;
 }
 
@@ -53,7 +52,63 @@ void AppendUtf8(char32_t code, std::string& result) {
   }
 }
 
+// The code point of the well-formed UTF-8 character `c`.
+char32_t CodeOf(std::string_view c) {
+  const auto byte = [&](std::size_t i) { return static_cast<char32_t>(static_cast<unsigned char>(c[i])); };
+  if (c.size() == 1) return byte(0);
+  char32_t code = byte(0) & (0x7F >> c.size());
+  for (std::size_t i = 1; i < c.size(); ++i) code = code << 6 | (byte(i) & 0x3F);
+  return code;
+}
+
+void AppendEscape(std::string& result, char kind, std::uint32_t value, int digits) {
+  result.push_back('\\');
+  result.push_back(kind);
+  for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) result.push_back(HexDigit(static_cast<int>(value >> shift)));
+}
+
 }  // namespace
+
+std::string CodePointName(std::string_view character) {
+  char text[16];
+  std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(CodeOf(character)));
+  return text;
+}
+
+bool Convert(std::string_view text, TEncoding from, TEncoding to, std::string& result) {
+  if (from == to) {
+    result.assign(text);
+    return true;
+  }
+  return from == TEncoding::Utf8 ? Utf8ToShiftJis(text, result) : ShiftJisToUtf8(text, result);
+}
+
+std::string Shown(std::string_view text, TEncoding from, TEncoding to) {
+  std::string result;
+  if (Convert(text, from, to, result)) return result;
+  // Character by character, only for text that does not convert whole.
+  result.clear();
+  std::string converted;
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t length = from == TEncoding::Utf8 ? Utf8SequenceLength(text, at) : ShiftJisLength(text, at);
+    if (length == 0) {
+      AppendEscape(result, 'x', static_cast<unsigned char>(text[at]), 2);
+      ++at;
+      continue;
+    }
+    const std::string_view c = text.substr(at, length);
+    if (Convert(c, from, to, converted)) {
+      result += converted;
+    } else if (from == TEncoding::Utf8) {
+      const char32_t code = CodeOf(c);
+      AppendEscape(result, code > 0xFFFF ? 'U' : 'u', code, code > 0xFFFF ? 8 : 4);
+    } else {
+      for (const char byte : c) AppendEscape(result, 'x', static_cast<unsigned char>(byte), 2);
+    }
+    at += length;
+  }
+  return result;
+}
 
 std::size_t FirstNonShiftJis(std::string_view text) {
   std::size_t at = 0;

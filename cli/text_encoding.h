@@ -1,55 +1,55 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
-// The text at the program's edges (rule files, what it prints, file names on Linux) against the
-// engine's Shift-JIS (code page 932).
-enum class TEncoding { ShiftJis, Utf8 };
+#include "naming/mbcs.h"
 
-// Windows: its ANSI code page, Shift-JIS for this program; elsewhere UTF-8.
-TEncoding PlatformEncoding();
+// The command's text at its edges. A run's text (its rules, the names it makes, what it prints) is
+// in one encoding, UTF-8 unless it is told otherwise; paths are the platform's bytes, as the
+// command line and the system give them, and only shown in the run's text. The program's own words
+// are Shift-JIS, as they are compiled, and shown in the run's text where they are printed.
+
+// The encoding a run's text is in when --encoding does not say: UTF-8, but Shift-JIS on a Windows
+// that gives the command the Japanese code page (932) and not UTF-8 (Windows 10 before version
+// 1903, whose system locale is Japanese), since the system's calls then take Shift-JIS.
+TEncoding DefaultEncoding();
 
 // Exact conversions: false when a character has no counterpart (or the input is not valid in its
 // encoding). Throw std::runtime_error when the system has no converter.
 bool Utf8ToShiftJis(std::string_view text, std::string& result);
 bool ShiftJisToUtf8(std::string_view text, std::string& result);
+// Either way, or as it is when `from` is `to`.
+bool Convert(std::string_view text, TEncoding from, TEncoding to, std::string& result);
 
-// For reading only: what does not convert becomes "?".
-std::string ShiftJisToUtf8Shown(std::string_view text);
-std::string Utf8ToShiftJisShown(std::string_view text);
+// `text` in `from` as a person reads it in `to`: converted where it can be; a character `to` lacks
+// written as \uXXXX (\UXXXXXXXX beyond 16 bits), a byte that starts no character of `from` as
+// \xHH, never replaced by a look-alike or a "?". As it is when `from` is `to`.
+std::string Shown(std::string_view text, TEncoding from, TEncoding to);
 
-// The length of the well-formed UTF-8 sequence at `at` (1 for an ASCII byte), or 0 where none
-// starts: a stray continuation byte, a sequence cut short, longer than needed, for a surrogate or
-// beyond U+10FFFF.
-inline std::size_t Utf8SequenceLength(std::string_view text, std::size_t at) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(at);
-  if (lead < 0x80) return 1;
-  // The range of the second byte narrows for the leads whose full range would allow an overlong
-  // form, a surrogate or a code point past U+10FFFF.
-  std::size_t length = 0;
-  unsigned char low = 0x80, high = 0xBF;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (text.size() - at < length || byte(at + 1) < low || byte(at + 1) > high) return 0;
-  for (std::size_t i = 2; i < length; ++i) {
-    if (byte(at + i) < 0x80 || byte(at + i) > 0xBF) return 0;
-  }
-  return length;
-}
+// One well-formed UTF-8 character by its code point: "U+00E9", "U+1F600".
+std::string CodePointName(std::string_view character);
+
+// A path as the platform gave it (or the command's words around such paths), shown in `encoding`:
+// on Linux its bytes as they are; on Windows converted from the system's code page where that is
+// not `encoding`'s, as Shown shows a text.
+std::string PathText(const std::string& path, TEncoding encoding);
+// A path as UTF-8 for JSON: on Linux its bytes (JsonQuoted escapes those that are not UTF-8); on
+// Windows converted from the system's code page.
+std::string PathUtf8(const std::string& path);
+// A name in the run's text as the system's calls take it: on Linux its bytes; on Windows the same
+// bytes where the system's code page is `encoding`'s, else converted exactly. False with `problem`
+// ("U+B370 cannot be held in the system's code page 1252") when that code page cannot hold it.
+bool SystemName(const std::string& name, TEncoding encoding, std::string& result, std::string& problem);
+
+// A Windows console shows what is written to it through its Unicode interface, whatever its code
+// page, and never a character cut in two between writes; a file or a pipe takes the bytes.
+enum class TConsoleWrite { NotAConsole, Written, Failed };
+// Writes `text`, in `encoding`, to `file` through the console's Unicode interface when `file` is
+// a Windows console; NotAConsole, having written nothing, for a file, a pipe, or on Linux.
+TConsoleWrite WriteToConsole(std::FILE* file, std::string_view text, TEncoding encoding);
 
 // The offset of the first byte of `text` that starts no well-formed UTF-8 sequence; npos when
 // all of it is well-formed.
@@ -61,8 +61,6 @@ inline std::size_t FirstNonUtf8(std::string_view text) {
   }
   return std::string_view::npos;
 }
-
-inline bool IsUtf8(std::string_view text) { return FirstNonUtf8(text) == std::string_view::npos; }
 
 // The offset of the first byte of `text` that starts no Shift-JIS character (code page 932) the
 // system knows; npos when there is none. A byte that is no character in any Shift-JIS (0x80, 0xA0,

@@ -31,7 +31,7 @@ void Stopped(const TCommandLine& line, const TRunToUndo& run, const TCounts& cou
     done = count(TUndoResult::Removed) + " removed, " + count(TUndoResult::Absent) + " absent, " +
            count(TUndoResult::Kept) + " kept" + (run.State ? "; the run is not marked undone" : "");
   }
-  report.Say("undo stopped, " + why + ": " + done + "; journal: " + run.Path);
+  report.Say("undo stopped, " + why + ": " + done + "; journal: " + PathText(run.Path, report.Encoding()));
 }
 
 }  // namespace
@@ -40,29 +40,32 @@ int RunUndoCommand(const TCommandLine& line, TReporter& report) {
   TRunToUndo run;
   std::string problem;
   if (!HoldRunToUndo(line.Last ? std::nullopt : std::optional<std::string>(line.Operand), run, problem)) {
-    report.Say(problem);
+    report.Say(PathText(problem, report.Encoding()));
     return kExitUsage;
   }
-  if (line.Last) report.Say("journal: " + run.Path);
+  if (line.Last) report.Say("journal: " + PathText(run.Path, report.Encoding()));
   std::string text;
   TJournal journal;
   if (!ReadWholeJournal(*run.Journal, text, problem)) {
-    report.Say(problem);
+    report.Say(PathText(problem, report.Encoding()));
     return kExitUsage;
   }
-  if (!ReadJournal(text, kPathSeparator, journal, problem)) {
-    report.Say(run.Path + ": " + problem + "; nothing was removed");
+  if (!ReadJournal(text, PlatformNames(), journal, problem)) {
+    report.Say(PathText(run.Path + ": " + problem + "; nothing was removed", report.Encoding()));
     return kExitUsage;
   }
   const std::unique_ptr<IFileRemover> remover = MakeFileRemover();
-  // Paths are printed as the journal holds them, the platform's own bytes; in JSON as UTF-8. Each
-  // line goes out as its file is done, so that output that cannot be written stops the undo there;
-  // a dry run, which touches nothing, writes in blocks.
-  TLineWriter out(stdout, kAsItIs);
+  // Paths are printed as the journal holds them, the platform's own bytes, shown in the run's text;
+  // in JSON as UTF-8. Reasons are the program's words. Each line goes out as its file is done, so
+  // that output that cannot be written stops the undo there; a dry run, which touches nothing,
+  // writes in blocks.
+  const TEncoding encoding = report.Encoding();
+  TLineWriter out(stdout, line.Json ? TEncoding::Utf8 : encoding);
   if (!line.DryRun) out.SetEachLineAtOnce();
   if (line.Null) out.SetLineEnd('\0');
-  const auto path = [&](const std::string& name) { return journal.Folder + kPathSeparator + name; };
-  const auto utf8 = [](const std::string& text) { return Utf8Of(text, PlatformEncoding()); };
+  const auto fullPath = [&](const std::string& name) { return journal.Folder + kPathSeparator + name; };
+  const auto path = [&](const std::string& name) { return PathText(fullPath(name), encoding); };
+  const auto words = [&](const std::string& text) { return ProgramWords(text, encoding); };
   TCounts counts = {};
   std::string folderProblem;
   bool allRemoved = false;
@@ -71,21 +74,21 @@ int RunUndoCommand(const TCommandLine& line, TReporter& report) {
       ++counts[static_cast<int>(result.Result)];
       if (line.Json) {
         TJsonObject object;
-        object.Text("path", utf8(path(result.Name))).Text("result", ResultName(result.Result, line.DryRun));
-        if (!result.Reason.empty()) object.Text("reason", utf8(result.Reason));
+        object.Text("path", PathUtf8(fullPath(result.Name))).Text("result", ResultName(result.Result, line.DryRun));
+        if (!result.Reason.empty()) object.Text("reason", Utf8Of(result.Reason, TEncoding::ShiftJis));
         out.Line(object.Str());
         return;
       }
       switch (result.Result) {
         case TUndoResult::Removed:
           out.Line((line.DryRun ? "would remove " : "removed ") + path(result.Name) +
-                   (result.Reason.empty() ? "" : " (" + result.Reason + ")"));
+                   (result.Reason.empty() ? "" : " (" + words(result.Reason) + ")"));
           break;
         case TUndoResult::Absent:
           out.Line("absent " + path(result.Name));
           break;
         case TUndoResult::Kept:
-          out.Line("kept " + path(result.Name) + ": " + result.Reason);
+          out.Line("kept " + path(result.Name) + ": " + words(result.Reason));
           break;
       }
     }, folderProblem);
@@ -93,8 +96,8 @@ int RunUndoCommand(const TCommandLine& line, TReporter& report) {
       TJsonObject summary;
       summary.Flag("dry_run", line.DryRun).Number("removed", counts[static_cast<int>(TUndoResult::Removed)]);
       summary.Number("absent", counts[static_cast<int>(TUndoResult::Absent)]);
-      summary.Number("kept", counts[static_cast<int>(TUndoResult::Kept)]).Text("journal", utf8(run.Path));
-      if (!folderProblem.empty()) summary.Text("problem", utf8(folderProblem));
+      summary.Number("kept", counts[static_cast<int>(TUndoResult::Kept)]).Text("journal", PathUtf8(run.Path));
+      if (!folderProblem.empty()) summary.Text("problem", PathUtf8(folderProblem));
       out.Line(TJsonObject().Object("summary", summary).Str());
     }
     out.Flush();
@@ -106,12 +109,12 @@ int RunUndoCommand(const TCommandLine& line, TReporter& report) {
     Stopped(line, run, counts, "its output could not be written", report);
     return line.DryRun ? kExitUsage : kExitStopped;
   }
-  if (!folderProblem.empty()) report.Say(folderProblem);
+  if (!folderProblem.empty()) report.Say(PathText(folderProblem, encoding));
   // Undone once every file was judged; a folder that is not the run's leaves the run to undo
   // when it is back, not to be passed over for an older one.
   if (!line.DryRun && folderProblem.empty()) {
     if (const std::string markProblem = MarkUndone(run); !markProblem.empty()) {
-      report.Say(markProblem);
+      report.Say(PathText(markProblem, encoding));
       return kExitSomeLeft;
     }
   }

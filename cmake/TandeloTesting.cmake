@@ -16,10 +16,11 @@ else()
 endif()
 include(GoogleTest)
 
-# tandelo_add_test(NAME SOURCES... LIBS libs... [FILTER gtest-filter]): a GoogleTest executable
-# registered with CTest, one test each, or only those FILTER selects.
+# tandelo_add_test(NAME SOURCES... LIBS libs... [FILTER gtest-filter] [PROPERTIES name value...]):
+# a GoogleTest executable registered with CTest, one test each, or only those FILTER selects, each
+# with the test properties given.
 function(tandelo_add_test name)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "FILTER" "SOURCES;LIBS")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "FILTER" "SOURCES;LIBS;PROPERTIES")
   if(arg_FILTER)
     set(filter TEST_FILTER ${arg_FILTER})
   endif()
@@ -29,7 +30,7 @@ function(tandelo_add_test name)
     DISCOVERY_MODE ${TANDELO_DISCOVERY_MODE}
     DISCOVERY_TIMEOUT 60
     ${filter}
-    PROPERTIES TIMEOUT 60)
+    PROPERTIES TIMEOUT 60 ${arg_PROPERTIES})
 endfunction()
 
 # tandelo_check_large_address_aware(NAME TARGET): a test that TARGET's executable is linked

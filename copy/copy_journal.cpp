@@ -80,9 +80,10 @@ bool ReadFields(const std::vector<std::string_view>& words, std::size_t from, TF
 
 // Why `name` could lead out of the folder or to the folder itself; empty when it stays within.
 // With '\\' as the separator "/" separates too and a drive's colon is refused, as the system
-// reads such names; the second byte of a double-byte character is never a separator.
-std::string NameProblem(const std::string& name, char separator) {
+// reads such names; no byte of a character of several bytes is a separator.
+std::string NameProblem(const std::string& name, const TNameForm& form) {
   if (name.empty()) return "an empty name";
+  const char separator = form.Separator;
   const bool windows = separator == '\\';
   std::string problem;
   std::size_t partStart = 0;
@@ -102,7 +103,7 @@ std::string NameProblem(const std::string& name, char separator) {
     return true;
   };
   if (windows) {
-    ForEachSingleByte(name, visit);
+    ForEachSingleByte(name, form.Encoding, visit);
   } else {
     for (std::size_t i = 0; i < name.size() && visit(i);) ++i;
   }
@@ -140,8 +141,8 @@ bool TCopyCount::Line(std::string_view line) {
 }
 
 TCopyJournal::TCopyJournal(IJournalFile& file, const std::string& folder, const TFileIdentity& folderIdentity,
-                           char separator)
-    : file_(file), separator_(separator) {
+                           const TNameForm& names)
+    : file_(file), names_(names) {
   // One write: a kill leaves the journal empty or with both lines.
   try {
     file_.Append(kJournalHeader + "\nfolder " + EscapePath(folder) + " " + std::to_string(folderIdentity.Volume) +
@@ -175,7 +176,7 @@ void TCopyJournal::WriteHeldBack() {
 
 const std::string& TCopyJournal::Within(const std::string& name) const {
   if (name.empty()) return name;
-  if (const std::string why = NameProblem(name, separator_); !why.empty()) {
+  if (const std::string why = NameProblem(name, names_); !why.empty()) {
     throw std::logic_error("a copy outside the journal's folder: " + name);
   }
   return name;
@@ -223,14 +224,14 @@ void TCopyJournal::Failed(const std::string& destination) {
   Write("failed", destination, {}, nullptr);
 }
 
-TCopyOutcome TJournalingCopier::Copy(const std::string& source, const std::string& name) {
+TCopyOutcome TJournalingCopier::Copy(const std::string& name) {
   journal_.Begin();
-  TCopyOutcome outcome = copier_.Copy(source, name);
+  TCopyOutcome outcome = target_.Copy(name);
   if (outcome.Result != TCopyResult::Copied) journal_.Failed(name);
   return outcome;
 }
 
-bool ReadJournal(std::string_view text, char separator, TJournal& journal, std::string& problem) {
+bool ReadJournal(std::string_view text, const TNameForm& names, TJournal& journal, std::string& problem) {
   journal = {};
   std::vector<TUndoItem>& items = journal.Items;
   SkipByteOrderMark(text);
@@ -284,7 +285,7 @@ bool ReadJournal(std::string_view text, char separator, TJournal& journal, std::
     }
     for (const std::string* name : {&item.Name, &item.Temporary}) {
       if (name == &item.Temporary && name->empty()) continue;
-      if (const std::string why = NameProblem(*name, separator); !why.empty()) return bad("holds " + why);
+      if (const std::string why = NameProblem(*name, names); !why.empty()) return bad("holds " + why);
     }
     const std::string_view kind = words[1];
     const bool atItsName = item.Temporary.empty();

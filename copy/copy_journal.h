@@ -140,9 +140,10 @@ class IJournalFile {
 class TCopyJournal : public ICopyWitness {
  public:
   // Writes the header and the folder's line; throws std::runtime_error when it cannot, after
-  // discarding the file. `folder` is the run's folder in full; names within it are separated by
-  // `separator`.
-  TCopyJournal(IJournalFile& file, const std::string& folder, const TFileIdentity& folderIdentity, char separator);
+  // discarding the file. `folder` is the run's folder in full; names within it are the platform's,
+  // in the form `names` gives (their separator, and the encoding the system reads them in).
+  TCopyJournal(IJournalFile& file, const std::string& folder, const TFileIdentity& folderIdentity,
+               const TNameForm& names);
 
   void Creating(const std::string& destination, const std::string& temporary) override;
   void Opened(const std::string& destination, const std::string& temporary, const TFileIdentity& file) override;
@@ -168,7 +169,7 @@ class TCopyJournal : public ICopyWitness {
   void WriteHeldBack();
 
   IJournalFile& file_;
-  char separator_;
+  TNameForm names_;
   std::uint64_t attempt_ = 0;
   bool attemptWritten_ = false;
   bool attemptCreated_ = false;  // a "created" line with a birth time is this attempt's last
@@ -180,13 +181,13 @@ class TCopyJournal : public ICopyWitness {
 
 // Journals every copy of another copier: each call is an attempt of its own, and a copy that does
 // not succeed is marked failed.
-class TJournalingCopier : public IFileCopier {
+class TJournalingCopier : public ICopyTarget {
  public:
-  TJournalingCopier(IFileCopier& copier, TCopyJournal& journal) : copier_(copier), journal_(journal) {}
-  TCopyOutcome Copy(const std::string& source, const std::string& name) override;
+  TJournalingCopier(ICopyTarget& target, TCopyJournal& journal) : target_(target), journal_(journal) {}
+  TCopyOutcome Copy(const std::string& name) override;
 
  private:
-  IFileCopier& copier_;
+  ICopyTarget& target_;
   TCopyJournal& journal_;
 };
 
@@ -206,11 +207,11 @@ struct TJournal {
   std::vector<TUndoItem> Items;  // in journal order
 };
 
-// Reads a journal whose names use `separator` ('\\' also takes "/", as the system does). False
-// with `problem` set when the text is not a journal, a finished line is malformed, or a name
-// could reach outside the folder (absolute, "." or "..", an empty part, a drive), with the line
-// number.
-bool ReadJournal(std::string_view text, char separator, TJournal& journal, std::string& problem);
+// Reads a journal whose names are in the form `names` gives ('\\' also takes "/", as the system
+// does). False with `problem` set when the text is not a journal, a finished line is malformed, or
+// a name could reach outside the folder (absolute, "." or "..", an empty part, a drive), with the
+// line number.
+bool ReadJournal(std::string_view text, const TNameForm& names, TJournal& journal, std::string& problem);
 
 // What is at a name in the folder now, as the platform sees it without following a final link.
 struct TFileState {

@@ -7,33 +7,33 @@
 const std::string kPromptCaption = "注意";
 const std::string kCopyDoneMessage = "ファイルのコピーが完了しました";
 const std::string kCopyStoppedMessage = "複製を中止しました";
+const std::string kContinueQuestion =
+    "複製を続行しますか？(「はい」を選択した場合、現在のファイルをスキップして、次以降のファイルを複製します。"
+    "「いいえ」を選択した場合は、複製を中止します。)";
 
 namespace {
 
 const std::string kExistsText = "はすでに存在します。";
 const std::string kNotCreatedText = "を作成できませんでした。";
 const std::string kNotReadText = "を読み込めませんでした。";
-const std::string kContinueQuestion =
-    "複製を続行しますか？(「はい」を選択した場合、現在のファイルをスキップして、次以降のファイルを複製します。"
-    "「いいえ」を選択した場合は、複製を中止します。)";
 
 }  // namespace
 
-std::string FailureText(const std::string& source, const std::string& destination, const TCopyOutcome& outcome) {
-  // Only a destination that exists is called so, and a source that cannot be read is named
-  // itself: the user then looks at the file that is at fault, not at the name being made.
-  if (outcome.Result == TCopyResult::Exists) return destination + kExistsText;
-  if (outcome.Result == TCopyResult::SourceUnreadable) return source + kNotReadText + outcome.Reason;
-  return destination + kNotCreatedText + outcome.Reason;
+bool IsAboutSource(const TCopyOutcome& outcome) { return outcome.Result == TCopyResult::SourceUnreadable; }
+
+std::string FailureWords(const TCopyOutcome& outcome) {
+  if (outcome.Result == TCopyResult::Exists) return kExistsText;
+  if (outcome.Result == TCopyResult::SourceUnreadable) return kNotReadText + outcome.Reason;
+  return kNotCreatedText + outcome.Reason;
 }
 
 std::string FailurePrompt(const std::string& source, const std::string& destination, const TCopyOutcome& outcome) {
-  return FailureText(source, destination, outcome) + kContinueQuestion;
+  return (IsAboutSource(outcome) ? source : destination) + FailureWords(outcome) + kContinueQuestion;
 }
 
-std::string WithSeparators(std::string name, char separator) {
+std::string WithSeparators(std::string name, char separator, TEncoding encoding) {
   if (separator != '\\') {
-    ForEachSingleByte(name, [&](std::size_t at) {
+    ForEachSingleByte(name, encoding, [&](std::size_t at) {
       if (name[at] == '\\') name[at] = separator;
       return true;
     });
@@ -41,30 +41,26 @@ std::string WithSeparators(std::string name, char separator) {
   return name;
 }
 
-std::string ShownDestination(const std::string& folder, const std::string& name, char separator) {
-  return folder + separator + WithSeparators(name, separator);
+std::string ShownDestination(const std::string& folder, const std::string& name, const TNameForm& form) {
+  return folder + form.Separator + WithSeparators(name, form.Separator, form.Encoding);
 }
 
-bool CopyFiles(const std::string& source, const std::string& folder, const std::vector<std::string>& names,
-               TCopyServices& services) {
+bool CopyFiles(const std::vector<std::string>& names, const TNameForm& form, ICopyTarget& target,
+               ICopyFront& front, IMessageSink& messages) {
   const std::size_t count = names.size();
-  const char separator = services.PathSeparator;
-  const auto stopRequested = [&] { return services.StopRequested && *services.StopRequested; };
   for (std::size_t i = 0; i < count; ++i) {
-    if (stopRequested()) return false;
-    std::string problem = FileNameProblem(names[i]);
-    const TCopyOutcome outcome = problem.empty() ? services.Copier.Copy(source, WithSeparators(names[i], separator))
-                                                 : TCopyOutcome{TCopyResult::Failed, std::move(problem)};
-    if (services.StillWorking) services.StillWorking();
-    if (services.NameDone) services.NameDone(i, outcome);
+    if (front.StopRequested()) return false;
+    std::string problem = FileNameProblem(names[i], form.Encoding);
+    const TCopyOutcome outcome = problem.empty()
+                                     ? target.Copy(WithSeparators(names[i], form.Separator, form.Encoding))
+                                     : TCopyOutcome{TCopyResult::Failed, std::move(problem)};
+    front.StillWorking();
+    front.NameDone(i, outcome);
     if (outcome.Result == TCopyResult::Copied) continue;
-    const std::string destination = ShownDestination(folder, names[i], separator);
-    const int answer =
-        services.Prompt.Ask(FailurePrompt(source, destination, outcome), kPromptCaption, kPromptYesNo);
-    if (stopRequested()) return false;
-    // Only a clear Yes skips: Escape (Cancel) or a box that could not be shown means stop.
-    if (answer != kAnswerYes) {
-      services.Messages.ShowMessage(kCopyStoppedMessage);
+    const TFailureAnswer answer = front.NotCopied(i, outcome);
+    if (front.StopRequested()) return false;
+    if (answer == TFailureAnswer::Stop) {
+      messages.ShowMessage(kCopyStoppedMessage);
       return false;
     }
   }
@@ -88,7 +84,7 @@ std::string TooManyNamesText(std::uint64_t count) {
 
 }  // namespace
 
-bool PrepareFileNames(const TRuleTree& tree, bool join, const std::string& source,
+bool PrepareFileNames(const TRuleTree& tree, bool join, const std::string& source, TEncoding encoding,
                       std::vector<std::string>& fileNames, IMessageSink& messages,
                       const TStillWorking& stillWorking) {
   if (!CheckCopyInfo(tree, messages)) return false;
@@ -103,12 +99,14 @@ bool PrepareFileNames(const TRuleTree& tree, bool join, const std::string& sourc
     messages.ShowMessage(TooManyNamesText(count));
     return false;
   }
-  fileNames = MakeFileNames(tree, join, source, stillWorking);
+  fileNames = MakeFileNames(tree, join, source, encoding, stillWorking);
   return true;
 }
 
-void RunCopy(const TRuleTree& tree, bool join, const std::string& source, const std::string& folder,
-             std::vector<std::string>& fileNames, TCopyServices& services) {
-  if (!PrepareFileNames(tree, join, source, fileNames, services.Messages, services.StillWorking)) return;
-  if (CopyFiles(source, folder, fileNames, services)) services.Messages.ShowMessage(kCopyDoneMessage);
+void RunCopy(const TRuleTree& tree, bool join, const std::string& source, std::vector<std::string>& fileNames,
+             ICopyTarget& target, ICopyFront& front, IMessageSink& messages) {
+  if (!PrepareFileNames(tree, join, source, TEncoding::ShiftJis, fileNames, messages, [&] { front.StillWorking(); })) {
+    return;
+  }
+  if (CopyFiles(fileNames, TNameForm{}, target, front, messages)) messages.ShowMessage(kCopyDoneMessage);
 }

@@ -88,8 +88,9 @@ void RemoveTemporary(int folder, const std::string& name, int file) {
 
 }  // namespace
 
-TPosixFileCopier::TPosixFileCopier(const std::string& folder, ICopyWitness* witness, TWay way)
-    : witness_(witness),
+TPosixFileCopier::TPosixFileCopier(std::string source, const std::string& folder, ICopyWitness* witness, TWay way)
+    : sourcePath_(std::move(source)),
+      witness_(witness),
       unnamedFirst_(way == TWay::Unnamed || way == TWay::UnnamedThroughProc),
       renameNoReplace_(way != TWay::TemporaryLinked),
       umask_(umask(0)),
@@ -108,11 +109,9 @@ TPosixFileCopier::~TPosixFileCopier() {
   if (sourceFd_ >= 0) close(sourceFd_);
 }
 
-int TPosixFileCopier::OpenSource(const std::string& source) {
-  if (sourceFd_ >= 0 && source == sourcePath_) return sourceFd_;
-  if (sourceFd_ >= 0) close(sourceFd_);
-  sourceFd_ = open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);  // a pipe must not hold the run
-  sourcePath_ = source;
+int TPosixFileCopier::OpenSource() {
+  // Without O_NONBLOCK a pipe would hold the run at its opening.
+  if (sourceFd_ < 0) sourceFd_ = open(sourcePath_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   return sourceFd_;
 }
 
@@ -127,8 +126,8 @@ int TPosixFileCopier::Name(int file, int folder, const std::string& name) {
   return linkat(AT_FDCWD, self.c_str(), folder, name.c_str(), AT_SYMLINK_FOLLOW);
 }
 
-TCopyOutcome TPosixFileCopier::Copy(const std::string& source, const std::string& name) {
-  const int from = OpenSource(source);
+TCopyOutcome TPosixFileCopier::Copy(const std::string& name) {
+  const int from = OpenSource();
   struct stat sourceState;
   if (from < 0 || fstat(from, &sourceState) != 0) return {TCopyResult::SourceUnreadable, std::strerror(errno)};
   // A device or a pipe would never end, or hold the run, or give each copy something else.

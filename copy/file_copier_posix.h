@@ -26,7 +26,7 @@
 //
 // The source is opened once and read through the same handle while the copies name the same
 // source, so one run copies one file even if another program replaces it midway.
-class TPosixFileCopier : public IFileCopier {
+class TPosixFileCopier : public ICopyTarget {
  public:
   // How a copy gets its name. Unnamed: linked by its handle where the kernel lets this process
   // (Linux 6.10 on, or with CAP_DAC_READ_SEARCH), else through its /proc entry. The others go
@@ -34,13 +34,14 @@ class TPosixFileCopier : public IFileCopier {
   // Temporary as on a file system without O_TMPFILE, TemporaryLinked as on one that also refuses
   // RENAME_NOREPLACE.
   enum class TWay { Unnamed, UnnamedThroughProc, Temporary, TemporaryLinked };
-  // Opens `folder`; throws std::runtime_error when it cannot.
-  explicit TPosixFileCopier(const std::string& folder, ICopyWitness* witness = nullptr, TWay way = TWay::Unnamed);
+  // Copies `source` into `folder`, which it opens; throws std::runtime_error when it cannot.
+  TPosixFileCopier(std::string source, const std::string& folder, ICopyWitness* witness = nullptr,
+                   TWay way = TWay::Unnamed);
   ~TPosixFileCopier() override;
   TPosixFileCopier(const TPosixFileCopier&) = delete;
   TPosixFileCopier& operator=(const TPosixFileCopier&) = delete;
 
-  TCopyOutcome Copy(const std::string& source, const std::string& name) override;
+  TCopyOutcome Copy(const std::string& name) override;
   // What a copy to `name` would meet before it makes anything, touching nothing: a name that
   // exists, a name it cannot reach or a folder this process may not add a file to (Failed, with
   // the reason Copy would give), or nothing. `landing`, when given, gets where the file would
@@ -49,8 +50,8 @@ class TPosixFileCopier : public IFileCopier {
   TCopyOutcome Look(const std::string& name, std::string* landing = nullptr);
 
  private:
-  // The handle of `source`, opened at its first copy; -1 with errno set when it cannot be opened.
-  int OpenSource(const std::string& source);
+  // The handle of the source, opened at the first copy; -1 with errno set when it cannot be opened.
+  int OpenSource();
   // Names the unnamed file `file` as `name` in `folder` (linkat: fails with EEXIST on a name that
   // exists). -1 with errno set on failure.
   int Name(int file, int folder, const std::string& name);
@@ -60,12 +61,12 @@ class TPosixFileCopier : public IFileCopier {
   TCopyOutcome CopyUnderTemporaryName(int from, const struct stat& source, int folder, const std::string& leaf,
                                       const std::string& name);
 
+  std::string sourcePath_;
   ICopyWitness* witness_;
   bool unnamedFirst_;
   bool renameNoReplace_;
   unsigned umask_;     // the process's, read once
   bool linkHandle_;    // linkat may take the handle itself (AT_EMPTY_PATH)
-  std::string sourcePath_;
   int sourceFd_ = -1;
   TFolderHandle folder_;
   unsigned long long nextTemporary_;

@@ -51,8 +51,10 @@ bool CopiedIdentity(TCopyProgress& progress, const std::string& destination, TId
          (!held || (file.Volume == made.Volume && file.Index == made.Index));
 }
 
-TWin32FileCopier::TWin32FileCopier(std::string folder, TStillWorking stillWorking, ICopyWitness* witness, TWay way)
-    : folder_(std::move(folder)), stillWorking_(std::move(stillWorking)), witness_(witness), way_(way) {
+TWin32FileCopier::TWin32FileCopier(std::string source, std::string folder, TStillWorking stillWorking,
+                                   ICopyWitness* witness, TWay way)
+    : sourcePath_(std::move(source)),
+      folder_(std::move(folder)), stillWorking_(std::move(stillWorking)), witness_(witness), way_(way) {
   // Temporary names differ between runs and processes without a shared counter.
   LARGE_INTEGER now{};
   QueryPerformanceCounter(&now);
@@ -87,8 +89,9 @@ TCopyOutcome TWin32FileCopier::Look(const std::string& name, std::string* landin
   return {};
 }
 
-TCopyOutcome TWin32FileCopier::Copy(const std::string& source, const std::string& name) {
-  if (way_ == TWay::TemporaryName) return CopyUnderTemporaryName(source, name);
+TCopyOutcome TWin32FileCopier::Copy(const std::string& name) {
+  if (way_ == TWay::TemporaryName) return CopyUnderTemporaryName(name);
+  const std::string& source = sourcePath_;
   const std::string destination = PathOf(name);
   TCopyProgress progress(stillWorking_);
   if (witness_) witness_->Creating(name, {});

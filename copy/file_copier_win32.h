@@ -44,18 +44,18 @@
 // it read from a handle that holds it. A name then seen to hold another file (one put at the
 // temporary name meanwhile) fails the copy. A copy that fails removes its own file through the
 // handle that holds it, never by name.
-class TWin32FileCopier : public IFileCopier {
+class TWin32FileCopier : public ICopyTarget {
  public:
   enum class TWay { SystemCopy, TemporaryName };
 
-  // Copies into `folder`: a destination is the folder, "\" and the name, joined as text with
-  // nothing trimmed. `stillWorking`, when given, is called after every chunk of a copy, on the
+  // Copies `source` into `folder`: a destination is the folder, "\" and the name, joined as text
+  // with nothing trimmed. `stillWorking`, when given, is called after every chunk of a copy, on the
   // copying thread, by a platform that reports a copy's progress. The witness hears names within
   // the folder.
-  explicit TWin32FileCopier(std::string folder, TStillWorking stillWorking = {}, ICopyWitness* witness = nullptr,
-                            TWay way = TWay::SystemCopy);
+  TWin32FileCopier(std::string source, std::string folder, TStillWorking stillWorking = {},
+                   ICopyWitness* witness = nullptr, TWay way = TWay::SystemCopy);
 
-  TCopyOutcome Copy(const std::string& source, const std::string& name) override;
+  TCopyOutcome Copy(const std::string& name) override;
   // What a copy to `name` would meet before it makes anything, touching nothing: a name that
   // exists, a folder on its way that is not there or that this user may not add a file to
   // (Failed, with the reason Copy would give), or nothing. `landing`, when given, gets where the
@@ -66,18 +66,18 @@ class TWin32FileCopier : public IFileCopier {
 
  private:
   std::string PathOf(const std::string& name) const;
-  TCopyOutcome CopyUnderTemporaryName(const std::string& source, const std::string& name);
-  // The handle on `source`, opened at its first copy and kept while the copies name the same
-  // source; INVALID_HANDLE_VALUE with the system's error set when it cannot be opened.
-  HANDLE OpenSource(const std::string& source);
+  TCopyOutcome CopyUnderTemporaryName(const std::string& name);
+  // The handle on the source, opened at the first copy and kept for the run; INVALID_HANDLE_VALUE
+  // with the system's error set when it cannot be opened.
+  HANDLE OpenSource();
 
+  std::string sourcePath_;
   std::string folder_;
   TStillWorking stillWorking_;
   ICopyWitness* witness_;
   TWay way_;
   TIdentityReader identities_;  // for the witness
   TIdentityReader folders_;     // for the look's landings
-  std::string sourcePath_;
   TKernelHandle source_;
   std::vector<char> block_;  // what is read of the source and written, one block at a time
   unsigned long long nextTemporary_;

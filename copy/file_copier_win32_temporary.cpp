@@ -49,17 +49,15 @@ bool CopyContent(HANDLE from, HANDLE to, std::vector<char>& block, const TStillW
 
 }  // namespace
 
-HANDLE TWin32FileCopier::OpenSource(const std::string& source) {
-  if (IsOpen(source_) && source == sourcePath_) return source_.Get();
-  source_.Reset();
-  source_.Reset(CreateFileA(source.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
-                            nullptr));
-  sourcePath_ = source;
+HANDLE TWin32FileCopier::OpenSource() {
+  if (IsOpen(source_)) return source_.Get();
+  source_.Reset(CreateFileA(sourcePath_.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   return source_.Get();
 }
 
-TCopyOutcome TWin32FileCopier::CopyUnderTemporaryName(const std::string& source, const std::string& name) {
-  const HANDLE from = OpenSource(source);
+TCopyOutcome TWin32FileCopier::CopyUnderTemporaryName(const std::string& name) {
+  const HANDLE from = OpenSource();
   FILE_BASIC_INFO sourceBasic{};
   if (from == INVALID_HANDLE_VALUE ||
       !GetFileInformationByHandleEx(from, FileBasicInfo, &sourceBasic, sizeof sourceBasic)) {

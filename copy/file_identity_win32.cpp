@@ -39,8 +39,10 @@ std::wstring FileSystemName(HANDLE file) {
   return GetVolumeInformationByHandleW(file, nullptr, 0, nullptr, nullptr, nullptr, name, MAX_PATH + 1) ? name : L"";
 }
 
+TEncoding SystemNameEncoding() { return GetACP() == 932 ? TEncoding::ShiftJis : TEncoding::Utf8; }
+
 bool TIdentityReader::Read(HANDLE file, const std::string& path, TFileIdentity& identity, DWORD* attributes) {
-  const std::size_t separator = LastDelimiter("\\/", path);
+  const std::size_t separator = LastDelimiter("\\/", path, SystemNameEncoding());
   const std::string folder = separator == std::string::npos ? std::string() : path.substr(0, separator);
   if (!known_ || folder != folder_) {
     DWORD serial = 0;

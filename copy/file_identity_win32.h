@@ -5,6 +5,7 @@
 #include <string>
 
 #include "copy/copy_journal.h"
+#include "naming/mbcs.h"
 
 // The identity of open files, as the journal records it: the volume's serial number, the file's
 // number on it, its size, and its last-write, creation and change times in nanoseconds since 1970.
@@ -18,6 +19,12 @@
 // file made within seconds at the name of a removed one inherits that one's creation time, and
 // any program may set it; Wine on a Unix file system gives the last-write time for it, which
 // moves with every write, and a folder's with every file made in it.
+
+// How the system reads a name given to its calls: Shift-JIS under the Japanese code page (932),
+// else as text none of whose characters of several bytes holds an ASCII byte, which UTF-8 (the
+// command line's code page where the system honours its manifest) and every code page of single
+// bytes are.
+TEncoding SystemNameEncoding();
 
 // The identity the system's answers for one file make. A time of 0, which the system gives for a
 // time it does not keep, stays 0.

@@ -2,8 +2,6 @@
 
 #include <array>
 
-#include "naming/mbcs.h"
-
 namespace {
 
 // Names the system turns into devices wherever they stand in a path. CONIN$ and CONOUT$ are
@@ -25,17 +23,6 @@ bool SameLetters(std::string_view text, std::string_view upper) {
 const char kControlCharacter[] = "ファイル名に制御文字は使えません。";
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-// True when a lead byte has no second byte after it. The system would not read such a name as it
-// was checked: a NUL after the lead byte ends the name there, and a "." or "/", which the check
-// passes over as half of a character, the system may read as itself.
-bool HasBrokenCharacter(std::string_view name) {
-  for (std::size_t i = 0; i < name.size(); i += CharLength(name, i)) {
-    if (!IsLeadByte(static_cast<unsigned char>(name[i]))) continue;
-    if (i + 1 == name.size() || !IsTrailByte(static_cast<unsigned char>(name[i + 1]))) return true;
-  }
-  return false;
-}
 
 std::string CharacterProblem(char c) {
   if (c < 0x20 && c >= 0) return kControlCharacter;
@@ -61,9 +48,9 @@ std::string PartProblem(std::string_view part, std::size_t deviceEnd) {
 
 }  // namespace
 
-std::string FileNameProblem(std::string_view name) {
+std::string FileNameProblem(std::string_view name, TEncoding encoding) {
   if (name.empty()) return "ファイル名が空です。";
-  if (HasBrokenCharacter(name)) return kControlCharacter;
+  if (!IsWellFormed(name, encoding)) return kControlCharacter;
   std::string problem;
   std::size_t partStart = 0;
   std::size_t deviceEnd = std::string_view::npos;  // the first dot of the part, from its start
@@ -73,7 +60,7 @@ std::string FileNameProblem(std::string_view name) {
     deviceEnd = std::string_view::npos;
     return problem.empty();
   };
-  ForEachSingleByte(name, [&](std::size_t i) {
+  ForEachSingleByte(name, encoding, [&](std::size_t i) {
     const char c = name[i];
     if (IsSeparator(c)) return endPart(i);
     if (static_cast<unsigned char>(c) < 0x20 || std::string_view(":*?\"<>|").find(c) != std::string_view::npos) {

@@ -126,7 +126,7 @@ TFolderState TWin32FileRemover::OpenFolder(const std::string& path, const TFileI
 }
 
 TWin32FileRemover::TPlace TWin32FileRemover::FolderOf(const std::string& name, std::string& leaf, HANDLE& folder) {
-  const std::size_t separator = LastDelimiter("\\/", name);
+  const std::size_t separator = LastDelimiter("\\/", name, SystemNameEncoding());
   if (separator == std::string::npos) {
     leaf = NameAsCreated(name);
     folder = folder_;

@@ -49,7 +49,8 @@ bool CountCopies(IJournalReader& journal, std::uint64_t from, std::uint64_t& cop
 
 }  // namespace
 
-bool SummarizeJournal(IJournalReader& journal, char separator, TJournalSummary& summary, std::string& problem) {
+bool SummarizeJournal(IJournalReader& journal, const TNameForm& names, TJournalSummary& summary,
+                      std::string& problem) {
   summary = {};
   const std::uint64_t size = journal.Size();
   std::string head = ReadPart(journal, 0, static_cast<std::size_t>(std::min<std::uint64_t>(size, kHeadBytes)));
@@ -62,7 +63,7 @@ bool SummarizeJournal(IJournalReader& journal, char separator, TJournalSummary& 
   // The header and the folder's line, checked as undo checks them.
   head.resize(headEnd == std::string::npos ? head.size() : headEnd + 1);
   TJournal start;
-  if (!ReadJournal(head, separator, start, problem)) return false;
+  if (!ReadJournal(head, names, start, problem)) return false;
   summary.Folder = start.Folder;
 
   const std::uint64_t tailStart = size - std::min<std::uint64_t>(size, kTailBytes);

@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "copy/copy_run.h"
+
 // What a listing of runs shows of a journal, read from its two ends: the folder from its first
 // lines, the count from its end line. Only a journal without an end line (its run was killed) is
 // read whole, to count its copies.
@@ -39,8 +41,9 @@ struct TJournalSummary {
 };
 
 // False with `problem` set when the journal is not one (its first lines, as ReadJournal reads
-// them with `separator`), or a line counted is not an entry.
-bool SummarizeJournal(IJournalReader& journal, char separator, TJournalSummary& summary, std::string& problem);
+// them with `names`), or a line counted is not an entry.
+bool SummarizeJournal(IJournalReader& journal, const TNameForm& names, TJournalSummary& summary,
+                      std::string& problem);
 
 // Reads the whole of `journal`, as undo reads it; false with `problem` set when there is none (its
 // opening set `problem`) or the system fails.

@@ -344,17 +344,17 @@ void RemoveEmptyNames(std::vector<std::string>& names) {
               names.end());
 }
 
-std::string ExtractFileExt(std::string_view path) {
-  const std::size_t at = LastDelimiter(".\\:", path);
+std::string ExtractFileExt(std::string_view path, TEncoding encoding) {
+  const std::size_t at = LastDelimiter(".\\/:", path, encoding);
   if (at == std::string_view::npos || path[at] != '.') return {};
   return std::string(path.substr(at));
 }
 
 std::vector<std::string> MakeFileNames(const TRuleTree& tree, bool join, std::string_view sourcePath,
-                                       const TStillWorking& stillWorking) {
+                                       TEncoding encoding, const TStillWorking& stillWorking) {
   TNameList list;
   TCountedTree counted = CountTree(tree.Root());
-  const std::string ext = ExtractFileExt(sourcePath);
+  const std::string ext = ExtractFileExt(sourcePath, encoding);
   if (!join) {
     // Without the join no name needs its position: empty names are never stored, and each name
     // is made with its extension, so that its buffer is made once and to size.

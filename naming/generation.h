@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "naming/mbcs.h"
 #include "naming/rule_tree.h"
 
 // What one expansion of the tree produces before the join: the names in depth-first order and the
@@ -44,14 +45,16 @@ void JoinGroups(std::vector<std::string>& names, const std::vector<std::size_t>&
 // Drops the empty names, keeping the order of the others.
 void RemoveEmptyNames(std::vector<std::string>& names);
 
-// The extension of `path`: from its last ".", "\" or ":" to the end when that character is a
-// dot, otherwise empty. A "\" that is the second byte of a double-byte character does not count.
-std::string ExtractFileExt(std::string_view path);
+// The extension of `path`, text in `encoding`: from its last ".", "\", "/" or ":" to the end when
+// that character is a dot, otherwise empty. A byte of a character of several bytes never counts
+// (表 in Shift-JIS ends in the byte of "\").
+std::string ExtractFileExt(std::string_view path, TEncoding encoding);
 
 // The whole generation: expand, join when asked, drop empty names, append the source's extension.
-// With the join and a root without children the list is empty.
+// The rules' text and `sourcePath` are in `encoding`; names are made by joining their bytes, so
+// they are in it too. With the join and a root without children the list is empty.
 std::vector<std::string> MakeFileNames(const TRuleTree& tree, bool join, std::string_view sourcePath,
-                                       const TStillWorking& stillWorking = {});
+                                       TEncoding encoding, const TStillWorking& stillWorking = {});
 
 // How many names AddNames makes from the root, counted without making them: all of them, and
 // those that are not empty (a name is empty when every piece on its path is empty). Both

@@ -7,7 +7,8 @@
 #include <utility>
 
 // Owners of the system's handles, one template for every kind: kernel objects, GDI objects and
-// DCs, icons, image lists, menus, searches, libraries, hooks, global memory. None can be copied; all can be moved.
+// DCs, icons, image lists, menus, searches, libraries, hooks, global and local memory. None can be
+// copied; all can be moved.
 
 // Owns one handle and releases it with `TRelease` at the end.
 template <typename THandle, typename TRelease>
@@ -63,6 +64,9 @@ struct TFreeLibrary {
 struct TGlobalFree {
   void operator()(HGLOBAL memory) const { GlobalFree(memory); }
 };
+struct TLocalFree {
+  void operator()(HLOCAL memory) const { LocalFree(memory); }
+};
 struct TUnhook {
   void operator()(HHOOK hook) const { UnhookWindowsHookEx(hook); }
 };
@@ -86,6 +90,8 @@ using TLibrary = TOwnedHandle<HMODULE, TFreeLibrary>;
 using THook = TOwnedHandle<HHOOK, TUnhook>;
 // Memory handed to the clipboard: Release() once the clipboard took it.
 using TGlobalMemory = TOwnedHandle<HGLOBAL, TGlobalFree>;
+// Memory the system allocated for its answer (FORMAT_MESSAGE_ALLOCATE_BUFFER, security descriptors).
+using TLocalMemory = TOwnedHandle<HLOCAL, TLocalFree>;
 // A file, folder, process or other kernel object; IsOpen() tells whether it holds one.
 using TKernelHandle = TOwnedHandle<HANDLE, TCloseHandle>;
 inline bool IsOpen(const TKernelHandle& handle) { return handle.Get() && handle.Get() != INVALID_HANDLE_VALUE; }

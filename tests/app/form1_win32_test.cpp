@@ -336,6 +336,25 @@ TEST_F(Form1RunTest, RunCopiesOntoDisk) {
   EXPECT_EQ(dialogs_.Messages, std::vector<std::string>{"ファイルのコピーが完了しました"});
 }
 
+// The box the program has always asked with: only a clear Yes skips the name. No, Cancel (what
+// Escape on the Yes/No box gives under Wine) and a box that could not be shown (0) stop the run.
+TEST_F(Form1RunTest, OnlyYesAtTheQuestionSkipsANameAnyOtherAnswerStops) {
+  Rule().NumTo = 2;
+  for (const int answer : {IDNO, IDCANCEL, 0}) {
+    PutFile(folder_ / "0.txt", "kept");
+    PutFile(folder_ / "1.txt", "kept");
+    dialogs_.Answers = {IDYES, answer};
+    dialogs_.Prompts.clear();
+    dialogs_.Messages.clear();
+    Click(form_.Button3);
+    EXPECT_EQ(ListFolder(folder_.Path()), "0.txt 1.txt") << answer;
+    ASSERT_EQ(dialogs_.Prompts.size(), 2u) << answer;
+    EXPECT_EQ(dialogs_.Prompts[0], folder_ / "0.txt" + "はすでに存在します。" + kContinueQuestion);
+    EXPECT_EQ(dialogs_.PromptBoxes.back(), (std::pair<std::string, unsigned>{"注意", MB_YESNO}));
+    EXPECT_EQ(dialogs_.Messages, std::vector<std::string>{"複製を中止しました"}) << answer;
+  }
+}
+
 TEST_F(Form1RunTest, ATreeTooLargeToHoldIsRefusedForPreviewAndRun) {
   Rule().NumTo = 999;
   const HTREEITEM second = form_.Editor().AddRuleNode(rule_);
@@ -396,8 +415,8 @@ const TCloseCase kCloseCases[] = {
     {"WhileCopying", 3, "3.txt", true, "0.txt 3.txt", {}},
     {"WhileCopyingANameThatExists", 3, "0.txt", true, "0.txt", {}},
     {"WhileCopyingTheLastName", 0, nullptr, true, "0.txt", {}},
-    {"AtAPromptMidway", 3, "1.txt", false, "0.txt 1.txt", {kAnswerNo}},
-    {"AtThePromptForTheLastName", 1, "1.txt", false, "0.txt 1.txt", {kAnswerNo}},
+    {"AtAPromptMidway", 3, "1.txt", false, "0.txt 1.txt", {IDNO}},
+    {"AtThePromptForTheLastName", 1, "1.txt", false, "0.txt 1.txt", {IDNO}},
 };
 
 void PrintTo(const TCloseCase& c, std::ostream* os) { *os << c.Name; }

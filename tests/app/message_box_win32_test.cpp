@@ -35,12 +35,12 @@ int ShowPlain(HWND owner) {
   return 0;  // the plain message gives nothing back
 }
 
-int AskPrompt(HWND owner) { return TCopyPrompt(owner).Ask(kQuestion, kCaption, kPromptYesNo); }
+int AskPrompt(HWND owner) { return TCopyPrompt(owner).Ask(kQuestion, kCaption, MB_YESNO); }
 
 const TBoxCase kCases[] = {
     {"PlainMessage", ShowPlain, IDOK, 0, kTitle, kMessage, {IDOK}},
-    {"PromptYes", AskPrompt, IDYES, kAnswerYes, kCaption, kQuestion, {IDYES, IDNO}},
-    {"PromptNo", AskPrompt, IDNO, kAnswerNo, kCaption, kQuestion, {IDYES, IDNO}},
+    {"PromptYes", AskPrompt, IDYES, IDYES, kCaption, kQuestion, {IDYES, IDNO}},
+    {"PromptNo", AskPrompt, IDNO, IDNO, kCaption, kQuestion, {IDYES, IDNO}},
 };
 
 void PrintTo(const TBoxCase& c, std::ostream* os) { *os << c.Name; }
@@ -113,7 +113,7 @@ TEST_P(CopyPromptKeyTest, AnswersNo) {
   ASSERT_TRUE(pressHook);
   const int answer = AskPrompt(owner.Handle());
   UnhookWindowsHookEx(pressHook);
-  EXPECT_EQ(answer, kAnswerNo);
+  EXPECT_EQ(answer, IDNO);
 }
 
 INSTANTIATE_TEST_SUITE_P(Keys, CopyPromptKeyTest,

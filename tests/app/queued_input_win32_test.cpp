@@ -40,8 +40,8 @@ struct TQueuedCase {
 const TQueuedCase kCases[] = {
     // Return would press the default button, "はい": the run would skip a name nobody looked at.
     {"CopyPrompt",
-     [](HWND owner) { return TCopyPrompt(owner).Ask("C:\\out\\1.txtはすでに存在します。", "注意", kPromptYesNo); },
-     IDNO, kAnswerNo},
+     [](HWND owner) { return TCopyPrompt(owner).Ask("C:\\out\\1.txtはすでに存在します。", "注意", MB_YESNO); },
+     IDNO, IDNO},
     // The message at the end of a run would be gone before the user saw it.
     {"PlainMessage",
      [](HWND owner) {

@@ -65,7 +65,7 @@ TEST(RuleFileTest, ReadsEachKindOfRule) {
     SCOPED_TRACE(c.text);
     TRuleTree tree;
     TRuleFileError error;
-    ASSERT_TRUE(ParseRuleFile(c.text, tree, error)) << error.Message;
+    ASSERT_TRUE(ParseRuleFile(c.text, TEncoding::ShiftJis, tree, error)) << error.Message;
     ASSERT_EQ(tree.Root().ChildCount(), 1u);
     EXPECT_EQ(Describe(*tree.Root().Child(0).Data()), c.expected);
   }
@@ -90,7 +90,7 @@ TEST(RuleFileTest, NestsByIndentationAndSkipsCommentsAndBlankLines) {
     SCOPED_TRACE(c.name);
     TRuleTree tree;
     TRuleFileError error;
-    ASSERT_TRUE(ParseRuleFile(c.text, tree, error)) << error.Line << ": " << error.Message;
+    ASSERT_TRUE(ParseRuleFile(c.text, TEncoding::ShiftJis, tree, error)) << error.Line << ": " << error.Message;
     EXPECT_EQ(Shape(tree.Root()), c.shape);
   }
 }
@@ -138,7 +138,7 @@ TEST(RuleFileTest, ReportsTheLineOfTheFirstMalformedRule) {
     SCOPED_TRACE(c.name);
     TRuleTree tree;
     TRuleFileError error;
-    EXPECT_FALSE(ParseRuleFile(c.text, tree, error));
+    EXPECT_FALSE(ParseRuleFile(c.text, TEncoding::ShiftJis, tree, error));
     EXPECT_EQ(error.Line, c.line);
     EXPECT_FALSE(error.Message.empty());
   }

@@ -31,10 +31,11 @@ TEST(IsUtf8Test, AcceptsWellFormedTextOnly) {
 
 namespace {
 
-// A rule file's text as read: the engine's Shift-JIS, or "LINE: what is wrong".
-std::string Read(std::string text, std::optional<TEncoding> forced = std::nullopt) {
+// A rule file's text as read for a run in `run` (Shift-JIS unless said), or "LINE: what is wrong".
+std::string Read(std::string text, std::optional<TEncoding> forced = std::nullopt,
+                 TEncoding run = TEncoding::ShiftJis) {
   TRuleFileError error;
-  if (!ToEngineText(text, forced, error)) return std::to_string(error.Line) + ": " + error.Message;
+  if (!ToRunText(text, forced, run, error)) return std::to_string(error.Line) + ": " + error.Message;
   return text;
 }
 
@@ -101,8 +102,8 @@ TEST(RuleTextTest, ReadsEachEncodingAndRefusesTextOfNone) {
       {"forced UTF-8 skips its mark", u8"\uFEFFfixed \"日報\"\n", TEncoding::Utf8, "fixed \"" + nippo + "\"\n"},
       // The system's best fit would make é an "e" and ¥ the separator "\": another name, or a
       // sub-folder.
-      {"a character Shift-JIS lacks", u8"fixed \"caf\u00E9\"\n", {}, u8"1: 'é' cannot be held in Shift-JIS"},
-      {"the yen sign of Latin-1", u8"fixed \"a\u00A5b\"\n", {}, u8"1: '¥' cannot be held in Shift-JIS"},
+      {"a character Shift-JIS lacks", u8"fixed \"caf\u00E9\"\n", {}, "1: U+00E9 cannot be held in Shift-JIS"},
+      {"the yen sign of Latin-1", u8"fixed \"a\u00A5b\"\n", {}, "1: U+00A5 cannot be held in Shift-JIS"},
   };
   for (const TCase& c : cases) EXPECT_EQ(Read(c.text, c.forced), c.expected) << c.what;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -8,24 +9,42 @@
 #include "copy/copy_run.h"
 #include "tests/support/recording_messages.h"
 
-// Answers prompts from a script (Yes once the script runs out) and records every question.
-class TScriptedPrompt : public ICopyPrompt {
+// A front end that answers from a script (Skip once the script runs out) and records each question
+// as the window words it: the path it is about, joined as the window joins it, and the program's
+// words.
+class TScriptedFront : public ICopyFront {
  public:
   struct TQuestion {
     std::string Text;
-    std::string Caption;
-    unsigned Flags;
+    std::size_t Index;
   };
 
-  explicit TScriptedPrompt(std::vector<int> answers = {}) : answers_(std::move(answers)) {}
+  explicit TScriptedFront(std::vector<TFailureAnswer> answers = {}) : answers_(std::move(answers)) {}
 
-  int Ask(const std::string& text, const std::string& caption, unsigned flags) override {
-    Questions.push_back({text, caption, flags});
-    return Questions.size() <= answers_.size() ? answers_[Questions.size() - 1] : kAnswerYes;
+  void NameDone(std::size_t index, const TCopyOutcome& outcome) override { Done.emplace_back(index, outcome.Result); }
+  TFailureAnswer NotCopied(std::size_t index, const TCopyOutcome& outcome) override {
+    const std::string destination = Names ? ShownDestination(Folder, (*Names)[index], Form) : std::string();
+    Questions.push_back({FailurePrompt(Source, destination, outcome), index});
+    if (OnQuestion) OnQuestion();
+    return Questions.size() <= answers_.size() ? answers_[Questions.size() - 1] : TFailureAnswer::Skip;
+  }
+  bool StopRequested() override { return Stop; }
+  void StillWorking() override {
+    if (OnStillWorking) OnStillWorking();
   }
 
+  // What the window would show the run with.
+  std::string Source = "C:\\src\\a.txt";
+  std::string Folder = "C:\\out";
+  const std::vector<std::string>* Names = nullptr;
+  TNameForm Form;
+
+  std::vector<std::pair<std::size_t, TCopyResult>> Done;
   std::vector<TQuestion> Questions;
+  bool Stop = false;
+  std::function<void()> OnQuestion;
+  std::function<void()> OnStillWorking;
 
  private:
-  std::vector<int> answers_;
+  std::vector<TFailureAnswer> answers_;
 };

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "tests/support/identity_fields.h"
+#include "tests/support/name_forms.h"
 
 namespace {
 
@@ -24,16 +25,16 @@ class TMemoryJournal : public IJournalFile {
 
 const TFileIdentity kFolder{1, 2, 0, 0, 3, 0};
 
-TJournal Read(const std::string& text, char separator = '/') {
+TJournal Read(const std::string& text, const TNameForm& names = kLinuxNames) {
   TJournal journal;
   std::string problem;
-  EXPECT_TRUE(ReadJournal(text, separator, journal, problem)) << problem;
+  EXPECT_TRUE(ReadJournal(text, names, journal, problem)) << problem;
   return journal;
 }
 
 TEST(CopyJournalTest, NamesWithinTheFolderComeBackAsWritten) {
   TMemoryJournal file;
-  TCopyJournal journal(file, "/o u%t", kFolder, '/');
+  TCopyJournal journal(file, "/o u%t", kFolder, kLinuxNames);
   journal.Begin();
   journal.Named("a b%20\t.txt", {1, 2, 3, -4, 5, 6});
   journal.Begin();
@@ -51,7 +52,7 @@ TEST(CopyJournalTest, NamesWithinTheFolderComeBackAsWritten) {
 
 TEST(CopyJournalTest, AFailedAttemptCancelsOnlyItsOwnLines) {
   TMemoryJournal file;
-  TCopyJournal journal(file, "f", kFolder, '\\');
+  TCopyJournal journal(file, "f", kFolder, kWindowsNames);
   // The same name twice: the first copy made it, the second was refused after its "created".
   journal.Begin();
   journal.Named("a", {1, 10, 5, 7, 0, 8});
@@ -63,7 +64,7 @@ TEST(CopyJournalTest, AFailedAttemptCancelsOnlyItsOwnLines) {
   journal.Opened("b", "t1", {1, 12, 0, 0, 0, 0});
   // A kill tore the last line.
   file.Text += "4 creating c";
-  const TJournal read = Read(file.Text, '\\');
+  const TJournal read = Read(file.Text, kWindowsNames);
   ASSERT_EQ(read.Items.size(), 2u);
   EXPECT_EQ(read.Items[0].File.Index, 10u);
   EXPECT_EQ(read.Items[1].Stage, TUndoItem::Opened);
@@ -75,7 +76,7 @@ TEST(CopyJournalTest, AFailedAttemptCancelsOnlyItsOwnLines) {
 // would prove the copy if a kill took the line.
 TEST(CopyJournalTest, OnlyTheNamedLineOfARecordedCopyWaitsForTheNextLine) {
   TMemoryJournal file;
-  TCopyJournal journal(file, "/f", kFolder, '/');
+  TCopyJournal journal(file, "/f", kFolder, kLinuxNames);
   const auto lines = [&] { return std::count(file.Text.begin(), file.Text.end(), '\n'); };
   journal.Begin();
   journal.Creating("a", {});
@@ -100,7 +101,7 @@ TEST(CopyJournalTest, OnlyTheNamedLineOfARecordedCopyWaitsForTheNextLine) {
 // it; it is written once, and the reader takes it as the last line only.
 TEST(CopyJournalTest, TheEndLineCountsTheCopiesTheJournalRecords) {
   TMemoryJournal file;
-  TCopyJournal journal(file, "/f", kFolder, '/');
+  TCopyJournal journal(file, "/f", kFolder, kLinuxNames);
   journal.Begin();
   journal.Created("a", {}, {1, 2, 3, 4, 5, 6});
   journal.Named("a", {1, 2, 3, 4, 5, 7});
@@ -121,7 +122,7 @@ TEST(CopyJournalTest, TheEndLineCountsTheCopiesTheJournalRecords) {
 
   TJournal read;
   std::string problem;
-  EXPECT_FALSE(ReadJournal(file.Text + "5 creating e -\n", '/', read, problem));
+  EXPECT_FALSE(ReadJournal(file.Text + "5 creating e -\n", kLinuxNames, read, problem));
   EXPECT_NE(problem.find("follows the end"), std::string::npos) << problem;
   // A journal of the version before, which has no end line, is read as it is.
   EXPECT_EQ(Read("tandelo-cli journal 2\nfolder /f 1 2 3\n1 named a - 1 2 3 4 5 6\n").Items.size(), 1u);
@@ -132,7 +133,7 @@ TEST(CopyJournalTest, TheEndLineCountsTheCopiesTheJournalRecords) {
 TEST(CopyJournalTest, AJournalThatCannotBeStartedIsDiscardedAndAnEmptyOneUndoesNothing) {
   TMemoryJournal file;
   file.FailAt = 0;
-  EXPECT_THROW(TCopyJournal(file, "/f", kFolder, '/'), std::runtime_error);
+  EXPECT_THROW(TCopyJournal(file, "/f", kFolder, kLinuxNames), std::runtime_error);
   EXPECT_TRUE(file.Discarded);
   for (const std::string text : {"", "tandelo-cli jour"}) EXPECT_TRUE(Read(text).Items.empty());
 }
@@ -142,31 +143,34 @@ TEST(CopyJournalTest, RefusesWhatIsNotAJournalAndNamesOutsideTheFolder) {
   const std::string start = kJournalHeader + "\nfolder /f 1 2 3\n";
   const struct {
     std::string text;
-    char separator;
+    TNameForm names;
   } refused[] = {
-      {"number 1 2\n", '/'},
-      {"tandelo-cli journal 1\n1 created a 1 2 3 4\n", '/'},
-      {kJournalHeader + "\n1 creating a -\n", '/'},
-      {start + "1 named a - 1 2 x 4 5 6\n", '/'},
-      {start + "1 named ../x - 1 2 3 4 5 6\n", '/'},
-      {start + "1 named /etc/passwd - 1 2 3 4 5 6\n", '/'},
-      {start + "1 named sub/../../x - 1 2 3 4 5 6\n", '/'},
-      {start + "1 named sub//x - 1 2 3 4 5 6\n", '/'},
-      {start + "1 created a ../t 1 2 3 4 5 6\n", '/'},
-      {start + "1 named sub\\..\\..\\x - 1 2 3 4 5 6\n", '\\'},
-      {start + "1 named sub/../../x - 1 2 3 4 5 6\n", '\\'},
-      {start + "1 named c:x - 1 2 3 4 5 6\n", '\\'},
-      {start + "1 named \\\\server\\x - 1 2 3 4 5 6\n", '\\'},
+      {"number 1 2\n", kLinuxNames},
+      {"tandelo-cli journal 1\n1 created a 1 2 3 4\n", kLinuxNames},
+      {kJournalHeader + "\n1 creating a -\n", kLinuxNames},
+      {start + "1 named a - 1 2 x 4 5 6\n", kLinuxNames},
+      {start + "1 named ../x - 1 2 3 4 5 6\n", kLinuxNames},
+      {start + "1 named /etc/passwd - 1 2 3 4 5 6\n", kLinuxNames},
+      {start + "1 named sub/../../x - 1 2 3 4 5 6\n", kLinuxNames},
+      {start + "1 named sub//x - 1 2 3 4 5 6\n", kLinuxNames},
+      {start + "1 created a ../t 1 2 3 4 5 6\n", kLinuxNames},
+      {start + "1 named sub\\..\\..\\x - 1 2 3 4 5 6\n", kWindowsNames},
+      {start + "1 named sub/../../x - 1 2 3 4 5 6\n", kWindowsNames},
+      {start + "1 named c:x - 1 2 3 4 5 6\n", kWindowsNames},
+      {start + "1 named \\\\server\\x - 1 2 3 4 5 6\n", kWindowsNames},
+      // Under the code page of UTF-8 no byte of あ hides the separator after it, as 0x82 would in
+      // Shift-JIS.
+      {start + u8"1 named あ\\..\\..\\x - 1 2 3 4 5 6\n", TNameForm{TEncoding::Utf8, '\\'}},
   };
   for (const auto& c : refused) {
     TJournal journal;
     std::string problem;
-    EXPECT_FALSE(ReadJournal(c.text, c.separator, journal, problem)) << c.text;
+    EXPECT_FALSE(ReadJournal(c.text, c.names, journal, problem)) << c.text;
     EXPECT_FALSE(problem.empty());
   }
   // On Linux "\" and ":" are plain bytes of a name; the second byte of 表 is not a separator.
   EXPECT_EQ(Read(start + "1 named ..\\c:x - 1 2 3 4 5 6\n").Items.at(0).Name, "..\\c:x");
-  EXPECT_EQ(Read(start + "1 named \x95\\.. - 1 2 3 4 5 6\n", '\\').Items.at(0).Name, "\x95\\..");
+  EXPECT_EQ(Read(start + "1 named \x95\\.. - 1 2 3 4 5 6\n", kWindowsNames).Items.at(0).Name, "\x95\\..");
 }
 
 // Files in a folder, as a remover sees them: removes only what is still exactly what undo saw.

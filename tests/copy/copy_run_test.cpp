@@ -16,12 +16,11 @@ const std::string kQuestion =
 
 // A folder in memory, "C:\\out" unless the run says otherwise: copies fail for names already
 // there, and for names listed as failing. Destinations are joined as the Windows copier joins them.
-class TFakeCopier : public IFileCopier {
+class TFakeCopier : public ICopyTarget {
  public:
-  TCopyOutcome Copy(const std::string& source, const std::string& name) override {
+  TCopyOutcome Copy(const std::string& name) override {
     const std::string destination = Folder + "\\" + name;
     Attempts.push_back(destination);
-    Sources.insert(source);
     if (Failing.count(destination)) return {TCopyResult::Failed, Failing[destination]};
     if (!Files.insert(destination).second) return {TCopyResult::Exists, {}};
     return {};
@@ -29,21 +28,25 @@ class TFakeCopier : public IFileCopier {
 
   std::string Folder = "C:\\out";
   std::vector<std::string> Attempts;
-  std::set<std::string> Sources;
   std::set<std::string> Files;
   std::map<std::string, std::string> Failing;
 };
 
 struct TRun {
   TFakeCopier Copier;
-  TScriptedPrompt Prompt;
+  TScriptedFront Prompt;
   TRecordingMessages Messages;
-  TCopyServices Services{Copier, Prompt, Messages};
 
-  explicit TRun(std::vector<int> answers = {}) : Prompt(std::move(answers)) {}
+  explicit TRun(std::vector<TFailureAnswer> answers = {}) : Prompt(std::move(answers)) {}
   bool Copy(const std::vector<std::string>& names, const std::string& folder = "C:\\out") {
     Copier.Folder = folder;
-    return CopyFiles("C:\\src\\a.txt", folder, names, Services);
+    Prompt.Folder = folder;
+    Prompt.Names = &names;
+    return CopyFiles(names, Prompt.Form, Copier, Prompt, Messages);
+  }
+  void RunCopy(const TRuleTree& tree, bool join, std::vector<std::string>& fileNames) {
+    Prompt.Names = &fileNames;
+    ::RunCopy(tree, join, "C:\\src\\a.txt", fileNames, Copier, Prompt, Messages);
   }
 };
 
@@ -51,13 +54,12 @@ TEST(CopyFilesTest, CopiesEveryNameInOrderIntoTheFolder) {
   TRun run;
   EXPECT_TRUE(run.Copy({"1.txt", "2.txt", "表.txt"}));
   EXPECT_EQ(run.Copier.Attempts, (std::vector<std::string>{"C:\\out\\1.txt", "C:\\out\\2.txt", "C:\\out\\表.txt"}));
-  EXPECT_EQ(run.Copier.Sources, std::set<std::string>{"C:\\src\\a.txt"});
   EXPECT_TRUE(run.Prompt.Questions.empty());
   EXPECT_TRUE(run.Messages.Messages.empty());  // the completion message is the caller's
 }
 
 TEST(CopyFilesTest, ShowsTheFolderJoinedAsTextWithoutNormalising) {
-  TRun run({kAnswerYes});
+  TRun run({TFailureAnswer::Skip});
   run.Copier.Files.insert("D:\\\\x.txt");
   run.Copy({"x.txt", "y.txt"}, "D:\\");
   ASSERT_EQ(run.Prompt.Questions.size(), 1u);
@@ -67,8 +69,8 @@ TEST(CopyFilesTest, ShowsTheFolderJoinedAsTextWithoutNormalising) {
 // Where "/" separates (the command line on Linux), the copier and the prompt get it for each "\\"
 // of a name, and never for the second byte of a character such as 表.
 TEST(CopyFilesTest, WritesSubFolderSeparatorsAsThePlatformDoes) {
-  TRun run({kAnswerYes});
-  run.Services.PathSeparator = '/';
+  TRun run({TFailureAnswer::Skip});
+  run.Prompt.Form.Separator = '/';
   run.Copier.Failing["/out\\a/表/b/c"] = "x";
   run.Copy({"a\\表\\b\\c"}, "/out");
   EXPECT_EQ(run.Copier.Attempts, std::vector<std::string>{"/out\\a/表/b/c"});
@@ -82,8 +84,6 @@ TEST(CopyFilesTest, AnExistingNameGetsTheExistsPrompt) {
   EXPECT_TRUE(run.Copy({"a.txt", "b.txt", "a.txt"}));
   ASSERT_EQ(run.Prompt.Questions.size(), 2u);  // the taken name, then the repeated one
   EXPECT_EQ(run.Prompt.Questions[0].Text, "C:\\out\\b.txtはすでに存在します。" + kQuestion);
-  EXPECT_EQ(run.Prompt.Questions[0].Caption, "注意");
-  EXPECT_EQ(run.Prompt.Questions[0].Flags, 4u);
   EXPECT_EQ(run.Prompt.Questions[1].Text, "C:\\out\\a.txtはすでに存在します。" + kQuestion);
 }
 
@@ -94,12 +94,10 @@ TEST(CopyFilesTest, OtherFailuresSayWhatTheSystemSaid) {
   ASSERT_EQ(run.Prompt.Questions.size(), 1u);
   EXPECT_EQ(run.Prompt.Questions[0].Text,
             "C:\\out\\a.txtを作成できませんでした。指定されたファイルが見つかりません。" + kQuestion);
-  EXPECT_EQ(run.Prompt.Questions[0].Caption, "注意");
-  EXPECT_EQ(run.Prompt.Questions[0].Flags, 4u);
 }
 
 TEST(CopyFilesTest, NoStopsAtOnceAndLeavesTheRestUntried) {
-  TRun run({kAnswerYes, kAnswerYes, kAnswerNo});
+  TRun run({TFailureAnswer::Skip, TFailureAnswer::Skip, TFailureAnswer::Stop});
   const std::vector<std::string> names{"ok1", "f1", "f2", "ok2", "f3", "f4", "f5", "ok3"};
   for (const char* bad : {"f1", "f2", "f3", "f4", "f5"}) run.Copier.Failing[std::string("C:\\out\\") + bad] = "x";
   EXPECT_FALSE(run.Copy(names));
@@ -109,28 +107,17 @@ TEST(CopyFilesTest, NoStopsAtOnceAndLeavesTheRestUntried) {
   EXPECT_EQ(run.Messages.Messages, std::vector<std::string>{"複製を中止しました"});
 }
 
-TEST(CopyFilesTest, OnlyYesSkipsAnyOtherAnswerStops) {
-  // 2 is Cancel: what Escape on the Yes/No box gives under Wine. 0: the box could not be shown.
-  for (const int answer : {kAnswerNo, 2, 0}) {
-    TRun run({kAnswerYes, answer});
-    run.Copier.Failing["C:\\out\\a"] = "x";
-    run.Copier.Failing["C:\\out\\b"] = "x";
-    EXPECT_FALSE(run.Copy({"a", "b", "c"})) << answer;
-    EXPECT_EQ(run.Copier.Attempts, (std::vector<std::string>{"C:\\out\\a", "C:\\out\\b"})) << answer;
-    EXPECT_EQ(run.Messages.Messages, std::vector<std::string>{"複製を中止しました"}) << answer;
-  }
-}
-
 TEST(CopyFilesTest, AnUnreadableSourceIsNamedInThePrompt) {
-  class TUnreadable : public IFileCopier {
-    TCopyOutcome Copy(const std::string&, const std::string&) override {
+  class TUnreadable : public ICopyTarget {
+    TCopyOutcome Copy(const std::string&) override {
       return {TCopyResult::SourceUnreadable, "指定されたファイルが見つかりません。"};
     }
   } copier;
-  TScriptedPrompt prompt;
+  TScriptedFront prompt;
   TRecordingMessages messages;
-  TCopyServices services{copier, prompt, messages};
-  EXPECT_TRUE(CopyFiles("C:\\src\\a.txt", "C:\\out", {"1.txt"}, services));
+  const std::vector<std::string> names{"1.txt"};
+  prompt.Names = &names;
+  EXPECT_TRUE(CopyFiles(names, TNameForm{}, copier, prompt, messages));
   ASSERT_EQ(prompt.Questions.size(), 1u);
   EXPECT_EQ(prompt.Questions[0].Text,
             "C:\\src\\a.txtを読み込めませんでした。指定されたファイルが見つかりません。" + kQuestion);
@@ -204,26 +191,38 @@ std::string Expected(const TNameCase& c) {
 }
 
 TEST(FileNameProblemTest, RefusesWhatIsNotAPlainFileNameWithAClearReason) {
-  for (const TNameCase& c : kNameCases) EXPECT_EQ(FileNameProblem(c.Name), Expected(c)) << c.Name;
+  for (const TNameCase& c : kNameCases) EXPECT_EQ(FileNameProblem(c.Name, TEncoding::ShiftJis), Expected(c)) << c.Name;
+}
+
+// A name in UTF-8 is checked as what it is: any character Unicode has is a file name's, and its
+// bytes are never taken for a separator or a dot; a broken sequence is refused as a control
+// character is. Read as Shift-JIS, the same bytes would hide the "/" in the lead byte 0x82.
+TEST(FileNameProblemTest, ReadsAUtf8NameAsUtf8) {
+  const std::string_view ok[] = {u8"caf\u00e9.txt", u8"\ub370\uc774\ud130/\U0001F600.txt", u8"第1回\\報告.txt", u8"ｱ.txt"};
+  for (const std::string_view name : ok) EXPECT_EQ(FileNameProblem(name, TEncoding::Utf8), "") << name;
+  EXPECT_EQ(FileNameProblem(u8"あ/../x", TEncoding::Utf8), "「..」" + std::string(kFolderName));
+  EXPECT_EQ(FileNameProblem(u8"データ/nul.txt", TEncoding::Utf8), "「nul」" + std::string(kDevice));
+  const std::string_view broken[] = {"caf\xC3", "\xE3\x81.txt", "\xC0\xAF", "a\xED\xA0\x80", "\xFF"};
+  for (const std::string_view name : broken) {
+    EXPECT_EQ(FileNameProblem(name, TEncoding::Utf8), "ファイル名に制御文字は使えません。") << name;
+  }
 }
 
 TEST(CopyFilesTest, ARefusedNameGetsTheFailurePromptAndNeverReachesTheCopier) {
-  TRun run({kAnswerYes, kAnswerNo});
+  TRun run({TFailureAnswer::Skip, TFailureAnswer::Stop});
   EXPECT_FALSE(run.Copy({"1.txt", "nul", "表.txt", "..\\up", "2.txt"}));
   EXPECT_EQ(run.Copier.Attempts, (std::vector<std::string>{"C:\\out\\1.txt", "C:\\out\\表.txt"}));
   ASSERT_EQ(run.Prompt.Questions.size(), 2u);
-  EXPECT_EQ(run.Prompt.Questions[0].Text, "C:\\out\\nulを作成できませんでした。" + FileNameProblem("nul") + kQuestion);
+  EXPECT_EQ(run.Prompt.Questions[0].Text, "C:\\out\\nulを作成できませんでした。" + FileNameProblem("nul", TEncoding::ShiftJis) + kQuestion);
   EXPECT_EQ(run.Prompt.Questions[1].Text,
-            "C:\\out\\..\\upを作成できませんでした。" + FileNameProblem("..\\up") + kQuestion);
-  EXPECT_EQ(run.Prompt.Questions[1].Caption, "注意");
-  EXPECT_EQ(run.Prompt.Questions[1].Flags, 4u);
+            "C:\\out\\..\\upを作成できませんでした。" + FileNameProblem("..\\up", TEncoding::ShiftJis) + kQuestion);
   EXPECT_EQ(run.Messages.Messages, std::vector<std::string>{"複製を中止しました"});
 }
 
 struct TRunCopyCase {
   const char* Name;
   std::vector<TRuleDraft> Rules;
-  std::vector<int> Answers;
+  std::vector<TFailureAnswer> Answers;
   std::vector<std::string> Attempts;
   std::vector<std::string> Messages;
 };
@@ -234,9 +233,9 @@ const TRunCopyCase kRunCases[] = {
     {"CopiesAndReportsCompletion", {Num(1, 2)}, {}, {"C:\\out\\1.txt", "C:\\out\\2.txt"},
      {"ファイルのコピーが完了しました"}},
     {"EmptyListStillCompletes", {Any({""})}, {}, {}, {"ファイルのコピーが完了しました"}},
-    {"YesToEveryFailureStillCompletes", {Fix("a"), Fix("a"), Fix("a")}, {kAnswerYes, kAnswerYes},
+    {"YesToEveryFailureStillCompletes", {Fix("a"), Fix("a"), Fix("a")}, {TFailureAnswer::Skip, TFailureAnswer::Skip},
      {"C:\\out\\a.txt", "C:\\out\\a.txt", "C:\\out\\a.txt"}, {"ファイルのコピーが完了しました"}},
-    {"NoEndsWithoutCompletion", {Fix("a"), Fix("a"), Fix("b")}, {kAnswerNo},
+    {"NoEndsWithoutCompletion", {Fix("a"), Fix("a"), Fix("b")}, {TFailureAnswer::Stop},
      {"C:\\out\\a.txt", "C:\\out\\a.txt"}, {"複製を中止しました"}},
     {"BadRulesCopyNothing", {Num(2, 1), Alpha("", "b")}, {}, {},
      {"連番情報に不正な値が設定されています", "アルファベット情報に値が設定されていません"}},
@@ -249,7 +248,7 @@ TEST_P(RunCopyTest, ValidatesGeneratesCopiesAndReports) {
   Build(tree, GetParam().Rules);
   TRun run(GetParam().Answers);
   std::vector<std::string> fileNames{"left", "from", "before"};
-  RunCopy(tree, false, "C:\\src\\a.txt", "C:\\out", fileNames, run.Services);
+  run.RunCopy(tree, false, fileNames);
   EXPECT_EQ(run.Copier.Attempts, GetParam().Attempts);
   EXPECT_EQ(run.Messages.Messages, GetParam().Messages);
   if (GetParam().Attempts.empty() && GetParam().Messages.size() == 2) {
@@ -265,39 +264,23 @@ TEST(RunCopyTest, KeepsTheGeneratedListAndUsesTheJoin) {
   Build(tree, {Num(1, 2), Alpha("a", "b")});
   TRun run;
   std::vector<std::string> fileNames;
-  RunCopy(tree, true, "C:\\src\\a.txt", "C:\\out", fileNames, run.Services);
+  run.RunCopy(tree, true, fileNames);
   EXPECT_EQ(fileNames, (std::vector<std::string>{"1a.txt", "2b.txt"}));
   EXPECT_EQ(run.Copier.Attempts, (std::vector<std::string>{"C:\\out\\1a.txt", "C:\\out\\2b.txt"}));
 }
 
-// A prompt during which the window was asked to close: whatever the answer, nothing more is copied
-// and nothing more is said.
-class TClosingPrompt : public ICopyPrompt {
- public:
-  explicit TClosingPrompt(bool& stop, int answer) : stop_(stop), answer_(answer) {}
-  int Ask(const std::string&, const std::string&, unsigned) override {
-    stop_ = true;
-    return answer_;
-  }
-
- private:
-  bool& stop_;
-  int answer_;
-};
-
-TEST(RunCopyTest, AStopRequestDuringAPromptEndsTheRunSilently) {
-  for (const int answer : {kAnswerYes, kAnswerNo}) {
+// A question during which the window was asked to close: whatever the answer, nothing more is
+// copied and nothing more is said.
+TEST(RunCopyTest, AStopRequestDuringAQuestionEndsTheRunSilently) {
+  for (const TFailureAnswer answer : {TFailureAnswer::Skip, TFailureAnswer::Stop}) {
     TRuleTree tree;
     Build(tree, {Fix("a"), Fix("a"), Fix("b")});
-    bool stop = false;
-    TFakeCopier copier;
-    TClosingPrompt prompt(stop, answer);
-    TRecordingMessages messages;
-    TCopyServices services{copier, prompt, messages, &stop};
+    TRun run({answer});
+    run.Prompt.OnQuestion = [&] { run.Prompt.Stop = true; };
     std::vector<std::string> fileNames;
-    RunCopy(tree, false, "C:\\src\\a.txt", "C:\\out", fileNames, services);
-    EXPECT_EQ(copier.Attempts, (std::vector<std::string>{"C:\\out\\a.txt", "C:\\out\\a.txt"})) << answer;
-    EXPECT_TRUE(messages.Messages.empty()) << answer;
+    run.RunCopy(tree, false, fileNames);
+    EXPECT_EQ(run.Copier.Attempts, (std::vector<std::string>{"C:\\out\\a.txt", "C:\\out\\a.txt"}));
+    EXPECT_TRUE(run.Messages.Messages.empty());
   }
 }
 
@@ -310,7 +293,7 @@ TEST(PrepareFileNamesTest, RefusesAListThatCannotBeHeldWithoutMakingIt) {
   Build(tree, {Num(0, 999, {Num(0, 999, {Num(0, 999)})})});  // a thousand million names
   TRun run;
   std::vector<std::string> fileNames{"from", "before"};
-  RunCopy(tree, false, "C:\\src\\a.txt", "C:\\out", fileNames, run.Services);
+  run.RunCopy(tree, false, fileNames);
   EXPECT_TRUE(fileNames.empty());
   EXPECT_TRUE(run.Copier.Attempts.empty());
   EXPECT_EQ(run.Messages.Messages, std::vector<std::string>{"作成されるファイル名が多すぎます（1,000,000,000件）。"
@@ -322,7 +305,7 @@ TEST(PrepareFileNamesTest, ACountTooLargeToCountIsSaidSo) {
   Build(tree, {Num(INT_MIN, INT_MAX, {Num(INT_MIN, INT_MAX, {Num(INT_MIN, INT_MAX)})})});
   TRecordingMessages messages;
   std::vector<std::string> fileNames;
-  EXPECT_FALSE(PrepareFileNames(tree, false, "a.txt", fileNames, messages));
+  EXPECT_FALSE(PrepareFileNames(tree, false, "a.txt", TEncoding::ShiftJis, fileNames, messages));
   EXPECT_EQ(messages.Messages, std::vector<std::string>{"作成されるファイル名が多すぎます（18,446,744,073,709,551,615件以上）。"
                                                         "一度に扱えるファイル名は10,000,000件までです"});
 }
@@ -335,9 +318,9 @@ TEST(PrepareFileNamesTest, TakesWhatIsHeldAtTheLimitAndRefusesOneMore) {
   Build(tree, {Num(1, 10, {Num(0, 999999)}), Any({"", ""})});
   TRecordingMessages messages;
   std::vector<std::string> fileNames{"before"};
-  EXPECT_TRUE(PrepareFileNames(tree, false, "a.txt", fileNames, messages));
+  EXPECT_TRUE(PrepareFileNames(tree, false, "a.txt", TEncoding::ShiftJis, fileNames, messages));
   EXPECT_EQ(fileNames.size(), kMaxFileNames);
-  EXPECT_FALSE(PrepareFileNames(tree, true, "a.txt", fileNames, messages));
+  EXPECT_FALSE(PrepareFileNames(tree, true, "a.txt", TEncoding::ShiftJis, fileNames, messages));
   EXPECT_EQ(messages.Messages, std::vector<std::string>{"作成されるファイル名が多すぎます（10,000,002件）。"
                                                         "一度に扱えるファイル名は10,000,000件までです"});
   EXPECT_TRUE(fileNames.empty());
@@ -348,11 +331,11 @@ TEST(PrepareFileNamesTest, TakesWhatIsHeldAtTheLimitAndRefusesOneMore) {
 TEST(PrepareFileNamesTest, ARunSaysItIsStillWorkingWhileFreeingTheLastListAndAfterEveryName) {
   TRuleTree tree;
   Build(tree, {Any({"a", "b", "a", "c:"})});  // a copy, one that exists, one refused name
-  TRun run({kAnswerYes, kAnswerYes});
+  TRun run({TFailureAnswer::Skip, TFailureAnswer::Skip});
   std::vector<std::string> fileNames(300000, "from the last run");
   std::vector<std::size_t> attemptsAtEachCall;
-  run.Services.StillWorking = [&] { attemptsAtEachCall.push_back(run.Copier.Attempts.size()); };
-  RunCopy(tree, false, "C:\\src\\a.txt", "C:\\out", fileNames, run.Services);
+  run.Prompt.OnStillWorking = [&] { attemptsAtEachCall.push_back(run.Copier.Attempts.size()); };
+  run.RunCopy(tree, false, fileNames);
   const auto beforeCopies = std::count(attemptsAtEachCall.begin(), attemptsAtEachCall.end(), 0u);
   EXPECT_GE(beforeCopies, static_cast<long>(300000 / kStillWorkingEvery));
   EXPECT_EQ(std::vector<std::size_t>(attemptsAtEachCall.begin() + beforeCopies, attemptsAtEachCall.end()),
@@ -364,7 +347,7 @@ TEST(PrepareFileNamesTest, ValidationComesBeforeTheCount) {
   Build(tree, {Num(0, 999, {Num(0, 999, {Num(0, 999)})}), Num(2, 1)});
   TRecordingMessages messages;
   std::vector<std::string> fileNames{"kept"};
-  EXPECT_FALSE(PrepareFileNames(tree, false, "a.txt", fileNames, messages));
+  EXPECT_FALSE(PrepareFileNames(tree, false, "a.txt", TEncoding::ShiftJis, fileNames, messages));
   EXPECT_EQ(fileNames, std::vector<std::string>{"kept"});
   EXPECT_EQ(messages.Messages, std::vector<std::string>{"連番情報に不正な値が設定されています"});
 }

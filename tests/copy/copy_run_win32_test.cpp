@@ -31,16 +31,23 @@ class CopyRunOnDiskTest : public testing::TestWithParam<TWay> {
   }
 
   // Runs the whole "実行" sequence over `rules`; names end in ".dat".
-  void Run(const std::vector<TRuleDraft>& rules, std::vector<int> answers = {}, std::string folder = {}) {
+  void Run(const std::vector<TRuleDraft>& rules, std::vector<TFailureAnswer> answers = {}, std::string folder = {}) {
     TRuleTree tree;
     Build(tree, rules);
-    prompt_ = TScriptedPrompt(std::move(answers));
+    prompt_ = TScriptedFront(std::move(answers));
     if (folder.empty()) folder = out_.Path();
-    TWin32FileCopier copier(folder, {}, nullptr, GetParam());
-    TCopyServices services{copier, prompt_, messages_};
-    RunCopy(tree, false, source_, folder, fileNames_, services);
+    Watch(folder);
+    TWin32FileCopier copier(source_, folder, {}, nullptr, GetParam());
+    RunCopy(tree, false, source_, fileNames_, copier, prompt_, messages_);
     // A temporary name never outlives its copy.
     EXPECT_EQ(ListFolder(out_.Path()).find(".tandelo-"), std::string::npos) << ListFolder(out_.Path());
+  }
+
+  // The front words its questions as the window does, for this run's source, folder and names.
+  void Watch(const std::string& folder) {
+    prompt_.Source = source_;
+    prompt_.Folder = folder;
+    prompt_.Names = &fileNames_;
   }
 
   std::vector<std::string> Texts() const {
@@ -52,7 +59,7 @@ class CopyRunOnDiskTest : public testing::TestWithParam<TWay> {
   TTempFolder sourceFolder_;
   TTempFolder out_;
   std::string source_;
-  TScriptedPrompt prompt_;
+  TScriptedFront prompt_;
   TRecordingMessages messages_;
   std::vector<std::string> fileNames_;
 };
@@ -77,8 +84,6 @@ TEST_P(CopyRunOnDiskTest, NeverOverwritesAnExistingFile) {
   EXPECT_EQ(FileContent(out_ / "a.dat"), kSourceContent);
   EXPECT_EQ(Texts(), (std::vector<std::string>{out_ / "b.dat" + "はすでに存在します。" + kQuestion,
                                                out_ / "c.dat" + "はすでに存在します。" + kQuestion}));
-  EXPECT_EQ(prompt_.Questions[0].Caption, "注意");
-  EXPECT_EQ(prompt_.Questions[0].Flags, 4u);
   EXPECT_EQ(messages_.Messages, kDone);
 }
 
@@ -118,7 +123,7 @@ TEST_P(CopyRunOnDiskTest, NamesReachSubFoldersThatExistAndNothingOutside) {
   EXPECT_EQ(FileContent(chosen + "\\sub\\表.dat"), kSourceContent);
   std::vector<std::string> expected;
   for (const std::string& name : refused) {
-    const std::string text = chosen + "\\" + name + ".dat" + "を作成できませんでした。" + FileNameProblem(name + ".dat") + kQuestion;
+    const std::string text = chosen + "\\" + name + ".dat" + "を作成できませんでした。" + FileNameProblem(name + ".dat", TEncoding::ShiftJis) + kQuestion;
     expected.push_back(text);
     if (name == "c:x") {
       expected.push_back(chosen + "\\missing\\x.dat" + "を作成できませんでした。" +
@@ -135,10 +140,10 @@ TEST_P(CopyRunOnDiskTest, ANameEndingInADotOrSpaceMeetsTheFileWithoutThem) {
   PutFile(out_ / "a", "precious");
   TRuleTree tree;
   Build(tree, {Any({"a.", "a ", "b.", "c "})});
-  fileNames_ = MakeFileNames(tree, false, "");
-  TWin32FileCopier copier(out_.Path(), {}, nullptr, GetParam());
-  TCopyServices services{copier, prompt_, messages_};
-  EXPECT_TRUE(CopyFiles(source_, out_.Path(), fileNames_, services));
+  fileNames_ = MakeFileNames(tree, false, "", TEncoding::ShiftJis);
+  TWin32FileCopier copier(source_, out_.Path(), {}, nullptr, GetParam());
+  Watch(out_.Path());
+  EXPECT_TRUE(CopyFiles(fileNames_, TNameForm{}, copier, prompt_, messages_));
   EXPECT_EQ(ListFolder(out_.Path()), "a b c");
   EXPECT_EQ(FileContent(out_ / "a"), "precious");
   EXPECT_EQ(FileContent(out_ / "b"), kSourceContent);
@@ -203,21 +208,20 @@ const TSourceLoss kSourceLosses[] = {
      ERROR_PATH_NOT_FOUND},
 };
 
-class TSourceRemovingPrompt : public ICopyPrompt {
+// Removes the source, or its folder, while the first question stands.
+class TSourceRemovingPrompt : public TScriptedFront {
  public:
-  TSourceRemovingPrompt(const TSourceLoss& loss, std::string source, std::string folder)
-      : loss_(loss), source_(std::move(source)), folder_(std::move(folder)) {}
-  int Ask(const std::string& text, const std::string&, unsigned) override {
-    if (Texts.empty()) Removed = loss_.Remove(source_, folder_);
-    Texts.push_back(text);
-    return kAnswerYes;
+  TSourceRemovingPrompt(const TSourceLoss& loss, const std::string& source, const std::string& folder) {
+    OnQuestion = [this, &loss, source, folder] {
+      if (Questions.size() == 1) Removed = loss.Remove(source, folder);
+    };
   }
-  std::vector<std::string> Texts;
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> texts;
+    for (const auto& q : Questions) texts.push_back(q.Text);
+    return texts;
+  }
   bool Removed = false;
-
- private:
-  const TSourceLoss& loss_;
-  std::string source_, folder_;
 };
 
 TEST(SourceLostDuringAPromptTest, TheUsersNextFileSurvives) {
@@ -237,12 +241,14 @@ TEST(SourceLostDuringAPromptTest, TheUsersNextFileSurvives) {
 
       TRuleTree tree;
       Build(tree, {Num(1, 3)});
-      TWin32FileCopier copier(out.Path());
+      TWin32FileCopier copier(source, out.Path());
       TSourceRemovingPrompt prompt(loss, source, folder);
       TRecordingMessages messages;
-      TCopyServices services{copier, prompt, messages};
       std::vector<std::string> fileNames;
-      RunCopy(tree, false, source, out.Path(), fileNames, services);
+      prompt.Source = source;
+      prompt.Folder = out.Path();
+      prompt.Names = &fileNames;
+      RunCopy(tree, false, source, fileNames, copier, prompt, messages);
 
       EXPECT_TRUE(prompt.Removed);
       EXPECT_EQ(ListFolder(out.Path()), "1.dat 2.dat 3.dat");
@@ -251,7 +257,7 @@ TEST(SourceLostDuringAPromptTest, TheUsersNextFileSurvives) {
       EXPECT_EQ(FileContent(out / "3.dat"), std::string("the user's 3\0\x95\x5C", 15));
       EXPECT_EQ(GetFileAttributesA((out / "3.dat").c_str()) & FILE_ATTRIBUTE_READONLY,
                 readOnly ? DWORD{FILE_ATTRIBUTE_READONLY} : DWORD{0});
-      EXPECT_EQ(prompt.Texts, (std::vector<std::string>{
+      EXPECT_EQ(prompt.Texts(), (std::vector<std::string>{
                                   out / "2.dat" + "はすでに存在します。" + kQuestion,
                                   source + "を読み込めませんでした。" + SystemErrorText(loss.Error) + kQuestion}));
       EXPECT_EQ(messages.Messages, kDone);
@@ -261,7 +267,7 @@ TEST(SourceLostDuringAPromptTest, TheUsersNextFileSurvives) {
 
 TEST_P(CopyRunOnDiskTest, NoAtTheThirdOfFiveFailuresStopsTheRun) {
   for (const char* taken : {"e1.dat", "e2.dat", "e3.dat", "e4.dat", "e5.dat"}) PutFile(out_ / taken, "old");
-  Run({Any({"n1", "e1", "e2", "n2", "e3", "n3", "e4", "e5", "n4"})}, {kAnswerYes, kAnswerYes, kAnswerNo});
+  Run({Any({"n1", "e1", "e2", "n2", "e3", "n3", "e4", "e5", "n4"})}, {TFailureAnswer::Skip, TFailureAnswer::Skip, TFailureAnswer::Stop});
   EXPECT_EQ(ListFolder(out_.Path()), "e1.dat e2.dat e3.dat e4.dat e5.dat n1.dat n2.dat");
   EXPECT_EQ(prompt_.Questions.size(), 3u);
   EXPECT_EQ(messages_.Messages, kStopped);
@@ -270,7 +276,7 @@ TEST_P(CopyRunOnDiskTest, NoAtTheThirdOfFiveFailuresStopsTheRun) {
 
 TEST_P(CopyRunOnDiskTest, YesToEveryPromptEndsWithCompletion) {
   for (const char* taken : {"a.dat", "b.dat"}) PutFile(out_ / taken, "old");
-  Run({Any({"a", "b", "c"})}, {kAnswerYes, kAnswerYes});
+  Run({Any({"a", "b", "c"})}, {TFailureAnswer::Skip, TFailureAnswer::Skip});
   EXPECT_EQ(prompt_.Questions.size(), 2u);
   EXPECT_EQ(messages_.Messages, kDone);
   EXPECT_EQ(FileContent(out_ / "c.dat"), kSourceContent);
@@ -308,8 +314,8 @@ TEST(PartialCopyTest, AFailedCopyLeavesNoPartUnsaid) {
     SCOPED_TRACE(name);
     const std::string source = std::string(folder) + "\\" + name;
     const std::string destination = std::string(folder) + "\\copy-of-" + name;
-    TWin32FileCopier copier(folder);
-    const TCopyOutcome outcome = copier.Copy(source, std::string("copy-of-") + name);
+    TWin32FileCopier copier(source, folder);
+    const TCopyOutcome outcome = copier.Copy(std::string("copy-of-") + name);
     EXPECT_EQ(outcome.Result, TCopyResult::Failed);
     const bool left = FileExists(destination);
     const std::size_t note = outcome.Reason.find(mayBeLeft);
@@ -319,8 +325,8 @@ TEST(PartialCopyTest, AFailedCopyLeavesNoPartUnsaid) {
     }
     EXPECT_TRUE(FileExists(source));
     // Under a temporary name the part goes through the handle that wrote it, on every platform.
-    TWin32FileCopier temporary(folder, {}, nullptr, TWin32FileCopier::TWay::TemporaryName);
-    EXPECT_EQ(temporary.Copy(source, std::string("other-") + name).Result, TCopyResult::Failed);
+    TWin32FileCopier temporary(source, folder, {}, nullptr, TWin32FileCopier::TWay::TemporaryName);
+    EXPECT_EQ(temporary.Copy(std::string("other-") + name).Result, TCopyResult::Failed);
     EXPECT_FALSE(FileExists(std::string(folder) + "\\other-" + name));
     EXPECT_EQ(ListFolder(folder).find(".tandelo-"), std::string::npos) << ListFolder(folder);
   }

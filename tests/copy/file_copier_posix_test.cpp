@@ -51,9 +51,9 @@ class PosixFileCopierTest : public ::testing::TestWithParam<TWay> {
 
 TEST_P(PosixFileCopierTest, CopiesContentModeAndTimesAndNamesOnlyAComplete) {
   TRecordingWitness witness(scratch_.Out);
-  TPosixFileCopier copier(scratch_.Out, &witness, GetParam());
+  TPosixFileCopier copier(scratch_.Source, scratch_.Out, &witness, GetParam());
   const std::string destination = scratch_.Out + "/copy.bin";
-  ASSERT_EQ(copier.Copy(scratch_.Source, "copy.bin").Result, TCopyResult::Copied);
+  ASSERT_EQ(copier.Copy("copy.bin").Result, TCopyResult::Copied);
   EXPECT_EQ(ReadFile(destination), "content");
   struct stat st;
   ASSERT_EQ(stat(destination.c_str(), &st), 0);
@@ -75,14 +75,14 @@ TEST_P(PosixFileCopierTest, CopiesContentModeAndTimesAndNamesOnlyAComplete) {
 // neither do those the umask would take away.
 TEST_P(PosixFileCopierTest, CopiesThePermissionBitsOnly) {
   const mode_t saved = umask(027);
-  TPosixFileCopier copier(scratch_.Out, nullptr, GetParam());
+  TPosixFileCopier copier(scratch_.Source, scratch_.Out, nullptr, GetParam());
   std::vector<mode_t> made;
   for (const mode_t mode : {0600u, 0757u, 06755u, 01777u}) {
     chmod(scratch_.Source.c_str(), mode);
     const std::string name = "mode" + std::to_string(mode);
     const std::string destination = scratch_.Out + "/" + name;
     struct stat st{};
-    if (copier.Copy(scratch_.Source, name).Result == TCopyResult::Copied) stat(destination.c_str(), &st);
+    if (copier.Copy(name).Result == TCopyResult::Copied) stat(destination.c_str(), &st);
     made.push_back(st.st_mode & 07777);
   }
   umask(saved);
@@ -90,12 +90,13 @@ TEST_P(PosixFileCopierTest, CopiesThePermissionBitsOnly) {
 }
 
 TEST_P(PosixFileCopierTest, NeverTouchesAFileThatExists) {
-  TPosixFileCopier copier(scratch_.Out, nullptr, GetParam());
+  TPosixFileCopier copier(scratch_.Source, scratch_.Out, nullptr, GetParam());
   const std::string destination = scratch_.Out + "/mine.txt";
   std::ofstream(destination) << "mine";
-  EXPECT_EQ(copier.Copy(scratch_.Source, "mine.txt").Result, TCopyResult::Exists);
+  EXPECT_EQ(copier.Copy("mine.txt").Result, TCopyResult::Exists);
   EXPECT_EQ(ReadFile(destination), "mine");
-  EXPECT_EQ(copier.Copy(scratch_.Folder + "/missing", "x").Result, TCopyResult::SourceUnreadable);
+  TPosixFileCopier missing(scratch_.Folder + "/missing", scratch_.Out, nullptr, GetParam());
+  EXPECT_EQ(missing.Copy("x").Result, TCopyResult::SourceUnreadable);
   EXPECT_EQ(Entries(scratch_.Out), std::vector<std::string>{"mine.txt"});
 }
 
@@ -106,8 +107,8 @@ TEST_P(PosixFileCopierTest, AFileThatTakesTheNameMidwayIsNeverReplaced) {
   witness.Hook = [&](const std::string& what, const std::string&, const std::string&) {
     if (what == "created") std::ofstream(destination) << "theirs";
   };
-  TPosixFileCopier copier(scratch_.Out, &witness, GetParam());
-  EXPECT_EQ(copier.Copy(scratch_.Source, "x").Result, TCopyResult::Exists);
+  TPosixFileCopier copier(scratch_.Source, scratch_.Out, &witness, GetParam());
+  EXPECT_EQ(copier.Copy("x").Result, TCopyResult::Exists);
   EXPECT_EQ(ReadFile(destination), "theirs");
   EXPECT_EQ(Entries(scratch_.Out), std::vector<std::string>{"x"});  // no temporary left
 }
@@ -121,12 +122,12 @@ TEST_P(PosixFileCopierTest, EveryCopyThroughTheKeptSourceHandleIsWhole) {
   close(made);
   const std::string elsewhere = pattern;
   std::ofstream(elsewhere) << "content";
-  TPosixFileCopier copier(scratch_.Out, nullptr, GetParam());
   std::vector<std::string> copies;
   for (const std::string& source : {scratch_.Source, elsewhere}) {
+    TPosixFileCopier copier(source, scratch_.Out, nullptr, GetParam());
     for (const char* copy : {"one", "two"}) {
       const std::string name = copy + std::to_string(copies.size());
-      copier.Copy(source, name);
+      copier.Copy(name);
       copies.push_back(ReadFile(scratch_.Out + "/" + name));
     }
   }
@@ -140,9 +141,9 @@ TEST_P(PosixFileCopierTest, NamesReachSubFoldersInsideTheFolderOnly) {
   const std::string outside = scratch_.Folder + "/outside";
   mkdir(outside.c_str(), 0755);
   symlink(outside.c_str(), (scratch_.Out + "/away").c_str());
-  TPosixFileCopier copier(scratch_.Out, nullptr, GetParam());
+  TPosixFileCopier copier(scratch_.Source, scratch_.Out, nullptr, GetParam());
   for (const char* name : {"ab/x", "cd/x", "ab/ef/x", "ab/y"}) {
-    EXPECT_EQ(copier.Copy(scratch_.Source, name).Result, TCopyResult::Copied) << name;
+    EXPECT_EQ(copier.Copy(name).Result, TCopyResult::Copied) << name;
   }
   EXPECT_EQ(Entries(scratch_.Out + "/ab"), (std::vector<std::string>{"ef", "x", "y"}));
   EXPECT_EQ(Entries(scratch_.Out + "/cd"), std::vector<std::string>{"x"});
@@ -151,12 +152,12 @@ TEST_P(PosixFileCopierTest, NamesReachSubFoldersInsideTheFolderOnly) {
     const std::vector<std::string> before = Entries(scratch_.Out + "/cd");
     const TCopyOutcome looked = copier.Look(name);
     EXPECT_EQ(Entries(scratch_.Out + "/cd"), before);
-    const TCopyOutcome copied = copier.Copy(scratch_.Source, name);
+    const TCopyOutcome copied = copier.Copy(name);
     EXPECT_EQ(looked.Result, copied.Result) << name;
     EXPECT_EQ(looked.Reason, copied.Reason) << name;
   }
   EXPECT_EQ(copier.Look("away/x").Reason, "フォルダの外へ出るリンクを通る名前は使えません。");
-  EXPECT_EQ(copier.Copy(scratch_.Source, scratch_.Folder + "/x").Result, TCopyResult::Failed);  // from the root
+  EXPECT_EQ(copier.Copy(scratch_.Folder + "/x").Result, TCopyResult::Failed);  // from the root
   EXPECT_TRUE(Entries(outside).empty());
   EXPECT_FALSE(Exists(scratch_.Folder + "/x"));
 }
@@ -180,8 +181,8 @@ TEST(PosixTemporaryCopyTest, FilesOfOthersAtTheTemporaryNameAreLeftAlone) {
     // Someone takes the first temporary name just before it is made: it must not be opened.
     if (what == "creating" && taken.empty()) std::ofstream(taken = temporary) << "theirs";
   };
-  TPosixFileCopier copier(scratch.Out, &witness, TWay::Temporary);
-  ASSERT_EQ(copier.Copy(scratch.Source, "x").Result, TCopyResult::Copied);
+  TPosixFileCopier copier(scratch.Source, scratch.Out, &witness, TWay::Temporary);
+  ASSERT_EQ(copier.Copy("x").Result, TCopyResult::Copied);
   EXPECT_EQ(ReadFile(taken), "theirs");
   EXPECT_EQ(ReadFile(scratch.Out + "/x"), "content");
 
@@ -194,7 +195,7 @@ TEST(PosixTemporaryCopyTest, FilesOfOthersAtTheTemporaryNameAreLeftAlone) {
     taken = temporary;
     throw std::runtime_error("journal full");
   };
-  EXPECT_THROW(copier.Copy(scratch.Source, "y"), std::runtime_error);
+  EXPECT_THROW(copier.Copy("y"), std::runtime_error);
   EXPECT_EQ(ReadFile(taken), "theirs too");
   EXPECT_FALSE(Exists(scratch.Out + "/y"));
 
@@ -203,7 +204,7 @@ TEST(PosixTemporaryCopyTest, FilesOfOthersAtTheTemporaryNameAreLeftAlone) {
     if (what == "created") throw std::runtime_error("journal full");
   };
   const std::vector<std::string> before = Entries(scratch.Out);
-  EXPECT_THROW(copier.Copy(scratch.Source, "z"), std::runtime_error);
+  EXPECT_THROW(copier.Copy("z"), std::runtime_error);
   EXPECT_EQ(Entries(scratch.Out), before);
 }
 

@@ -9,6 +9,8 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+
+#include "tests/support/name_forms.h"
 #include <unistd.h>
 #include <linux/magic.h>
 #include <sys/statfs.h>
@@ -106,10 +108,10 @@ class PosixUndoTest : public testing::Test {
   void Copy(const std::vector<std::string>& names) {
     TFileIdentity folder;
     ASSERT_TRUE(ReadFolderIdentity(scratch_.Out, folder));
-    TCopyJournal journal(file_, scratch_.Out, folder, '/');
-    TPosixFileCopier platform(scratch_.Out, &journal);
+    TCopyJournal journal(file_, scratch_.Out, folder, kLinuxNames);
+    TPosixFileCopier platform(scratch_.Source, scratch_.Out, &journal);
     TJournalingCopier copier(platform, journal);
-    for (const std::string& name : names) ASSERT_EQ(copier.Copy(scratch_.Source, name).Result, TCopyResult::Copied);
+    for (const std::string& name : names) ASSERT_EQ(copier.Copy(name).Result, TCopyResult::Copied);
     journal.Flush();
   }
 
@@ -117,7 +119,7 @@ class PosixUndoTest : public testing::Test {
   TFileIdentity Recorded(const std::string& name) {
     TJournal journal;
     std::string problem;
-    EXPECT_TRUE(ReadJournal(file_.Text, '/', journal, problem)) << problem;
+    EXPECT_TRUE(ReadJournal(file_.Text, kLinuxNames, journal, problem)) << problem;
     for (const TUndoItem& item : journal.Items) {
       if (item.Name == name) return item.File;
     }
@@ -129,7 +131,7 @@ class PosixUndoTest : public testing::Test {
   void Undo(long (*fileSystemType)(int) = FileSystemType) {
     TJournal journal;
     std::string problem;
-    ASSERT_TRUE(ReadJournal(file_.Text, '/', journal, problem)) << problem;
+    ASSERT_TRUE(ReadJournal(file_.Text, kLinuxNames, journal, problem)) << problem;
     TPosixFileRemover remover(fileSystemType);
     reports_.clear();
     folderProblem_.clear();
@@ -258,7 +260,7 @@ TEST(PosixFileRemoverTest, ACopyKilledWithTwoNamesKeepsBoth) {
   TFileIdentity folder;
   ASSERT_TRUE(ReadFolderIdentity(scratch.Out, folder));
   TTextJournal text;
-  TCopyJournal journal(text, scratch.Out, folder, '/');
+  TCopyJournal journal(text, scratch.Out, folder, kLinuxNames);
   journal.Begin();
   journal.Creating("x", ".t");
   const int file = open((scratch.Out + "/.t").c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
@@ -274,7 +276,7 @@ TEST(PosixFileRemoverTest, ACopyKilledWithTwoNamesKeepsBoth) {
 
   TJournal read;
   std::string problem;
-  ASSERT_TRUE(ReadJournal(text.Text, '/', read, problem)) << problem;
+  ASSERT_TRUE(ReadJournal(text.Text, kLinuxNames, read, problem)) << problem;
   TPosixFileRemover remover;
   std::vector<std::string> reports;
   UndoCopies(read, remover, false, [&](const TUndoReport& r) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/name_forms.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -37,7 +39,7 @@ class TMemoryReader : public IJournalReader {
 // cross the blocks the count is read in.
 std::string RunJournal(int copies, bool ended) {
   TMemoryJournal file;
-  TCopyJournal journal(file, "/the folder", {1, 2, 0, 0, 3, 0}, '/');
+  TCopyJournal journal(file, "/the folder", {1, 2, 0, 0, 3, 0}, kLinuxNames);
   for (int i = 0, made = 0; made < copies; ++i) {
     const std::string name = "name-" + std::to_string(i) + ".txt";
     journal.Begin();
@@ -56,7 +58,7 @@ std::string RunJournal(int copies, bool ended) {
 TJournalSummary Summary(TMemoryReader& reader) {
   TJournalSummary summary;
   std::string problem;
-  EXPECT_TRUE(SummarizeJournal(reader, '/', summary, problem)) << problem;
+  EXPECT_TRUE(SummarizeJournal(reader, kLinuxNames, summary, problem)) << problem;
   return summary;
 }
 
@@ -95,7 +97,7 @@ TEST(JournalSummaryTest, WhatIsNotAJournalIsSaidSo) {
     TMemoryReader reader(text);
     TJournalSummary summary;
     std::string problem;
-    EXPECT_FALSE(SummarizeJournal(reader, '/', summary, problem)) << text.substr(0, 60);
+    EXPECT_FALSE(SummarizeJournal(reader, kLinuxNames, summary, problem)) << text.substr(0, 60);
     EXPECT_FALSE(problem.empty());
   }
 }

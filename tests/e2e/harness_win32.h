@@ -347,5 +347,6 @@ void KeyboardOnlyJob(const TTempFolder& temp);
 void KeysInEveryEditor();
 void ClampOnLeavingByTheTree(const TTempFolder& temp);
 void KeyboardAfterEveryBox(const TTempFolder& temp);
+void JapaneseNameUnderAnyCodePage(const TTempFolder& temp);
 
 }  // namespace e2e

@@ -19,6 +19,8 @@ int main(int argc, char** argv) {
       ClampOnLeavingByTheTree(temp);
     } else if (scenario == "boxes") {
       KeyboardAfterEveryBox(temp);
+    } else if (scenario == "code-page") {
+      JapaneseNameUnderAnyCodePage(temp);
     } else {
       throw TFailure("no scenario \"" + scenario + "\"");
     }

@@ -24,8 +24,8 @@ TEST(DeepTreeTest, HundredThousandLevelsAreCountedGeneratedCheckedAndFreed) {
     EXPECT_EQ(CountNames(tree).Made, 2u);
     const std::string zeros(kLevels - 1, '0');
     const std::vector<std::string> expected{zeros + "0.txt", zeros + "1.txt"};
-    EXPECT_EQ(MakeFileNames(tree, false, "report.txt"), expected);
-    EXPECT_EQ(MakeFileNames(tree, true, "report.txt"), expected);
+    EXPECT_EQ(MakeFileNames(tree, false, "report.txt", TEncoding::ShiftJis), expected);
+    EXPECT_EQ(MakeFileNames(tree, true, "report.txt", TEncoding::ShiftJis), expected);
 
     TRecordingMessages sink;
     EXPECT_TRUE(CheckCopyInfo(tree, sink));

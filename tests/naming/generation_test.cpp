@@ -60,8 +60,8 @@ class GenerationTest : public testing::TestWithParam<TGenerationCase> {};
 TEST_P(GenerationTest, MakesTheNamesInOrderInBothModes) {
   TRuleTree tree;
   Build(tree, GetParam().Rules);
-  EXPECT_EQ(MakeFileNames(tree, false, "C:\\src\\noext"), GetParam().Plain);
-  EXPECT_EQ(MakeFileNames(tree, true, "C:\\src\\noext"), GetParam().Joined);
+  EXPECT_EQ(MakeFileNames(tree, false, "C:\\src\\noext", TEncoding::ShiftJis), GetParam().Plain);
+  EXPECT_EQ(MakeFileNames(tree, true, "C:\\src\\noext", TEncoding::ShiftJis), GetParam().Joined);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, GenerationTest, testing::ValuesIn(kCases),
@@ -72,16 +72,16 @@ INSTANTIATE_TEST_SUITE_P(Cases, GenerationTest, testing::ValuesIn(kCases),
 TEST(GenerationTest, AppendsTheSourceExtensionToEveryName) {
   TRuleTree tree;
   Build(tree, {Num(0, 2, {Alpha("a", "b")}), Fix("X")});
-  EXPECT_EQ(MakeFileNames(tree, false, "C:\\work\\report.txt"),
+  EXPECT_EQ(MakeFileNames(tree, false, "C:\\work\\report.txt", TEncoding::ShiftJis),
             (Names{"0a.txt", "0b.txt", "1a.txt", "1b.txt", "2a.txt", "2b.txt", "X.txt"}));
-  EXPECT_EQ(MakeFileNames(tree, true, "C:\\work\\report.txt"),
+  EXPECT_EQ(MakeFileNames(tree, true, "C:\\work\\report.txt", TEncoding::ShiftJis),
             (Names{"0aX.txt", "0b.txt", "1a.txt", "1b.txt", "2a.txt", "2b.txt"}));
 }
 
 TEST(GenerationTest, ExtensionIsAddedAfterEmptyNamesAreDropped) {
   TRuleTree tree;
   Build(tree, {Any({"", "b", ""})});
-  EXPECT_EQ(MakeFileNames(tree, false, "x.dat"), Names{"b.dat"});
+  EXPECT_EQ(MakeFileNames(tree, false, "x.dat", TEncoding::ShiftJis), Names{"b.dat"});
 }
 
 TEST(GenerationTest, RecordsGroupEndsAfterEachChildWithAnEmptyPrefix) {
@@ -149,7 +149,7 @@ void PrintTo(const TExtensionCase& c, std::ostream* os) {
 class ExtensionTest : public testing::TestWithParam<TExtensionCase> {};
 
 TEST_P(ExtensionTest, TakesTheTextFromTheLastDotOfTheFileName) {
-  EXPECT_EQ(ExtractFileExt(GetParam().Path), GetParam().Ext) << GetParam().Path;
+  EXPECT_EQ(ExtractFileExt(GetParam().Path, TEncoding::ShiftJis), GetParam().Ext) << GetParam().Path;
 }
 
 // 表 is 0x95 0x5C in Shift-JIS: its second byte is the byte of "\".
@@ -166,6 +166,20 @@ INSTANTIATE_TEST_SUITE_P(Paths, ExtensionTest, testing::Values(
     TExtensionCase{"C:\\dir.d\\", ""},
     TExtensionCase{"", ""},
     TExtensionCase{"a.b\x95", ".b\x95"}));
+
+// The same bytes read as UTF-8 and as Shift-JIS: in UTF-8 no byte of a character of several is a
+// separator or a dot, while Shift-JIS reads the last byte of あ (0x82) and the "." after it as one
+// character. "/" ends a folder's name in both.
+TEST(ExtensionTest, IsFoundInTheEncodingTheTextIsIn) {
+  EXPECT_EQ(ExtractFileExt(u8"あ.txt", TEncoding::Utf8), ".txt");
+  EXPECT_EQ(ExtractFileExt(u8"あ.txt", TEncoding::ShiftJis), "");
+  EXPECT_EQ(ExtractFileExt(u8"/home/me/報告.old/データ", TEncoding::Utf8), "");
+  EXPECT_EQ(ExtractFileExt(u8"C:\\資料\\caf\u00e9.tar.gz", TEncoding::Utf8), ".gz");
+  for (const TEncoding encoding : {TEncoding::ShiftJis, TEncoding::Utf8}) {
+    EXPECT_EQ(ExtractFileExt("/home/me/dir.x/file", encoding), "");
+    EXPECT_EQ(ExtractFileExt("dir/.profile", encoding), ".profile");
+  }
+}
 
 TEST(CountNamesTest, CountsWhatExpansionMakesBeforeEmptyNamesAreDropped) {
   // Random trees of every kind, empty pieces and childless lists included.
@@ -286,8 +300,8 @@ TEST(GenerationWorkTest, WorkStaysWithinNamesTimesDepthAndNamesMatchTheReference
       for (std::string& name : names) name += ".txt";
       return names;
     };
-    ASSERT_EQ(MakeFileNames(tree, false, "a.txt"), finished(reference.FileNames)) << "round " << round;
-    ASSERT_EQ(MakeFileNames(tree, true, "a.txt"), finished(joinedReference)) << "round " << round;
+    ASSERT_EQ(MakeFileNames(tree, false, "a.txt", TEncoding::ShiftJis), finished(reference.FileNames)) << "round " << round;
+    ASSERT_EQ(MakeFileNames(tree, true, "a.txt", TEncoding::ShiftJis), finished(joinedReference)) << "round " << round;
     ASSERT_EQ(NamesHeld(tree, false), finished(reference.FileNames).size()) << "round " << round;
     ASSERT_EQ(NamesHeld(tree, true), reference.FileNames.size()) << "round " << round;
     if (reference.FileNames.size() < rules) ++withYieldlessRules;
@@ -379,7 +393,7 @@ TEST_P(NamesHeldTest, CountsTheNamesHeldAtThePeakOfEachMode) {
   Build(tree, GetParam().Rules);
   EXPECT_EQ(NamesHeld(tree, false), GetParam().Plain);
   EXPECT_EQ(NamesHeld(tree, true), GetParam().Joined);
-  EXPECT_EQ(MakeFileNames(tree, false, "").size(), GetParam().Made);
+  EXPECT_EQ(MakeFileNames(tree, false, "", TEncoding::ShiftJis).size(), GetParam().Made);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, NamesHeldTest, testing::ValuesIn(kHeldCases),
@@ -392,7 +406,7 @@ TEST(GenerationTest, SaysItIsStillWorkingAllThroughALongGeneration) {
   Build(tree, {Num(0, 299999), Num(0, 299999)});
   for (const bool join : {false, true}) {
     std::size_t calls = 0;
-    const Names names = MakeFileNames(tree, join, "a.txt", [&] { ++calls; });
+    const Names names = MakeFileNames(tree, join, "a.txt", TEncoding::ShiftJis, [&] { ++calls; });
     ASSERT_EQ(names.size(), join ? 300000u : 600000u);
     // Without the join 600,000 names are made; with it as many, then the second group's 300,000
     // joined onto the first, then 300,000 extensions appended.
@@ -403,7 +417,7 @@ TEST(GenerationTest, SaysItIsStillWorkingAllThroughALongGeneration) {
 TEST(GenerationTest, MillionNameTreeStartsWithUnpaddedNumbers) {
   TRuleTree tree;
   Build(tree, {Num(0, 999, {Num(0, 999)})});
-  const Names names = MakeFileNames(tree, false, "report.txt");
+  const Names names = MakeFileNames(tree, false, "report.txt", TEncoding::ShiftJis);
   ASSERT_EQ(names.size(), 1000000u);
   EXPECT_EQ(names[0], "00.txt");
   EXPECT_EQ(names[1], "01.txt");

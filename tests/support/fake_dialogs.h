@@ -18,7 +18,14 @@ class TFakeDialogs : public IDialogs {
   }
   int Ask(const std::string& text, const std::string& caption, unsigned flags) override {
     Prompts.push_back(text);
-    const int answer = RealBoxes ? TCopyPrompt(Owner).Ask(text, caption, flags) : kAnswerYes;
+    PromptBoxes.push_back({caption, flags});
+    int answer = IDYES;
+    if (RealBoxes) {
+      answer = TCopyPrompt(Owner).Ask(text, caption, flags);
+    } else if (!Answers.empty()) {
+      answer = Answers.front();
+      Answers.pop_front();
+    }
     if (Answered) Answered(answer);
     return answer;
   }
@@ -31,8 +38,9 @@ class TFakeDialogs : public IDialogs {
   void ShowPreview(const std::vector<std::string>& names) override { Previews.push_back(names); }
 
   // Messages and prompts in the program's real boxes, which a test answers with a
-  // TMessageBoxWatcher; otherwise every prompt is answered "はい" at once.
+  // TMessageBoxWatcher; otherwise each prompt takes the next of Answers, or "はい" at once.
   bool RealBoxes = false;
+  std::deque<int> Answers;
   // The window the real boxes stand over; none: they disable every window of the thread.
   HWND Owner = nullptr;
   // Called with each prompt's answer as the prompt returns.
@@ -42,6 +50,7 @@ class TFakeDialogs : public IDialogs {
   std::deque<std::optional<std::string>> Files, Folders;
 
   std::vector<std::string> Messages, Prompts, Errors, OpenFileStarts;
+  std::vector<std::pair<std::string, unsigned>> PromptBoxes;  // each prompt's caption and buttons
   std::vector<std::vector<std::string>> Previews;
 
  private:

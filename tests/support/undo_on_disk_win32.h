@@ -14,6 +14,7 @@
 #include "copy/file_identity_win32.h"
 #include "copy/file_remover_win32.h"
 #include "copy/journal_file_win32.h"
+#include "tests/support/name_forms.h"
 #include "tests/support/temp_folder_win32.h"
 
 inline std::string Fields(const TFileIdentity& f) {
@@ -74,12 +75,13 @@ class UndoOnDiskTest : public testing::Test {
     TWin32JournalFile file(journal_);
     TFileIdentity folder;
     ASSERT_TRUE(ReadFolderIdentity(folder_, folder));
-    TCopyJournal journal(file, folder_, folder, '\\');
-    TWin32FileCopier platform(folder_, {}, &journal, TWin32FileCopier::TWay::TemporaryName);
-    TJournalingCopier copier(platform, journal);
-    for (const std::string& name : names) {
-      copier.Copy(name.rfind("ro", 0) == 0 ? readOnlySource_ : source_, name);
-    }
+    TCopyJournal journal(file, folder_, folder, kWindowsNames);
+    constexpr auto kWay = TWin32FileCopier::TWay::TemporaryName;
+    TWin32FileCopier fromSource(source_, folder_, {}, &journal, kWay);
+    TWin32FileCopier fromReadOnly(readOnlySource_, folder_, {}, &journal, kWay);
+    TJournalingCopier copier(fromSource, journal);
+    TJournalingCopier readOnlyCopier(fromReadOnly, journal);
+    for (const std::string& name : names) (name.rfind("ro", 0) == 0 ? readOnlyCopier : copier).Copy(name);
   }
 
   std::string JournalText() {
@@ -91,7 +93,7 @@ class UndoOnDiskTest : public testing::Test {
   TJournal Journal() {
     TJournal journal;
     std::string problem;
-    EXPECT_TRUE(ReadJournal(JournalText(), '\\', journal, problem)) << problem;
+    EXPECT_TRUE(ReadJournal(JournalText(), kWindowsNames, journal, problem)) << problem;
     return journal;
   }
 
