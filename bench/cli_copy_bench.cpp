@@ -21,7 +21,9 @@
 #include <vector>
 
 #include "bench/take_turns.h"
-#include "copy/copy_journal.h"
+#include "copy/journal_writer.h"
+#include "copy/undo.h"
+#include "copy/journal_reader.h"
 #include "cli/platform.h"
 #include "cli/progress.h"
 

@@ -3,7 +3,7 @@
 #include <set>
 #include <stdexcept>
 
-#include "copy/copy_journal.h"
+#include "copy/journal_writer.h"
 #include "cli/commands.h"
 #include "cli/copy_report.h"
 #include "cli/json.h"

@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "copy/copy_journal.h"
+#include "copy/journal_writer.h"
+#include "copy/undo.h"
 #include "copy/copy_run.h"
 #include "copy/journal_summary.h"
 

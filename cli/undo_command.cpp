@@ -1,4 +1,5 @@
-#include "copy/copy_journal.h"
+#include "copy/undo.h"
+#include "copy/journal_reader.h"
 #include "copy/journal_summary.h"
 #include "cli/commands.h"
 #include "cli/json.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "copy/copy_journal.h"
+#include "copy/journal_writer.h"
 #include "copy/copy_run.h"
 #include "copy/file_identity_posix.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "copy/copy_journal.h"
+#include "copy/journal_writer.h"
 #include "copy/copy_run.h"
 #include "copy/file_identity_win32.h"
 #include "win32/owned_handle.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "copy/copy_journal.h"
+#include "copy/file_identity.h"
 
 // A folder held open, and the sub-folders below it reached through it: every name is looked up
 // beneath the folder's handle, never through a link out of it or "..", so a run and its undo

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "copy/copy_journal.h"
+#include "copy/undo.h"
 #include "copy/file_identity_win32.h"
 
 // Removes files for undo, within one folder held open: each name is opened beneath the folder's

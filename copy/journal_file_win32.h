@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "copy/copy_journal.h"
+#include "copy/journal_writer.h"
 #include "copy/journal_summary.h"
 
 // A journal file created for this run only (CREATE_NEW: an existing file is never appended to

@@ -1,6 +1,8 @@
 // Undo's remover on real folders: what it compares, what it never follows, and which folders it
 // takes as the run's.
-#include "copy/copy_journal.h"
+#include "copy/journal_writer.h"
+#include "copy/undo.h"
+#include "copy/journal_reader.h"
 #include "copy/file_copier_posix.h"
 #include "copy/file_identity_posix.h"
 #include "copy/file_remover_posix.h"

@@ -15,6 +15,7 @@
 #include "copy/file_identity_win32.h"
 #include "copy/file_remover_win32.h"
 #include "copy/journal_file_win32.h"
+#include "copy/journal_format.h"
 #include "copy/journal_summary.h"
 #include "tests/support/undo_on_disk_win32.h"
 #include "tests/support/temp_folder_win32.h"

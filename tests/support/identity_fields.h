@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "copy/copy_journal.h"
+#include "copy/file_identity.h"
 
 // Each field of a file's identity, with a way to make an identity differ in that field alone, for
 // tests that every field of the proof counts.
