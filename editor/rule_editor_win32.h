@@ -54,7 +54,7 @@ class TRuleEditor : public TPanel {
   void SetParamsEnabled(bool enabled);
   void ShowParamEditors(int kind);
 
-  // Controls, named as the user sees them; public so tests can drive them by their messages.
+  // Controls, named as in the design; public so tests can drive them by their messages.
   HWND TreeView1 = nullptr, ButtonEx1 = nullptr, ComboBox1 = nullptr, Label3 = nullptr, Label4 = nullptr;
   HWND EditALFrom = nullptr, EditALTo = nullptr, EditFixString = nullptr, Memo1 = nullptr;
   HWND SpinEditNumFrom = nullptr, SpinEditNumTo = nullptr;
@@ -105,7 +105,7 @@ class TRuleEditor : public TPanel {
   TMenu popupMenu_;
   std::unique_ptr<TSpinEdit> spinFrom_, spinTo_;  // SpinEditNumFrom and SpinEditNumTo
   std::unique_ptr<TButtonEx> buttonEx1_;          // ButtonEx1
-  HWND treeHint_ = nullptr;
+  HWND treeHint_ = nullptr;  // owned by the top-level window, which destroys it
   TRuleTree rules_;
   bool loading_ = false;
 };

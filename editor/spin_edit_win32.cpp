@@ -8,6 +8,7 @@
 #include <string>
 
 #include "editor/spin_value.h"
+#include "win32/gdi.h"
 
 namespace {
 
@@ -40,9 +41,7 @@ TSpinEdit::TSpinEdit(HWND parent, int x, int y, int width, int height) {
 }
 
 // The window goes while the members that its messages reach still exist.
-TSpinEdit::~TSpinEdit() {
-  if (Handle()) DestroyWindow(Handle());
-}
+TSpinEdit::~TSpinEdit() { Destroy(); }
 
 int TSpinEdit::Value() const { return ReadSpinValue(WindowText(edit_)); }
 
@@ -168,10 +167,8 @@ LRESULT TSpinEdit::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       OnRepeat();
       return 0;
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      const HDC dc = BeginPaint(window, &ps);
-      PaintArrows(dc);
-      EndPaint(window, &ps);
+      const TPaintDC dc(window);
+      PaintArrows(dc.Get());
       return 0;
     }
     case WM_PRINTCLIENT:

@@ -17,6 +17,24 @@ class TMemoryDC : public TOwnedHandle<HDC, TDeleteDC> {
   TMemoryDC() : TOwnedHandle(CreateCompatibleDC(nullptr)) {}
 };
 
+// The DC of one WM_PAINT, from BeginPaint to EndPaint. Get() is null when the system gave none.
+class TPaintDC {
+ public:
+  explicit TPaintDC(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
+  ~TPaintDC() { EndPaint(window_, &paint_); }
+  TPaintDC(const TPaintDC&) = delete;
+  TPaintDC& operator=(const TPaintDC&) = delete;
+
+  HDC Get() const { return dc_; }
+  // What needs painting.
+  const RECT& Area() const { return paint_.rcPaint; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT paint_{};
+  HDC dc_;
+};
+
 // Selects an object into a DC and puts the previous one back.
 class TSelectObject {
  public:

@@ -14,11 +14,15 @@
 #include "tests/support/message_box_watcher_win32.h"
 #include "tests/support/windows_win32.h"
 #include "win32/dialog.h"
+#include "win32/system_error.h"
 #include "win32/window.h"
 
 namespace {
 
 constexpr UINT kFail = WM_APP + 7;
+
+// The floor has no words of its own: these are the test's.
+const TErrorBoxWords kWords{"Title", "!", "no memory", "no idea"};
 
 // A window whose failure hook records what it is told; kFail makes its own handler throw.
 class TRecordingWindow : public TWindow {
@@ -42,6 +46,7 @@ HWND AddEdit(HWND parent) {
 }
 
 TEST(WindowBoundary, WhatAHandlerOrASubclassedControlThrowsReachesTheFailureHook) {
+  SetErrorBoxWords(kWords);
   TTopLevelWindow top;
   TRecordingWindow window(top.Handle());
   const HWND edit = AddEdit(window.Handle());
@@ -54,7 +59,7 @@ TEST(WindowBoundary, WhatAHandlerOrASubclassedControlThrowsReachesTheFailureHook
   EXPECT_EQ(SendMessageA(window.Handle(), kFail, 0, 0), 0);
   EXPECT_EQ(SendMessageA(edit, kFail, 0, 0), 0);
   EXPECT_EQ(SendMessageA(edit, kFail + 1, 0, 0), 0);
-  const std::vector<std::string> expected{"own", "メモリが不足しています", "予期しないエラーが発生しました"};
+  const std::vector<std::string> expected{"own", "no memory", "no idea"};
   EXPECT_EQ(window.Reported, expected);
 
   // What the handler leaves alone is the control's own, and the control goes cleanly.
@@ -81,15 +86,57 @@ TEST(WindowBoundary, AForeignControlReportsThroughTheNearestWindowAbove) {
   failIn(inner);
   EXPECT_EQ(window.Reported, std::vector<std::string>{"painted badly"});
 
-  SetErrorBoxTitle("Title");
+  SetErrorBoxWords(kWords);
   TMessageBoxWatcher watcher({IDOK});
   failIn(alone);
   ASSERT_EQ(watcher.Seen().size(), 1u);
   EXPECT_EQ(watcher.Seen()[0].Caption, "Title");
-  EXPECT_EQ(watcher.Seen()[0].Text, "painted badly.");
+  EXPECT_EQ(watcher.Seen()[0].Text, "painted badly!");
   EXPECT_EQ(window.Reported.size(), 1u);
 }
 
+
+LRESULT CALLBACK RecordFont(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR seen) {
+  if (message == WM_SETFONT) *reinterpret_cast<HFONT*>(seen) = reinterpret_cast<HFONT>(wParam);
+  return DefSubclassProc(control, message, wParam, lParam);
+}
+
+// The one way to make a control: a visible child known by its id, subclassed before it hears of
+// its font; a pop-up owned by the top-level window and hidden until shown; and a loud failure
+// with the system's reason.
+TEST(CreateControl, MakesChildrenSubclassedOrNotAndPopUpsAndSaysWhyOneCannotBeMade) {
+  const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&classes);
+  TTopLevelWindow top;
+  TRecordingWindow window(top.Handle());
+  const auto font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+
+  HFONT seen = nullptr;
+  const HWND button = CreateControl(font, window.Handle(), "BUTTON", "OK", BS_OWNERDRAW, 0, 0, 40, 20, 0, 7,
+                                    {RecordFont, 1, reinterpret_cast<DWORD_PTR>(&seen)});
+  EXPECT_EQ(seen, font);
+  EXPECT_EQ(GetDlgCtrlID(button), 7);
+  EXPECT_EQ(GetParent(button), window.Handle());
+  EXPECT_EQ(GetWindowLongA(button, GWL_STYLE) & (WS_CHILD | WS_VISIBLE | BS_TYPEMASK),
+            WS_CHILD | WS_VISIBLE | BS_OWNERDRAW);
+
+  const HWND hint =
+      CreateControl(font, window.Handle(), TOOLTIPS_CLASSA, "", WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, WS_EX_TOPMOST);
+  EXPECT_EQ(GetWindow(hint, GW_OWNER), top.Handle());
+  EXPECT_FALSE(GetWindowLongA(hint, GWL_STYLE) & (WS_CHILD | WS_VISIBLE));
+
+  try {
+    CreateControl(font, window.Handle(), "TandeloNoSuchClass", "", 0, 0, 0, 10, 10);
+    ADD_FAILURE() << "nothing thrown";
+  } catch (const std::runtime_error& error) {
+    // Windows says it cannot find the class; Wine, that the class does not exist.
+    const std::string said = error.what(), start = "CreateWindowEx failed for TandeloNoSuchClass: ";
+    EXPECT_TRUE(said == start + SystemErrorText(ERROR_CANNOT_FIND_WND_CLASS) ||
+                said == start + SystemErrorText(ERROR_CLASS_DOES_NOT_EXIST))
+        << said;
+  }
+  DestroyWindow(hint);
+}
 
 // A dialog whose building fails is never shown and throws the failure to its caller, to report
 // in its own words; one that is built reports what a handler throws over itself and goes on.
@@ -126,7 +173,7 @@ class TFailingDialog : public TDialog {
 
 TEST(DialogBoundary, AFailureWhileBuildingIsThrownAndOneLaterIsReportedOverTheDialog) {
   TTopLevelWindow top;
-  SetErrorBoxTitle("Title");
+  SetErrorBoxWords(kWords);
   TFailingDialog broken(true);
   try {
     broken.Show(top.Handle());
@@ -141,7 +188,7 @@ TEST(DialogBoundary, AFailureWhileBuildingIsThrownAndOneLaterIsReportedOverTheDi
   EXPECT_EQ(working.Show(top.Handle()), IDOK);
   ASSERT_TRUE(working.Watcher && working.Watcher->Seen().size() == 1u);
   const TMessageBoxSeen& box = working.Watcher->Seen()[0];
-  EXPECT_EQ(box.Text, "later.");
+  EXPECT_EQ(box.Text, "later!");
   EXPECT_EQ(box.Caption, "Title");
   EXPECT_EQ(box.Owner, working.Built);
 }
