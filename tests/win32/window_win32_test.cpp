@@ -96,6 +96,17 @@ TEST(WindowBoundary, AForeignControlReportsThroughTheNearestWindowAbove) {
 }
 
 
+// A window that goes with its parent lets go of its handle, which the system may give to the next
+// window made: its object's end must not destroy that one.
+TEST(WindowLifetime, AWindowItsParentTookAlongLetsGoOfItsHandle) {
+  TTopLevelWindow top;
+  TRecordingWindow parent(top.Handle());
+  TRecordingWindow child(parent.Handle());
+  DestroyWindow(parent.Handle());
+  EXPECT_EQ(parent.Handle(), nullptr);
+  EXPECT_EQ(child.Handle(), nullptr);
+}
+
 LRESULT CALLBACK RecordFont(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR seen) {
   if (message == WM_SETFONT) *reinterpret_cast<HFONT*>(seen) = reinterpret_cast<HFONT>(wParam);
   return DefSubclassProc(control, message, wParam, lParam);
