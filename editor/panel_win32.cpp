@@ -25,15 +25,8 @@ void TPanel::Paint(HDC dc) const {
 }
 
 LRESULT TPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (HandlePaint(Handle(), message, wParam, [this](HDC dc, const RECT&) { Paint(dc); })) return 0;
   switch (message) {
-    case WM_PAINT: {
-      const TPaintDC dc(Handle());
-      Paint(dc.Get());
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      Paint(reinterpret_cast<HDC>(wParam));
-      return 0;
     case WM_ERASEBKGND:
       return 1;
     case WM_SETFONT:

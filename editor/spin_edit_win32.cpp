@@ -119,6 +119,7 @@ void TSpinEdit::StopRepeat() {
 
 LRESULT TSpinEdit::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   const HWND window = Handle();
+  if (HandlePaint(window, message, wParam, [this](HDC dc, const RECT&) { PaintArrows(dc); })) return 0;
   if (edit_) {
     switch (message) {
       case WM_GETTEXT:
@@ -165,14 +166,6 @@ LRESULT TSpinEdit::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (wParam != kRepeatTimer) break;
       OnRepeat();
-      return 0;
-    case WM_PAINT: {
-      const TPaintDC dc(window);
-      PaintArrows(dc.Get());
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      PaintArrows(reinterpret_cast<HDC>(wParam));
       return 0;
     case WM_DESTROY:
       // The edit goes next; what it still reports while going is no longer the field's.

@@ -39,10 +39,10 @@ void TNameView::SetNames(const std::vector<std::string>& names) {
 
 LRESULT TNameView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   const HWND hwnd = Handle();
+  if (HandlePaint(hwnd, message, wParam, [this](HDC dc, const RECT& area) { Paint(dc, area); })) return 0;
   switch (message) {
     HANDLE_MSG(hwnd, WM_SETFONT, ViewSetFont);
     HANDLE_MSG(hwnd, WM_SIZE, ViewSize);
-    HANDLE_MSG(hwnd, WM_PAINT, ViewPaint);
     HANDLE_MSG(hwnd, WM_SETFOCUS, ViewSetFocus);
     HANDLE_MSG(hwnd, WM_KILLFOCUS, ViewKillFocus);
     HANDLE_MSG(hwnd, WM_KEYDOWN, ViewKeyDown);
@@ -76,12 +76,6 @@ LRESULT TNameView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_ERASEBKGND:
       return 1;  // WM_PAINT covers every pixel
-    case WM_PRINTCLIENT: {
-      RECT client;
-      GetClientRect(hwnd, &client);
-      Paint(reinterpret_cast<HDC>(wParam), client);
-      return 0;
-    }
     case WM_COPY:
       CopySelection();
       return 0;
@@ -369,11 +363,6 @@ void TNameView::CopySelection() {
   EmptyClipboard();
   if (SetClipboardData(CF_TEXT, text.Get())) text.Release();
   if (SetClipboardData(CF_LOCALE, locale.Get())) locale.Release();
-}
-
-void TNameView::ViewPaint(HWND hwnd) {
-  const TPaintDC dc(hwnd);
-  if (dc.Get()) Paint(dc.Get(), dc.Area());
 }
 
 void TNameView::Paint(HDC dc, const RECT& area) {

@@ -35,6 +35,22 @@ class TPaintDC {
   HDC dc_;
 };
 
+// Answers the requests to draw a window, WM_PAINT and WM_PRINTCLIENT, with `paint(dc, area)`, the
+// one place the window draws itself; false for any other message.
+template <typename TPaint>
+bool HandlePaint(HWND window, UINT message, WPARAM wParam, TPaint&& paint) {
+  if (message == WM_PAINT) {
+    const TPaintDC dc(window);
+    if (dc.Get()) paint(dc.Get(), dc.Area());
+    return true;
+  }
+  if (message != WM_PRINTCLIENT) return false;
+  RECT client;
+  GetClientRect(window, &client);
+  paint(reinterpret_cast<HDC>(wParam), client);
+  return true;
+}
+
 // Selects an object into a DC and puts the previous one back.
 class TSelectObject {
  public:
