@@ -9,11 +9,13 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/message_box_watcher_win32.h"
 #include "tests/support/windows_win32.h"
 #include "win32/dialog.h"
+#include "win32/gdi.h"
 #include "win32/system_error.h"
 #include "win32/window.h"
 
@@ -105,6 +107,46 @@ TEST(WindowLifetime, AWindowItsParentTookAlongLetsGoOfItsHandle) {
   DestroyWindow(parent.Handle());
   EXPECT_EQ(parent.Handle(), nullptr);
   EXPECT_EQ(child.Handle(), nullptr);
+}
+
+// A window whose one painting place records the DC and the area it was asked to draw.
+class TPaintingWindow : public TWindow {
+ public:
+  explicit TPaintingWindow(HWND parent) {
+    Create("TandeloTestPaintingWindow", 0, "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 40, parent);
+  }
+  std::vector<std::pair<HDC, RECT>> Painted;
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    const auto paint = [this](HDC dc, const RECT& area) { Painted.emplace_back(dc, area); };
+    if (HandlePaint(Handle(), message, wParam, paint)) return 0;
+    return TWindow::HandleMessage(message, wParam, lParam);
+  }
+};
+
+// Both requests to draw reach the one painting place: a paint with what needs painting, which it
+// then leaves valid, and a print with the whole client area in the DC it gives.
+TEST(WindowPaint, BothRequestsReachTheOnePaintingPlace) {
+  TTopLevelWindow top;
+  TPaintingWindow window(top.Handle());
+  UpdateWindow(top.Handle());
+  window.Painted.clear();
+
+  const RECT part{10, 5, 30, 15};
+  InvalidateRect(window.Handle(), &part, FALSE);
+  UpdateWindow(window.Handle());
+  ASSERT_EQ(window.Painted.size(), 1u);
+  EXPECT_NE(window.Painted[0].first, nullptr);
+  EXPECT_TRUE(EqualRect(&window.Painted[0].second, &part));
+  EXPECT_FALSE(GetUpdateRect(window.Handle(), nullptr, FALSE));
+
+  const TMemoryDC dc;
+  SendMessageA(window.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.Get()), PRF_CLIENT);
+  ASSERT_EQ(window.Painted.size(), 2u);
+  const RECT client{0, 0, 100, 40};
+  EXPECT_EQ(window.Painted[1].first, dc.Get());
+  EXPECT_TRUE(EqualRect(&window.Painted[1].second, &client));
 }
 
 LRESULT CALLBACK RecordFont(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR seen) {
