@@ -89,7 +89,7 @@ class TButtonEx {
   RECT PaintFrame(HDC dc, bool pressed);
   void Invalidate() const;
 
-  TFocusWatch focusWatch_{this};  // before the window, which goes first
+  TFocusWatch focusWatch_{this};  // made before the window and gone after it
   TWindowHandle window_;
   TButtonGlyph glyph_;
   COLORREF color_ = 0;
