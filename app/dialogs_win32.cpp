@@ -78,7 +78,9 @@ bool TWin32Dialogs::OpenFile(const std::string& initialDir, std::string& fileNam
   return true;
 }
 
-TWin32Dialogs::TWin32Dialogs() { SetErrorBoxTitle(kApplicationTitle); }
+TWin32Dialogs::TWin32Dialogs() {
+  SetErrorBoxWords({kApplicationTitle, ".", "メモリが不足しています", "予期しないエラーが発生しました"});
+}
 
 bool TWin32Dialogs::ChooseFolder(std::string& folder) {
   folder.clear();

@@ -10,13 +10,15 @@
 #include "win32/gdi.h"
 
 // The real dialogs: the system's open-file dialog, the folder chooser, message boxes and the
-// preview window, all modal to the main window, which has the keyboard back when they close.
+// preview window. Each is owned by `Owner`, which takes no input while one stands and has the
+// keyboard back when it closes.
 class TWin32Dialogs : public IDialogs {
  public:
-  // The window the dialogs belong to; set once the main window exists.
+  // The main window, set once it exists.
   HWND Owner = nullptr;
 
-  // Gives the error boxes of every window the program's title.
+  // Gives the error boxes of every window the program's words: its title as caption, a full stop
+  // after the text, its own wording of a failure that says nothing itself.
   TWin32Dialogs();
 
   void ShowMessage(const std::string& text) override;

@@ -114,9 +114,7 @@ TForm1::TForm1(IDialogs& dialogs) : dialogs_(dialogs), font_(CreateProgramFont()
 }
 
 // The window goes before the members its messages could still reach.
-TForm1::~TForm1() {
-  if (Handle()) DestroyWindow(Handle());
-}
+TForm1::~TForm1() { Destroy(); }
 
 // Controls are made parent by parent in their tab order: the creation order is the keyboard order.
 void TForm1::CreateControls() {
@@ -189,7 +187,7 @@ void TForm1::Close() {
   if (closing_) return;
   closing_ = true;
   FormClose();
-  if (Handle()) DestroyWindow(Handle());
+  Destroy();
 }
 
 // Ending the dialog lets the close take effect at once, as the user (or the system ending the

@@ -1,5 +1,6 @@
 #include "editor/panel_win32.h"
 
+#include "win32/gdi.h"
 #include "win32/reflect.h"
 
 TPanel::TPanel(HWND parent, int x, int y, int width, int height, TPanelBevel bevel, const std::string& caption)
@@ -16,25 +17,16 @@ void TPanel::Paint(HDC dc) const {
   static const UINT kEdges[] = {0, BDR_RAISEDOUTER, BDR_SUNKENOUTER, BDR_SUNKENINNER};
   if (bevel_ != pbNone) DrawEdge(dc, &rect, kEdges[bevel_], BF_RECT);
   if (caption_.empty()) return;
-  const HGDIOBJ oldFont = SelectObject(dc, font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT));
+  const TSelectObject font(dc, font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT));
+  const TSaveTextColors colors(dc);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
   DrawTextA(dc, caption_.c_str(), static_cast<int>(caption_.size()), &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-  SelectObject(dc, oldFont);
 }
 
 LRESULT TPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (HandlePaint(Handle(), message, wParam, [this](HDC dc, const RECT&) { Paint(dc); })) return 0;
   switch (message) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      const HDC dc = BeginPaint(Handle(), &ps);
-      Paint(dc);
-      EndPaint(Handle(), &ps);
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      Paint(reinterpret_cast<HDC>(wParam));
-      return 0;
     case WM_ERASEBKGND:
       return 1;
     case WM_SETFONT:

@@ -24,9 +24,7 @@ TRuleEditor::TRuleEditor(HWND parent, int x, int y, IRuleEditorHost& host, HFONT
 }
 
 // The window goes while the members its messages reach still exist.
-TRuleEditor::~TRuleEditor() {
-  if (Handle()) DestroyWindow(Handle());
-}
+TRuleEditor::~TRuleEditor() { Destroy(); }
 
 // Controls are made parent by parent in their tab order: the creation order is the keyboard order.
 void TRuleEditor::CreateControls(HFONT font) {
@@ -92,13 +90,11 @@ void TRuleEditor::CreateControls(HFONT font) {
   ImmAssociateContext(EditALTo, nullptr);
   SendMessageA(EditFixString, EM_LIMITTEXT, 30, 0);
 
-  const HMENU menu = CreatePopupMenu();
-  AppendMenuA(menu, MF_STRING, kN2, "追加");
-  AppendMenuA(menu, MF_STRING, kDelete1, "削除");
-  popupMenu_.Reset(menu);
+  popupMenu_.Reset(CreatePopupMenu());
+  AppendMenuA(popupMenu_.Get(), MF_STRING, kN2, "追加");
+  AppendMenuA(popupMenu_.Get(), MF_STRING, kDelete1, "削除");
 
-  treeHint_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, root,
-                              nullptr, GetModuleHandleA(nullptr), nullptr);
+  treeHint_ = CreateControl(font, root, TOOLTIPS_CLASSA, "", WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, WS_EX_TOPMOST);
   TTTOOLINFOA tool{};
   tool.cbSize = TTTOOLINFOA_V1_SIZE;
   tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -106,7 +102,6 @@ void TRuleEditor::CreateControls(HFONT font) {
   tool.uId = reinterpret_cast<UINT_PTR>(TreeView1);
   tool.lpszText = const_cast<char*>(kTreeHint);
   SendMessageA(treeHint_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-  SendMessageA(treeHint_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 
   for (TPanel* panel : {static_cast<TPanel*>(this), Panel1.get(), Panel5.get(), Panel6.get(), Panel7.get(),
                         Panel8.get()}) {

@@ -54,15 +54,14 @@ class TRuleEditor : public TPanel {
   void SetParamsEnabled(bool enabled);
   void ShowParamEditors(int kind);
 
-  // Controls, named as the user sees them; public so tests can drive them by their messages.
+  // Controls, named as in the design; public so tests can drive them by their messages.
   HWND TreeView1 = nullptr, ButtonEx1 = nullptr, ComboBox1 = nullptr, Label3 = nullptr, Label4 = nullptr;
   HWND EditALFrom = nullptr, EditALTo = nullptr, EditFixString = nullptr, Memo1 = nullptr;
   HWND SpinEditNumFrom = nullptr, SpinEditNumTo = nullptr;
   std::unique_ptr<TPanel> Panel1, Panel5, Panel6, Panel7, Panel8;
 
-  // The rule menu, opened by a right-click on the tree and by "▼", and from the keyboard
-  // (Shift+F10, the context-menu key) on the tree, below the selected rule.
-  HMENU PopupMenu1() const { return popupMenu_.Get(); }
+  // The commands of the rule menu, which opens on a right-click on the tree and on "▼", and from
+  // the keyboard (Shift+F10, the context-menu key) on the tree, below the selected rule.
   static constexpr UINT kN2 = 1001;       // "追加"
   static constexpr UINT kDelete1 = 1002;  // "削除"
   // The hint the tree shows while the mouse rests on it.
@@ -102,10 +101,10 @@ class TRuleEditor : public TPanel {
 
   IRuleEditorHost& host_;
   TImageList images_;  // outlives the tree, which shows it
-  TMenu popupMenu_;
+  TMenu popupMenu_;  // PopupMenu1
   std::unique_ptr<TSpinEdit> spinFrom_, spinTo_;  // SpinEditNumFrom and SpinEditNumTo
   std::unique_ptr<TButtonEx> buttonEx1_;          // ButtonEx1
-  HWND treeHint_ = nullptr;
+  HWND treeHint_ = nullptr;  // owned by the top-level window, which destroys it
   TRuleTree rules_;
   bool loading_ = false;
 };

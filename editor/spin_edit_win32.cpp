@@ -8,6 +8,7 @@
 #include <string>
 
 #include "editor/spin_value.h"
+#include "win32/gdi.h"
 
 namespace {
 
@@ -40,9 +41,7 @@ TSpinEdit::TSpinEdit(HWND parent, int x, int y, int width, int height) {
 }
 
 // The window goes while the members that its messages reach still exist.
-TSpinEdit::~TSpinEdit() {
-  if (Handle()) DestroyWindow(Handle());
-}
+TSpinEdit::~TSpinEdit() { Destroy(); }
 
 int TSpinEdit::Value() const { return ReadSpinValue(WindowText(edit_)); }
 
@@ -120,6 +119,7 @@ void TSpinEdit::StopRepeat() {
 
 LRESULT TSpinEdit::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   const HWND window = Handle();
+  if (HandlePaint(window, message, wParam, [this](HDC dc, const RECT&) { PaintArrows(dc); })) return 0;
   if (edit_) {
     switch (message) {
       case WM_GETTEXT:
@@ -166,16 +166,6 @@ LRESULT TSpinEdit::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (wParam != kRepeatTimer) break;
       OnRepeat();
-      return 0;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      const HDC dc = BeginPaint(window, &ps);
-      PaintArrows(dc);
-      EndPaint(window, &ps);
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      PaintArrows(reinterpret_cast<HDC>(wParam));
       return 0;
     case WM_DESTROY:
       // The edit goes next; what it still reports while going is no longer the field's.

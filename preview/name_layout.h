@@ -79,7 +79,6 @@ class TNameLayout {
   // True for a line that breaks inside its name (not the name's last).
   bool IsWrapped(TDisplayLine line) const { return line.Line + 1 < LineCount(line.Name); }
 
-  TDisplayLine FirstLine() const { return {}; }
   TDisplayLine LastLine() const;
   // Moves `line` by up to `count` lines (back for a negative count), stopping at the first or
   // last line; returns how many lines it moved (negative when back).

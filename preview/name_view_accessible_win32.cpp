@@ -3,7 +3,9 @@
 #include <oleacc.h>
 
 #include <string>
+#include <utility>
 
+#include "win32/owned_handle.h"
 #include "win32/window.h"
 
 namespace {
@@ -42,11 +44,7 @@ std::string LabelOf(HWND window, std::string* key = nullptr) {
 // system's answer.
 class TReadOnlyEdit final : public IAccessible, public IOleWindow {
  public:
-  // Takes over the reference to `system`.
-  TReadOnlyEdit(HWND window, IAccessible* system) : window_(window), system_(system) {}
-  ~TReadOnlyEdit() { system_->Release(); }
-  TReadOnlyEdit(const TReadOnlyEdit&) = delete;
-  TReadOnlyEdit& operator=(const TReadOnlyEdit&) = delete;
+  TReadOnlyEdit(HWND window, TComRef<IAccessible> system) : window_(window), system_(std::move(system)) {}
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     if (!out) return E_POINTER;
@@ -87,61 +85,61 @@ class TReadOnlyEdit final : public IAccessible, public IOleWindow {
   HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
 
   HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
-    if (!IsSelf(child) || !role) return system_->get_accRole(child, role);
+    if (!IsSelf(child) || !role) return System().get_accRole(child, role);
     role->vt = VT_I4;
     role->lVal = ROLE_SYSTEM_TEXT;
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
-    const HRESULT result = system_->get_accState(child, state);
+    const HRESULT result = System().get_accState(child, state);
     if (SUCCEEDED(result) && IsSelf(child) && state->vt == VT_I4) {
       state->lVal |= STATE_SYSTEM_READONLY | STATE_SYSTEM_FOCUSABLE;
     }
     return result;
   }
   HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
-    if (!IsSelf(child)) return system_->get_accValue(child, value);
+    if (!IsSelf(child)) return System().get_accValue(child, value);
     const HRESULT result = ToBstr(WindowText(window_), value);
     return result == S_FALSE ? ToEmpty(value) : result;  // an empty list is an empty value
   }
   // The system would name an unknown window by its text: the list is the value, not the name.
   HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
-    if (!IsSelf(child)) return system_->get_accName(child, name);
+    if (!IsSelf(child)) return System().get_accName(child, name);
     return ToBstr(LabelOf(window_), name);
   }
   HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) override {
-    if (!IsSelf(child)) return system_->get_accKeyboardShortcut(child, shortcut);
+    if (!IsSelf(child)) return System().get_accKeyboardShortcut(child, shortcut);
     std::string key;
     LabelOf(window_, &key);
     return ToBstr(key.empty() ? key : "Alt+" + key, shortcut);
   }
 
-  HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override { return system_->get_accParent(parent); }
-  HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override { return system_->get_accChildCount(count); }
+  HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override { return System().get_accParent(parent); }
+  HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override { return System().get_accChildCount(count); }
   HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** out) override {
-    return system_->get_accChild(child, out);
+    return System().get_accChild(child, out);
   }
   HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* out) override {
-    return system_->get_accDescription(child, out);
+    return System().get_accDescription(child, out);
   }
-  HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* out) override { return system_->get_accHelp(child, out); }
+  HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* out) override { return System().get_accHelp(child, out); }
   HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, long* topic) override {
-    return system_->get_accHelpTopic(file, child, topic);
+    return System().get_accHelpTopic(file, child, topic);
   }
-  HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* out) override { return system_->get_accFocus(out); }
-  HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* out) override { return system_->get_accSelection(out); }
+  HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* out) override { return System().get_accFocus(out); }
+  HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* out) override { return System().get_accSelection(out); }
   HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* out) override {
-    return system_->get_accDefaultAction(child, out);
+    return System().get_accDefaultAction(child, out);
   }
-  HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override { return system_->accSelect(flags, child); }
+  HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override { return System().accSelect(flags, child); }
   HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height, VARIANT child) override {
-    return system_->accLocation(left, top, width, height, child);
+    return System().accLocation(left, top, width, height, child);
   }
   HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* out) override {
-    return system_->accNavigate(direction, start, out);
+    return System().accNavigate(direction, start, out);
   }
-  HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* out) override { return system_->accHitTest(x, y, out); }
-  HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override { return system_->accDoDefaultAction(child); }
+  HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* out) override { return System().accHitTest(x, y, out); }
+  HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override { return System().accDoDefaultAction(child); }
   // Nothing of a read-only edit can be changed.
   HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
@@ -152,32 +150,32 @@ class TReadOnlyEdit final : public IAccessible, public IOleWindow {
     return *out ? S_OK : E_OUTOFMEMORY;
   }
 
+  IAccessible& System() const { return *system_.Get(); }
+
   LONG references_ = 1;
   HWND window_;
-  IAccessible* system_;
+  TComRef<IAccessible> system_;
 };
 
 }  // namespace
 
 LRESULT ReadOnlyEditObject(HWND window, WPARAM flags) {
-  IAccessible* system = nullptr;
-  if (FAILED(CreateStdAccessibleObject(window, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&system)))) {
+  IAccessible* made = nullptr;
+  if (FAILED(CreateStdAccessibleObject(window, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&made)))) {
     return 0;
   }
+  TComRef<IAccessible> system(made);
   VARIANT self{};
   self.vt = VT_I4;
   self.lVal = CHILDID_SELF;
   VARIANT role{};
-  if (SUCCEEDED(system->get_accRole(self, &role)) && role.vt == VT_I4 && role.lVal == ROLE_SYSTEM_TEXT) {
-    system->Release();
+  if (SUCCEEDED(system.Get()->get_accRole(self, &role)) && role.vt == VT_I4 && role.lVal == ROLE_SYSTEM_TEXT) {
     return 0;
   }
   // Our object reaches the asking process through COM, which this thread may not have started;
   // once started it stays for the thread's life.
   static thread_local const HRESULT comStarted = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   static_cast<void>(comStarted);
-  IAccessible* object = new TReadOnlyEdit(window, system);
-  const LRESULT result = LresultFromObject(IID_IAccessible, flags, object);
-  object->Release();
-  return result;
+  const TComRef<IAccessible> object(new TReadOnlyEdit(window, std::move(system)));
+  return LresultFromObject(IID_IAccessible, flags, object.Get());
 }

@@ -3,8 +3,8 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <new>
-#include <stdexcept>
+
+#include "win32/clipboard.h"
 
 namespace {
 
@@ -14,22 +14,6 @@ constexpr UINT_PTR kDragTimer = 1;
 constexpr UINT kDragInterval = 50;  // ms between lines scrolled while a drag holds beyond an edge
 
 enum : UINT { kUndoCommand = 1, kCutCommand, kCopyCommand, kPasteCommand, kDeleteCommand, kSelectAllCommand };
-
-// Movable memory for the clipboard, freed unless the clipboard takes it.
-TGlobalMemory ClipboardMemory(std::size_t size) {
-  TGlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, size));
-  if (!memory.Get()) throw std::bad_alloc();
-  return memory;
-}
-
-// Another program may hold the clipboard for a moment.
-bool OpenClipboardSoon(HWND owner) {
-  for (int attempt = 0; attempt < 25; ++attempt) {
-    if (OpenClipboard(owner)) return true;
-    Sleep(20);
-  }
-  return false;
-}
 
 bool KeyHeld(int key) { return GetKeyState(key) < 0; }
 
@@ -44,9 +28,7 @@ TNameView::TNameView(HWND parent, const RECT& at)
 }
 
 // The window goes before the members its messages could still reach.
-TNameView::~TNameView() {
-  if (Handle()) DestroyWindow(Handle());
-}
+TNameView::~TNameView() { Destroy(); }
 
 void TNameView::SetNames(const std::vector<std::string>& names) {
   layout_.SetNames(names);
@@ -57,10 +39,10 @@ void TNameView::SetNames(const std::vector<std::string>& names) {
 
 LRESULT TNameView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   const HWND hwnd = Handle();
+  if (HandlePaint(hwnd, message, wParam, [this](HDC dc, const RECT& area) { Paint(dc, area); })) return 0;
   switch (message) {
     HANDLE_MSG(hwnd, WM_SETFONT, ViewSetFont);
     HANDLE_MSG(hwnd, WM_SIZE, ViewSize);
-    HANDLE_MSG(hwnd, WM_PAINT, ViewPaint);
     HANDLE_MSG(hwnd, WM_SETFOCUS, ViewSetFocus);
     HANDLE_MSG(hwnd, WM_KILLFOCUS, ViewKillFocus);
     HANDLE_MSG(hwnd, WM_KEYDOWN, ViewKeyDown);
@@ -94,12 +76,6 @@ LRESULT TNameView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_ERASEBKGND:
       return 1;  // WM_PAINT covers every pixel
-    case WM_PRINTCLIENT: {
-      RECT client;
-      GetClientRect(hwnd, &client);
-      Paint(reinterpret_cast<HDC>(wParam), client);
-      return 0;
-    }
     case WM_COPY:
       CopySelection();
       return 0;
@@ -371,30 +347,22 @@ void TNameView::CopySelection() {
   // so a copy that cannot be made leaves the clipboard as it was.
   const std::size_t size = browser_.SelectionSize();
   TGlobalMemory text = ClipboardMemory(size + 1);
-  char* out = static_cast<char*>(GlobalLock(text.Get()));
-  if (!out) throw std::bad_alloc();
-  out[browser_.CopySelection(out, size)] = '\0';
-  GlobalUnlock(text.Get());
+  {
+    const TGlobalLock<char> out(text.Get());
+    out.Get()[browser_.CopySelection(out.Get(), size)] = '\0';
+  }
   // The system turns the text into Unicode for programs that ask for it: by the system locale's
   // code page, the one the names are written in, not the keyboard's.
   TGlobalMemory locale = ClipboardMemory(sizeof(LCID));
-  *static_cast<LCID*>(GlobalLock(locale.Get())) = GetSystemDefaultLCID();
-  GlobalUnlock(locale.Get());
-  if (!OpenClipboardSoon(Handle())) {
+  *TGlobalLock<LCID>(locale.Get()).Get() = GetSystemDefaultLCID();
+  const TClipboard clipboard(Handle());
+  if (!clipboard.IsOpen()) {
     MessageBeep(MB_ICONWARNING);
     return;
   }
   EmptyClipboard();
   if (SetClipboardData(CF_TEXT, text.Get())) text.Release();
   if (SetClipboardData(CF_LOCALE, locale.Get())) locale.Release();
-  CloseClipboard();
-}
-
-void TNameView::ViewPaint(HWND hwnd) {
-  PAINTSTRUCT paint;
-  const HDC dc = BeginPaint(hwnd, &paint);
-  if (dc) Paint(dc, paint.rcPaint);
-  EndPaint(hwnd, &paint);
 }
 
 void TNameView::Paint(HDC dc, const RECT& area) {

@@ -54,7 +54,6 @@ class TNameView : public TWindow {
 
   void ViewSetFont(HWND hwnd, HFONT font, BOOL redraw);
   void ViewSize(HWND hwnd, UINT state, int width, int height);
-  void ViewPaint(HWND hwnd);
   void ViewSetFocus(HWND hwnd, HWND previous);
   void ViewKillFocus(HWND hwnd, HWND next);
   void ViewKeyDown(HWND hwnd, UINT key, BOOL down, int repeat, UINT flags);

@@ -47,9 +47,7 @@ TForm2::TForm2(HWND owner, HFONT font) : owner_(owner), font_(font) {
 }
 
 // The window goes while the view and the font it draws with still exist.
-TForm2::~TForm2() {
-  if (Handle()) DestroyWindow(Handle());
-}
+TForm2::~TForm2() { Destroy(); }
 
 void TForm2::SetNames(const std::vector<std::string>& names) {
   if (memo1_) memo1_->SetNames(names);

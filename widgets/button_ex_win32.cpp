@@ -53,35 +53,33 @@ void PaintParentBackground(HWND button, HDC dc) {
   RestoreDC(dc, saved);
 }
 
-// The system tells an owner-drawn button nothing when the focus moves between other controls of
-// its window (no BM_SETSTYLE, no paint), so the buttons of a thread watch the focus through one
-// hook, there while at least one button lives.
+// The buttons of this thread, and the hook that watches the focus for them.
 thread_local std::vector<TButtonEx*> threadButtons;
-thread_local HHOOK focusHook = nullptr;
+thread_local THook focusHook;
 
 }  // namespace
+
+TButtonEx::TFocusWatch::TFocusWatch(TButtonEx* button) : button_(button) {
+  threadButtons.push_back(button);
+  if (!focusHook.Get()) focusHook.Reset(SetWindowsHookExA(WH_CBT, FocusHookProc, nullptr, GetCurrentThreadId()));
+}
+
+TButtonEx::TFocusWatch::~TFocusWatch() {
+  threadButtons.erase(std::find(threadButtons.begin(), threadButtons.end(), button_));
+  if (threadButtons.empty()) focusHook.Reset();
+}
 
 TButtonEx::TButtonEx(HWND parent, const std::string& caption, int x, int y, int width, int height, DWORD style,
                      bool transparent)
     : transparent_(transparent) {
   glyph_.OnChange = [this] { Invalidate(); };
-  handle_ = CreateWindowExA(transparent ? WS_EX_TRANSPARENT : 0, "BUTTON", caption.c_str(),
-                            WS_CHILD | WS_VISIBLE | (style & ~BS_TYPEMASK) | BS_OWNERDRAW, x, y, width, height, parent,
-                            nullptr, GetModuleHandleA(nullptr), nullptr);
-  if (handle_) SetWindowSubclass(handle_, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
-  if (threadButtons.empty()) focusHook = SetWindowsHookExA(WH_CBT, FocusHookProc, nullptr, GetCurrentThreadId());
-  threadButtons.push_back(this);
+  window_.Reset(CreateControl(nullptr, parent, "BUTTON", caption, (style & ~BS_TYPEMASK) | BS_OWNERDRAW, x, y, width,
+                              height, transparent ? WS_EX_TRANSPARENT : 0, 0,
+                              {SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)}));
 }
 
 // The window goes first: its last messages still reach this object.
-TButtonEx::~TButtonEx() {
-  if (handle_) DestroyWindow(handle_);
-  threadButtons.erase(std::find(threadButtons.begin(), threadButtons.end(), this));
-  if (threadButtons.empty() && focusHook) {
-    UnhookWindowsHookEx(focusHook);
-    focusHook = nullptr;
-  }
-}
+TButtonEx::~TButtonEx() { window_.Reset(); }
 
 LRESULT CALLBACK TButtonEx::FocusHookProc(int code, WPARAM wParam, LPARAM lParam) {
   const LRESULT refused = CallNextHookEx(nullptr, code, wParam, lParam);
@@ -93,7 +91,7 @@ LRESULT CALLBACK TButtonEx::FocusHookProc(int code, WPARAM wParam, LPARAM lParam
   const std::vector<TButtonEx*> buttons = threadButtons;
   for (TButtonEx* button : buttons) {
     if (std::find(threadButtons.begin(), threadButtons.end(), button) == threadButtons.end()) continue;
-    const HWND handle = button->handle_;
+    const HWND handle = button->Handle();
     if (handle && GetAncestor(handle, GA_ROOT) == window) {
       RedrawWindow(handle, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     }
@@ -110,11 +108,11 @@ TButtonEx* TButtonEx::FromHandle(HWND window) {
 COLORREF TButtonEx::Color() const {
   if (colorSet_) return color_;
   // The parent's answer is the brush the button class itself erases with.
-  const HWND parent = handle_ ? GetParent(handle_) : nullptr;
+  const HWND parent = Handle() ? GetParent(Handle()) : nullptr;
   if (parent) {
     TMemoryDC dc;
     const auto brush = reinterpret_cast<HBRUSH>(
-        SendMessageA(parent, WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(dc.Get()), reinterpret_cast<LPARAM>(handle_)));
+        SendMessageA(parent, WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(dc.Get()), reinterpret_cast<LPARAM>(Handle())));
     LOGBRUSH info{};
     if (brush && GetObject(brush, sizeof info, &info) == sizeof info && info.lbStyle == BS_SOLID) return info.lbColor;
   }
@@ -165,15 +163,15 @@ void TButtonEx::SetSpacing(int spacing) {
   Invalidate();
 }
 
-std::string TButtonEx::Caption() const { return WindowText(handle_); }
+std::string TButtonEx::Caption() const { return WindowText(Handle()); }
 
 void TButtonEx::Invalidate() const {
-  if (handle_) InvalidateRect(handle_, nullptr, FALSE);
+  if (Handle()) InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 void TButtonEx::PaintFace(HDC dc, UINT itemState) {
-  HFONT font = reinterpret_cast<HFONT>(SendMessageA(handle_, WM_GETFONT, 0, 0));
-  if (!font) font = reinterpret_cast<HFONT>(SendMessageA(GetParent(handle_), WM_GETFONT, 0, 0));
+  HFONT font = reinterpret_cast<HFONT>(SendMessageA(Handle(), WM_GETFONT, 0, 0));
+  if (!font) font = reinterpret_cast<HFONT>(SendMessageA(GetParent(Handle()), WM_GETFONT, 0, 0));
   TSelectObject selectedFont(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT));
   if (OnDraw) {
     OnDraw(*this, dc, itemState);
@@ -183,21 +181,21 @@ void TButtonEx::PaintFace(HDC dc, UINT itemState) {
   TGlyphState state = pressed ? gsPressed : gsNormal;
   const POINT offset = pressed ? POINT{1, 1} : POINT{0, 0};
   RECT client;
-  GetClientRect(handle_, &client);
+  GetClientRect(Handle(), &client);
   // A transparent button shows what lies behind it, whatever its state.
   if (!transparent_) {
     const RECT focus = PaintFrame(dc, pressed);
-    if (!IsWindowEnabled(handle_)) state = gsDisabled;
+    if (!IsWindowEnabled(Handle())) state = gsDisabled;
     if (itemState & ODS_FOCUS) DrawFocusRect(dc, &focus);
   }
-  const LONG exStyle = GetWindowLongA(handle_, GWL_EXSTYLE);
+  const LONG exStyle = GetWindowLongA(Handle(), GWL_EXSTYLE);
   const UINT biDi = ((exStyle & WS_EX_RIGHT) ? DT_RIGHT : 0) | ((exStyle & WS_EX_RTLREADING) ? DT_RTLREADING : 0);
   glyph_.Paint(dc, client, offset, Caption(), layout_, margin_, spacing_, state, biDi);
 }
 
 RECT TButtonEx::PaintFrame(HDC dc, bool pressed) {
   RECT client;
-  GetClientRect(handle_, &client);
+  GetClientRect(Handle(), &client);
   const int w = client.right, h = client.bottom;
   const COLORREF color = Color();  // asks the parent each time until assigned
   TGdiObject<HBRUSH> face(CreateSolidBrush(color));
@@ -227,7 +225,7 @@ LRESULT TButtonEx::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case OCM__BASE + WM_DRAWITEM: {
       const auto& item = *reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
-      if (transparent_) PaintParentBackground(handle_, item.hDC);
+      if (transparent_) PaintParentBackground(Handle(), item.hDC);
       PaintFace(item.hDC, item.itemState);
       return TRUE;
     }
@@ -237,13 +235,13 @@ LRESULT TButtonEx::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (transparent_) return TRUE;
       break;
     case WM_SETFONT: {
-      const LRESULT result = DefSubclassProc(handle_, message, wParam, lParam);
+      const LRESULT result = DefSubclassProc(Handle(), message, wParam, lParam);
       Invalidate();
       return result;
     }
     case OCM__BASE + WM_MEASUREITEM: {
       RECT rect;
-      GetWindowRect(handle_, &rect);
+      GetWindowRect(Handle(), &rect);
       auto& item = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
       item.itemWidth = rect.right - rect.left;
       item.itemHeight = rect.bottom - rect.top;
@@ -252,27 +250,27 @@ LRESULT TButtonEx::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case BM_SETSTYLE:
       // Whoever moves the default-button style around, the button stays owner-drawn, draws no
       // default mark, and repaints at once.
-      DefSubclassProc(handle_, message, (wParam & ~BS_TYPEMASK) | BS_OWNERDRAW, FALSE);
-      RedrawWindow(handle_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+      DefSubclassProc(Handle(), message, (wParam & ~BS_TYPEMASK) | BS_OWNERDRAW, FALSE);
+      RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
       return 0;
     // The button class has double clicks on; as presses, two quick clicks are two clicks.
     case WM_LBUTTONDBLCLK:
-      return DefSubclassProc(handle_, WM_LBUTTONDOWN, wParam, lParam);
+      return DefSubclassProc(Handle(), WM_LBUTTONDOWN, wParam, lParam);
     case WM_RBUTTONDBLCLK:
-      return DefSubclassProc(handle_, WM_RBUTTONDOWN, wParam, lParam);
+      return DefSubclassProc(Handle(), WM_RBUTTONDOWN, wParam, lParam);
     case WM_MBUTTONDBLCLK:
-      return DefSubclassProc(handle_, WM_MBUTTONDOWN, wParam, lParam);
+      return DefSubclassProc(Handle(), WM_MBUTTONDOWN, wParam, lParam);
     case WM_SYSCOLORCHANGE:
       Invalidate();
       break;
     case WM_NCDESTROY: {
-      const HWND window = handle_;
+      // Gone by whichever hand (its parent's going takes it too): the handle is no longer ours.
+      const HWND window = window_.Release();
       RemoveWindowSubclass(window, SubclassProc, kSubclassId);
-      handle_ = nullptr;
       return DefSubclassProc(window, message, wParam, lParam);
     }
   }
-  return DefSubclassProc(handle_, message, wParam, lParam);
+  return DefSubclassProc(Handle(), message, wParam, lParam);
 }
 
 LRESULT CALLBACK TButtonEx::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,

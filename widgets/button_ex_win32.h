@@ -6,6 +6,7 @@
 #include <string>
 
 #include "widgets/button_glyph_win32.h"
+#include "win32/owned_handle.h"
 
 // How much frame the flat button draws around its face.
 enum class TButtonStyle : unsigned char { Normal = 0, Flat = 1, UltraFlat = 2, NoFrame = 3 };
@@ -20,6 +21,7 @@ enum class TButtonStyle : unsigned char { Normal = 0, Flat = 1, UltraFlat = 2, N
 class TButtonEx {
  public:
   // `style` adds window styles such as WS_TABSTOP; the transparent window style is fixed here.
+  // Throws when the system cannot make the button.
   TButtonEx(HWND parent, const std::string& caption, int x, int y, int width, int height, DWORD style = WS_TABSTOP,
             bool transparent = false);
   virtual ~TButtonEx();
@@ -29,7 +31,7 @@ class TButtonEx {
   // The button object behind a window made by this class, or null.
   static TButtonEx* FromHandle(HWND window);
 
-  HWND Handle() const { return handle_; }
+  HWND Handle() const { return window_.Get(); }
 
   // Follows the parent's colour (its WM_CTLCOLORBTN brush) until a colour is assigned. The font
   // likewise is the parent's until one is set with WM_SETFONT.
@@ -65,6 +67,20 @@ class TButtonEx {
   virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
+  // Keeps the button in its thread's list while it lives. The system tells an owner-drawn button
+  // nothing when the focus moves between other controls of its window (no BM_SETSTYLE, no
+  // paint), so one hook per thread, there while the list holds a button, repaints them then.
+  class TFocusWatch {
+   public:
+    explicit TFocusWatch(TButtonEx* button);
+    ~TFocusWatch();
+    TFocusWatch(const TFocusWatch&) = delete;
+    TFocusWatch& operator=(const TFocusWatch&) = delete;
+
+   private:
+    TButtonEx* button_;
+  };
+
   static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                        DWORD_PTR data);
   // Repaints the buttons of a window as the focus moves between its controls.
@@ -73,7 +89,8 @@ class TButtonEx {
   RECT PaintFrame(HDC dc, bool pressed);
   void Invalidate() const;
 
-  HWND handle_ = nullptr;
+  TFocusWatch focusWatch_{this};  // made before the window and gone after it
+  TWindowHandle window_;
   TButtonGlyph glyph_;
   COLORREF color_ = 0;
   bool colorSet_ = false;

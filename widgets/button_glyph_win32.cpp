@@ -51,16 +51,17 @@ COLORREF TransparentColorOf(HBITMAP bitmap, COLORREF explicitColor) {
 
 // Our own copy keeps two-colour pictures two-colour (their black pixels are what embossing
 // shows) and turns every other into 24 bits, whatever the source's palette.
-HBITMAP CopyPicture(HBITMAP bitmap) {
+TGdiObject<HBITMAP> CopyPicture(HBITMAP bitmap) {
   const TBitmapShape shape = ShapeOf(bitmap);
   if (shape.width <= 0 || shape.height <= 0) {
-    return nullptr;
+    return TGdiObject<HBITMAP>();
   }
-  HBITMAP copy = shape.bitsPerPixel == 1 ? CreateBitmap(shape.width, shape.height, 1, 1, nullptr)
-                                         : CreateColorBitmap(shape.width, shape.height);
-  if (copy != nullptr) {
+  TGdiObject<HBITMAP> copy = shape.bitsPerPixel == 1
+                                 ? TGdiObject<HBITMAP>(CreateBitmap(shape.width, shape.height, 1, 1, nullptr))
+                                 : CreateColorBitmap(shape.width, shape.height);
+  if (copy.Get() != nullptr) {
     TMemoryDC from, to;
-    TSelectObject f(from.Get(), bitmap), t(to.Get(), copy);
+    TSelectObject f(from.Get(), bitmap), t(to.Get(), copy.Get());
     BitBlt(to.Get(), 0, 0, shape.width, shape.height, from.Get(), 0, 0, SRCCOPY);
   }
   return copy;
@@ -98,7 +99,7 @@ struct TButtonGlyph::TImpl {
   COLORREF transparentColor = RGB(128, 128, 0);
 };
 
-TButtonGlyph::TButtonGlyph() : impl_(new TImpl) {
+TButtonGlyph::TButtonGlyph() : impl_(std::make_unique<TImpl>()) {
   if (!sharedCache) {
     sharedCache = std::make_unique<TGlyphCache>();
   }
@@ -107,7 +108,6 @@ TButtonGlyph::TButtonGlyph() : impl_(new TImpl) {
 TButtonGlyph::~TButtonGlyph() {
   impl_->picture.Reset();
   ReleaseImages();
-  delete impl_;
   if (sharedCache && sharedCache->IsEmpty()) {
     sharedCache.reset();
   }
@@ -117,7 +117,7 @@ HBITMAP TButtonGlyph::Picture() const { return impl_->picture.Get(); }
 
 void TButtonGlyph::AssignPicture(HBITMAP bitmap, COLORREF transparentColor) {
   ReleaseImages();
-  impl_->picture.Reset(CopyPicture(bitmap));
+  impl_->picture = CopyPicture(bitmap);
   impl_->pictureTransparentColor = impl_->picture.Get() != nullptr ? transparentColor : CLR_DEFAULT;
   HandlePictureChange();
   const TBitmapShape shape = ShapeOf(impl_->picture.Get());
@@ -176,7 +176,7 @@ int TButtonGlyph::StateImage(TGlyphState state) {
   impl_->imageColors = ButtonColors();
   return impl_->images.Build(*sharedCache, state, width, height, [&](TGlyphList& list) {
     const int cell = state < numGlyphs_ ? state : 0;
-    TGdiObject<HBITMAP> work(CreateColorBitmap(width, height));
+    const TGdiObject<HBITMAP> work = CreateColorBitmap(width, height);
     COLORREF maskColor = impl_->pictureTransparentColor;
     {
       TMemoryDC pictureDC, workDC;
@@ -189,7 +189,7 @@ int TButtonGlyph::StateImage(TGlyphState state) {
 
       if (state == gsDisabled) {
         // The classes are decided on the cell as drawn, not on the work image the passes change.
-        TGdiObject<HBITMAP> source(CreateColorBitmap(width, height));
+        const TGdiObject<HBITMAP> source = CreateColorBitmap(width, height);
         TMemoryDC sourceDC;
         TSelectObject selectSource(sourceDC.Get(), source.Get());
         BitBlt(sourceDC.Get(), 0, 0, width, height, workDC.Get(), 0, 0, SRCCOPY);

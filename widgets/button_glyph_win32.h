@@ -5,6 +5,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 
 class TGlyphList;
@@ -45,7 +46,7 @@ class TButtonGlyph {
   // The rest is the engine's own.
   friend class TButtonGlyphAccess;  // for tests
   struct TImpl;
-  TImpl* impl_;
+  std::unique_ptr<TImpl> impl_;
 
   void HandlePictureChange();
   void ReleaseImages();

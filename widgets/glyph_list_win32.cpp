@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-HBITMAP CreateColorBitmap(int width, int height) {
+TGdiObject<HBITMAP> CreateColorBitmap(int width, int height) {
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
   info.bmiHeader.biWidth = width;
@@ -11,7 +11,7 @@ HBITMAP CreateColorBitmap(int width, int height) {
   info.bmiHeader.biBitCount = 24;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  return TGdiObject<HBITMAP>(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
 }
 
 TGlyphList::TGlyphList(int width, int height)
@@ -34,7 +34,7 @@ int TGlyphList::AddMaskedImage(HBITMAP image, COLORREF maskColor) {
     // The mask: 1 where the image has the mask colour. Those pixels are then blackened in a copy of
     // the image, as the masked draw ORs the image over the cleared background.
     TGdiObject<HBITMAP> mask(CreateBitmap(Width(), Height(), 1, 1, nullptr));
-    TGdiObject<HBITMAP> color(CreateColorBitmap(Width(), Height()));
+    const TGdiObject<HBITMAP> color = CreateColorBitmap(Width(), Height());
     if (mask.Get() == nullptr || color.Get() == nullptr) {
       return false;
     }

@@ -9,7 +9,7 @@
 #include "widgets/glyph_slots.h"
 
 // A 24-bit bitmap of its own, so colour matching does not depend on the screen's depth.
-HBITMAP CreateColorBitmap(int width, int height);
+TGdiObject<HBITMAP> CreateColorBitmap(int width, int height);
 
 // One platform image list of equal-sized masked images, with the slot bookkeeping on top.
 class TGlyphList : public TGlyphSlots {

@@ -4,22 +4,22 @@
 
 namespace {
 
-std::string& Title() {
-  static std::string title;
-  return title;
+TErrorBoxWords& Words() {
+  static TErrorBoxWords words;
+  return words;
 }
 
 }  // namespace
 
-const char kUnexpectedError[] = "予期しないエラーが発生しました";
-
-void SetErrorBoxTitle(const std::string& title) { Title() = title; }
+void SetErrorBoxWords(const TErrorBoxWords& words) { Words() = words; }
 
 void ShowErrorBox(HWND owner, const std::string& text) {
-  MessageBoxA(owner, (text + ".").c_str(), Title().c_str(), MB_OK | MB_ICONERROR);
+  MessageBoxA(owner, (text + Words().End).c_str(), Words().Title.c_str(), MB_OK | MB_ICONERROR);
 }
 
 std::string DescribeError(const std::exception& error) {
-  if (dynamic_cast<const std::bad_alloc*>(&error)) return "メモリが不足しています";
+  if (dynamic_cast<const std::bad_alloc*>(&error)) return Words().OutOfMemory;
   return error.what();
 }
+
+std::string DescribeUnexpectedError() { return Words().Unexpected; }

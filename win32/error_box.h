@@ -5,14 +5,22 @@
 #include <exception>
 #include <string>
 
-// The application's error box, shared by every window of the program: the program's title as
-// caption, an error icon, one OK button, the text with "." appended.
+// What the error box says that is the program's own. The program gives its words once at start,
+// before any window can fail; until then every word is empty.
+struct TErrorBoxWords {
+  std::string Title;        // the caption of every box
+  std::string End;          // appended to every text
+  std::string OutOfMemory;  // for std::bad_alloc
+  std::string Unexpected;   // for a failure that is no std::exception
+};
+void SetErrorBoxWords(const TErrorBoxWords& words);
+
+// The application's error box, shared by every window of the program: the title as caption, an
+// error icon, one OK button, the text with the end appended.
 void ShowErrorBox(HWND owner, const std::string& text);
-// The caption of every error box from now on; the program gives its title once at start.
-void SetErrorBoxTitle(const std::string& title);
 
-// A handler's failure worded for the user.
+// A failure worded for the user: what the exception says, or the program's words for running out
+// of memory.
 std::string DescribeError(const std::exception& error);
-
-// The words for a failure that is no std::exception.
-extern const char kUnexpectedError[];
+// The program's words for a failure that is no std::exception.
+std::string DescribeUnexpectedError();

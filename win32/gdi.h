@@ -17,6 +17,40 @@ class TMemoryDC : public TOwnedHandle<HDC, TDeleteDC> {
   TMemoryDC() : TOwnedHandle(CreateCompatibleDC(nullptr)) {}
 };
 
+// The DC of one WM_PAINT, from BeginPaint to EndPaint. Get() is null when the system gave none.
+class TPaintDC {
+ public:
+  explicit TPaintDC(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
+  ~TPaintDC() { EndPaint(window_, &paint_); }
+  TPaintDC(const TPaintDC&) = delete;
+  TPaintDC& operator=(const TPaintDC&) = delete;
+
+  HDC Get() const { return dc_; }
+  // What needs painting.
+  const RECT& Area() const { return paint_.rcPaint; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT paint_{};
+  HDC dc_;
+};
+
+// Answers the requests to draw a window, WM_PAINT and WM_PRINTCLIENT, with `paint(dc, area)`, the
+// one place the window draws itself; false for any other message.
+template <typename TPaint>
+bool HandlePaint(HWND window, UINT message, WPARAM wParam, TPaint&& paint) {
+  if (message == WM_PAINT) {
+    const TPaintDC dc(window);
+    if (dc.Get()) paint(dc.Get(), dc.Area());
+    return true;
+  }
+  if (message != WM_PRINTCLIENT) return false;
+  RECT client;
+  GetClientRect(window, &client);
+  paint(reinterpret_cast<HDC>(wParam), client);
+  return true;
+}
+
 // Selects an object into a DC and puts the previous one back.
 class TSelectObject {
  public:

@@ -66,7 +66,7 @@ void TKeyboardHost::RestoreFocus(HWND window) const {
   SetFocus(target);
 }
 
-// Without a default of the window's own, a "実行" pressed by Enter in a field would copy files
+// Without a default of the window's own, Enter in a field would press a button and run a command
 // nobody asked for.
 LRESULT TKeyboardHost::DefaultButtonId() const {
   const HWND focus = GetFocus();

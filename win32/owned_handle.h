@@ -7,8 +7,8 @@
 #include <utility>
 
 // Owners of the system's handles, one template for every kind: kernel objects, GDI objects and
-// DCs, icons, image lists, menus, searches, libraries, hooks, global and local memory. None can be
-// copied; all can be moved.
+// DCs, icons, image lists, menus, searches, libraries, hooks, local and global memory, windows
+// and COM references. None can be copied; all can be moved.
 
 // Owns one handle and releases it with `TRelease` at the end.
 template <typename THandle, typename TRelease>
@@ -70,6 +70,12 @@ struct TLocalFree {
 struct TUnhook {
   void operator()(HHOOK hook) const { UnhookWindowsHookEx(hook); }
 };
+struct TDestroyWindow {
+  void operator()(HWND window) const { DestroyWindow(window); }
+};
+struct TComRelease {
+  void operator()(IUnknown* object) const { object->Release(); }
+};
 struct TCloseHandle {
   // CreateFile says "none" with INVALID_HANDLE_VALUE, other calls with null.
   void operator()(HANDLE handle) const {
@@ -90,8 +96,15 @@ using TLibrary = TOwnedHandle<HMODULE, TFreeLibrary>;
 using THook = TOwnedHandle<HHOOK, TUnhook>;
 // Memory handed to the clipboard: Release() once the clipboard took it.
 using TGlobalMemory = TOwnedHandle<HGLOBAL, TGlobalFree>;
-// Memory the system allocated for its answer (FORMAT_MESSAGE_ALLOCATE_BUFFER, security descriptors).
+// Memory a system call allocated for its answer (FORMAT_MESSAGE_ALLOCATE_BUFFER, ...).
 using TLocalMemory = TOwnedHandle<HLOCAL, TLocalFree>;
+// A window made for its owner. A window can also go by another hand (its parent's destruction):
+// the owner then lets go with Release() at its WM_NCDESTROY, since the system may give the same
+// handle to the next window made.
+using TWindowHandle = TOwnedHandle<HWND, TDestroyWindow>;
+// One reference to a COM object.
+template <typename TInterface>
+using TComRef = TOwnedHandle<TInterface*, TComRelease>;
 // A file, folder, process or other kernel object; IsOpen() tells whether it holds one.
 using TKernelHandle = TOwnedHandle<HANDLE, TCloseHandle>;
 inline bool IsOpen(const TKernelHandle& handle) { return handle.Get() && handle.Get() != INVALID_HANDLE_VALUE; }

@@ -1,14 +1,27 @@
 #include "win32/window.h"
 
-#include <commctrl.h>
-
 #include <stdexcept>
 #include <utility>
+
+#include "win32/system_error.h"
 
 struct TWindow::TSubclass {
   TWindow& Owner;
   TControlProc Proc;
 };
+
+namespace {
+
+// Some refusals leave no reason: a window procedure's own at WM_NCCREATE or WM_CREATE.
+[[noreturn]] void ThrowNotMade(const char* className) {
+  const DWORD error = GetLastError();
+  std::string text = "CreateWindowEx failed for ";
+  text += IS_INTRESOURCE(className) ? "a class atom" : className;
+  if (error != ERROR_SUCCESS) text += ": " + SystemErrorText(error);
+  throw std::runtime_error(text);
+}
+
+}  // namespace
 
 std::string WindowText(HWND window) {
   std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
@@ -21,19 +34,26 @@ void SetWindowTextIfChanged(HWND window, const std::string& text) {
 }
 
 HWND CreateControl(HFONT font, HWND parent, const char* className, const std::string& text, DWORD style, int x, int y,
-                   int width, int height, DWORD exStyle, int id) {
-  const HWND control =
-      CreateWindowExA(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, x, y, width, height, parent,
-                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
-  if (!control) throw std::runtime_error("CreateWindowEx failed");
-  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  return control;
+                   int width, int height, DWORD exStyle, int id, const TControlSubclass& subclass) {
+  const bool popup = (style & WS_POPUP) != 0;
+  SetLastError(ERROR_SUCCESS);
+  TWindowHandle control(CreateWindowExA(exStyle, className, text.c_str(), popup ? style : WS_CHILD | WS_VISIBLE | style,
+                                        x, y, width, height, parent,
+                                        popup ? nullptr : reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                        GetModuleHandleA(nullptr), nullptr));
+  if (!control.Get()) ThrowNotMade(className);
+  if (subclass.Proc && !SetWindowSubclass(control.Get(), subclass.Proc, subclass.Id, subclass.Data)) {
+    throw std::runtime_error(std::string("SetWindowSubclass failed for ") + className);
+  }
+  if (font) SendMessageA(control.Get(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return control.Release();
 }
 
 TWindow::~TWindow() {
-  if (handle_) {
-    SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
-    DestroyWindow(handle_);
+  if (window_.Get()) {
+    // The object is going: what the window hears from now on is the system's alone.
+    SetWindowLongPtrA(window_.Get(), GWLP_USERDATA, 0);
+    window_.Reset();
   }
 }
 
@@ -54,16 +74,17 @@ void TWindow::Create(const char* className, DWORD exStyle, const char* title, DW
     windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
     if (!RegisterClassExA(&windowClass)) throw std::runtime_error("RegisterClassEx failed");
   }
+  SetLastError(ERROR_SUCCESS);
   if (!CreateWindowExA(exStyle, className, title, style, x, y, width, height, parent, menu, instance, this)) {
-    throw std::runtime_error("CreateWindowEx failed");
+    ThrowNotMade(className);
   }
 }
 
 LRESULT TWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(handle_, message, wParam, lParam);
+  return DefWindowProcA(Handle(), message, wParam, lParam);
 }
 
-void TWindow::ReportError(const std::string& text) { ShowErrorBox(GetAncestor(handle_, GA_ROOT), text); }
+void TWindow::ReportError(const std::string& text) { ShowErrorBox(GetAncestor(Handle(), GA_ROOT), text); }
 
 TWindow* TWindow::FromHandle(HWND window) {
   if (!window) return nullptr;
@@ -84,7 +105,7 @@ void TWindow::ReportCurrentFailure(HWND control) {
   } catch (const std::exception& error) {
     ShowErrorBox(GetAncestor(control, GA_ROOT), DescribeError(error));
   } catch (...) {
-    ShowErrorBox(GetAncestor(control, GA_ROOT), kUnexpectedError);
+    ShowErrorBox(GetAncestor(control, GA_ROOT), DescribeUnexpectedError());
   }
 }
 
@@ -111,14 +132,14 @@ LRESULT CALLBACK TWindow::ControlProc(HWND control, UINT message, WPARAM wParam,
 LRESULT CALLBACK TWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* self = static_cast<TWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-    self->handle_ = window;
+    self->window_.Reset(window);
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
   auto* self = reinterpret_cast<TWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
   if (!self) return DefWindowProcA(window, message, wParam, lParam);
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-    self->handle_ = nullptr;
+    self->window_.Release();
     return DefWindowProcA(window, message, wParam, lParam);
   }
   return self->Guarded([&] { return self->HandleMessage(message, wParam, lParam); });

@@ -148,8 +148,10 @@ TEST(ErrorBoxTest, ShowsTheTextWithAFullStopAndAnErrorIcon) {
   EXPECT_TRUE(box.IconShown);
 }
 
-TEST(ErrorBoxTest, OutOfMemoryIsWordedForTheUser) {
+TEST(ErrorBoxTest, AFailureWithoutWordsOfItsOwnIsWordedForTheUser) {
+  const TWin32Dialogs dialogs;
   EXPECT_EQ(DescribeError(std::bad_alloc()), "メモリが不足しています");
+  EXPECT_EQ(DescribeUnexpectedError(), "予期しないエラーが発生しました");
   EXPECT_EQ(DescribeError(std::runtime_error("ディレクトリを作成できません")), "ディレクトリを作成できません");
 }
 

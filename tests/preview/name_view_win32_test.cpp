@@ -167,6 +167,7 @@ std::string CopyFrom(HWND memo, HWND owner, const std::string& expected, bool by
     } else {
       Press(memo, 'C', false, true);
     }
+    EXPECT_NE(GetOpenClipboardWindow(), memo) << "the view keeps the clipboard open";
     copied = ClipboardText(owner);
   } while (++attempt < 3 && copied != expected);
   return copied;

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -92,6 +93,20 @@ TEST_F(ButtonExTest, PropertiesClampAndFollow) {
     button.SetNumGlyphs(c.Written);
     EXPECT_EQ(button.NumGlyphs(), c.Read) << c.Written;
   }
+}
+
+// A button the system cannot make says so; one whose parent goes first lets its handle go then,
+// so its own end destroys nothing the system may have handed to another window since.
+TEST_F(ButtonExTest, FailsLoudlyAndLetsGoOfAWindowItsParentTookAlong) {
+  EXPECT_THROW(TButtonEx(reinterpret_cast<HWND>(0x1234), "▼", 0, 0, kW, kH), std::runtime_error);
+
+  TPanel panel(host_, 0, 0, 100, 50, pbNone);
+  TButtonEx button(panel.Handle(), "▼", 10, 10, kW, kH, 0);
+  const HWND made = button.Handle();
+  ASSERT_EQ(TButtonEx::FromHandle(made), &button);
+  DestroyWindow(panel.Handle());
+  EXPECT_FALSE(IsWindow(made));
+  EXPECT_EQ(button.Handle(), nullptr);
 }
 
 TEST(Form1ButtonEx, TheRuleMenuButtonIsAnUltraFlatButtonInTheHeader) {
@@ -190,7 +205,7 @@ TEST(ButtonExErrors, AFailedPaintReachesTheErrorBox) {
   TGdiObject<HBITMAP> picture(CreateBitmap(3, 16, 1, 1, nullptr));
   button.SetGlyph(picture.Get());
   button.SetNumGlyphs(4);  // cells 0 pixels wide
-  SetErrorBoxTitle("Tandelo(仮)");
+  SetErrorBoxWords({"Tandelo(仮)", ".", {}, {}});
   {
     TMessageBoxWatcher watcher({IDOK});
     UpdateWindow(button.Handle());

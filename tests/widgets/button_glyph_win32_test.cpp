@@ -23,7 +23,7 @@ constexpr COLORREF kGrey = RGB(128, 128, 128);
 
 // A picture whose pixel colours come from `color`; a one-bit picture when `mono`.
 HBITMAP MakePicture(int width, int height, const std::function<COLORREF(int x, int y)>& color, bool mono = false) {
-  HBITMAP bitmap = mono ? CreateBitmap(width, height, 1, 1, nullptr) : CreateColorBitmap(width, height);
+  HBITMAP bitmap = mono ? CreateBitmap(width, height, 1, 1, nullptr) : CreateColorBitmap(width, height).Release();
   TMemoryDC dc;
   TSelectObject select(dc.Get(), bitmap);
   for (int y = 0; y < height; ++y) {
