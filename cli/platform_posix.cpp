@@ -18,9 +18,8 @@ const char kPathSeparator = '/';
 
 TNameForm PlatformNames() { return {TEncoding::Utf8, kPathSeparator}; }
 
-std::unique_ptr<ICopyTarget> MakeFileCopier(const std::string& source, const std::string& folder,
-                                            ICopyWitness* witness) {
-  return std::make_unique<TPosixFileCopier>(source, folder, witness);
+std::unique_ptr<IRunTarget> MakeRunTarget(const std::string& source, const std::string& folder) {
+  return std::make_unique<TPosixFileCopier>(source, folder);
 }
 
 std::unique_ptr<IFileRemover> MakeFileRemover() { return std::make_unique<TPosixFileRemover>(); }

@@ -13,11 +13,12 @@ const char kPathSeparator = '\\';
 
 TNameForm PlatformNames() { return {SystemNameEncoding(), kPathSeparator}; }
 
-std::unique_ptr<ICopyTarget> MakeFileCopier(const std::string& source, const std::string& folder,
-                                            ICopyWitness* witness) {
+std::unique_ptr<IRunTarget> MakeRunTarget(const std::string& source, const std::string& folder) {
   // No name ever holds a part: each copy is made under a temporary name and renamed when complete.
-  return std::make_unique<TWin32FileCopier>(source, folder, TStillWorking{}, witness,
-                                            TWin32FileCopier::TWay::TemporaryName);
+  auto target = std::make_unique<TWin32FileCopier>(source, folder, TStillWorking{}, nullptr,
+                                                   TWin32FileCopier::TWay::TemporaryName);
+  target->FolderIdentity();  // the folder must be there, as it must where Linux opens it
+  return target;
 }
 
 std::unique_ptr<IFileRemover> MakeFileRemover() { return std::make_unique<TWin32FileRemover>(); }

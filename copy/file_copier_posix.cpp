@@ -109,6 +109,14 @@ TPosixFileCopier::~TPosixFileCopier() {
   if (sourceFd_ >= 0) close(sourceFd_);
 }
 
+TFileIdentity TPosixFileCopier::FolderIdentity() {
+  TFileIdentity identity;
+  if (!IdentityOf(folder_.Get(), identity)) {
+    throw std::runtime_error(std::string("cannot identify the folder: ") + std::strerror(errno));
+  }
+  return identity;
+}
+
 int TPosixFileCopier::OpenSource() {
   // Without O_NONBLOCK a pipe would hold the run at its opening.
   if (sourceFd_ < 0) sourceFd_ = open(sourcePath_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);

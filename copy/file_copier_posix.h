@@ -26,7 +26,7 @@
 //
 // The source is opened once and read through the same handle while the copies name the same
 // source, so one run copies one file even if another program replaces it midway.
-class TPosixFileCopier : public ICopyTarget {
+class TPosixFileCopier : public IRunTarget {
  public:
   // How a copy gets its name. Unnamed: linked by its handle where the kernel lets this process
   // (Linux 6.10 on, or with CAP_DAC_READ_SEARCH), else through its /proc entry. The others go
@@ -42,6 +42,8 @@ class TPosixFileCopier : public ICopyTarget {
   TPosixFileCopier& operator=(const TPosixFileCopier&) = delete;
 
   TCopyOutcome Copy(const std::string& name) override;
+  TFileIdentity FolderIdentity() override;
+  void Witness(ICopyWitness& witness) override { witness_ = &witness; }
   // What a copy to `name` would meet before it makes anything, touching nothing: a name that
   // exists, a name it cannot reach or a folder this process may not add a file to (Failed, with
   // the reason Copy would give), or nothing. `landing`, when given, gets where the file would

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <stdexcept>
 #include <utility>
 
 #include "copy/copy_progress_win32.h"
@@ -54,7 +55,12 @@ bool CopiedIdentity(TCopyProgress& progress, const std::string& destination, TId
 TWin32FileCopier::TWin32FileCopier(std::string source, std::string folder, TStillWorking stillWorking,
                                    ICopyWitness* witness, TWay way)
     : sourcePath_(std::move(source)),
-      folder_(std::move(folder)), stillWorking_(std::move(stillWorking)), witness_(witness), way_(way) {
+      folder_(std::move(folder)),
+      folderHandle_(CreateFileA(folder_.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr)),
+      stillWorking_(std::move(stillWorking)),
+      witness_(witness),
+      way_(way) {
   // Temporary names differ between runs and processes without a shared counter.
   LARGE_INTEGER now{};
   QueryPerformanceCounter(&now);
@@ -63,6 +69,15 @@ TWin32FileCopier::TWin32FileCopier(std::string source, std::string folder, TStil
 }
 
 std::string TWin32FileCopier::PathOf(const std::string& name) const { return folder_ + "\\" + name; }
+
+TFileIdentity TWin32FileCopier::FolderIdentity() {
+  TFileIdentity identity;
+  TIdentityReader identities;
+  if (!IsOpen(folderHandle_) || !identities.Read(folderHandle_.Get(), folder_, identity)) {
+    throw std::runtime_error("cannot identify the folder " + folder_ + ": " + SystemErrorText(GetLastError()));
+  }
+  return identity;
+}
 
 TCopyOutcome TWin32FileCopier::Look(const std::string& name, std::string* landing) {
   const std::string destination = PathOf(name);

@@ -53,6 +53,17 @@ class ICopyWitness {
   virtual void Named(const std::string& destination, const TFileIdentity& file) = 0;
 };
 
+// The copy of a run's source into its folder as a platform makes it: the folder is opened once,
+// when the target is made, and what identifies it is read from that very handle, so that a
+// journal records the folder the copies go into.
+class IRunTarget : public ICopyTarget {
+ public:
+  // Throws std::runtime_error when the system cannot say.
+  virtual TFileIdentity FolderIdentity() = 0;
+  // Tells `witness` of each copy from now on, as it is made.
+  virtual void Witness(ICopyWitness& witness) = 0;
+};
+
 // Where journal lines go: Append writes one line (with its line end) and hands it to the system
 // before it returns; throws std::runtime_error when it cannot. Discard removes the journal
 // through the handle that created it (a journal that could not be started is not left behind).
