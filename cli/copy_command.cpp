@@ -191,7 +191,7 @@ int RunCopyCommand(const TCommandLine& line, TReporter& report) {
     progress.Clear();
     endJournal(true);
     if (!line.DryRun) report.Say(front.Tally.Line(false, TTally::TEnd::StoppedByFailure) + journalNote);
-    return kOutputClosedStatus;
+    return kExitOutputClosed;
   } catch (const TOutputFailed& e) {
     progress.Clear();
     endJournal(true);

@@ -40,7 +40,7 @@ void TCopyJournal::WriteHeldBack() {
 const std::string& TCopyJournal::Within(const std::string& name) const {
   if (name.empty()) return name;
   if (const std::string why = OutsideTheFolder(name, names_); !why.empty()) {
-    throw std::logic_error("a copy outside the journal's folder: " + name);
+    throw std::logic_error("a copy outside the journal's folder (" + why + "): " + name);
   }
   return name;
 }
