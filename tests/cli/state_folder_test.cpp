@@ -16,9 +16,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
-#include <aclapi.h>
-#include <sddl.h>
 
+#include "tests/support/access_win32.h"
 #include "tests/support/temp_folder_win32.h"
 #else
 #include <sys/stat.h>
@@ -38,18 +37,7 @@ class TScratch {
 
 void MakeFolderAt(const std::string& path) { ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr)); }
 
-// An access entry letting everyone do anything.
-void LetOthersWrite(const std::string& path) {
-  PSECURITY_DESCRIPTOR open = nullptr;
-  PACL list = nullptr;
-  BOOL present = FALSE, defaulted = FALSE;
-  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;FA;;;WD)", SDDL_REVISION_1, &open, nullptr) &&
-              GetSecurityDescriptorDacl(open, &present, &list, &defaulted));
-  std::string named = path;
-  EXPECT_EQ(SetNamedSecurityInfoA(named.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, list,
-                                  nullptr), DWORD{ERROR_SUCCESS});
-  LocalFree(open);
-}
+void LetOthersWrite(const std::string& path) { LetEveryoneWrite(path); }
 
 // The state folder of runs started from here on, below `base`.
 std::string UseStateFolderBelow(const std::string& base) {
