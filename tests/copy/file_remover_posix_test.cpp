@@ -80,21 +80,7 @@ TEST(PosixFileRemoverTest, EachRecordedFieldAloneKeepsAFileAndRefusesAFolder) {
   EXPECT_EQ(seen.Change, nanoseconds(st.st_ctim));
   EXPECT_TRUE(seen.Birth > 0 && seen.Birth <= seen.Change);  // ext4 and tmpfs keep one
 
-  for (const TIdentityField& field : kIdentityFields) {
-    TFileIdentity other = seen;
-    field.Shift(other, 1);
-    std::string problem;
-    EXPECT_FALSE(remover.RemoveIfSame("a", other, problem)) << field.Name;
-    EXPECT_TRUE(Exists(a)) << field.Name;
-    if (field.Identifies) {
-      other = folder;
-      field.Shift(other, 1);
-      EXPECT_EQ(TPosixFileRemover().OpenFolder(scratch.Out, other), TFolderState::Other) << field.Name;
-    }
-  }
-  std::string problem;
-  EXPECT_TRUE(remover.RemoveIfSame("a", seen, problem)) << problem;
-  EXPECT_FALSE(Exists(a));
+  ExpectEveryFieldAloneCounts(remover, "a", seen, scratch.Out, folder, [&] { return Exists(a); });
 }
 
 class TMemoryJournal : public IJournalFile {
