@@ -73,10 +73,13 @@ std::string FileNameProblem(std::string_view name, TEncoding encoding) {
 std::string OutsideTheFolder(std::string_view name, const TNameForm& form) {
   if (name.empty()) return "an empty name";
   std::string problem;
+  const auto noColon = [](std::string_view part, TEncoding encoding) {
+    return ForEachSingleByte(part, encoding, [&](std::size_t i) { return part[i] != ':'; });
+  };
   ForEachPart(name, form, [&](std::string_view part) {
     if (part.empty() || part == "." || part == "..") {
       problem = "a name that leaves the folder";
-    } else if (form.Separator == '\\' && !ForEachSingleByte(part, form.Encoding, [&](std::size_t i) { return part[i] != ':'; })) {
+    } else if (form.Separator == '\\' && !noColon(part, form.Encoding)) {
       problem = "a name on a drive";
     }
     return problem.empty();
