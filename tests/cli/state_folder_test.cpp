@@ -122,8 +122,7 @@ TEST(StateFolderTest, ClosesWhatItOpened) {
     folder->CreateJournal("1")->Append("line\n");
     std::vector<std::string> names;
     EXPECT_TRUE(folder->Names(names, problem) && folder->MakeMark("1.undone", problem) &&
-                folder->MakeMark("1.undone", problem) && folder->OpenJournal("1", problem))
-        << problem;
+                folder->MakeMark("1.undone", problem) && folder->OpenJournal("1", problem)) << problem;
     EXPECT_EQ(Open(scratch / "none", false, problem), nullptr);
   }
   EXPECT_EQ(OpenDescriptors(), before);
