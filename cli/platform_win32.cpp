@@ -54,14 +54,14 @@ std::unique_ptr<ICopyLook> MakeCopyLook(const std::string& folder) {
 }
 
 std::string SourceProblem(const std::string& path) {
-  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return SystemErrorText(GetLastError());
+  const TKernelHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!IsOpen(file)) return SystemErrorText(GetLastError());
   BY_HANDLE_FILE_INFORMATION information{};
-  const bool disk = GetFileType(file) == FILE_TYPE_DISK;
-  const bool folder = disk && GetFileInformationByHandle(file, &information) &&
+  const bool disk = GetFileType(file.Get()) == FILE_TYPE_DISK;
+  const bool folder = disk && GetFileInformationByHandle(file.Get(), &information) &&
                       (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
-  CloseHandle(file);
   if (folder) return kIsAFolder;
   return disk ? std::string() : kNotAFile;
 }

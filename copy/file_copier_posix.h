@@ -5,6 +5,7 @@
 #include "copy/journal_writer.h"
 #include "copy/copy_run.h"
 #include "copy/file_identity_posix.h"
+#include "posix/owned_handle.h"
 
 // The file copy on Linux, into one folder given at the start: every name is reached beneath it,
 // never through a link that leads out of it. Names and paths are the platform's bytes; the
@@ -37,9 +38,6 @@ class TPosixFileCopier : public IRunTarget {
   // Copies `source` into `folder`, which it opens; throws std::runtime_error when it cannot.
   TPosixFileCopier(std::string source, const std::string& folder, ICopyWitness* witness = nullptr,
                    TWay way = TWay::Unnamed);
-  ~TPosixFileCopier() override;
-  TPosixFileCopier(const TPosixFileCopier&) = delete;
-  TPosixFileCopier& operator=(const TPosixFileCopier&) = delete;
 
   TCopyOutcome Copy(const std::string& name) override;
   TFileIdentity FolderIdentity() override;
@@ -69,7 +67,7 @@ class TPosixFileCopier : public IRunTarget {
   bool renameNoReplace_;
   unsigned umask_;     // the process's, read once
   bool linkHandle_;    // linkat may take the handle itself (AT_EMPTY_PATH)
-  int sourceFd_ = -1;
+  TFileDescriptor source_;
   TFolderHandle folder_;
   unsigned long long nextTemporary_;
 };

@@ -19,10 +19,8 @@ const std::string kPartMayBeLeftText = "途中まで書き込まれたファイ�
 
 // Whether `path` opens for reading now, shared as the system's copy opens it.
 bool Readable(const std::string& path) {
-  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(file);
-  return true;
+  const TKernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
+  return IsOpen(file);
 }
 
 bool IsFile(const std::string& path) {
@@ -32,12 +30,9 @@ bool IsFile(const std::string& path) {
 
 // The identity of the file at `path` now.
 bool IdentityByName(const std::string& path, TIdentityReader& identities, TFileIdentity& file) {
-  const HANDLE handle = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return false;
-  const bool known = identities.Read(handle, path, file);
-  CloseHandle(handle);
-  return known;
+  const TKernelHandle handle(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  return IsOpen(handle) && identities.Read(handle.Get(), path, file);
 }
 
 }  // namespace

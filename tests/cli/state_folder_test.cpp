@@ -22,6 +22,8 @@
 #else
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "tests/support/descriptors_posix.h"
 #endif
 
 namespace {
@@ -93,6 +95,27 @@ TEST(StateFolderTest, OnlyAFolderNoOtherUserMayWriteIsUsed) {
       << problem;
   EXPECT_EQ(Open(path, true, problem), nullptr) << "made, it is used all the same";
 }
+
+#ifndef _WIN32
+// The state folder closes every descriptor it opened: listings, marks, journals and itself.
+TEST(StateFolderTest, ClosesWhatItOpened) {
+  TScratch scratch;
+  const std::string path = scratch / "state";
+  const std::size_t before = OpenDescriptors();
+  {
+    std::string problem;
+    const auto folder = Open(path, true, problem);
+    ASSERT_NE(folder, nullptr) << problem;
+    const auto held = folder->Hold(false);
+    folder->CreateJournal("1")->Append("line\n");
+    std::vector<std::string> names;
+    EXPECT_TRUE(folder->Names(names, problem) && folder->MakeMark("1.undone", problem) &&
+                folder->MakeMark("1.undone", problem) && folder->OpenJournal("1", problem)) << problem;
+    EXPECT_EQ(Open(scratch / "none", false, problem), nullptr);
+  }
+  EXPECT_EQ(OpenDescriptors(), before);
+}
+#endif
 
 TEST(StateFolderTest, AMarkIsTrustedOnlyAsAFileOfTheUsersOwn) {
   TScratch scratch;

@@ -7,6 +7,7 @@
 #include "copy/file_identity_posix.h"
 #include "copy/file_remover_posix.h"
 #include "tests/support/identity_fields.h"
+#include "tests/support/descriptors_posix.h"
 #include "tests/support/scratch_folder_posix.h"
 
 #include <fcntl.h>
@@ -81,6 +82,30 @@ TEST(PosixFileRemoverTest, EachRecordedFieldAloneKeepsAFileAndRefusesAFolder) {
   EXPECT_TRUE(seen.Birth > 0 && seen.Birth <= seen.Change);  // ext4 and tmpfs keep one
 
   ExpectEveryFieldAloneCounts(remover, "a", seen, scratch.Out, folder, [&] { return Exists(a); });
+}
+
+// Undo's remover closes each file and sub-folder it opened once it is done with it, and its folder
+// at its end, whatever it found at each name.
+TEST(PosixFileRemoverTest, ClosesWhatItOpened) {
+  TScratch scratch;
+  mkdir((scratch.Out + "/sub").c_str(), 0755);
+  std::ofstream(scratch.Out + "/a") << "a";
+  std::ofstream(scratch.Out + "/sub/b") << "b";
+  symlink(scratch.Folder.c_str(), (scratch.Out + "/up").c_str());
+  TFileIdentity folder;
+  ASSERT_TRUE(ReadFolderIdentity(scratch.Out, folder));
+  const std::size_t before = OpenDescriptors();
+  {
+    TPosixFileRemover remover;
+    ASSERT_EQ(remover.OpenFolder(scratch.Out, folder), TFolderState::Same);
+    ASSERT_EQ(remover.OpenFolder(scratch.Out, folder), TFolderState::Same);
+    std::string problem;
+    for (const char* name : {"a", "sub/b", "up/source.bin", "none/c", "sub/none"}) {
+      remover.RemoveIfSame(name, remover.Inspect(name).File, problem);
+    }
+    EXPECT_FALSE(Exists(scratch.Out + "/sub/b"));
+  }
+  EXPECT_EQ(OpenDescriptors(), before);
 }
 
 class TMemoryJournal : public IJournalFile {
