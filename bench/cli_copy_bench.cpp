@@ -21,25 +21,23 @@
 #include <vector>
 
 #include "bench/take_turns.h"
-#include "copy/copy_journal.h"
+#include "copy/undo.h"
+#include "copy/journal_reader.h"
+#include "cli/copy_target.h"
 #include "cli/platform.h"
 #include "cli/progress.h"
 
 #ifdef _WIN32
 #include <windows.h>
 
-#include "copy/file_copier_win32.h"
 #include "copy/file_identity_win32.h"
 #include "copy/file_remover_win32.h"
-#include "copy/journal_file_win32.h"
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "copy/file_copier_posix.h"
 #include "copy/file_remover_posix.h"
-#include "copy/journal_file_posix.h"
 #endif
 
 namespace {
@@ -67,7 +65,6 @@ double Median(std::vector<double> values) {
 const char kSeparator = '\\';
 const char kBareCopy[] = "GetFileAttributesA, CopyFileA to a temporary name, MoveFileExA";
 const char kBareRemove[] = "DeleteFileA";
-using TJournalFile = TWin32JournalFile;
 using TRemover = TWin32FileRemover;
 
 std::string MakeBase() {
@@ -83,17 +80,6 @@ void RemoveFolder(const std::string& path) { RemoveDirectoryA(path.c_str()); }
 void RemoveFile(const std::string& path) { DeleteFileA(path.c_str()); }
 void Settle() {}
 
-class TPlatformCopier {
- public:
-  // As the command line copies: under a temporary name, renamed once complete.
-  TPlatformCopier(const std::string& source, const std::string& folder, ICopyWitness& witness)
-      : copier_(source, folder, {}, &witness, TWin32FileCopier::TWay::TemporaryName) {}
-  ICopyTarget& Get() { return copier_; }
-
- private:
-  TWin32FileCopier copier_;
-};
-
 // The file system's part of the command line's way, without the journal or the proof: the look
 // at the name, the copy under a temporary name and the rename that never replaces. Under Wine
 // each of the three looks through the whole folder for a name that is not there, so this, not a
@@ -107,7 +93,6 @@ void BareCopy(const std::string& source, const std::string& destination) {
 const char kSeparator = '/';
 const char kBareCopy[] = "open(O_EXCL)+copy_file_range";
 const char kBareRemove[] = "unlink";
-using TJournalFile = TPosixJournalFile;
 using TRemover = TPosixFileRemover;
 
 std::string MakeBase() {
@@ -118,16 +103,6 @@ void MakeFolder(const std::string& path) { mkdir(path.c_str(), 0755); }
 void RemoveFolder(const std::string& path) { rmdir(path.c_str()); }
 void RemoveFile(const std::string& path) { unlink(path.c_str()); }
 void Settle() { sync(); }  // nothing of the last part waits to be written back
-
-class TPlatformCopier {
- public:
-  TPlatformCopier(const std::string& source, const std::string& folder, ICopyWitness& witness)
-      : copier_(source, folder, &witness) {}
-  ICopyTarget& Get() { return copier_; }
-
- private:
-  TPosixFileCopier copier_;
-};
 
 void BareCopy(const std::string& source, const std::string& destination) {
   const int from = open(source.c_str(), O_RDONLY | O_CLOEXEC);
@@ -186,16 +161,11 @@ int Measure() {
     const auto timeRun = [&] {
       Settle();
       const TClock::time_point start = TClock::now();
-      TJournalFile file(journalPath(r));
-      TFileIdentity folder;
-      std::string problem;
-      FolderIdentity(runFolder(r), folder, problem);
-      TCopyJournal journal(file, runFolder(r), folder, TNameForm{TEncoding::Utf8, kSeparator});
-      TPlatformCopier platform(source, runFolder(r), journal);
-      TJournalingCopier copier(platform.Get(), journal);
+      // The command's own target: its platform copy, its journal, its names for the system.
+      TCommandTarget target(source, runFolder(r), TEncoding::Utf8, MakeJournalFile(journalPath(r)));
       TQuiet quiet;
-      CopyFiles(names, TNameForm{TEncoding::Utf8, kSeparator}, copier, quiet, quiet);
-      journal.Flush();
+      CopyFiles(names, TNameForm{TEncoding::Utf8, kSeparator}, target, quiet, quiet);
+      target.EndJournal();
       run.push_back(Seconds(start));
     };
     const auto timeBare = [&] {

@@ -73,35 +73,36 @@ const std::vector<TCommandRow> kCommands = {
 };
 
 const std::vector<TExitStatus> kExitStatuses = {
-    {0, {TCommand::Names, TCommand::History, TCommand::Help}, "done"},
-    {0, {TCommand::Copy}, "every name copied"},
-    {0, {TCommand::Undo}, "every file removed (or gone already), and a run of the state folder\nmarked undone"},
-    {1, {TCommand::Copy}, "some names skipped, each listed on standard error"},
-    {1, {TCommand::Undo},
+    {kExitDone, {TCommand::Names, TCommand::History, TCommand::Help}, "done"},
+    {kExitDone, {TCommand::Copy}, "every name copied"},
+    {kExitDone, {TCommand::Undo}, "every file removed (or gone already), and a run of the state folder\nmarked undone"},
+    {kExitSomeLeft, {TCommand::Copy}, "some names skipped, each listed on standard error"},
+    {kExitSomeLeft, {TCommand::Undo},
      "some files kept, the run's folder moved or replaced (nothing removed),\nor the run could not be marked undone"},
-    {1, {TCommand::History}, "some journals or marks could not be read or trusted, each said on\nstandard error"},
-    {2, {TCommand::Names, TCommand::Help}, "a usage or rule-file error, or output that cannot be written"},
-    {2, {TCommand::Copy},
+    {kExitSomeLeft, {TCommand::History}, "some journals or marks could not be read or trusted, each said on\nstandard error"},
+    {kExitUsage, {TCommand::Names, TCommand::Help},
+     "a usage or rule-file error, output that cannot be written, or another\nfailure (out of memory), said on standard error"},
+    {kExitUsage, {TCommand::Copy},
      "a usage or rule-file error, a source or folder that cannot be used, a\n"
      "journal that cannot be started or a state folder not to be trusted, or\n"
      "a dry run's output that cannot be written; nothing touched"},
-    {2, {TCommand::Undo},
+    {kExitUsage, {TCommand::Undo},
      "a usage error, a journal that cannot be read or trusted, a state folder\n"
      "or mark not to be trusted, no run left for --last, a run still copying,\n"
      "another undo of the run under way, or a dry run's output that cannot be\n"
      "written; nothing removed"},
-    {2, {TCommand::History},
-     "a usage error, a state folder that cannot be read or trusted, or output\nthat cannot be written"},
-    {3, {TCommand::Copy},
+    {kExitUsage, {TCommand::History},
+     "a usage error, a state folder that cannot be read or trusted, output that\ncannot be written, or another failure (out of memory), said on standard\nerror"},
+    {kExitStopped, {TCommand::Copy},
      "the run stopped: by the answer n or --on-failure stop, by a journal that\n"
      "can no longer be written, or by output that cannot be written; its last\n"
      "line, with the journal, still goes to standard error"},
-    {3, {TCommand::Undo},
+    {kExitStopped, {TCommand::Undo},
      "output that cannot be written stopped the undo at once: what it removed,\n"
      "and that the run is not marked undone, go to standard error"},
-    {141, {TCommand::Names, TCommand::History, TCommand::Help}, "standard output closed (a closed pipe)"},
-    {141, {TCommand::Copy}, "standard output closed (a closed pipe): the run stopped at once, as for 3"},
-    {141, {TCommand::Undo}, "standard output closed (a closed pipe): the undo stopped at once, as for 3"},
+    {kExitOutputClosed, {TCommand::Names, TCommand::History, TCommand::Help}, "standard output closed (a closed pipe)"},
+    {kExitOutputClosed, {TCommand::Copy}, "standard output closed (a closed pipe): the run stopped at once, as for 3"},
+    {kExitOutputClosed, {TCommand::Undo}, "standard output closed (a closed pipe): the undo stopped at once, as for 3"},
 };
 
 const std::vector<TFileRow> kFiles = {

@@ -58,8 +58,18 @@ struct TCommandRow {
   std::string_view Help;
 };
 
+// The command's exit statuses, named once; what each means to each command is in kExitStatuses,
+// from which --help and the manual page say it.
+enum TExitCode : int {
+  kExitDone = 0,
+  kExitSomeLeft = 1,       // names skipped (copy), files kept (undo), journals unread (history)
+  kExitUsage = 2,          // nothing touched: a usage or rule-file error, or what could not start
+  kExitStopped = 3,        // a copy or an undo stopped part-way
+  kExitOutputClosed = 141  // standard output closed under the command, as a shell reports SIGPIPE
+};
+
 struct TExitStatus {
-  int Code;
+  TExitCode Code;
   std::vector<TCommand> Commands;  // the commands that end with it in this sense
   std::string_view Meaning;        // "\n" continues it on the next line
 };

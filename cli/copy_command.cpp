@@ -1,11 +1,11 @@
 #include <cstdio>
 #include <iostream>
-#include <set>
 #include <stdexcept>
 
-#include "copy/copy_journal.h"
+#include "copy/journal_writer.h"
 #include "cli/commands.h"
 #include "cli/copy_report.h"
+#include "cli/copy_target.h"
 #include "cli/json.h"
 #include "cli/journal_store.h"
 #include "cli/platform.h"
@@ -13,44 +13,6 @@
 #include "cli/rule_input.h"
 
 namespace {
-
-// Says what a copy would do: what the copier meets at each name, and a name whose file an earlier
-// name of the run would have made, known by where it lands, not by its spelling ("sub/x" and
-// "link/x" through a link to sub; on Windows "a.txt", "A.TXT" and "a.txt.").
-class TDryRunCopier : public ICopyTarget {
- public:
-  explicit TDryRunCopier(std::unique_ptr<ICopyLook> look) : look_(std::move(look)) {}
-  TCopyOutcome Copy(const std::string& name) override {
-    std::string landing;
-    TCopyOutcome outcome = look_->Look(name, landing);
-    if (outcome.Result == TCopyResult::Copied && !made_.insert(std::move(landing)).second) {
-      outcome = {TCopyResult::Exists, {}};
-    }
-    return outcome;
-  }
-
- private:
-  std::unique_ptr<ICopyLook> look_;
-  std::set<std::string> made_;
-};
-
-// Names in the run's text handed to a system whose calls read another code page (a Windows that
-// does not give the command UTF-8, or --encoding other than its own): each converted exactly, or
-// refused with the character its code page lacks, never as a look-alike.
-class TSystemNames : public ICopyTarget {
- public:
-  TSystemNames(ICopyTarget& target, TEncoding encoding) : target_(target), encoding_(encoding) {}
-  TCopyOutcome Copy(const std::string& name) override {
-    std::string system;
-    std::string problem;
-    if (!SystemName(name, encoding_, system, problem)) return {TCopyResult::Failed, problem};
-    return target_.Copy(system);
-  }
-
- private:
-  ICopyTarget& target_;
-  TEncoding encoding_;
-};
 
 // What the user and the scripts see of a run: a line or a JSON object for each name as it is
 // done, the question for a name not copied, and the tally for the last line.
@@ -178,32 +140,20 @@ int RunCopyCommand(const TCommandLine& line, TReporter& report) {
     return kExitUsage;
   }
   // The journal is started before any copy, or nothing is copied and no journal is left.
-  std::unique_ptr<IJournalFile> journalFile;
   std::string journalPath;
-  std::unique_ptr<TCopyJournal> journal;
-  std::unique_ptr<ICopyTarget> platformCopier;
+  std::unique_ptr<TCommandTarget> target;
   try {
-    if (!line.NoJournal && !line.DryRun) {
-      TFileIdentity folderIdentity;
-      if (!FolderIdentity(folder, folderIdentity, problem)) {
-        report.Say(shown("cannot copy into " + *line.Into + ": " + problem));
-        return kExitUsage;
-      }
-      journalFile = OpenRunJournal(line.Journal, journalPath);
-      journal = std::make_unique<TCopyJournal>(*journalFile, folder, folderIdentity, PlatformNames());
+    if (line.DryRun) {
+      target = std::make_unique<TCommandTarget>(folder, encoding);
+    } else {
+      target = std::make_unique<TCommandTarget>(source, folder, encoding,
+                                                line.NoJournal ? nullptr : OpenRunJournal(line.Journal, journalPath));
     }
-    platformCopier = line.DryRun ? std::make_unique<TDryRunCopier>(MakeCopyLook(folder))
-                                 : MakeFileCopier(source, folder, journal.get());
   } catch (const std::runtime_error& e) {
-    if (journal) journalFile->Discard();
     report.Say(shown(e.what()));
     return kExitUsage;
   }
-  std::unique_ptr<TJournalingCopier> journaling;
-  if (journal) journaling = std::make_unique<TJournalingCopier>(*platformCopier, *journal);
-  ICopyTarget& platform = journaling ? *journaling : *platformCopier;
-  TSystemNames target(platform, encoding);
-  const std::string journalNote = journal ? "; journal: " + shown(journalPath) : "";
+  const std::string journalNote = target->Journaled() ? "; journal: " + shown(journalPath) : "";
 
   TOnFailure mode = line.OnFailure;
   if (mode == TOnFailure::Default) mode = IsTerminal(0) ? TOnFailure::Ask : TOnFailure::Stop;
@@ -220,7 +170,7 @@ int RunCopyCommand(const TCommandLine& line, TReporter& report) {
   const auto summarize = [&](TTally::TEnd end) {
     report.Say(front.Tally.Line(line.DryRun, end) + journalNote);
     if (!line.Json) return;
-    out.Line(front.Tally.Json(line.DryRun, end, journal ? PathUtf8(journalPath) : std::string()));
+    out.Line(front.Tally.Json(line.DryRun, end, target->Journaled() ? PathUtf8(journalPath) : std::string()));
     out.Flush();
   };
   // The journal's last lines, on every way the run ends: without them the last copy keeps only
@@ -228,20 +178,20 @@ int RunCopyCommand(const TCommandLine& line, TReporter& report) {
   // written is not told again.
   const auto endJournal = [&](bool tell) {
     try {
-      if (journal) journal->Flush();
+      target->EndJournal();
     } catch (const std::runtime_error& e) {
       if (tell) report.Say(shown(e.what()));  // the last copy is recorded all the same, only less closely
     }
   };
   bool finished = false;
   try {
-    finished = CopyFiles(names, TNameForm{encoding, kPathSeparator}, target, front, report);
+    finished = CopyFiles(names, TNameForm{encoding, kPathSeparator}, *target, front, report);
   } catch (const TOutputClosed&) {
     // Stopped at once; the last line, with the journal for undo, where it can still be read.
     progress.Clear();
     endJournal(true);
     if (!line.DryRun) report.Say(front.Tally.Line(false, TTally::TEnd::StoppedByFailure) + journalNote);
-    return kOutputClosedStatus;
+    return kExitOutputClosed;
   } catch (const TOutputFailed& e) {
     progress.Clear();
     endJournal(true);

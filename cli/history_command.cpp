@@ -12,19 +12,8 @@ std::string Field(const std::string& path) {
   return PercentEscaped(path, [](unsigned char byte) { return byte < 0x20 || byte == 0x7F || byte == '%'; });
 }
 
-const char* StateName(TListedRun::TState state) {
-  switch (state) {
-    case TListedRun::Running:
-      return "running";
-    case TListedRun::Undone:
-      return "undone";
-    case TListedRun::Unreadable:
-      return "unreadable";
-    case TListedRun::NotUndone:
-      break;
-  }
-  return "-";
-}
+// By TListedRun::TState.
+constexpr const char* kStateNames[] = {"-", "running", "undone", "unreadable"};
 
 }  // namespace
 
@@ -36,7 +25,7 @@ int RunHistoryCommand(TReporter& report) {
   std::string folder;
   std::string problem;
   const bool listed = ListRuns(folder, [&](const TListedRun& run) {
-    std::string line = LocalTimeOf(run.Run) + "\t" + StateName(run.State) + "\t";
+    std::string line = LocalTimeOf(run.Run) + "\t" + kStateNames[run.State] + "\t";
     if (run.State == TListedRun::Unreadable) {
       // The journal or its mark says nothing that can be trusted: listed as such, and the reason given.
       out.Flush();

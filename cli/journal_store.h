@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "copy/copy_journal.h"
+#include "copy/journal_writer.h"
 #include "copy/journal_summary.h"
 #include "cli/platform.h"
 

@@ -1,5 +1,5 @@
-// The state folder on Linux: a folder handle that every name is reached beneath, its lock the
-// folder's own flock.
+// The state folder on Linux: a folder handle that every name is reached beneath, its lock a flock
+// on the folder.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -12,6 +12,7 @@
 #include <stdexcept>
 
 #include "copy/journal_file_posix.h"
+#include "posix/owned_handle.h"
 #include "cli/platform.h"
 
 namespace {
@@ -31,54 +32,52 @@ bool MakeLevels(const std::string& path, std::string& problem) {
 
 class TPosixStateFolder : public IStateFolder {
  public:
-  TPosixStateFolder(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
-  ~TPosixStateFolder() override { close(fd_); }
-  TPosixStateFolder(const TPosixStateFolder&) = delete;
-  TPosixStateFolder& operator=(const TPosixStateFolder&) = delete;
+  TPosixStateFolder(TFileDescriptor folder, std::string path) : folder_(std::move(folder)), path_(std::move(path)) {}
 
   const std::string& Path() const override { return path_; }
 
   std::shared_ptr<void> Hold(bool starting) override {
-    while (flock(fd_, starting ? LOCK_EX : LOCK_SH) != 0) {
-      if (errno != EINTR) throw std::runtime_error("cannot hold the folder of journals " + path_ + ": " + std::strerror(errno));
-    }
-    const int fd = fd_;
-    return std::shared_ptr<void>(this, [fd](void*) { flock(fd, LOCK_UN); });
+    // Through the folder opened anew for the lock alone, whose closing (or the end of the
+    // process) gives the lock back.
+    auto lock = std::make_shared<TFileDescriptor>(openat(folder_.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    bool held = IsOpen(*lock);
+    while (held && flock(lock->Get(), starting ? LOCK_EX : LOCK_SH) != 0) held = errno == EINTR;
+    if (!held) throw std::runtime_error("cannot hold the folder of journals " + path_ + ": " + std::strerror(errno));
+    return lock;
   }
 
   bool Names(std::vector<std::string>& names, std::string& problem) override {
     names.clear();
     // A handle of the listing's own: reading moves it.
-    const int listed = openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR* listing = listed < 0 ? nullptr : fdopendir(listed);
-    if (!listing) {
+    TFileDescriptor listed(openat(folder_.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const TFolderListing listing(IsOpen(listed) ? fdopendir(listed.Get()) : nullptr);
+    if (!IsOpen(listing)) {
       problem = "cannot read the folder of journals " + path_ + ": " + std::strerror(errno);
-      if (listed >= 0) close(listed);
       return false;
     }
+    listed.Release();  // the listing's now, closed with it
     errno = 0;
-    while (const dirent* entry = readdir(listing)) {
+    while (const dirent* entry = readdir(listing.Get())) {
       const std::string name = entry->d_name;
       if (name != "." && name != "..") names.push_back(name);
     }
     const int error = errno;
-    closedir(listing);
     if (error == 0) return true;
     problem = "cannot read the folder of journals " + path_ + ": " + std::strerror(error);
     return false;
   }
 
   std::unique_ptr<IJournalFile> CreateJournal(const std::string& name) override {
-    return std::make_unique<TPosixJournalFile>(fd_, name, At(name));
+    return std::make_unique<TPosixJournalFile>(folder_.Get(), name, At(name));
   }
 
   std::unique_ptr<IJournalOnDisk> OpenJournal(const std::string& name, std::string& problem) override {
-    return OpenTrustedJournalAt(fd_, name, At(name), problem);
+    return OpenTrustedJournalAt(folder_.Get(), name, At(name), problem);
   }
 
   TMark Mark(const std::string& name, std::string& problem) override {
     struct stat st;
-    if (fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (fstatat(folder_.Get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
       if (errno == ENOENT) return TMark::Absent;
       problem = "cannot read the mark " + At(name) + ": " + std::strerror(errno);
       return TMark::Untrusted;
@@ -90,11 +89,9 @@ class TPosixStateFolder : public IStateFolder {
   }
 
   bool MakeMark(const std::string& name, std::string& problem) override {
-    const int fd = openat(fd_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd >= 0) {
-      close(fd);
-      return true;
-    }
+    const TFileDescriptor mark(
+        openat(folder_.Get(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (IsOpen(mark)) return true;
     if (errno != EEXIST) {
       problem = "cannot make the mark " + At(name) + ": " + std::strerror(errno);
       return false;
@@ -105,14 +102,14 @@ class TPosixStateFolder : public IStateFolder {
   bool IsFolder(const std::string& path) override {
     struct stat held;
     struct stat there;
-    return fstat(fd_, &held) == 0 && stat(path.c_str(), &there) == 0 && held.st_dev == there.st_dev &&
+    return fstat(folder_.Get(), &held) == 0 && stat(path.c_str(), &there) == 0 && held.st_dev == there.st_dev &&
            held.st_ino == there.st_ino;
   }
 
  private:
   std::string At(const std::string& name) const { return path_ + "/" + name; }
 
-  int fd_;
+  TFileDescriptor folder_;
   std::string path_;
 };
 
@@ -134,19 +131,18 @@ std::unique_ptr<IStateFolder> OpenStateFolder(const std::string& path, bool make
     problem = "cannot make the folder for journals " + path + ": " + problem;
     return nullptr;
   }
-  const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) {
+  TFileDescriptor folder(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!IsOpen(folder)) {
     absent = errno == ENOENT;
     problem = "cannot open the folder of journals " + path + ": " + std::strerror(errno);
     return nullptr;
   }
-  auto folder = std::make_unique<TPosixStateFolder>(fd, path);
   struct stat st;
-  const std::string why = fstat(fd, &st) != 0 ? std::strerror(errno)
-                                              : TrustProblem(st, "put runs and marks of their own in it");
+  const std::string why = fstat(folder.Get(), &st) != 0 ? std::strerror(errno)
+                                                        : TrustProblem(st, "put runs and marks of their own in it");
   if (!why.empty()) {
     problem = "will not use the folder of journals " + path + ": " + why;
     return nullptr;
   }
-  return folder;
+  return std::make_unique<TPosixStateFolder>(std::move(folder), path);
 }

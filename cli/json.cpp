@@ -63,15 +63,3 @@ std::string JsonQuoted(std::string_view text) {
   }
   return quoted + "\"";
 }
-
-std::string Utf8Of(std::string_view text, TEncoding encoding) {
-  std::string result;
-  if (Convert(text, encoding, TEncoding::Utf8, result)) return result;
-  result.clear();
-  std::string converted;
-  for (std::size_t at = 0; at < text.size(); at += CharLength(text, at, encoding)) {
-    const std::string_view c = text.substr(at, CharLength(text, at, encoding));
-    result += Convert(c, encoding, TEncoding::Utf8, converted) ? converted : std::string(c);
-  }
-  return result;
-}

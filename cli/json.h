@@ -7,7 +7,8 @@
 #include "cli/text_encoding.h"
 
 // One JSON object, written on one line for scripts (--json). Its texts are UTF-8 whatever the
-// platform: give them as UTF-8 (Utf8Of turns the run's text into it, PathUtf8 a path).
+// platform: give them as UTF-8 (Utf8Of in cli/text_encoding.h turns the run's text into it,
+// PathUtf8 a path).
 class TJsonObject {
  public:
   TJsonObject& Text(std::string_view key, std::string_view utf8);

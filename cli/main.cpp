@@ -1,4 +1,3 @@
-#include <cstdio>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -13,6 +12,19 @@
 #include "cli/commands.h"
 #include "cli/platform.h"
 #include "cli/rule_file.h"
+
+namespace {
+
+// The last thing the command says, on its way out: where even standard error fails, nothing more
+// can be said.
+void SayLast(TReporter& report, const std::string& text) {
+  try {
+    report.Say(text);
+  } catch (...) {
+  }
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
 #ifdef _WIN32
@@ -54,17 +66,14 @@ int main(int argc, char** argv) {
         break;
     }
   } catch (const TOutputClosed&) {
-    return kOutputClosedStatus;
-  } catch (const TOutputFailed& e) {
-    std::fprintf(stderr, "tandelo-cli: %s\n", e.what());
-    // A command that touches nothing failed as a usage error would; a copy or an undo was under
-    // way, and was stopped.
-    return (line.Command == TCommand::Copy || line.Command == TCommand::Undo) && !line.DryRun ? kExitStopped
-                                                                                              : kExitUsage;
+    return kExitOutputClosed;
   } catch (const std::bad_alloc&) {
-    std::fputs("tandelo-cli: out of memory\n", stderr);
+    SayLast(report, "out of memory");
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "tandelo-cli: %s\n", e.what());
+    SayLast(report, PathText(e.what(), encoding));
   }
-  return kExitStopped;
+  // A copy or an undo was under way, and was stopped; a command that touches nothing failed as
+  // one that could not start.
+  return (line.Command == TCommand::Copy || line.Command == TCommand::Undo) && !line.DryRun ? kExitStopped
+                                                                                            : kExitUsage;
 }

@@ -74,5 +74,3 @@ std::string ProgramWords(std::string_view text, TEncoding encoding);
 // Every message of the command starts with this.
 inline constexpr char kMessagePrefix[] = "tandelo-cli: ";
 
-// The exit status when the output was closed under the command (as a shell reports SIGPIPE).
-constexpr int kOutputClosedStatus = 141;

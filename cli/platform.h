@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "copy/copy_journal.h"
+#include "copy/journal_writer.h"
+#include "copy/undo.h"
 #include "copy/copy_run.h"
 #include "copy/journal_summary.h"
 
@@ -15,10 +16,9 @@ extern const char kPathSeparator;
 // (Windows: its code page's; Linux separates at every "/" byte, whatever the text).
 TNameForm PlatformNames();
 
-// The copier of `source` into `folder`, given names within it separated by kPathSeparator;
-// throws std::runtime_error when the folder cannot be opened.
-std::unique_ptr<ICopyTarget> MakeFileCopier(const std::string& source, const std::string& folder,
-                                            ICopyWitness* witness);
+// The platform's copy of `source` into `folder`, given names within it separated by
+// kPathSeparator; throws std::runtime_error when the folder cannot be opened.
+std::unique_ptr<IRunTarget> MakeRunTarget(const std::string& source, const std::string& folder);
 std::unique_ptr<IFileRemover> MakeFileRemover();
 // A new journal at `path`, held by its run until it is destroyed; throws std::runtime_error.
 std::unique_ptr<IJournalFile> MakeJournalFile(const std::string& path);

@@ -12,15 +12,15 @@
 #include "copy/file_identity_posix.h"
 #include "copy/file_remover_posix.h"
 #include "copy/journal_file_posix.h"
+#include "posix/owned_handle.h"
 #include "cli/platform.h"
 
 const char kPathSeparator = '/';
 
 TNameForm PlatformNames() { return {TEncoding::Utf8, kPathSeparator}; }
 
-std::unique_ptr<ICopyTarget> MakeFileCopier(const std::string& source, const std::string& folder,
-                                            ICopyWitness* witness) {
-  return std::make_unique<TPosixFileCopier>(source, folder, witness);
+std::unique_ptr<IRunTarget> MakeRunTarget(const std::string& source, const std::string& folder) {
+  return std::make_unique<TPosixFileCopier>(source, folder);
 }
 
 std::unique_ptr<IFileRemover> MakeFileRemover() { return std::make_unique<TPosixFileRemover>(); }
@@ -40,14 +40,12 @@ std::unique_ptr<IJournalOnDisk> OpenJournalFile(const std::string& path, std::st
 }
 
 std::string AbsolutePath(const std::string& path, std::string& problem) {
-  char* resolved = realpath(path.c_str(), nullptr);
-  if (!resolved) {
+  const TSystemMemory<char> resolved(realpath(path.c_str(), nullptr));
+  if (!IsOpen(resolved)) {
     problem = std::strerror(errno);
     return {};
   }
-  std::string result(resolved);
-  std::free(resolved);
-  return result;
+  return resolved.Get();
 }
 
 std::unique_ptr<ICopyLook> MakeCopyLook(const std::string& folder) {
@@ -55,12 +53,9 @@ std::unique_ptr<ICopyLook> MakeCopyLook(const std::string& folder) {
 }
 
 std::string SourceProblem(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  const TFileDescriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   struct stat st;
-  const bool known = fd >= 0 && fstat(fd, &st) == 0;
-  const int error = errno;
-  if (fd >= 0) close(fd);
-  if (!known) return std::strerror(error);
+  if (!IsOpen(file) || fstat(file.Get(), &st) != 0) return std::strerror(errno);
   if (S_ISDIR(st.st_mode)) return kIsAFolder;
   return S_ISREG(st.st_mode) ? std::string() : kNotAFile;
 }

@@ -13,11 +13,12 @@ const char kPathSeparator = '\\';
 
 TNameForm PlatformNames() { return {SystemNameEncoding(), kPathSeparator}; }
 
-std::unique_ptr<ICopyTarget> MakeFileCopier(const std::string& source, const std::string& folder,
-                                            ICopyWitness* witness) {
+std::unique_ptr<IRunTarget> MakeRunTarget(const std::string& source, const std::string& folder) {
   // No name ever holds a part: each copy is made under a temporary name and renamed when complete.
-  return std::make_unique<TWin32FileCopier>(source, folder, TStillWorking{}, witness,
-                                            TWin32FileCopier::TWay::TemporaryName);
+  auto target = std::make_unique<TWin32FileCopier>(source, folder, TStillWorking{}, nullptr,
+                                                   TWin32FileCopier::TWay::TemporaryName);
+  target->FolderIdentity();  // the folder must be there, as it must where Linux opens it
+  return target;
 }
 
 std::unique_ptr<IFileRemover> MakeFileRemover() { return std::make_unique<TWin32FileRemover>(); }
@@ -53,14 +54,14 @@ std::unique_ptr<ICopyLook> MakeCopyLook(const std::string& folder) {
 }
 
 std::string SourceProblem(const std::string& path) {
-  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return SystemErrorText(GetLastError());
+  const TKernelHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!IsOpen(file)) return SystemErrorText(GetLastError());
   BY_HANDLE_FILE_INFORMATION information{};
-  const bool disk = GetFileType(file) == FILE_TYPE_DISK;
-  const bool folder = disk && GetFileInformationByHandle(file, &information) &&
+  const bool disk = GetFileType(file.Get()) == FILE_TYPE_DISK;
+  const bool folder = disk && GetFileInformationByHandle(file.Get(), &information) &&
                       (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
-  CloseHandle(file);
   if (folder) return kIsAFolder;
   return disk ? std::string() : kNotAFile;
 }

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "cli/rule_file.h"
@@ -11,6 +12,11 @@
 #include "naming/text_codes.h"
 
 namespace {
+
+// Closes a file the C library opened: this reader is built for both systems, on neither floor.
+struct TCloseFile {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
 
 // Why `line`, well-formed UTF-8, does not convert: its first character that Shift-JIS lacks, by
 // its code point, since the message is shown in Shift-JIS, which cannot show it.
@@ -151,7 +157,8 @@ bool ToRunText(std::string& text, std::optional<TEncoding> forced, TEncoding run
 
 bool ReadWholeFile(const std::string& path, std::string& text, std::string& problem) {
   const bool useStdin = path == "-";
-  std::FILE* file = useStdin ? stdin : std::fopen(path.c_str(), "rb");
+  const std::unique_ptr<std::FILE, TCloseFile> opened(useStdin ? nullptr : std::fopen(path.c_str(), "rb"));
+  std::FILE* file = useStdin ? stdin : opened.get();
   if (!file) {
     problem = "cannot open " + path + ": " + std::strerror(errno);
     return false;
@@ -161,7 +168,6 @@ bool ReadWholeFile(const std::string& path, std::string& text, std::string& prob
   while ((count = std::fread(block.data(), 1, block.size(), file)) > 0) text.append(block.data(), count);
   const bool failed = std::ferror(file) != 0;
   if (failed) problem = "cannot read " + path + ": " + std::strerror(errno);
-  if (!useStdin) std::fclose(file);
   return !failed;
 }
 

@@ -69,6 +69,18 @@ void AppendEscape(std::string& result, char kind, std::uint32_t value, int digit
 
 }  // namespace
 
+std::string Utf8Of(std::string_view text, TEncoding encoding) {
+  std::string result;
+  if (Convert(text, encoding, TEncoding::Utf8, result)) return result;
+  result.clear();
+  std::string converted;
+  for (std::size_t at = 0; at < text.size(); at += CharLength(text, at, encoding)) {
+    const std::string_view c = text.substr(at, CharLength(text, at, encoding));
+    result += Convert(c, encoding, TEncoding::Utf8, converted) ? converted : std::string(c);
+  }
+  return result;
+}
+
 std::string CodePointName(std::string_view character) {
   char text[16];
   std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(CodeOf(character)));

@@ -29,6 +29,10 @@ bool Convert(std::string_view text, TEncoding from, TEncoding to, std::string& r
 // \xHH, never replaced by a look-alike or a "?". As it is when `from` is `to`.
 std::string Shown(std::string_view text, TEncoding from, TEncoding to);
 
+// `text`, in `encoding`, as UTF-8 for a script to read (JSON); a byte that starts no character
+// stays as it is, for the JSON writer to keep it as the byte it is.
+std::string Utf8Of(std::string_view text, TEncoding encoding);
+
 // One well-formed UTF-8 character by its code point: "U+00E9", "U+1F600".
 std::string CodePointName(std::string_view character);
 

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "cli/text_encoding.h"
+#include "posix/owned_handle.h"
 
 namespace {
 
@@ -11,8 +12,8 @@ namespace {
 // is enough both ways (a two-byte Shift-JIS character becomes at most three bytes of UTF-8, and
 // never the other way round).
 bool Iconv(const char* to, const char* from, std::string_view text, std::string& result) {
-  const iconv_t converter = iconv_open(to, from);
-  if (converter == reinterpret_cast<iconv_t>(-1)) {
+  const TConverter converter(iconv_open(to, from));
+  if (!IsOpen(converter)) {
     throw std::runtime_error(std::string("no converter from ") + from + " to " + to);
   }
   result.assign(text.size() * 3, '\0');
@@ -20,8 +21,7 @@ bool Iconv(const char* to, const char* from, std::string_view text, std::string&
   std::size_t inLeft = text.size();
   char* out = result.data();
   std::size_t outLeft = result.size();
-  const bool exact = iconv(converter, &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1);
-  iconv_close(converter);
+  const bool exact = iconv(converter.Get(), &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1);
   result.resize(result.size() - outLeft);
   return exact;
 }

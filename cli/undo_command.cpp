@@ -1,4 +1,5 @@
-#include "copy/copy_journal.h"
+#include "copy/undo.h"
+#include "copy/journal_reader.h"
 #include "copy/journal_summary.h"
 #include "cli/commands.h"
 #include "cli/json.h"
@@ -103,7 +104,7 @@ int RunUndoCommand(const TCommandLine& line, TReporter& report) {
     out.Flush();
   } catch (const TOutputClosed&) {
     Stopped(line, run, counts, "standard output closed", report);
-    return kOutputClosedStatus;
+    return kExitOutputClosed;
   } catch (const TOutputFailed& e) {
     report.Say(e.what());
     Stopped(line, run, counts, "its output could not be written", report);

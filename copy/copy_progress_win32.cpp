@@ -2,12 +2,7 @@
 
 #include <utility>
 
-TCopyProgress::~TCopyProgress() { CloseDestination(); }
-
-void TCopyProgress::CloseDestination() {
-  if (destination_) CloseHandle(destination_);
-  destination_ = nullptr;
-}
+void TCopyProgress::CloseDestination() { destination_.Reset(); }
 
 DWORD CALLBACK TCopyProgress::Routine(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD,
                                       DWORD reason, HANDLE, HANDLE destination, LPVOID data) {
@@ -16,14 +11,15 @@ DWORD CALLBACK TCopyProgress::Routine(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGE
 
 DWORD TCopyProgress::Progress(DWORD reason, HANDLE destination) {
   // Only the first handle is the file itself: later stream switches hand over its other streams.
-  if (!destination_ && destination && destination != INVALID_HANDLE_VALUE) {
+  if (!IsOpen(destination_) && destination && destination != INVALID_HANDLE_VALUE) {
     const HANDLE self = GetCurrentProcess();
+    HANDLE duplicate = nullptr;
     // The system's own handle may lack the rights a removal needs; ask for them, and keep the
     // handle as it is when they are refused (its rights may still be enough).
-    if (!DuplicateHandle(self, destination, self, &destination_,
-                         DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | SYNCHRONIZE, FALSE, 0) &&
-        !DuplicateHandle(self, destination, self, &destination_, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
-      destination_ = nullptr;
+    if (DuplicateHandle(self, destination, self, &duplicate,
+                        DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | SYNCHRONIZE, FALSE, 0) ||
+        DuplicateHandle(self, destination, self, &duplicate, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+      destination_.Reset(duplicate);
     }
   }
   if (reason != CALLBACK_CHUNK_FINISHED || !stillWorking_) return PROGRESS_CONTINUE;
@@ -49,7 +45,7 @@ bool DiscardOpenFile(HANDLE file) {
   return GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof standard) && standard.DeletePending;
 }
 
-bool TCopyProgress::DiscardDestination() { return destination_ && DiscardOpenFile(destination_); }
+bool TCopyProgress::DiscardDestination() { return IsOpen(destination_) && DiscardOpenFile(destination_.Get()); }
 
 void TCopyProgress::RethrowHookFailure() {
   if (hookFailure_) std::rethrow_exception(std::exchange(hookFailure_, nullptr));

@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "naming/generation.h"
+#include "win32/owned_handle.h"
 
 // Sets the open `file` for deletion as its last handle goes, read-only cleared first (a read-only
 // file cannot be set so). True when it will go, also when the system had set it so already.
@@ -24,7 +25,6 @@ bool DiscardOpenFile(HANDLE file);
 class TCopyProgress {
  public:
   explicit TCopyProgress(const TStillWorking& stillWorking) : stillWorking_(stillWorking) {}
-  ~TCopyProgress();  // a destination set for deletion goes when this last handle closes
   TCopyProgress(const TCopyProgress&) = delete;
   TCopyProgress& operator=(const TCopyProgress&) = delete;
 
@@ -33,8 +33,8 @@ class TCopyProgress {
                                 LARGE_INTEGER streamCopied, DWORD stream, DWORD reason, HANDLE source,
                                 HANDLE destination, LPVOID data);
 
-  bool HoldsDestination() const { return destination_ != nullptr; }
-  HANDLE Destination() const { return destination_; }
+  bool HoldsDestination() const { return IsOpen(destination_); }
+  HANDLE Destination() const { return destination_.Get(); }
   // Lets the held destination go once the copy has succeeded: the system finishes the times of a
   // file written through a handle when the last handle of that opening closes, and this one is.
   void CloseDestination();
@@ -49,6 +49,7 @@ class TCopyProgress {
   DWORD Progress(DWORD reason, HANDLE destination);
 
   const TStillWorking& stillWorking_;
-  HANDLE destination_ = nullptr;
+  // A destination set for deletion goes when this, its last handle, closes.
+  TKernelHandle destination_;
   std::exception_ptr hookFailure_;
 };

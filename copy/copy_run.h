@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "copy/file_name_check.h"
 #include "naming/generation.h"
 #include "naming/mbcs.h"
 #include "naming/rule_tree.h"
@@ -55,13 +56,6 @@ class ICopyFront {
   // Called now and then while the names are freed and made, and after every name: the window
   // answers it by showing the system that the program is alive.
   virtual void StillWorking() {}
-};
-
-// How the run writes a name for its target: the text's encoding, and what separates its
-// sub-folders ("\" on Windows, "/" for the command line on Linux).
-struct TNameForm {
-  TEncoding Encoding = TEncoding::ShiftJis;
-  char Separator = '\\';
 };
 
 extern const std::string kPromptCaption;       // "注意"

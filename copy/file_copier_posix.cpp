@@ -11,22 +11,9 @@
 #include <stdexcept>
 #include <vector>
 
+#include "posix/held_file.h"
+
 namespace {
-
-// An owned file descriptor.
-class TFd {
- public:
-  explicit TFd(int fd) : fd_(fd) {}
-  ~TFd() {
-    if (fd_ >= 0) close(fd_);
-  }
-  TFd(const TFd&) = delete;
-  TFd& operator=(const TFd&) = delete;
-  int Get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 TCopyOutcome Failure(int error) { return {TCopyResult::Failed, std::strerror(error)}; }
 
@@ -75,17 +62,6 @@ bool Fill(int from, const struct stat& source, int to, bool modeSet, TFileIdenti
   return IdentityOf(to, file);
 }
 
-// Removes the temporary file that the open `file` is, if `name` in `folder` is still it: while
-// the handle is open its number cannot go to another file, so the same number is the same file.
-void RemoveTemporary(int folder, const std::string& name, int file) {
-  struct stat held;
-  struct stat named;
-  if (fstat(file, &held) == 0 && fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-      held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
-    unlinkat(folder, name.c_str(), 0);
-  }
-}
-
 }  // namespace
 
 TPosixFileCopier::TPosixFileCopier(std::string source, const std::string& folder, ICopyWitness* witness, TWay way)
@@ -105,14 +81,18 @@ TPosixFileCopier::TPosixFileCopier(std::string source, const std::string& folder
   }
 }
 
-TPosixFileCopier::~TPosixFileCopier() {
-  if (sourceFd_ >= 0) close(sourceFd_);
+TFileIdentity TPosixFileCopier::FolderIdentity() {
+  TFileIdentity identity;
+  if (!IdentityOf(folder_.Get(), identity)) {
+    throw std::runtime_error(std::string("cannot identify the folder: ") + std::strerror(errno));
+  }
+  return identity;
 }
 
 int TPosixFileCopier::OpenSource() {
   // Without O_NONBLOCK a pipe would hold the run at its opening.
-  if (sourceFd_ < 0) sourceFd_ = open(sourcePath_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  return sourceFd_;
+  if (!IsOpen(source_)) source_.Reset(open(sourcePath_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  return source_.Get();
 }
 
 int TPosixFileCopier::Name(int file, int folder, const std::string& name) {
@@ -143,8 +123,8 @@ TCopyOutcome TPosixFileCopier::Copy(const std::string& name) {
     // Nobody can open an unnamed file, so it may have the source's bits from the start; the umask
     // may take some away, and then they are set after all.
     const mode_t mode = sourceState.st_mode & 0777;
-    TFd to(openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
-    if (to.Get() >= 0) {
+    const TFileDescriptor to(openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
+    if (IsOpen(to)) {
       TFileIdentity file;
       if (!Fill(from, sourceState, to.Get(), (mode & ~umask_) == mode, file)) return Failure(errno);
       if (witness_) witness_->Created(name, {}, file);
@@ -202,35 +182,34 @@ TCopyOutcome TPosixFileCopier::CopyUnderTemporaryName(int from, const struct sta
                                                       const std::string& leaf, const std::string& name) {
   const std::string prefix = name.substr(0, name.size() - leaf.size());
   std::string temporary;
-  int made = -1;
+  TFileDescriptor to;
   // A name no other file has: an existing one is never opened, and another is tried.
-  for (int attempt = 0; made < 0 && attempt < 16; ++attempt) {
+  for (int attempt = 0; !IsOpen(to) && attempt < 16; ++attempt) {
     char temporaryName[40];
     std::snprintf(temporaryName, sizeof temporaryName, ".tandelo-%016llx.part", nextTemporary_++);
     temporary = temporaryName;
     if (witness_) witness_->Creating(name, prefix + temporary);
-    made = openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (made < 0 && errno != EEXIST) return Failure(errno);
+    to.Reset(openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (!IsOpen(to) && errno != EEXIST) return Failure(errno);
   }
-  if (made < 0) return Failure(EEXIST);
-  TFd to(made);
+  if (!IsOpen(to)) return Failure(EEXIST);
   const std::string temporaryPath = prefix + temporary;
   try {
     TFileIdentity file;
     if (!IdentityOf(to.Get(), file)) {
       const int error = errno;
-      RemoveTemporary(folder, temporary, to.Get());
+      RemoveIfHeld(folder, temporary, to.Get());
       return Failure(error);
     }
     if (witness_) witness_->Opened(name, temporaryPath, file);
     if (!Fill(from, source, to.Get(), false, file)) {
       const int error = errno;
-      RemoveTemporary(folder, temporary, to.Get());
+      RemoveIfHeld(folder, temporary, to.Get());
       return Failure(error);
     }
     if (witness_) witness_->Created(name, temporaryPath, file);
   } catch (...) {
-    RemoveTemporary(folder, temporary, to.Get());
+    RemoveIfHeld(folder, temporary, to.Get());
     throw;
   }
   int named = -1;
@@ -241,11 +220,11 @@ TCopyOutcome TPosixFileCopier::CopyUnderTemporaryName(int from, const struct sta
   if (!renameNoReplace_) {
     // link refuses an existing name as well; the temporary name goes once the file has its own.
     named = linkat(folder, temporary.c_str(), folder, leaf.c_str(), 0);
-    if (named == 0) RemoveTemporary(folder, temporary, to.Get());
+    if (named == 0) RemoveIfHeld(folder, temporary, to.Get());
   }
   if (named != 0) {
     const int error = errno;
-    RemoveTemporary(folder, temporary, to.Get());
+    RemoveIfHeld(folder, temporary, to.Get());
     return error == EEXIST ? TCopyOutcome{TCopyResult::Exists, {}} : Failure(error);
   }
   TFileIdentity file;

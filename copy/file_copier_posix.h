@@ -2,9 +2,10 @@
 
 #include <string>
 
-#include "copy/copy_journal.h"
+#include "copy/journal_writer.h"
 #include "copy/copy_run.h"
 #include "copy/file_identity_posix.h"
+#include "posix/owned_handle.h"
 
 // The file copy on Linux, into one folder given at the start: every name is reached beneath it,
 // never through a link that leads out of it. Names and paths are the platform's bytes; the
@@ -26,7 +27,7 @@
 //
 // The source is opened once and read through the same handle while the copies name the same
 // source, so one run copies one file even if another program replaces it midway.
-class TPosixFileCopier : public ICopyTarget {
+class TPosixFileCopier : public IRunTarget {
  public:
   // How a copy gets its name. Unnamed: linked by its handle where the kernel lets this process
   // (Linux 6.10 on, or with CAP_DAC_READ_SEARCH), else through its /proc entry. The others go
@@ -37,11 +38,10 @@ class TPosixFileCopier : public ICopyTarget {
   // Copies `source` into `folder`, which it opens; throws std::runtime_error when it cannot.
   TPosixFileCopier(std::string source, const std::string& folder, ICopyWitness* witness = nullptr,
                    TWay way = TWay::Unnamed);
-  ~TPosixFileCopier() override;
-  TPosixFileCopier(const TPosixFileCopier&) = delete;
-  TPosixFileCopier& operator=(const TPosixFileCopier&) = delete;
 
   TCopyOutcome Copy(const std::string& name) override;
+  TFileIdentity FolderIdentity() override;
+  void Witness(ICopyWitness& witness) override { witness_ = &witness; }
   // What a copy to `name` would meet before it makes anything, touching nothing: a name that
   // exists, a name it cannot reach or a folder this process may not add a file to (Failed, with
   // the reason Copy would give), or nothing. `landing`, when given, gets where the file would
@@ -67,7 +67,7 @@ class TPosixFileCopier : public ICopyTarget {
   bool renameNoReplace_;
   unsigned umask_;     // the process's, read once
   bool linkHandle_;    // linkat may take the handle itself (AT_EMPTY_PATH)
-  int sourceFd_ = -1;
+  TFileDescriptor source_;
   TFolderHandle folder_;
   unsigned long long nextTemporary_;
 };

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <stdexcept>
 #include <utility>
 
 #include "copy/copy_progress_win32.h"
@@ -18,10 +19,8 @@ const std::string kPartMayBeLeftText = "途中まで書き込まれたファイ�
 
 // Whether `path` opens for reading now, shared as the system's copy opens it.
 bool Readable(const std::string& path) {
-  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(file);
-  return true;
+  const TKernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
+  return IsOpen(file);
 }
 
 bool IsFile(const std::string& path) {
@@ -31,12 +30,9 @@ bool IsFile(const std::string& path) {
 
 // The identity of the file at `path` now.
 bool IdentityByName(const std::string& path, TIdentityReader& identities, TFileIdentity& file) {
-  const HANDLE handle = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return false;
-  const bool known = identities.Read(handle, path, file);
-  CloseHandle(handle);
-  return known;
+  const TKernelHandle handle(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  return IsOpen(handle) && identities.Read(handle.Get(), path, file);
 }
 
 }  // namespace
@@ -54,7 +50,12 @@ bool CopiedIdentity(TCopyProgress& progress, const std::string& destination, TId
 TWin32FileCopier::TWin32FileCopier(std::string source, std::string folder, TStillWorking stillWorking,
                                    ICopyWitness* witness, TWay way)
     : sourcePath_(std::move(source)),
-      folder_(std::move(folder)), stillWorking_(std::move(stillWorking)), witness_(witness), way_(way) {
+      folder_(std::move(folder)),
+      folderHandle_(CreateFileA(folder_.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr)),
+      stillWorking_(std::move(stillWorking)),
+      witness_(witness),
+      way_(way) {
   // Temporary names differ between runs and processes without a shared counter.
   LARGE_INTEGER now{};
   QueryPerformanceCounter(&now);
@@ -63,6 +64,15 @@ TWin32FileCopier::TWin32FileCopier(std::string source, std::string folder, TStil
 }
 
 std::string TWin32FileCopier::PathOf(const std::string& name) const { return folder_ + "\\" + name; }
+
+TFileIdentity TWin32FileCopier::FolderIdentity() {
+  TFileIdentity identity;
+  TIdentityReader identities;
+  if (!IsOpen(folderHandle_) || !identities.Read(folderHandle_.Get(), folder_, identity)) {
+    throw std::runtime_error("cannot identify the folder " + folder_ + ": " + SystemErrorText(GetLastError()));
+  }
+  return identity;
+}
 
 TCopyOutcome TWin32FileCopier::Look(const std::string& name, std::string* landing) {
   const std::string destination = PathOf(name);

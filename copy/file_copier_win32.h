@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "copy/copy_journal.h"
+#include "copy/journal_writer.h"
 #include "copy/copy_run.h"
 #include "copy/file_identity_win32.h"
 #include "win32/owned_handle.h"
@@ -44,7 +44,7 @@
 // it read from a handle that holds it. A name then seen to hold another file (one put at the
 // temporary name meanwhile) fails the copy. A copy that fails removes its own file through the
 // handle that holds it, never by name.
-class TWin32FileCopier : public ICopyTarget {
+class TWin32FileCopier : public IRunTarget {
  public:
   enum class TWay { SystemCopy, TemporaryName };
 
@@ -56,6 +56,8 @@ class TWin32FileCopier : public ICopyTarget {
                    ICopyWitness* witness = nullptr, TWay way = TWay::SystemCopy);
 
   TCopyOutcome Copy(const std::string& name) override;
+  TFileIdentity FolderIdentity() override;
+  void Witness(ICopyWitness& witness) override { witness_ = &witness; }
   // What a copy to `name` would meet before it makes anything, touching nothing: a name that
   // exists, a folder on its way that is not there or that this user may not add a file to
   // (Failed, with the reason Copy would give), or nothing. `landing`, when given, gets where the
@@ -73,6 +75,9 @@ class TWin32FileCopier : public ICopyTarget {
 
   std::string sourcePath_;
   std::string folder_;
+  // Held while the run lasts, for what identifies the folder (the copies go by path, as the system
+  // copies); opened with every sharing, so that nothing the user does with the folder is refused.
+  TKernelHandle folderHandle_;
   TStillWorking stillWorking_;
   ICopyWitness* witness_;
   TWay way_;

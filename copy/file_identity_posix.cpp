@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <utility>
 
 namespace {
 
@@ -30,31 +31,30 @@ TFileIdentity IdentityOf(const struct statx& st) {
 
 constexpr unsigned kIdentityFields = STATX_TYPE | STATX_INO | STATX_SIZE | STATX_MTIME | STATX_CTIME | STATX_BTIME;
 
-int OpenBeneath(int root, const std::string& path) {
+TFileDescriptor OpenBeneath(int root, const std::string& path) {
   struct open_how how{};
   how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
   how.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
   const long fd = syscall(SYS_openat2, root, path.c_str(), &how, sizeof how);
-  if (fd >= 0 || errno != ENOSYS) return static_cast<int>(fd);
+  if (fd >= 0 || errno != ENOSYS) return TFileDescriptor(static_cast<int>(fd));
   // Before Linux 5.6: part by part, following no link at all.
-  int at = root;
-  int opened = -1;
+  TFileDescriptor opened;
   for (std::size_t start = 0; start <= path.size();) {
     const std::size_t end = std::min(path.find('/', start), path.size());
     const std::string part = path.substr(start, end - start);
     start = end + 1;
     if (part.empty() || part == ".") continue;
     if (part == "..") {
-      if (opened >= 0) close(opened);
       errno = EXDEV;
-      return -1;
+      return TFileDescriptor();
     }
-    const int next = openat(at, part.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (opened >= 0) close(opened);
-    if (next < 0) return -1;
-    at = opened = next;
+    TFileDescriptor next(openat(IsOpen(opened) ? opened.Get() : root, part.c_str(),
+                                O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!IsOpen(next)) return next;
+    opened = std::move(next);
   }
-  return opened >= 0 ? opened : fcntl(root, F_DUPFD_CLOEXEC, 0);
+  if (IsOpen(opened)) return opened;
+  return TFileDescriptor(fcntl(root, F_DUPFD_CLOEXEC, 0));
 }
 
 }  // namespace
@@ -74,37 +74,31 @@ bool IdentityOf(int folder, const std::string& name, TFileIdentity& identity, bo
   return true;
 }
 
-TFolderHandle::~TFolderHandle() {
-  CloseSub();
-  if (root_ >= 0) close(root_);
-}
-
 void TFolderHandle::CloseSub() {
-  if (subFd_ >= 0) close(subFd_);
-  subFd_ = -1;
+  subFolder_.Reset();
   sub_.clear();
 }
 
 bool TFolderHandle::Open(const std::string& path) {
   CloseSub();
-  if (root_ >= 0) close(root_);
-  root_ = open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-  return root_ >= 0;
+  root_.Reset();  // before the opening, whose errno is the answer
+  root_.Reset(open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  return IsOpen(root_);
 }
 
 int TFolderHandle::Of(const std::string& name, std::string& leaf) {
   const std::size_t slash = name.rfind('/');
   if (slash == std::string::npos) {
     leaf = name;
-    return root_;
+    return root_.Get();
   }
   leaf = name.substr(slash + 1);
-  if (subFd_ >= 0 && name.compare(0, slash, sub_) == 0 && sub_.size() == slash) return subFd_;
+  if (IsOpen(subFolder_) && name.compare(0, slash, sub_) == 0 && sub_.size() == slash) return subFolder_.Get();
   CloseSub();
   sub_ = name.substr(0, slash);
-  subFd_ = OpenBeneath(root_, sub_);
-  if (subFd_ < 0) sub_.clear();
-  return subFd_;
+  subFolder_ = OpenBeneath(root_.Get(), sub_);
+  if (!IsOpen(subFolder_)) sub_.clear();
+  return subFolder_.Get();
 }
 
 bool ReadFolderIdentity(const std::string& path, TFileIdentity& identity) {

@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "copy/copy_journal.h"
+#include "copy/file_identity.h"
+#include "posix/owned_handle.h"
 
 // A folder held open, and the sub-folders below it reached through it: every name is looked up
 // beneath the folder's handle, never through a link out of it or "..", so a run and its undo
@@ -10,13 +11,9 @@
 // The sub-folder of the last name is kept while the next name is in the same sub-folder.
 class TFolderHandle {
  public:
-  TFolderHandle() = default;
-  ~TFolderHandle();
-  TFolderHandle(const TFolderHandle&) = delete;
-  TFolderHandle& operator=(const TFolderHandle&) = delete;
   // Opens the folder at `path` (following links in the path itself); false with errno set.
   bool Open(const std::string& path);
-  int Get() const { return root_; }
+  int Get() const { return root_.Get(); }
   // The handle of the folder that holds `name` ("/"-separated, within the folder) and the last
   // part of `name` in `leaf`; -1 with errno set when it cannot be reached beneath the folder.
   int Of(const std::string& name, std::string& leaf);
@@ -24,9 +21,9 @@ class TFolderHandle {
  private:
   void CloseSub();
 
-  int root_ = -1;
-  std::string sub_;  // the sub-folder `subFd_` holds, within the folder
-  int subFd_ = -1;
+  TFileDescriptor root_;
+  std::string sub_;  // the sub-folder `subFolder_` holds, within the folder
+  TFileDescriptor subFolder_;
 };
 
 // The identity of a file by its handle, or of `name` within `folder` without following a final

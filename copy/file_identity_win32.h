@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "copy/copy_journal.h"
+#include "copy/file_identity.h"
 #include "naming/mbcs.h"
 
 // The identity of open files, as the journal records it: the volume's serial number, the file's

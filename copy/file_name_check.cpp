@@ -22,16 +22,27 @@ bool SameLetters(std::string_view text, std::string_view upper) {
 
 const char kControlCharacter[] = "ファイル名に制御文字は使えません。";
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
 std::string CharacterProblem(char c) {
   if (c < 0x20 && c >= 0) return kControlCharacter;
   if (c == ':') return "ファイル名にドライブの区切り「:」は使えません。";
   return std::string("ファイル名に「") + c + "」は使えません。";
 }
 
-// What is wrong with one part of the path, between two separators.
-std::string PartProblem(std::string_view part, std::size_t deviceEnd) {
+// What is wrong with one part of the path, between two separators: a character no file name holds,
+// then the part itself.
+std::string PartProblem(std::string_view part, TEncoding encoding) {
+  std::string problem;
+  std::size_t deviceEnd = std::string_view::npos;  // the first dot
+  ForEachSingleByte(part, encoding, [&](std::size_t i) {
+    const char c = part[i];
+    if (static_cast<unsigned char>(c) < 0x20 || std::string_view(":*?\"<>|").find(c) != std::string_view::npos) {
+      problem = CharacterProblem(c);
+      return false;
+    }
+    if (c == '.' && deviceEnd == std::string_view::npos) deviceEnd = i;
+    return true;
+  });
+  if (!problem.empty()) return problem;
   if (part.empty()) return "ファイル名に空のフォルダ名（先頭や末尾の「\\」、続けて並んだ「\\」）は使えません。";
   if (part == "." || part == "..") return "「" + std::string(part) + "」はフォルダを表す名前のため、ファイル名に使えません。";
   // The device part is what comes before the first dot, trailing spaces dropped, as the system
@@ -52,25 +63,27 @@ std::string FileNameProblem(std::string_view name, TEncoding encoding) {
   if (name.empty()) return "ファイル名が空です。";
   if (!IsWellFormed(name, encoding)) return kControlCharacter;
   std::string problem;
-  std::size_t partStart = 0;
-  std::size_t deviceEnd = std::string_view::npos;  // the first dot of the part, from its start
-  const auto endPart = [&](std::size_t end) {
-    problem = PartProblem(name.substr(partStart, end - partStart), deviceEnd);
-    partStart = end + 1;
-    deviceEnd = std::string_view::npos;
+  ForEachPart(name, TNameForm{encoding, '\\'}, [&](std::string_view part) {
+    problem = PartProblem(part, encoding);
     return problem.empty();
-  };
-  ForEachSingleByte(name, encoding, [&](std::size_t i) {
-    const char c = name[i];
-    if (IsSeparator(c)) return endPart(i);
-    if (static_cast<unsigned char>(c) < 0x20 || std::string_view(":*?\"<>|").find(c) != std::string_view::npos) {
-      problem = CharacterProblem(c);
-      return false;
-    }
-    if (c == '.' && deviceEnd == std::string_view::npos) deviceEnd = i - partStart;
-    return true;
   });
-  if (problem.empty()) endPart(name.size());
+  return problem;
+}
+
+std::string OutsideTheFolder(std::string_view name, const TNameForm& form) {
+  if (name.empty()) return "an empty name";
+  std::string problem;
+  const auto noColon = [](std::string_view part, TEncoding encoding) {
+    return ForEachSingleByte(part, encoding, [&](std::size_t i) { return part[i] != ':'; });
+  };
+  ForEachPart(name, form, [&](std::string_view part) {
+    if (part.empty() || part == "." || part == "..") {
+      problem = "a name that leaves the folder";
+    } else if (form.Separator == '\\' && !noColon(part, form.Encoding)) {
+      problem = "a name on a drive";
+    }
+    return problem.empty();
+  });
   return problem;
 }
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "copy/copy_journal.h"
+#include "copy/undo.h"
 #include "copy/file_identity_posix.h"
 
 // Removes files for undo: looks at a name within the run's folder, and removes it only while it

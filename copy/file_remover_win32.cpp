@@ -27,13 +27,13 @@ std::wstring Wide(const std::string& name) {
 // Opens `name` relative to the open `folder`, as openat does, never by the folder's path: a folder
 // renamed or replaced meanwhile changes nothing. Every "\" or "/" of `name` separates; a link or
 // junction in a part before the last is followed (where it leads is the caller's to check), and
-// the last part is opened itself unless `followFinalLink`. INVALID_HANDLE_VALUE with the system's
-// error set when it cannot be opened.
-HANDLE OpenRelative(HANDLE folder, const std::string& name, DWORD access, bool followFinalLink) {
+// the last part is opened itself unless `followFinalLink`. None, with the system's error set, when
+// it cannot be opened.
+TKernelHandle OpenRelative(HANDLE folder, const std::string& name, DWORD access, bool followFinalLink) {
   std::wstring wide = Wide(name);
   if (wide.empty()) {
     SetLastError(ERROR_FILE_NOT_FOUND);
-    return INVALID_HANDLE_VALUE;
+    return TKernelHandle();
   }
   for (wchar_t& c : wide) {
     if (c == L'/') c = L'\\';
@@ -49,9 +49,9 @@ HANDLE OpenRelative(HANDLE folder, const std::string& name, DWORD access, bool f
                                        FILE_OPEN, options, nullptr, 0);
   if (result != 0) {
     SetLastError(RtlNtStatusToDosError(result));
-    return INVALID_HANDLE_VALUE;
+    return TKernelHandle();
   }
-  return file;
+  return TKernelHandle(file);
 }
 
 bool Missing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
@@ -82,46 +82,41 @@ bool SetAttributes(HANDLE file, DWORD attributes) {
 
 }  // namespace
 
-TWin32FileRemover::~TWin32FileRemover() { Close(); }
-
-void TWin32FileRemover::Hold(HANDLE file, const std::string& name) {
-  if (held_ != INVALID_HANDLE_VALUE) CloseHandle(held_);
-  held_ = file;
+void TWin32FileRemover::Hold(TKernelHandle file, const std::string& name) {
+  held_ = std::move(file);
   heldName_ = name;
 }
 
 void TWin32FileRemover::CloseSub() {
-  if (sub_ != INVALID_HANDLE_VALUE) CloseHandle(sub_);
-  sub_ = INVALID_HANDLE_VALUE;
+  sub_.Reset();
   subName_.clear();
   subFinal_.clear();
 }
 
 void TWin32FileRemover::Close() {
-  Hold(INVALID_HANDLE_VALUE, {});
+  Hold(TKernelHandle(), {});
   CloseSub();
-  if (folder_ != INVALID_HANDLE_VALUE) CloseHandle(folder_);
-  folder_ = INVALID_HANDLE_VALUE;
+  folder_.Reset();
 }
 
 TFolderState TWin32FileRemover::OpenFolder(const std::string& path, const TFileIdentity& identity) {
   Close();
   folderPath_ = path;
-  folder_ = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
-                        FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (folder_ == INVALID_HANDLE_VALUE) return TFolderState::Missing;
+  folder_.Reset(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!IsOpen(folder_)) return TFolderState::Missing;
   TFileIdentity now;
   DWORD attributes = 0;
-  if (!identities_.Read(folder_, path, now, &attributes) || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+  if (!identities_.Read(folder_.Get(), path, now, &attributes) || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
       now.Volume != identity.Volume || now.Index != identity.Index ||
       (identity.Birth != 0 && now.Birth != identity.Birth)) {
     return TFolderState::Other;
   }
   // A sub-folder is reached through links and junctions as the run reached it, and then checked to
   // resolve beneath this.
-  folderFinal_ = FinalPath(folder_);
+  folderFinal_ = FinalPath(folder_.Get());
   if (!folderFinal_.empty() && folderFinal_.back() != L'\\') folderFinal_ += L'\\';
-  const std::wstring fileSystem = fileSystemName_(folder_);
+  const std::wstring fileSystem = fileSystemName_(folder_.Get());
   return fileSystem.empty() || FileNumbersArePlaces(fileSystem) ? TFolderState::NoLastingIdentity : TFolderState::Same;
 }
 
@@ -129,17 +124,17 @@ TWin32FileRemover::TPlace TWin32FileRemover::FolderOf(const std::string& name, s
   const std::size_t separator = LastDelimiter("\\/", name, SystemNameEncoding());
   if (separator == std::string::npos) {
     leaf = NameAsCreated(name);
-    folder = folder_;
+    folder = folder_.Get();
     return TPlace::Beneath;
   }
   leaf = NameAsCreated(name.substr(separator + 1));
   const std::string sub = name.substr(0, separator);
-  if (sub_ == INVALID_HANDLE_VALUE || sub != subName_) {
+  if (!IsOpen(sub_) || sub != subName_) {
     CloseSub();
     subName_ = sub;
-    sub_ = OpenRelative(folder_, sub, FILE_READ_ATTRIBUTES, true);
-    subFinal_ = sub_ == INVALID_HANDLE_VALUE ? std::wstring() : FinalPath(sub_);
-    if (sub_ == INVALID_HANDLE_VALUE) {
+    sub_ = OpenRelative(folder_.Get(), sub, FILE_READ_ATTRIBUTES, true);
+    subFinal_ = IsOpen(sub_) ? FinalPath(sub_.Get()) : std::wstring();
+    if (!IsOpen(sub_)) {
       subPlace_ = TPlace::Outside;  // not there: nothing of the folder's is at the name
     } else if (subFinal_.empty() || folderFinal_.empty()) {
       subPlace_ = TPlace::Unknown;
@@ -150,7 +145,7 @@ TWin32FileRemover::TPlace TWin32FileRemover::FolderOf(const std::string& name, s
       subFinal_ += L'\\';
     }
   }
-  folder = sub_;
+  folder = sub_.Get();
   return subPlace_;
 }
 
@@ -158,7 +153,7 @@ TWin32FileRemover::TPlace TWin32FileRemover::FolderOf(const std::string& name, s
 // the file must resolve to the very name it was opened by. Windows opens the link, which is no
 // regular file; where the system cannot say where the folder resolves, that is all there is.
 bool TWin32FileRemover::AtItsName(HANDLE file, HANDLE folder, const std::string& leaf) const {
-  const std::wstring& within = folder == folder_ ? folderFinal_ : subFinal_;
+  const std::wstring& within = folder == folder_.Get() ? folderFinal_ : subFinal_;
   if (within.empty()) return true;
   const std::wstring path = FinalPath(file), name = within + Wide(leaf);
   return name.size() > within.size() &&
@@ -177,7 +172,7 @@ TFileState TWin32FileRemover::StateOf(HANDLE file, const std::string& name) {
 // The handle that looked is kept for the removal that usually follows: the file removed is then
 // the very file that was looked at, and it is opened once.
 TFileState TWin32FileRemover::Inspect(const std::string& name) {
-  Hold(INVALID_HANDLE_VALUE, {});
+  Hold(TKernelHandle(), {});
   std::string leaf;
   HANDLE folder = INVALID_HANDLE_VALUE;
   switch (FolderOf(name, leaf, folder)) {
@@ -189,22 +184,22 @@ TFileState TWin32FileRemover::Inspect(const std::string& name) {
       break;
   }
   Hold(OpenRelative(folder, leaf, kRemovalAccess, false), name);
-  if (held_ == INVALID_HANDLE_VALUE) {
+  if (!IsOpen(held_)) {
     if (Missing(GetLastError())) return {};
     // There, but not to be opened for removal: look with fewer rights.
     const TKernelHandle look(OpenRelative(folder, leaf, FILE_READ_ATTRIBUTES, false));
     if (!IsOpen(look)) return Missing(GetLastError()) ? TFileState{} : TFileState{true, false, {}};
     return StateOf(look.Get(), name);
   }
-  TFileState state = StateOf(held_, name);
-  state.RegularFile = state.RegularFile && AtItsName(held_, folder, leaf);
-  if (!state.RegularFile) Hold(INVALID_HANDLE_VALUE, {});
+  TFileState state = StateOf(held_.Get(), name);
+  state.RegularFile = state.RegularFile && AtItsName(held_.Get(), folder, leaf);
+  if (!state.RegularFile) Hold(TKernelHandle(), {});
   return state;
 }
 
 bool TWin32FileRemover::RemoveIfSame(const std::string& name, const TFileIdentity& seen, std::string& problem) {
-  if (name != heldName_ || held_ == INVALID_HANDLE_VALUE) {
-    Hold(INVALID_HANDLE_VALUE, {});
+  if (name != heldName_ || !IsOpen(held_)) {
+    Hold(TKernelHandle(), {});
     std::string leaf;
     HANDLE folder = INVALID_HANDLE_VALUE;
     if (FolderOf(name, leaf, folder) != TPlace::Beneath) {
@@ -212,18 +207,18 @@ bool TWin32FileRemover::RemoveIfSame(const std::string& name, const TFileIdentit
       return false;
     }
     Hold(OpenRelative(folder, leaf, kRemovalAccess, false), name);
-    if (held_ == INVALID_HANDLE_VALUE) {
+    if (!IsOpen(held_)) {
       problem = SystemErrorText(GetLastError());
       return false;
     }
-    if (!AtItsName(held_, folder, leaf)) {
-      Hold(INVALID_HANDLE_VALUE, {});
+    if (!AtItsName(held_.Get(), folder, leaf)) {
+      Hold(TKernelHandle(), {});
       problem = "a link at its name leads elsewhere";
       return false;
     }
   }
   // The handle goes with this call, whatever it does.
-  const TKernelHandle handle(std::exchange(held_, INVALID_HANDLE_VALUE));
+  const TKernelHandle handle(std::move(held_));
   heldName_.clear();
   TFileIdentity now;
   DWORD attributes = 0;

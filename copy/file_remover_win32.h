@@ -4,8 +4,9 @@
 
 #include <string>
 
-#include "copy/copy_journal.h"
+#include "copy/undo.h"
 #include "copy/file_identity_win32.h"
+#include "win32/owned_handle.h"
 
 // Removes files for undo, within one folder held open: each name is opened beneath the folder's
 // handle, not by the folder's path, so the folder renamed or replaced meanwhile is never left; a
@@ -24,9 +25,6 @@ class TWin32FileRemover : public IFileRemover {
   // say); a test gives another in its place.
   explicit TWin32FileRemover(std::wstring (*fileSystemName)(HANDLE folder) = FileSystemName)
       : fileSystemName_(fileSystemName) {}
-  ~TWin32FileRemover() override;
-  TWin32FileRemover(const TWin32FileRemover&) = delete;
-  TWin32FileRemover& operator=(const TWin32FileRemover&) = delete;
 
   TFolderState OpenFolder(const std::string& path, const TFileIdentity& identity) override;
   TFileState Inspect(const std::string& name) override;
@@ -40,19 +38,19 @@ class TWin32FileRemover : public IFileRemover {
   TPlace FolderOf(const std::string& name, std::string& leaf, HANDLE& folder);
   bool AtItsName(HANDLE file, HANDLE folder, const std::string& leaf) const;
   TFileState StateOf(HANDLE file, const std::string& name);
-  void Hold(HANDLE file, const std::string& name);
+  void Hold(TKernelHandle file, const std::string& name);
   void CloseSub();
   void Close();
 
   std::wstring (*fileSystemName_)(HANDLE folder);
   TIdentityReader identities_;
-  HANDLE folder_ = INVALID_HANDLE_VALUE;
+  TKernelHandle folder_;
   std::string folderPath_;    // as the journal names it
   std::wstring folderFinal_;  // as the system resolves it, with a separator at its end
-  HANDLE sub_ = INVALID_HANDLE_VALUE;  // the sub-folder subName_ within the folder
+  TKernelHandle sub_;  // the sub-folder subName_ within the folder
   std::string subName_;
   std::wstring subFinal_;  // as the system resolves it, with a separator at its end
   TPlace subPlace_ = TPlace::Outside;
-  HANDLE held_ = INVALID_HANDLE_VALUE;  // opened by Inspect for removal, with heldName_
+  TKernelHandle held_;  // opened by Inspect for removal, with heldName_
   std::string heldName_;
 };

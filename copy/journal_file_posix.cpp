@@ -8,6 +8,9 @@
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
+#include <utility>
+
+#include "posix/held_file.h"
 
 namespace {
 
@@ -23,43 +26,33 @@ struct flock WholeFile(short type) {
 
 }  // namespace
 
-TPosixJournalFile::TPosixJournalFile(const std::string& path) : folder_(AT_FDCWD), name_(path), path_(path) {
-  Create();
-}
+TPosixJournalFile::TPosixJournalFile(const std::string& path) : name_(path), path_(path) { Create(); }
 
 TPosixJournalFile::TPosixJournalFile(int folder, const std::string& name, const std::string& path)
     : folder_(fcntl(folder, F_DUPFD_CLOEXEC, 0)), name_(name), path_(path) {
-  if (folder_ < 0) throw std::runtime_error("cannot create the journal " + path + ": " + std::strerror(errno));
+  if (!IsOpen(folder_)) throw std::runtime_error("cannot create the journal " + path + ": " + std::strerror(errno));
   Create();
 }
 
 void TPosixJournalFile::Create() {
-  fd_ = openat(folder_, name_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0644);
-  if (fd_ < 0) {
+  file_.Reset(openat(Folder(), name_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0644));
+  if (!IsOpen(file_)) {
     const int error = errno;
     const std::string problem = "cannot create the journal " + path_ + ": " + std::strerror(error);
-    if (folder_ != AT_FDCWD) close(folder_);
     if (error == EEXIST) throw TJournalPathTaken(problem);
     throw std::runtime_error(problem);
   }
   struct flock lock = WholeFile(F_WRLCK);
-  if (fcntl(fd_, F_OFD_SETLK, &lock) != 0) {
+  if (fcntl(file_.Get(), F_OFD_SETLK, &lock) != 0) {
     const std::string problem = "cannot hold the journal " + path_ + " for the run: " + std::strerror(errno);
     Discard();
-    close(fd_);
-    if (folder_ != AT_FDCWD) close(folder_);
     throw std::runtime_error(problem);
   }
 }
 
-TPosixJournalFile::~TPosixJournalFile() {
-  close(fd_);
-  if (folder_ != AT_FDCWD) close(folder_);
-}
-
 void TPosixJournalFile::Append(const std::string& line) {
   for (std::size_t done = 0; done < line.size();) {
-    const ssize_t put = write(fd_, line.data() + done, line.size() - done);
+    const ssize_t put = write(file_.Get(), line.data() + done, line.size() - done);
     if (put < 0 && errno == EINTR) continue;
     if (put < 0) throw std::runtime_error("cannot write the journal " + path_ + ": " + std::strerror(errno));
     done += static_cast<std::size_t>(put);
@@ -69,12 +62,7 @@ void TPosixJournalFile::Append(const std::string& line) {
 void TPosixJournalFile::Discard() {
   // Made by this handle with O_EXCL, and held open all along: the name is removed only while it
   // is still that file.
-  struct stat held;
-  struct stat named;
-  if (fstat(fd_, &held) == 0 && fstatat(folder_, name_.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-      held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
-    unlinkat(folder_, name_.c_str(), 0);
-  }
+  RemoveIfHeld(Folder(), name_, file_.Get());
 }
 
 std::string TrustProblem(const struct stat& st, const std::string& consequence) {
@@ -99,21 +87,18 @@ namespace {
 
 class TPosixJournalReader : public IJournalOnDisk {
  public:
-  TPosixJournalReader(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
-  ~TPosixJournalReader() override { close(fd_); }
-  TPosixJournalReader(const TPosixJournalReader&) = delete;
-  TPosixJournalReader& operator=(const TPosixJournalReader&) = delete;
+  TPosixJournalReader(TFileDescriptor file, std::string path) : file_(std::move(file)), path_(std::move(path)) {}
 
   std::uint64_t Size() override {
     struct stat st;
-    if (fstat(fd_, &st) != 0) throw std::runtime_error("cannot read " + path_ + ": " + std::strerror(errno));
+    if (fstat(file_.Get(), &st) != 0) throw std::runtime_error("cannot read " + path_ + ": " + std::strerror(errno));
     return static_cast<std::uint64_t>(st.st_size);
   }
 
   std::size_t ReadAt(std::uint64_t offset, char* buffer, std::size_t size) override {
     std::size_t done = 0;
     while (done < size) {
-      const ssize_t got = pread(fd_, buffer + done, size - done, static_cast<off_t>(offset + done));
+      const ssize_t got = pread(file_.Get(), buffer + done, size - done, static_cast<off_t>(offset + done));
       if (got < 0 && errno == EINTR) continue;
       if (got < 0) throw std::runtime_error("cannot read " + path_ + ": " + std::strerror(errno));
       if (got == 0) break;
@@ -125,20 +110,20 @@ class TPosixJournalReader : public IJournalOnDisk {
   TJournalHolder RunHolder() override {
     // Any lock that a read lock would meet is a write lock, which only a run takes.
     struct flock lock = WholeFile(F_RDLCK);
-    if (fcntl(fd_, F_OFD_GETLK, &lock) != 0) {
+    if (fcntl(file_.Get(), F_OFD_GETLK, &lock) != 0) {
       throw std::runtime_error("cannot tell whether the run of " + path_ + " is still going: " + std::strerror(errno));
     }
     return lock.l_type == F_UNLCK ? TJournalHolder::Nobody : TJournalHolder::Run;
   }
 
   TJournalHolder HoldForUndo() override {
-    if (flock(fd_, LOCK_EX | LOCK_NB) == 0) return TJournalHolder::Nobody;
+    if (flock(file_.Get(), LOCK_EX | LOCK_NB) == 0) return TJournalHolder::Nobody;
     if (errno == EWOULDBLOCK) return TJournalHolder::Undo;
     throw std::runtime_error("cannot hold " + path_ + " for this undo: " + std::strerror(errno));
   }
 
  private:
-  int fd_;
+  TFileDescriptor file_;
   std::string path_;
 };
 
@@ -146,17 +131,16 @@ class TPosixJournalReader : public IJournalOnDisk {
 
 std::unique_ptr<IJournalOnDisk> OpenTrustedJournalAt(int folder, const std::string& name, const std::string& path,
                                                      std::string& problem) {
-  const int fd = openat(folder, name.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
+  TFileDescriptor file(openat(folder, name.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!IsOpen(file)) {
     problem = "cannot open " + path + ": " + std::strerror(errno);
     return nullptr;
   }
-  auto journal = std::make_unique<TPosixJournalReader>(fd, path);
-  if (const std::string trust = JournalTrustProblem(fd); !trust.empty()) {
+  if (const std::string trust = JournalTrustProblem(file.Get()); !trust.empty()) {
     problem = "will not undo " + path + ": " + trust;
     return nullptr;
   }
-  return journal;
+  return std::make_unique<TPosixJournalReader>(std::move(file), path);
 }
 
 std::unique_ptr<IJournalOnDisk> OpenTrustedJournal(const std::string& path, std::string& problem) {

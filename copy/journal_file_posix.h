@@ -1,12 +1,14 @@
 #pragma once
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <memory>
 #include <string>
 
-#include "copy/copy_journal.h"
+#include "copy/journal_writer.h"
 #include "copy/journal_summary.h"
+#include "posix/owned_handle.h"
 
 // A journal file created for this run only (O_EXCL: an existing file is never appended to or
 // replaced), writable by its owner alone, each line written with its own write(2). A line
@@ -20,19 +22,18 @@ class TPosixJournalFile : public IJournalFile {
   // made or held.
   explicit TPosixJournalFile(const std::string& path);
   TPosixJournalFile(int folder, const std::string& name, const std::string& path);
-  ~TPosixJournalFile() override;
-  TPosixJournalFile(const TPosixJournalFile&) = delete;
-  TPosixJournalFile& operator=(const TPosixJournalFile&) = delete;
   void Append(const std::string& line) override;
   void Discard() override;
 
  private:
   void Create();
+  // The folder the name is in: ours, or the current folder.
+  int Folder() const { return IsOpen(folder_) ? folder_.Get() : AT_FDCWD; }
 
-  int folder_;  // AT_FDCWD, or a handle of our own on the folder
+  TFileDescriptor folder_;  // a handle of our own on the folder, or none for the current folder
   std::string name_;
   std::string path_;
-  int fd_ = -1;
+  TFileDescriptor file_;
 };
 
 // Opens the journal at `path` (or `name` in the folder `folder`, shown as `path`) for reading,

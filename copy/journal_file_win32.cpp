@@ -39,25 +39,23 @@ TWin32JournalFile::TWin32JournalFile(const std::string& path)
       // Reading too, which the system asks of a handle that locks bytes (Wine does not).
       file_(CreateFileA(path.c_str(), FILE_APPEND_DATA | FILE_READ_DATA | DELETE, FILE_SHARE_READ, nullptr,
                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)) {
-  if (file_ == INVALID_HANDLE_VALUE) {
+  if (!IsOpen(file_)) {
     const DWORD error = GetLastError();
     const std::string problem = "cannot create the journal " + path + ": " + SystemErrorText(error);
     if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) throw TJournalPathTaken(problem);
     throw std::runtime_error(problem);
   }
-  if (!LockByte(file_, kRunByte, true)) {
+  if (!LockByte(file_.Get(), kRunByte, true)) {
     const std::string problem = "cannot hold the journal " + path + " for the run: " + SystemErrorText(GetLastError());
     Discard();
-    CloseHandle(file_);
     throw std::runtime_error(problem);
   }
 }
 
-TWin32JournalFile::~TWin32JournalFile() { CloseHandle(file_); }
-
 void TWin32JournalFile::Append(const std::string& line) {
   DWORD written = 0;
-  if (!WriteFile(file_, line.data(), static_cast<DWORD>(line.size()), &written, nullptr) || written != line.size()) {
+  if (!WriteFile(file_.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr) ||
+      written != line.size()) {
     throw std::runtime_error("cannot write the journal " + path_ + ": " + SystemErrorText(GetLastError()));
   }
 }
@@ -65,7 +63,7 @@ void TWin32JournalFile::Append(const std::string& line) {
 void TWin32JournalFile::Discard() {
   FILE_DISPOSITION_INFO disposition{};
   disposition.DeleteFile = TRUE;
-  SetFileInformationByHandle(file_, FileDispositionInfo, &disposition, sizeof disposition);
+  SetFileInformationByHandle(file_.Get(), FileDispositionInfo, &disposition, sizeof disposition);
 }
 
 namespace {
@@ -78,9 +76,8 @@ constexpr ACCESS_MASK kWriteRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_D
 std::string SidText(PSID sid) {
   char* text = nullptr;
   if (!ConvertSidToStringSidA(sid, &text)) return "an unreadable account";
-  std::string result(text);
-  LocalFree(text);
-  return result;
+  const TLocalMemory owned(text);
+  return text;
 }
 
 bool TrustedOwner(PSID sid, PSID user) {
@@ -141,23 +138,18 @@ std::string HandleTrustProblem(HANDLE file, const std::string& consequence) {
   const DWORD error = GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
                                       nullptr, nullptr, nullptr, nullptr, &descriptor);
   if (error != ERROR_SUCCESS) return "its owner and permissions cannot be read: " + SystemErrorText(error);
-  std::string problem;
-  HANDLE token = nullptr;
+  const TLocalMemory ownedDescriptor(descriptor);
+  HANDLE opened = nullptr;
   DWORD size = 0;
   std::vector<BYTE> user;
-  if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
-    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+  if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened)) {
+    const TKernelHandle token(opened);
+    GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
     user.resize(size);
-    if (size == 0 || !GetTokenInformation(token, TokenUser, user.data(), size, &size)) user.clear();
-    CloseHandle(token);
+    if (size == 0 || !GetTokenInformation(token.Get(), TokenUser, user.data(), size, &size)) user.clear();
   }
-  if (user.empty()) {
-    problem = "this program's user cannot be read: " + SystemErrorText(GetLastError());
-  } else {
-    problem = SecurityTrustProblem(descriptor, reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, consequence);
-  }
-  LocalFree(descriptor);
-  return problem;
+  if (user.empty()) return "this program's user cannot be read: " + SystemErrorText(GetLastError());
+  return SecurityTrustProblem(descriptor, reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, consequence);
 }
 
 namespace {

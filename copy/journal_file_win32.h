@@ -5,8 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "copy/copy_journal.h"
+#include "copy/journal_writer.h"
 #include "copy/journal_summary.h"
+#include "win32/owned_handle.h"
 
 // A journal file created for this run only (CREATE_NEW: an existing file is never appended to
 // or replaced), each line written with its own WriteFile, so that it is the system's before the
@@ -16,16 +17,13 @@
 class TWin32JournalFile : public IJournalFile {
  public:
   explicit TWin32JournalFile(const std::string& path);  // throws std::runtime_error
-  ~TWin32JournalFile() override;
-  TWin32JournalFile(const TWin32JournalFile&) = delete;
-  TWin32JournalFile& operator=(const TWin32JournalFile&) = delete;
   void Append(const std::string& line) override;
   // Sets the file this handle created for deletion; it goes when the handle closes.
   void Discard() override;
 
  private:
   std::string path_;
-  HANDLE file_;
+  TKernelHandle file_;
 };
 
 // Opens the journal at `path` through one handle, and only when no other user may have written

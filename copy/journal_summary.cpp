@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "copy/copy_journal.h"
+#include "copy/journal_reader.h"
+#include "copy/journal_format.h"
 
 namespace {
 

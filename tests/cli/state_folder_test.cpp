@@ -16,13 +16,14 @@
 
 #ifdef _WIN32
 #include <windows.h>
-#include <aclapi.h>
-#include <sddl.h>
 
+#include "tests/support/access_win32.h"
 #include "tests/support/temp_folder_win32.h"
 #else
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "tests/support/descriptors_posix.h"
 #endif
 
 namespace {
@@ -38,18 +39,7 @@ class TScratch {
 
 void MakeFolderAt(const std::string& path) { ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr)); }
 
-// An access entry letting everyone do anything.
-void LetOthersWrite(const std::string& path) {
-  PSECURITY_DESCRIPTOR open = nullptr;
-  PACL list = nullptr;
-  BOOL present = FALSE, defaulted = FALSE;
-  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;FA;;;WD)", SDDL_REVISION_1, &open, nullptr) &&
-              GetSecurityDescriptorDacl(open, &present, &list, &defaulted));
-  std::string named = path;
-  EXPECT_EQ(SetNamedSecurityInfoA(named.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, list,
-                                  nullptr), DWORD{ERROR_SUCCESS});
-  LocalFree(open);
-}
+void LetOthersWrite(const std::string& path) { LetEveryoneWrite(path); }
 
 // The state folder of runs started from here on, below `base`.
 std::string UseStateFolderBelow(const std::string& base) {
@@ -105,6 +95,27 @@ TEST(StateFolderTest, OnlyAFolderNoOtherUserMayWriteIsUsed) {
       << problem;
   EXPECT_EQ(Open(path, true, problem), nullptr) << "made, it is used all the same";
 }
+
+#ifndef _WIN32
+// The state folder closes every descriptor it opened: listings, marks, journals and itself.
+TEST(StateFolderTest, ClosesWhatItOpened) {
+  TScratch scratch;
+  const std::string path = scratch / "state";
+  const std::size_t before = OpenDescriptors();
+  {
+    std::string problem;
+    const auto folder = Open(path, true, problem);
+    ASSERT_NE(folder, nullptr) << problem;
+    const auto held = folder->Hold(false);
+    folder->CreateJournal("1")->Append("line\n");
+    std::vector<std::string> names;
+    EXPECT_TRUE(folder->Names(names, problem) && folder->MakeMark("1.undone", problem) &&
+                folder->MakeMark("1.undone", problem) && folder->OpenJournal("1", problem)) << problem;
+    EXPECT_EQ(Open(scratch / "none", false, problem), nullptr);
+  }
+  EXPECT_EQ(OpenDescriptors(), before);
+}
+#endif
 
 TEST(StateFolderTest, AMarkIsTrustedOnlyAsAFileOfTheUsersOwn) {
   TScratch scratch;

@@ -1,4 +1,7 @@
-#include "copy/copy_journal.h"
+#include "copy/journal_writer.h"
+#include "copy/undo.h"
+#include "copy/journal_reader.h"
+#include "copy/journal_format.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 #include "copy/file_copier_posix.h"
 #include "copy/file_identity_posix.h"
 #include "copy/journal_file_posix.h"
+#include "tests/support/descriptors_posix.h"
 #include "tests/support/scratch_folder_posix.h"
 
 #include <gtest/gtest.h>
@@ -167,6 +168,27 @@ std::string WayName(const ::testing::TestParamInfo<TWay>& way) {
   return kNames[static_cast<int>(way.param)];
 }
 
+// Every way a copy ends (copied, refused, failed or thrown out of by its witness) closes what it
+// opened: a run of a million names holds no more descriptors at its end than after its first.
+TEST_P(PosixFileCopierTest, EveryCopyClosesWhatItOpened) {
+  mkdir((scratch_.Out + "/sub").c_str(), 0755);
+  symlink(scratch_.Folder.c_str(), (scratch_.Out + "/up").c_str());
+  const std::size_t before = OpenDescriptors();
+  {
+    TRecordingWitness witness(scratch_.Out);
+    TPosixFileCopier copier(scratch_.Source, scratch_.Out, &witness, GetParam());
+    ASSERT_EQ(copier.Copy("sub/first").Result, TCopyResult::Copied);
+    const std::size_t running = OpenDescriptors();
+    for (const char* name : {"a", "sub/b", "a", "up/c", "none/d", "sub/e", "sub/../f"}) copier.Copy(name);
+    witness.Hook = [](const std::string& what, const std::string&, const std::string&) {
+      if (what == "created") throw std::runtime_error("journal full");
+    };
+    EXPECT_THROW(copier.Copy("sub/g"), std::runtime_error);
+    EXPECT_EQ(OpenDescriptors(), running);
+  }
+  EXPECT_EQ(OpenDescriptors(), before);
+}
+
 INSTANTIATE_TEST_SUITE_P(Ways, PosixFileCopierTest,
                          ::testing::Values(TWay::Unnamed, TWay::UnnamedThroughProc, TWay::Temporary,
                                            TWay::TemporaryLinked),
@@ -229,6 +251,24 @@ TEST(PosixJournalFileTest, NeverWritesOverAFileAndDiscardsOnlyItsOwn) {
     journal.Discard();
     EXPECT_EQ(ReadFile(path), "another");
   }
+}
+
+// A journal made, refused, discarded and read closes every descriptor it opened.
+TEST(PosixJournalFileTest, ClosesWhatItOpened) {
+  TScratch scratch;
+  const std::size_t before = OpenDescriptors();
+  {
+    TFolderHandle folder;
+    ASSERT_TRUE(folder.Open(scratch.Folder));
+    TPosixJournalFile(folder.Get(), "journal", "journal").Append("line\n");
+    EXPECT_THROW(TPosixJournalFile(folder.Get(), "journal", "journal"), TJournalPathTaken);
+    TPosixJournalFile(folder.Get(), "discarded", "discarded").Discard();
+    std::string problem;
+    EXPECT_NE(OpenTrustedJournalAt(folder.Get(), "journal", "journal", problem), nullptr) << problem;
+    chmod((scratch.Folder + "/journal").c_str(), 0666);
+    EXPECT_EQ(OpenTrustedJournalAt(folder.Get(), "journal", "journal", problem), nullptr);
+  }
+  EXPECT_EQ(OpenDescriptors(), before);
 }
 
 TEST(PosixJournalFileTest, AJournalOthersMayWriteIsNotTrusted) {

@@ -1,10 +1,13 @@
 // Undo's remover on real folders: what it compares, what it never follows, and which folders it
 // takes as the run's.
-#include "copy/copy_journal.h"
+#include "copy/journal_writer.h"
+#include "copy/undo.h"
+#include "copy/journal_reader.h"
 #include "copy/file_copier_posix.h"
 #include "copy/file_identity_posix.h"
 #include "copy/file_remover_posix.h"
 #include "tests/support/identity_fields.h"
+#include "tests/support/descriptors_posix.h"
 #include "tests/support/scratch_folder_posix.h"
 
 #include <fcntl.h>
@@ -78,21 +81,31 @@ TEST(PosixFileRemoverTest, EachRecordedFieldAloneKeepsAFileAndRefusesAFolder) {
   EXPECT_EQ(seen.Change, nanoseconds(st.st_ctim));
   EXPECT_TRUE(seen.Birth > 0 && seen.Birth <= seen.Change);  // ext4 and tmpfs keep one
 
-  for (const TIdentityField& field : kIdentityFields) {
-    TFileIdentity other = seen;
-    field.Shift(other, 1);
+  ExpectEveryFieldAloneCounts(remover, "a", seen, scratch.Out, folder, [&] { return Exists(a); });
+}
+
+// Undo's remover closes each file and sub-folder it opened once it is done with it, and its folder
+// at its end, whatever it found at each name.
+TEST(PosixFileRemoverTest, ClosesWhatItOpened) {
+  TScratch scratch;
+  mkdir((scratch.Out + "/sub").c_str(), 0755);
+  std::ofstream(scratch.Out + "/a") << "a";
+  std::ofstream(scratch.Out + "/sub/b") << "b";
+  symlink(scratch.Folder.c_str(), (scratch.Out + "/up").c_str());
+  TFileIdentity folder;
+  ASSERT_TRUE(ReadFolderIdentity(scratch.Out, folder));
+  const std::size_t before = OpenDescriptors();
+  {
+    TPosixFileRemover remover;
+    ASSERT_EQ(remover.OpenFolder(scratch.Out, folder), TFolderState::Same);
+    ASSERT_EQ(remover.OpenFolder(scratch.Out, folder), TFolderState::Same);
     std::string problem;
-    EXPECT_FALSE(remover.RemoveIfSame("a", other, problem)) << field.Name;
-    EXPECT_TRUE(Exists(a)) << field.Name;
-    if (field.Identifies) {
-      other = folder;
-      field.Shift(other, 1);
-      EXPECT_EQ(TPosixFileRemover().OpenFolder(scratch.Out, other), TFolderState::Other) << field.Name;
+    for (const char* name : {"a", "sub/b", "up/source.bin", "none/c", "sub/none"}) {
+      remover.RemoveIfSame(name, remover.Inspect(name).File, problem);
     }
+    EXPECT_FALSE(Exists(scratch.Out + "/sub/b"));
   }
-  std::string problem;
-  EXPECT_TRUE(remover.RemoveIfSame("a", seen, problem)) << problem;
-  EXPECT_FALSE(Exists(a));
+  EXPECT_EQ(OpenDescriptors(), before);
 }
 
 class TMemoryJournal : public IJournalFile {

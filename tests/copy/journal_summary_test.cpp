@@ -7,7 +7,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "copy/copy_journal.h"
+#include "copy/journal_writer.h"
+#include "copy/journal_format.h"
 
 namespace {
 

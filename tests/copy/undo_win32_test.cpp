@@ -15,7 +15,9 @@
 #include "copy/file_identity_win32.h"
 #include "copy/file_remover_win32.h"
 #include "copy/journal_file_win32.h"
+#include "copy/journal_format.h"
 #include "copy/journal_summary.h"
+#include "tests/support/access_win32.h"
 #include "tests/support/undo_on_disk_win32.h"
 #include "tests/support/temp_folder_win32.h"
 
@@ -280,15 +282,7 @@ TEST_F(UndoOnDiskTest, AJournalOthersMayWriteIsRefused) {
   std::string text, problem;
   EXPECT_TRUE(ReadWholeJournal(OpenTrustedJournal(journal_, problem), text, problem)) << problem;
   EXPECT_EQ(text.rfind(kJournalHeader + "\n", 0), 0u);
-  PSECURITY_DESCRIPTOR open = nullptr;
-  PACL list = nullptr;
-  BOOL present = FALSE, defaulted = FALSE;
-  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;FA;;;WD)", SDDL_REVISION_1, &open, nullptr) &&
-              GetSecurityDescriptorDacl(open, &present, &list, &defaulted));
-  std::string path = journal_;
-  ASSERT_EQ(SetNamedSecurityInfoA(path.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, list,
-                                  nullptr), DWORD{ERROR_SUCCESS});
-  LocalFree(open);
+  LetEveryoneWrite(journal_);
   EXPECT_FALSE(ReadWholeJournal(OpenTrustedJournal(journal_, problem), text, problem));
   EXPECT_EQ(problem.rfind("will not undo " + journal_ + ": other users may write it", 0), 0u) << problem;
 }

@@ -1,8 +1,12 @@
 #pragma once
 
-#include <cstdint>
+#include <gtest/gtest.h>
 
-#include "copy/copy_journal.h"
+#include <cstdint>
+#include <string>
+
+#include "copy/file_identity.h"
+#include "copy/undo.h"
 
 // Each field of a file's identity, with a way to make an identity differ in that field alone, for
 // tests that every field of the proof counts.
@@ -20,3 +24,29 @@ inline constexpr TIdentityField kIdentityFields[] = {
     {"birth", [](TFileIdentity& f, std::int64_t by) { f.Birth += by; }, true},
     {"change", [](TFileIdentity& f, std::int64_t by) { f.Change += by; }, false},
 };
+
+// A platform's remover against every field alone: the file at `name`, seen as `seen`, is kept
+// while any recorded field differs (`exists` says it is still there), and the folder at
+// `folderPath` is another while a field that identifies differs from `folder`; with every field
+// as seen the file goes. `recorded` leaves out a field the platform does not record.
+template <typename TRemover, typename TExists>
+void ExpectEveryFieldAloneCounts(TRemover& remover, const std::string& name, const TFileIdentity& seen,
+                                 const std::string& folderPath, const TFileIdentity& folder, TExists exists,
+                                 bool (*recorded)(const TIdentityField&) = nullptr) {
+  for (const TIdentityField& field : kIdentityFields) {
+    if (recorded && !recorded(field)) continue;
+    TFileIdentity other = seen;
+    field.Shift(other, 1);
+    std::string problem;
+    EXPECT_FALSE(remover.RemoveIfSame(name, other, problem)) << field.Name;
+    EXPECT_TRUE(exists()) << field.Name;
+    if (field.Identifies) {
+      other = folder;
+      field.Shift(other, 1);
+      EXPECT_EQ(TRemover().OpenFolder(folderPath, other), TFolderState::Other) << field.Name;
+    }
+  }
+  std::string problem;
+  EXPECT_TRUE(remover.RemoveIfSame(name, seen, problem)) << problem;
+  EXPECT_FALSE(exists());
+}

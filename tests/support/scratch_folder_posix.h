@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "posix/owned_handle.h"
+
 // Small file helpers for tests on real folders on Linux.
 inline std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -25,11 +27,10 @@ inline bool Exists(const std::string& path) { return access(path.c_str(), F_OK) 
 // The names directly in a folder, sorted.
 inline std::vector<std::string> Entries(const std::string& folder) {
   std::vector<std::string> names;
-  DIR* dir = opendir(folder.c_str());
-  while (const dirent* entry = dir ? readdir(dir) : nullptr) {
+  const TFolderListing listing(opendir(folder.c_str()));
+  while (const dirent* entry = IsOpen(listing) ? readdir(listing.Get()) : nullptr) {
     if (std::string(entry->d_name) != "." && std::string(entry->d_name) != "..") names.push_back(entry->d_name);
   }
-  if (dir) closedir(dir);
   std::sort(names.begin(), names.end());
   return names;
 }
